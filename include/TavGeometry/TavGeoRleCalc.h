@@ -1,0 +1,5 @@
+// (declarations to come)
+#pragma once
+
+#include <TavGeometry/TavGeometryExport.h>
+#include <TavGeometry/TavTypes.h>

@@ -1,0 +1,47 @@
+// Angle and scalar helpers. All angles are radians unless the name says degrees.
+#pragma once
+
+#include <TavGeometry/TavGeometryExport.h>
+
+namespace NTavGeometry {
+
+// The angle in degrees multiplied by pi/180.
+TAVGEOMETRY_EXPORT double degToRad(double angle);
+// The angle in radians multiplied by 180/pi.
+TAVGEOMETRY_EXPORT double radToDeg(double angle);
+
+// Folds an angle into [-pi, pi) by adding or subtracting 2*pi. An angle already
+// inside is returned bit for bit; NaN and infinities give NaN.
+TAVGEOMETRY_EXPORT double normalizeAngleMinusPiToPi(double angle);
+// Brings an angle into the band [-2*pi, 2*pi) (not unique: -1 and 2*pi - 1 both
+// stay). NaN and infinities give NaN.
+TAVGEOMETRY_EXPORT double normalizeAngleMinus2PiTo2Pi(double angle);
+// Folds an angle into [0, 2*pi). NaN and infinities give NaN.
+TAVGEOMETRY_EXPORT double normalizeAngle0To2Pi(double angle);
+// Folds an angle into [0, pi), i.e. modulo pi (an undirected orientation).
+// NaN and infinities give NaN.
+TAVGEOMETRY_EXPORT double normalizeAngle0ToPi(double angle);
+// Folds an angle into [-pi/2, pi/2), modulo pi. NaN and infinities give NaN.
+TAVGEOMETRY_EXPORT double normalizeAngleMinusPiby2ToPiby2(double angle);
+
+// Real roots of a*x^2 + b*x + c = 0. |b*b - 4ac| < 1e-5 gives one root in
+// roots[0] (count 1); a positive discriminant gives (-b + sqrt D) / 2a then
+// (-b - sqrt D) / 2a (count 2); otherwise count 0 and roots untouched.
+// Always returns 0. See docs/DECISIONS.md for a = 0.
+TAVGEOMETRY_EXPORT int solveQuadraticAbcFormula(double a, double b, double c, double* const roots,
+                                                int* count);
+
+// Mean direction: atan2(sum of sines, sum of cosines), in [-pi, pi]. A single
+// angle comes back unchanged; n <= 0 (or a null array) gives 0.
+TAVGEOMETRY_EXPORT double averageAngles(double* angles, int n);
+
+// Offset of the vertex of the parabola through (-1, s0), (0, s1), (1, s2) from
+// the middle sample; 0 when the samples are collinear. Not clamped.
+TAVGEOMETRY_EXPORT double parabolaFit(double s0, double s1, double s2);
+
+// Bilinear interpolation at fractions (fx, fy) between c00 (x0,y0), c10 (x1,y0),
+// c01 (x0,y1) and c11 (x1,y1); fractions outside 0..1 extrapolate.
+TAVGEOMETRY_EXPORT double bilinearInterpolate(double fx, double fy, double c00, double c10,
+                                              double c01, double c11);
+
+}  // namespace NTavGeometry

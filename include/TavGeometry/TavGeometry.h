@@ -1,0 +1,18 @@
+// TavGeometry: plane geometry for raster-image applications.
+// Including this header gives every type, function and class of the library.
+#pragma once
+
+#include <TavGeometry/TavGeometryExport.h>
+#include <TavGeometry/TavGeometryVersion.h>
+#include <TavGeometry/TavTypes.h>
+#include <TavGeometry/TavGeoScalar.h>
+#include <TavGeometry/TavGeoPoint.h>
+#include <TavGeometry/TavGeoLine.h>
+#include <TavGeometry/TavGeoRect.h>
+#include <TavGeometry/TavRotator.h>
+#include <TavGeometry/TavGeoCircle.h>
+#include <TavGeometry/TavGeoArc.h>
+#include <TavGeometry/TavGeoPolygon.h>
+#include <TavGeometry/TavGeoScan.h>
+#include <TavGeometry/TavGeoFit.h>
+#include <TavGeometry/TavGeoRleCalc.h>

@@ -1,0 +1,133 @@
+#include <TavGeometry/TavGeoPoint.h>
+
+#include <cmath>
+
+#include "geometry/TavGeoInternal.h"
+
+namespace NTavGeometry {
+
+void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out) {
+  out->x = (a.x + b.x) * 0.5;
+  out->y = (a.y + b.y) * 0.5;
+}
+
+double pointPointDist(const TavPoint& a, const TavPoint& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+double pointPointAngle(const TavPoint& from, const TavPoint& to) {
+  const double dx = to.x - from.x;
+  const double dy = to.y - from.y;
+  if (dx * dx + dy * dy < 1e-4) return 0.0;
+  return std::atan2(dy, dx);
+}
+
+void pointPointDistAngle(const TavPoint& from, const TavPoint& to, double* angleOut, double* distOut) {
+  const double dx = to.x - from.x;
+  const double dy = to.y - from.y;
+  *angleOut = std::atan2(dy, dx);
+  *distOut = std::hypot(dx, dy);
+}
+
+void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist, TavPoint* out) {
+  if (toward.x == from.x) {
+    out->x = from.x;
+    out->y = toward.y > from.y ? from.y + dist : from.y - dist;
+  } else if (toward.y == from.y) {
+    out->y = from.y;
+    out->x = toward.x > from.x ? from.x + dist : from.x - dist;
+  } else {
+    const double len = std::hypot(from.x - toward.x, from.y - toward.y);
+    const double ox = from.x + dist * (toward.x - from.x) / len;
+    const double oy = from.y + dist * (toward.y - from.y) / len;
+    out->x = ox;
+    out->y = oy;
+  }
+}
+
+void pointRotate(const TavPoint& center, double angle, TavPoint* p) {
+  const double dx = p->x - center.x;
+  const double dy = p->y - center.y;
+  const double cosA = std::cos(angle);
+  const double sinA = std::sin(angle);
+  p->x = (cosA * dx + center.x) - sinA * dy;
+  p->y = (sinA * dx + center.y) + cosA * dy;
+}
+
+void pointAngleToLine(const TavPoint& p, double angle, TavLine* out) {
+  const TavPoint start = p;  // p may alias out->p1 or out->p2
+  out->p1 = start;
+  out->p2 = TavPoint(start.x + 10000.0 * std::cos(angle), start.y + 10000.0 * std::sin(angle));
+}
+
+double lineAngle(const TavLine& line) { return pointPointAngle(line.p1, line.p2); }
+
+double pointLineDist(const TavPoint& p, const TavLine& line) {
+  const double dx = line.p2.x - line.p1.x;
+  const double dy = line.p2.y - line.p1.y;
+  const double len = std::sqrt(dx * dx + dy * dy);
+  if (len >= 1e-8) return std::fabs((p.y - line.p1.y) * dx / len - (p.x - line.p1.x) * dy / len);
+  return std::hypot(p.x - line.p1.x, p.y - line.p1.y);
+}
+
+bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second, const TavPoint& third,
+                         TavLine* out) {
+  // Read the inputs before clearing the output: the caller may pass points
+  // that live inside *out.
+  const TavPoint a = first, b = second, c = third;
+  *out = TavLine();
+  if (b.x == a.x && b.y == a.y) return false;
+  if (b.x == c.x && b.y == c.y) return false;
+  out->p1 = c;
+  out->p2 = TavPoint((a.x + b.x) * 0.5, (a.y + b.y) * 0.5);
+  return true;
+}
+
+bool pointInRect(const TavPoint& p, const TavRect& rect) {
+  return rect.x <= p.x && p.x <= rect.x + rect.width && rect.y <= p.y && p.y <= rect.y + rect.height;
+}
+
+void pointsToBBox(const TavPoint* points, unsigned int n, TavRect* out) {
+  // The box is the truncated extent of the coordinates: trunc(min) .. trunc(max)
+  // per axis (truncation is monotone, so this is what comparing truncated bounds
+  // point by point gives). NaN coordinates take part in no comparison; an axis
+  // with no comparable coordinate gets position 0 and extent 0.
+  *out = TavRect();
+  if (n == 0 || points == nullptr) return;
+  bool haveX = false, haveY = false;
+  double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double x = points[i].x;
+    const double y = points[i].y;
+    if (x == x) {
+      if (!haveX) {
+        minX = maxX = x;
+        haveX = true;
+      } else {
+        if (x < minX) minX = x;
+        if (x > maxX) maxX = x;
+      }
+    }
+    if (y == y) {
+      if (!haveY) {
+        minY = maxY = y;
+        haveY = true;
+      } else {
+        if (y < minY) minY = y;
+        if (y > maxY) maxY = y;
+      }
+    }
+  }
+  if (haveX) {
+    const int lo = detail::truncToInt(minX);
+    const int hi = detail::truncToInt(maxX);
+    out->x = lo;
+    out->width = static_cast<double>(static_cast<long long>(hi) - lo + 1);
+  }
+  if (haveY) {
+    const int lo = detail::truncToInt(minY);
+    const int hi = detail::truncToInt(maxY);
+    out->y = lo;
+    out->height = static_cast<double>(static_cast<long long>(hi) - lo + 1);
+  }
+}
+
+}  // namespace NTavGeometry
