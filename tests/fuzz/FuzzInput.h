@@ -187,6 +187,15 @@ class FuzzInput {
     const TavPoint b = point(hostile);
     return TavLine(a, b);
   }
+  TavRect rect(bool hostile) {
+    TavRect r;
+    r.x = value(hostile);
+    r.y = value(hostile);
+    r.width = value(hostile);
+    r.height = value(hostile);
+    r.angle = value(hostile);
+    return r;
+  }
   std::vector<TavPoint> points(int maxCount, bool hostile) {
     std::vector<TavPoint> v(static_cast<size_t>(count(maxCount)));
     for (TavPoint& p : v) p = point(hostile);
@@ -198,6 +207,13 @@ class FuzzInput {
   size_t m_size;
   size_t m_pos;
 };
+
+// double to float without leaving the float range undefined: values beyond it
+// become infinities, as the hardware conversion gives.
+inline float toFloat(double v) {
+  if (std::isfinite(v) && std::fabs(v) > FLT_MAX) return v > 0 ? HUGE_VALF : -HUGE_VALF;
+  return static_cast<float>(v);
+}
 
 // Bit-for-bit equality of two doubles (NaN equals the identical NaN, 0.0 and
 // -0.0 differ).

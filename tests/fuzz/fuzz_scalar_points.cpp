@@ -153,8 +153,7 @@ void points(FuzzInput& in) {
   if (!ok) FUZZ_CHECK(bis.p1.x == 0 && bis.p1.y == 0 && bis.p2.x == 0 && bis.p2.y == 0);
   if (ok) FUZZ_CHECK(sameBits(bis.p1, c));
 
-  const TavRect rect(in.value(hostile), in.value(hostile), in.value(hostile), in.value(hostile),
-                     in.value(hostile));
+  const TavRect rect = in.rect(hostile);
   const bool inside = pointInRect(c, rect);
   FUZZ_CHECK(inside ==
              (rect.x <= c.x && c.x <= rect.x + rect.width && rect.y <= c.y && c.y <= rect.y + rect.height));
