@@ -233,7 +233,7 @@ inline bool sameBits(const TavLine& a, const TavLine& b) {
   return sameBits(a.p1, b.p1) && sameBits(a.p2, b.p2);
 }
 
-inline bool finite(const TavPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+inline bool isFinite(const TavPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 [[noreturn]] inline void fail(const char* file, int line, const char* what) {
   std::fprintf(stderr, "invariant broken at %s:%d: %s\n", file, line, what);
