@@ -1,0 +1,208 @@
+// The three region calculators, driven by sequences of calls on long-lived
+// objects so that the cache of the last call and the polygon's edge pool are
+// exercised. Every list is compared with the step-by-step reference algorithms,
+// and the cache is modelled independently: a call whose width, height, count
+// and point bytes equal the last computed call must leave the list untouched.
+// needs: TavGeoRleCalc.h:CTavGeoRleCalcPolygon TavGeoRleCalc.h:kRleMaxRows
+// reference: rle_reference.cpp
+#include <TavGeometry/TavGeoRleCalc.h>
+
+#include <cstring>
+#include <memory>
+
+#include "FuzzInput.h"
+#include "reference/rle_reference.h"
+
+using namespace NTavGeometry;
+using tavfuzz::FuzzInput;
+
+namespace {
+
+// What the last computing call of one calculator was, as the cache sees it.
+struct CacheModel {
+  int width = 0;
+  int height = 0;
+  std::vector<TavPoint> points;
+
+  bool matches(int w, int h, const TavPoint* p, int count) const {
+    if (count < 0 || p == nullptr) count = 0;
+    if (w != width || h != height || static_cast<size_t>(count) != points.size()) return false;
+    return count == 0 || std::memcmp(p, points.data(), points.size() * sizeof(TavPoint)) == 0;
+  }
+  void store(int w, int h, const TavPoint* p, int count) {
+    if (count < 0 || p == nullptr) count = 0;
+    width = w;
+    height = h;
+    points.assign(p, p + count);
+  }
+};
+
+bool sameRect(const TavRect& a, const TavRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.angle == b.angle;
+}
+
+// Structure every list has: six header words, records, a final -1. Lists
+// whose rows and columns are all non-negative can be walked by their
+// terminators; then the rows ascend strictly, every record has at least one
+// run and every extent is non-negative.
+// The box contains what it bounds: every row lies in it and, for the disk
+// and the annulus, every run too.
+void checkWellFormed(const std::vector<int>& l, int kind, int height, const TavRect& box) {
+  const bool polygon = kind == 2;
+  FUZZ_CHECK(l.size() >= 7);
+  FUZZ_CHECK(l.back() == -1);
+  for (size_t i = 6; i + 1 < l.size(); ++i)
+    if (l[i] < -1) return;  // negative coordinates: not walkable by terminators
+  size_t i = 6;
+  long long lastRow = -1;
+  while (l[i] != -1) {
+    const int row = l[i++];
+    FUZZ_CHECK(row > lastRow);
+    if (polygon) FUZZ_CHECK(row < height);
+    FUZZ_CHECK(row >= box.y && row <= box.y + box.height - 1);
+    lastRow = row;
+    int runs = 0;
+    while (i < l.size() && l[i] != -1) {
+      FUZZ_CHECK(i + 1 < l.size());
+      FUZZ_CHECK(l[i + 1] >= 0);  // extent
+      if (!polygon) {
+        FUZZ_CHECK(l[i] >= box.x);
+        FUZZ_CHECK(static_cast<double>(l[i]) + l[i + 1] <= box.x + box.width - 1);
+      }
+      i += 2;
+      ++runs;
+    }
+    FUZZ_CHECK(runs >= 1);
+    FUZZ_CHECK(i < l.size());
+    ++i;  // record terminator
+    FUZZ_CHECK(i < l.size());
+  }
+  FUZZ_CHECK(i == l.size() - 1);
+}
+
+struct Slot {
+  std::unique_ptr<CTavGeoRleCalc> calc;
+  CacheModel model;
+  int kind;  // 0 disk, 1 annulus, 2 polygon
+};
+
+std::vector<TavPoint> makePoints(FuzzInput& in, int kind, int* count) {
+  const uint8_t mode = in.byte();
+  int n;
+  if (kind == 2)
+    n = in.count(48);
+  else
+    n = (mode & 0x40) ? in.count(4) : (kind == 0 ? 2 : 3);
+  std::vector<TavPoint> pts(static_cast<size_t>(n));
+  const bool hostile = (mode & 0x80) != 0;
+  // Pixel coordinates of a small image, around a centre, or anything.
+  const int span = (mode & 0x20) ? 4096 : 64;
+  for (TavPoint& p : pts) {
+    if (hostile) {
+      p = in.point(true);
+    } else {
+      p.x = in.pixel(span);
+      p.y = in.pixel(span);
+      if (in.byte() < 16) p.x = -p.x;
+      if (in.byte() < 16) p.y = -p.y;
+    }
+  }
+  *count = n;
+  if ((mode & 0x18) == 0x18) *count = -in.count(100);  // a negative count
+  return pts;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  Slot slots[3];
+  slots[0].calc.reset(new CTavGeoRleCalcDisk());
+  slots[0].kind = 0;
+  slots[1].calc.reset(new CTavGeoRleCalcTorus());
+  slots[1].kind = 1;
+  slots[2].calc.reset(new CTavGeoRleCalcPolygon());
+  slots[2].kind = 2;
+  for (Slot& s : slots) FUZZ_CHECK(s.calc->rle().empty());
+
+  // The base computes nothing and changes nothing.
+  {
+    CTavGeoRleCalc base;
+    TavPoint p(1, 1);
+    FUZZ_CHECK(!base.calculate(10, 10, &p, 1));
+    FUZZ_CHECK(base.rle().empty());
+  }
+
+  int lastWidth = 0, lastHeight = 0, lastCount = 0;
+  std::vector<TavPoint> lastPoints;
+  const int ops = 1 + in.count(12);
+  for (int op = 0; op < ops && !in.empty(); ++op) {
+    Slot& s = slots[in.byte() % 3];
+    const uint8_t how = in.byte();
+    int width, height, count;
+    std::vector<TavPoint> pts;
+    if ((how & 3) == 0 && op > 0) {
+      // Repeat the previous call's arguments, maybe on another calculator,
+      // maybe with one bit of one coordinate changed (0.0 <-> -0.0 included).
+      width = lastWidth;
+      height = lastHeight;
+      count = lastCount;
+      pts = lastPoints;
+      if ((how & 4) && !pts.empty()) {
+        double& v = (how & 8) ? pts[in.byte() % pts.size()].x : pts[in.byte() % pts.size()].y;
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bits ^= uint64_t{1} << (in.byte() % 64);
+        std::memcpy(&v, &bits, sizeof bits);
+      }
+      if (how & 16) height += 1;
+    } else {
+      width = (how & 0x40) ? in.anyInt() : in.count(512);
+      height = (how & 0x80) ? in.anyInt() : in.count(300);
+      pts = makePoints(in, s.kind, &count);
+    }
+    lastWidth = width;
+    lastHeight = height;
+    lastCount = count;
+    lastPoints = pts;
+
+    // Exactly sized copy, so that a read past `count` points is caught.
+    std::unique_ptr<TavPoint[]> arg;
+    if (!pts.empty()) {
+      arg.reset(new TavPoint[pts.size()]);
+      std::memcpy(static_cast<void*>(arg.get()), pts.data(), pts.size() * sizeof(TavPoint));
+    }
+    const TavPoint* p = arg.get();
+    const bool cached = s.model.matches(width, height, p, count);
+    const std::vector<int> before = s.calc->rle();
+    const TavRect boxBefore = s.calc->boundingBox();
+    const int* dataBefore = s.calc->rle().data();
+
+    FUZZ_CHECK(s.calc->calculate(width, height, p, count));
+
+    const std::vector<int>& got = s.calc->rle();
+    if (cached) {
+      FUZZ_CHECK(got == before);
+      FUZZ_CHECK(got.data() == dataBefore);
+      FUZZ_CHECK(sameRect(s.calc->boundingBox(), boxBefore));
+      continue;
+    }
+    s.model.store(width, height, p, count);
+    TavRect refBox;
+    std::vector<int> ref;
+    if (s.kind == 0)
+      ref = tavref::rleDisk(width, height, p, count, &refBox);
+    else if (s.kind == 1)
+      ref = tavref::rleTorus(width, height, p, count, &refBox);
+    else
+      ref = tavref::rlePolygon(width, height, p, count, &refBox);
+    FUZZ_CHECK(got == ref);
+    FUZZ_CHECK(sameRect(s.calc->boundingBox(), refBox));
+    checkWellFormed(got, s.kind, height, s.calc->boundingBox());
+    // The cache answers the same call again without touching the list.
+    const int* dataNow = got.data();
+    FUZZ_CHECK(s.calc->calculate(width, height, p, count));
+    FUZZ_CHECK(s.calc->rle().data() == dataNow && s.calc->rle() == ref);
+  }
+  return 0;
+}
