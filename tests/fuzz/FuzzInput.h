@@ -235,6 +235,13 @@ inline bool sameBits(const TavLine& a, const TavLine& b) {
 
 inline bool isFinite(const TavPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// Replaying a finding with TAVFUZZ_VERBOSE=1 in the environment makes the
+// targets print the call they are about to check.
+inline bool verbose() {
+  static const bool on = std::getenv("TAVFUZZ_VERBOSE") != nullptr;
+  return on;
+}
+
 [[noreturn]] inline void fail(const char* file, int line, const char* what) {
   std::fprintf(stderr, "invariant broken at %s:%d: %s\n", file, line, what);
   std::abort();
