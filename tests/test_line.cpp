@@ -146,6 +146,18 @@ TEST(LineRelations, BisectTakesTheShortWayRound) {
   EXPECT_NEAR(out.p2.y, -10000.0, 1e-6);
 }
 
+TEST(LineRelations, BisectKeepsDifferencesUpToHalfATurn) {
+  // First toward -x (angle pi), second shorter than 0.01 (angle counts as 0):
+  // d = -pi stays -pi, so the result runs along the first line, toward -x.
+  TavLine out;
+  lineLineBisect(L(0, 0, -1, 0), L(0, 0, 0, 0.005), &out);
+  EXPECT_NEAR(out.p2.x, -10000.0, 1e-9);
+  EXPECT_NEAR(out.p2.y, 0.0, 1e-9);
+  // d = pi: quarter turn added to pi/2 from 0.
+  lineLineBisect(L(0, 0, 0, 0.005), L(0, 0, -1, 1e-300), &out);
+  EXPECT_NEAR(out.p2.x, -10000.0, 1e-9);
+}
+
 TEST(LineRelations, BisectParallelLines) {
   TavLine out;
   lineLineBisect(L(0, 1, 10, 1), L(0, 3, 10, 3), &out);
