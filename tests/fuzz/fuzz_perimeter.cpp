@@ -1,0 +1,218 @@
+// Perimeter points of run-length lists: lists written by the calculators,
+// then mutated while staying well-formed (records dropped or inserted, runs
+// moved, grown, duplicated, reordered, rows spread apart), compared with the
+// pixel-by-pixel walk. Lists with negative words are read from an exactly
+// sized buffer, so that a read past the list is caught.
+// needs: TavGeoRleCalc.h:CTavGeoRleCalcPolygon
+// reference: perimeter_reference.cpp
+#include <TavGeometry/TavGeoRleCalc.h>
+
+#include <memory>
+
+#include "FuzzInput.h"
+#include "reference/perimeter_reference.h"
+
+using namespace NTavGeometry;
+using tavfuzz::FuzzInput;
+
+namespace {
+
+struct Record {
+  int row;
+  std::vector<std::pair<int, int>> runs;  // (start, extent)
+};
+
+// Parses a list whose words after the header are all >= -1 (walkable).
+bool parse(const std::vector<int>& l, std::vector<int>* header, std::vector<Record>* records) {
+  if (l.size() < 7) return false;
+  header->assign(l.begin(), l.begin() + 6);
+  size_t i = 6;
+  while (i < l.size() && l[i] >= 0) {
+    Record r;
+    r.row = l[i++];
+    while (i + 1 < l.size() && l[i] >= 0) {
+      r.runs.emplace_back(l[i], l[i + 1]);
+      i += 2;
+    }
+    if (i >= l.size() || l[i] != -1) return false;
+    ++i;
+    records->push_back(r);
+  }
+  return i == l.size() - 1 && l[i] == -1;
+}
+
+std::vector<int> serialize(const std::vector<int>& header, const std::vector<Record>& records) {
+  std::vector<int> l = header;
+  for (const Record& r : records) {
+    if (r.runs.empty()) continue;
+    l.push_back(r.row);
+    for (const auto& run : r.runs) {
+      l.push_back(run.first);
+      l.push_back(run.second);
+    }
+    l.push_back(-1);
+  }
+  l.push_back(-1);
+  return l;
+}
+
+std::vector<int> fromCalculator(FuzzInput& in) {
+  const uint8_t kind = in.byte() % 3;
+  std::vector<TavPoint> pts;
+  if (kind == 2) {
+    pts.resize(static_cast<size_t>(1 + in.count(20)));
+    for (TavPoint& p : pts) p = TavPoint(in.pixel(200), in.pixel(200));
+    CTavGeoRleCalcPolygon c;
+    c.calculate(256, 256, pts.data(), static_cast<int>(pts.size()));
+    return c.rle();
+  }
+  const double r = in.pixel(60);
+  const TavPoint centre(r + 1 + in.pixel(100), r + 1 + in.pixel(100));
+  pts = {centre, TavPoint(centre.x + r, centre.y), TavPoint(centre.x, centre.y + in.pixel(60))};
+  if (kind == 0) {
+    CTavGeoRleCalcDisk c;
+    c.calculate(256, 256, pts.data(), 2);
+    return c.rle();
+  }
+  CTavGeoRleCalcTorus c;
+  c.calculate(256, 256, pts.data(), 3);
+  return c.rle();
+}
+
+void mutate(FuzzInput& in, std::vector<int>* header, std::vector<Record>* recs) {
+  const int steps = in.count(8);
+  for (int s = 0; s < steps; ++s) {
+    const uint8_t op = in.byte();
+    const size_t n = recs->size();
+    const size_t at = n == 0 ? 0 : in.byte() % n;
+    switch (op % 8) {
+      case 0:  // drop a record
+        if (n > 0) recs->erase(recs->begin() + static_cast<long>(at));
+        break;
+      case 1: {  // insert a record in a gap between rows, or after the last
+        const int prev = at == 0 ? -1 : (*recs)[at - 1].row;
+        const int next = n == 0 ? prev + 3 : (*recs)[at].row;
+        if (next - prev >= 2) {
+          Record r;
+          r.row = prev + 1 + in.count(next - prev - 2);
+          const int runs = 1 + in.count(3);
+          for (int k = 0; k < runs; ++k) r.runs.emplace_back(in.count(300), in.count(40));
+          recs->insert(recs->begin() + static_cast<long>(at), r);
+        }
+        break;
+      }
+      case 2:  // spread the rows apart from a record on
+        for (size_t i = at; i < n; ++i) (*recs)[i].row += 1 + (op >> 4);
+        break;
+      case 3:
+      case 4: {  // move or resize a run
+        if (n == 0) break;
+        auto& runs = (*recs)[at].runs;
+        auto& run = runs[in.byte() % runs.size()];
+        if (op & 0x10)
+          run.first = in.count(300);
+        else
+          run.second = in.count(60);
+        break;
+      }
+      case 5: {  // duplicate a run (overlapping runs)
+        if (n == 0) break;
+        auto& runs = (*recs)[at].runs;
+        runs.push_back(runs[in.byte() % runs.size()]);
+        break;
+      }
+      case 6: {  // reverse the runs of a record
+        if (n == 0) break;
+        auto& runs = (*recs)[at].runs;
+        std::vector<std::pair<int, int>> rev(runs.rbegin(), runs.rend());
+        runs = rev;
+        break;
+      }
+      default:  // any non-negative header
+        (*header)[in.byte() % 6] = in.count(1 << 20);
+        break;
+    }
+  }
+}
+
+void checkWellFormed(FuzzInput& in) {
+  const std::vector<int> l0 = fromCalculator(in);
+  std::vector<int> header;
+  std::vector<Record> recs;
+  FUZZ_CHECK(parse(l0, &header, &recs));
+  mutate(in, &header, &recs);
+  const std::vector<int> l = serialize(header, recs);
+  std::unique_ptr<int[]> exact(new int[l.size()]);
+  for (size_t i = 0; i < l.size(); ++i) exact[i] = l[i];
+
+  const std::vector<TavIPoint> got = CTavGeoRleCalc::calculatePerimiterPoints(exact.get());
+  const std::vector<TavIPoint> ref = tavref::perimeterPointsLiteral(exact.get());
+  FUZZ_CHECK(got.size() == ref.size());
+  for (size_t i = 0; i < got.size(); ++i) FUZZ_CHECK(got[i].x == ref[i].x && got[i].y == ref[i].y);
+
+  // Both ends of every run are perimeter points, and every perimeter point is
+  // a pixel of its row's runs.
+  size_t total = 0;
+  for (const Record& r : recs) {
+    for (const auto& run : r.runs) {
+      total += 2 + static_cast<size_t>(run.second > 0 ? run.second - 1 : 0);
+      bool first = false, last = false;
+      for (const TavIPoint& p : got) {
+        first |= p.y == r.row && p.x == run.first;
+        last |= p.y == r.row && p.x == run.first + run.second;
+      }
+      FUZZ_CHECK(first && last);
+    }
+  }
+  FUZZ_CHECK(got.size() <= total);
+  for (const TavIPoint& p : got) {
+    bool covered = false;
+    for (const Record& r : recs) {
+      if (r.row != p.y) continue;
+      for (const auto& run : r.runs) covered |= p.x >= run.first && p.x <= run.first + run.second;
+    }
+    FUZZ_CHECK(covered);
+  }
+}
+
+// Any words at all, ending in the final terminator: the walk must stay inside.
+void checkHostile(FuzzInput& in) {
+  std::vector<int> l;
+  if (in.flag()) {
+    // A disk or annulus reaching past the top or left edge.
+    const TavPoint c(in.anyDouble() / 1e3, in.anyDouble() / 1e3);
+    const TavPoint pts[3] = {c, TavPoint(c.x + in.pixel(40), c.y), TavPoint(c.x, c.y + in.pixel(40))};
+    if (in.flag()) {
+      CTavGeoRleCalcDisk d;
+      d.calculate(0, 0, pts, 2);
+      l = d.rle();
+    } else {
+      CTavGeoRleCalcTorus t;
+      t.calculate(0, 0, pts, 3);
+      l = t.rle();
+    }
+  } else {
+    const int n = in.count(200);
+    for (int i = 0; i < n; ++i) l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
+  }
+  while (l.size() < 6) l.push_back(0);
+  l.push_back(-1);  // the final terminator
+  std::unique_ptr<int[]> exact(new int[l.size()]);
+  for (size_t i = 0; i < l.size(); ++i) exact[i] = l[i];
+  const std::vector<TavIPoint> got = CTavGeoRleCalc::calculatePerimiterPoints(exact.get());
+  if (l[2] < 0)
+    for (const TavIPoint& p : got) FUZZ_CHECK(p.x >= 0);
+  for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0);
+  FUZZ_CHECK(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  if (in.byte() & 1)
+    checkWellFormed(in);
+  else
+    checkHostile(in);
+  return 0;
+}
