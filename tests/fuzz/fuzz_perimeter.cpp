@@ -66,9 +66,14 @@ std::vector<int> fromCalculator(FuzzInput& in) {
     c.calculate(256, 256, pts.data(), static_cast<int>(pts.size()));
     return c.rle();
   }
-  const double r = in.pixel(60);
-  const TavPoint centre(r + 1 + in.pixel(100), r + 1 + in.pixel(100));
-  pts = {centre, TavPoint(centre.x + r, centre.y), TavPoint(centre.x, centre.y + in.pixel(60))};
+  // Both circles inside the first quadrant: the list has no negative word.
+  const double r1 = in.pixel(60);
+  const double r2 = in.pixel(60);
+  const double room = (r1 > r2 ? r1 : r2) + 1;
+  const double cx = room + in.pixel(100);
+  const double cy = room + in.pixel(100);
+  const TavPoint centre(cx, cy);
+  pts = {centre, TavPoint(cx + r1, cy), TavPoint(cx, cy + r2)};
   if (kind == 0) {
     CTavGeoRleCalcDisk c;
     c.calculate(256, 256, pts.data(), 2);
@@ -139,6 +144,10 @@ void checkWellFormed(FuzzInput& in) {
   const std::vector<int> l0 = fromCalculator(in);
   std::vector<int> header;
   std::vector<Record> recs;
+  if (tavfuzz::verbose()) {
+    for (int v : l0) std::fprintf(stderr, " %d", v);
+    std::fprintf(stderr, "\n");
+  }
   FUZZ_CHECK(parse(l0, &header, &recs));
   mutate(in, &header, &recs);
   const std::vector<int> l = serialize(header, recs);
@@ -175,7 +184,7 @@ void checkWellFormed(FuzzInput& in) {
   }
 }
 
-// Any words at all, ending in the final terminator: the walk must stay inside.
+// Lists with negative words: the walk must stay inside the list.
 void checkHostile(FuzzInput& in) {
   std::vector<int> l;
   if (in.flag()) {
@@ -192,11 +201,29 @@ void checkHostile(FuzzInput& in) {
       l = t.rle();
     }
   } else {
-    const int n = in.count(200);
-    for (int i = 0; i < n; ++i) l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
+    // Records ending in -1 with non-negative extents, but any rows, columns
+    // and header words (negative ones included).
+    for (int i = 0; i < 6; ++i) l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
+    const int records = in.count(12);
+    for (int r = 0; r < records; ++r) {
+      l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
+      const int runs = 1 + in.count(3);  // a record holds at least one run
+      for (int k = 0; k < runs; ++k) {
+        // A run start of -1 reads like a terminator in any walk; -2 and below
+        // are starts left of the image.
+        const int start = in.byte() < 200 ? in.count(40) - 4 : in.anyInt();
+        l.push_back(start == -1 ? -2 : start);
+        l.push_back(in.byte() < 200 ? in.count(40) : in.count(1 << 16));  // output grows with extents
+      }
+      l.push_back(-1);
+    }
+    l.push_back(-1);  // the final terminator
   }
-  while (l.size() < 6) l.push_back(0);
-  l.push_back(-1);  // the final terminator
+  if (tavfuzz::verbose()) {
+    std::fprintf(stderr, "list:");
+    for (int v : l) std::fprintf(stderr, " %d", v);
+    std::fprintf(stderr, "\n");
+  }
   std::unique_ptr<int[]> exact(new int[l.size()]);
   for (size_t i = 0; i < l.size(); ++i) exact[i] = l[i];
   const std::vector<TavIPoint> got = CTavGeoRleCalc::calculatePerimiterPoints(exact.get());
