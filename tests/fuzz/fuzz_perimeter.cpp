@@ -201,12 +201,18 @@ void checkHostile(FuzzInput& in) {
       l = t.rle();
     }
   } else {
-    // Records ending in -1 with non-negative extents, but any rows, columns
-    // and header words (negative ones included).
+    // Well-formed records (ascending rows, at least one run, extents >= 0, a
+    // -1 after each) with any header words and any columns, negative ones
+    // included; a negative row ends the list early.
     for (int i = 0; i < 6; ++i) l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
     const int records = in.count(12);
+    long long row = in.byte() < 32 ? -in.count(3) : in.count(40);
     for (int r = 0; r < records; ++r) {
-      l.push_back(in.byte() < 200 ? in.count(40) - 4 : in.anyInt());
+      l.push_back(static_cast<int>(row));
+      // Rows stay below 2^17: with a negative word 2 a "-1, row" pair can also be
+      // read as a run reaching left of the image whose extent is that row, and
+      // the output grows with the extents.
+      row += 1 + (in.byte() < 240 ? in.count(3) : in.count(1 << 16));
       const int runs = 1 + in.count(3);  // a record holds at least one run
       for (int k = 0; k < runs; ++k) {
         // A run start of -1 reads like a terminator in any walk; -2 and below
