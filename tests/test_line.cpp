@@ -146,6 +146,18 @@ TEST(LineRelations, BisectTakesTheShortWayRound) {
   EXPECT_NEAR(out.p2.y, -10000.0, 1e-6);
 }
 
+TEST(LineRelations, BisectKeepsDifferencesUpToHalfATurn) {
+  // First toward -x (angle pi), second shorter than 0.01 (angle counts as 0):
+  // d = -pi stays -pi, so the result runs along the first line, toward -x.
+  TavLine out;
+  lineLineBisect(L(0, 0, -1, 0), L(0, 0, 0, 0.005), &out);
+  EXPECT_NEAR(out.p2.x, -10000.0, 1e-9);
+  EXPECT_NEAR(out.p2.y, 0.0, 1e-9);
+  // d = pi: quarter turn added to pi/2 from 0.
+  lineLineBisect(L(0, 0, 0, 0.005), L(0, 0, -1, 1e-300), &out);
+  EXPECT_NEAR(out.p2.x, -10000.0, 1e-9);
+}
+
 TEST(LineRelations, BisectParallelLines) {
   TavLine out;
   lineLineBisect(L(0, 1, 10, 1), L(0, 3, 10, 3), &out);
@@ -189,4 +201,173 @@ TEST(LineCompare, ShortLinesUseTheirTrueDirection) {
   EXPECT_FALSE(lineCompare(L(0, 0, 10, 0), L(5, 7, 5, 7)));
   EXPECT_FALSE(lineCompare(L(5, 7, 5, 7), L(5, 7, 5, 7)));
   EXPECT_FALSE(lineCompare(L(0, 0, kNaN, 0), L(0, 0, kNaN, 0)));
+}
+
+TEST(LinePredicates, InterceptsFromSecondPoint) {
+  double v = -1;
+  EXPECT_TRUE(lineXIntercept(L(0, 0, 2, 4), 2, &v));
+  EXPECT_EQ(v, 1.0);
+  EXPECT_TRUE(lineYIntercept(L(0, 0, 2, 4), 1, &v));
+  EXPECT_EQ(v, 2.0);
+  // Beyond the segment, and with p2 before p1.
+  EXPECT_TRUE(lineXIntercept(L(4, 8, 2, 4), -2, &v));
+  EXPECT_EQ(v, -1.0);
+  EXPECT_TRUE(lineYIntercept(L(4, 8, 2, 4), 10, &v));
+  EXPECT_EQ(v, 20.0);
+  v = -1;
+  EXPECT_FALSE(lineYIntercept(L(3, 0, 3, 5), 1, &v));  // vertical: no y at x = 1
+  EXPECT_EQ(v, 0.0);
+  v = -1;
+  EXPECT_FALSE(lineXIntercept(L(0, 0, 9, 0.00001), 7, &v));  // within 1e-5 of horizontal
+  EXPECT_EQ(v, 0.0);
+  v = -1;
+  EXPECT_FALSE(lineYIntercept(L(1, 1, 1, 1), 7, &v));
+  EXPECT_EQ(v, 0.0);
+  // Computed from p2: with p2 exactly on the asked height the answer is x2 itself.
+  EXPECT_TRUE(lineXIntercept(L(0.1, 0.7, 0.3, 0.2), 0.2, &v));
+  EXPECT_EQ(v, 0.3);
+}
+
+TEST(LinePredicates, Parallel) {
+  EXPECT_TRUE(lineIsParallel(L(0, 0, 1, 0), L(5, 5, -3, 5)));  // opposite directions
+  EXPECT_FALSE(lineIsParallel(L(0, 0, 1, 0), L(0, 0, 0, -1)));
+  EXPECT_FALSE(lineIsParallel(L(0, 0, 0, -1), L(0, 0, 1, 0)));
+  EXPECT_TRUE(lineIsParallel(L(0, 0, 1, 0), L(0, 0, 1e6, 0.5)));       // sin = 5e-7
+  EXPECT_FALSE(lineIsParallel(L(0, 0, 1, 0), L(0, 0, 1e6, 2)));        // sin = 2e-6
+  EXPECT_FALSE(lineIsParallel(L(0, 0, 1, 0), L(0, 0, 0.001, 0.001)));  // short lines keep their angle
+  EXPECT_TRUE(lineIsParallel(L(0, 0, 1, 1), L(0, 0, 0.001, 0.001)));
+}
+
+TEST(LineForms, AbcEquation) {
+  double cy = 9, cx = 9, c = 9;
+  line2AbcLineEquation(L(0, 1, 1, 3), &cy, &cx, &c);  // y - 2x - 1 = 0
+  EXPECT_EQ(cy, 1.0);
+  EXPECT_EQ(cx, -2.0);
+  EXPECT_EQ(c, -1.0);
+  line2AbcLineEquation(L(3, 0, 3, 5), &cy, &cx, &c);  // x - 3 = 0
+  EXPECT_EQ(cy, 0.0);
+  EXPECT_EQ(cx, 1.0);
+  EXPECT_EQ(c, -3.0);
+  line2AbcLineEquation(L(2, 7, 2, 7), &cy, &cx, &c);  // zero length: vertical form through x2
+  EXPECT_EQ(cy, 0.0);
+  EXPECT_EQ(cx, 1.0);
+  EXPECT_EQ(c, -2.0);
+  line2AbcLineEquation(L(0, 0, 0.0000099, 1), &cy, &cx, &c);  // |dx| < 1e-5 is vertical
+  EXPECT_EQ(cy, 0.0);
+  line2AbcLineEquation(L(0, 0, 0.00001, 1), &cy, &cx, &c);  // strict: 1e-5 is not
+  EXPECT_EQ(cy, 1.0);
+  // The constant makes p2 satisfy the equation, not p1.
+  line2AbcLineEquation(L(1, 1, 4, 7), &cy, &cx, &c);
+  EXPECT_EQ(cy * 7 + cx * 4 + c, 0.0);
+  EXPECT_EQ(c, 1.0);
+}
+
+TEST(LineForms, PolarForm) {
+  double ro = -1, theta = -1;
+  lineToRoTheta(L(-5, 3, 5, 3), &ro, &theta);
+  EXPECT_EQ(ro, 3.0);
+  EXPECT_NEAR(theta, kPi / 2, 1e-15);
+  lineToRoTheta(L(5, 3, -5, 3), &ro, &theta);  // direction does not matter
+  EXPECT_EQ(ro, 3.0);
+  EXPECT_NEAR(theta, kPi / 2, 1e-15);
+  lineToRoTheta(L(-5, -3, 5, -3), &ro, &theta);  // the line below: same normal, mod pi
+  EXPECT_EQ(ro, 3.0);
+  EXPECT_NEAR(theta, kPi / 2, 1e-15);
+  lineToRoTheta(L(0, 0, 1, 1), &ro, &theta);
+  EXPECT_EQ(ro, 0.0);
+  EXPECT_NEAR(theta, 3 * kPi / 4, 1e-15);
+  lineToRoTheta(L(5, -1, 5, 1), &ro, &theta);  // pi folded to 0
+  EXPECT_EQ(ro, 5.0);
+  EXPECT_NEAR(theta, 0.0, 1e-15);
+  lineToRoTheta(L(-5, -1, -5, 1), &ro, &theta);  // x = -5 gives the same form as x = 5
+  EXPECT_EQ(ro, 5.0);
+  EXPECT_NEAR(theta, 0.0, 1e-15);
+  // The normal of x + y = 10 points at 45 degrees; of x - y = 10 at -45 = 135.
+  lineToRoTheta(L(10, 0, 0, 10), &ro, &theta);
+  EXPECT_NEAR(ro, 10 / std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(theta, kPi / 4, 1e-12);
+  lineToRoTheta(L(10, 0, 20, 10), &ro, &theta);
+  EXPECT_NEAR(ro, 10 / std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(theta, 3 * kPi / 4, 1e-12);
+  // Short line away from the origin: angle counts as 0, so theta is pi/2.
+  lineToRoTheta(L(3, 4, 3, 4.005), &ro, &theta);
+  EXPECT_NEAR(ro, 3.0, 1e-12);
+  EXPECT_NEAR(theta, kPi / 2, 1e-15);
+  lineToRoTheta(L(3, 4, 3, 4), &ro, &theta);
+  EXPECT_EQ(ro, 5.0);
+  EXPECT_EQ(theta, 0.0);
+  // Outputs pointing into the line itself.
+  TavLine l = L(-5, 3, 5, 3);
+  lineToRoTheta(l, &l.p1.x, &l.p1.y);
+  EXPECT_EQ(l.p1.x, 3.0);
+  EXPECT_NEAR(l.p1.y, kPi / 2, 1e-15);
+}
+
+TEST(LineRelations, DistanceAlongThirdLine) {
+  double d = -1;
+  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, -1, 3, 9), &d));
+  EXPECT_EQ(d, 4.0);
+  // Measured along the third line: a slanted one measures a longer way.
+  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 0, 3, 4), &d));
+  EXPECT_EQ(d, 5.0);
+  d = -1;
+  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 0, 10, 0), L(3, -1, 3, 9), &d));
+  EXPECT_EQ(d, 0.0);
+  // Crossing lines are not the same line; the distance is between the crossings.
+  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 0, 10, 10), L(5, -1, 5, 9), &d));
+  EXPECT_EQ(d, 5.0);
+}
+
+TEST(LineRelations, DistanceAcrossAParallelLineFails) {
+  // The third line parallel to the first or the second has no crossing with
+  // it; nothing to measure from (no distance to the origin).
+  double d = -1;
+  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), &d));
+  EXPECT_EQ(d, 0.0);
+  d = -1;
+  EXPECT_FALSE(lineLineDist(L(0, 10, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), &d));
+  EXPECT_EQ(d, 0.0);
+  d = -1;
+  EXPECT_FALSE(lineLineDist(L(0, 4, 10, 4), L(0, 10, 10, 0), L(0, 50, 10, 50), &d));
+  EXPECT_EQ(d, 0.0);
+  d = -1;
+  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, 3, 3, 3), &d));  // zero-length third
+  EXPECT_EQ(d, 0.0);
+}
+
+TEST(LineRobustness, NonFiniteInputsReturn) {
+  const double bad[] = {kNaN, kInf, -kInf, 1e308, -1e308, 5e-324};
+  for (double b : bad) {
+    const TavLine lines[] = {L(b, 0, 1, 1), L(0, b, 1, 1), L(0, 0, b, b), L(b, b, b, b), L(1, 2, 3, b)};
+    for (const TavLine& l : lines) {
+      const TavLine other = L(0, 0, 3, 1);
+      double v = 0, w = 0;
+      TavPoint p;
+      TavLine o;
+      lineIsValid(l);
+      lineIsHoriz(l);
+      lineIsVert(l);
+      lineXIntercept(l, b, &v);
+      lineYIntercept(l, 1, &v);
+      lineIsParallel(l, other);
+      lineCompare(l, other);
+      lineCompare(other, l);
+      line2AbcLineEquation(l, &v, &w, &v);
+      lineToRoTheta(l, &v, &w);
+      lineLineIntersection(l, other, &p);
+      lineLineIsCollinear(l, other);
+      lineLineBisect(l, other, &o);
+      lineLineBisect(l, l, &o);
+      lineLineDist(l, other, L(1, 0, 1, 5), &v);
+      lineLineDist(other, L(0, 5, 3, 6), l, &v);
+      linePointToLinePerpendicular(l, TavPoint(b, 1), &o);
+      linePointToLineParallel(l, TavPoint(1, b), &o);
+    }
+  }
+  // NaN never makes two lines equal or parallel.
+  EXPECT_FALSE(lineIsParallel(L(0, 0, kNaN, 0), L(0, 0, 1, 0)));
+  EXPECT_FALSE(lineCompare(L(0, 0, 1, 0), L(0, kNaN, 1, 0)));
+  double ro = 0, theta = 0;
+  lineToRoTheta(L(0, kNaN, 1, 0), &ro, &theta);
+  EXPECT_TRUE(std::isnan(theta));
 }
