@@ -289,6 +289,26 @@ TEST(Rake, ReversalInAnyDirection) {
   for (const TavLine& l : r) EXPECT_NEAR(distOf(l.p1, l.p2), 20, 1e-9);
 }
 
+TEST(Rake, ReversalFoundThroughRounding) {
+  // An out-and-back path turned by 0.7 rad about (3.7, -1.2): the turned
+  // points are no longer exactly anti-parallel, but within the parallel tolerance.
+  const TavPoint c(3.7, -1.2);
+  std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {31.7, 0}};
+  for (TavPoint& p : pts) pointRotate(c, 0.7, &p);
+  const double ax = pts[1].x - pts[0].x, ay = pts[1].y - pts[0].y;
+  const double bx = pts[2].x - pts[1].x, by = pts[2].y - pts[1].y;
+  ASSERT_NE(ax * by - ay * bx, 0.0);  // the case this test is about
+  const auto turned = rakeOf(pts, 10, 10);
+  const auto plain = rakeOf({{0, 0}, {100, 0}, {31.7, 0}}, 10, 10);
+  ASSERT_EQ(turned.size(), plain.size());
+  for (std::size_t k = 0; k < plain.size(); ++k) {
+    TavLine back = turned[k];
+    pointRotate(c, -0.7, &back.p1);
+    pointRotate(c, -0.7, &back.p2);
+    expectLine(back, plain[k].p1.x, plain[k].p1.y, plain[k].p2.x, plain[k].p2.y, 1e-6);
+  }
+}
+
 TEST(Rake, HugeRequestsGiveNoLines) {
   const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 100}};
   for (double s : {1e-300, 5e-324, 1e-5}) EXPECT_TRUE(rakeOf(pts, 10, s).empty()) << s;
