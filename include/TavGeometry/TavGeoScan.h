@@ -12,9 +12,9 @@ namespace NTavGeometry {
 // 128 MiB of output). A request for more lays the fallback its function states.
 constexpr int kScanLinesMax = 4194304;
 
-// Spokes from radius r to r + length on rays at equal angle steps from the arc's start ray to its end
-// ray (left out for a full turn), outer ends at least `spacing` apart; *spokes is cleared first.
-// A spacing of 0, a NaN input or kScanLinesMax or more steps gives the start spoke alone.
+// Spokes from radius r to r + length on rays from the arc's start ray to its end ray (left out for a
+// full turn) in max(1, trunc(L/spacing - 1)) equal steps, L = the arc's length at the outer radius;
+// *spokes is cleared first. A step count not finite (spacing 0) or >= kScanLinesMax: the start spoke.
 TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spacing,
                                    std::vector<TavLine>* spokes);
 
