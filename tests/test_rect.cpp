@@ -1,6 +1,7 @@
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -169,4 +170,33 @@ TEST(RectClip, NonFiniteInputsFail) {
   // Overflowing arithmetic must still return.
   lineRectIntersection(L(-1e308, 5, 1e308, 5), TavRect(-1e308, -1e308, 1e308, 1e308, 1.0), &a, &b);
   lineRectIntersection(L(-1e308, 5, 1e308, 5), TavRect(-1e308, -1e308, 1e308, 1e308), &a, &b);
+}
+
+TEST(RectClip, RotatedLinesThroughCentreMeetTheBorder) {
+  // Any line through the centre of a turned rectangle crosses its border
+  // twice; turned back about the centre, each crossing lies on an edge of the
+  // unturned rectangle.
+  unsigned state = 777u;
+  auto uniform = [&state](double lo, double hi) {
+    state = state * 1664525u + 1013904223u;
+    return lo + (hi - lo) * ((state >> 8) / 16777216.0);
+  };
+  for (int i = 0; i < 2000; ++i) {
+    const TavRect r(uniform(-100, 100), uniform(-100, 100), uniform(1, 50), uniform(1, 50),
+                    uniform(-kPi, kPi));
+    const double cx = r.x + r.width / 2, cy = r.y + r.height / 2, dir = uniform(-kPi, kPi);
+    TavPoint pts[2];
+    ASSERT_TRUE(lineRectIntersection(L(cx, cy, cx + std::cos(dir), cy + std::sin(dir)), r, &pts[0], &pts[1]))
+        << i;
+    for (TavPoint p : pts) {
+      const double dx = p.x - cx, dy = p.y - cy;
+      const double u = std::cos(r.angle) * dx + std::sin(r.angle) * dy + cx;  // turned back
+      const double v = -std::sin(r.angle) * dx + std::cos(r.angle) * dy + cy;
+      const double toEdge = std::min(std::min(std::fabs(u - r.x), std::fabs(u - r.x - r.width)),
+                                     std::min(std::fabs(v - r.y), std::fabs(v - r.y - r.height)));
+      EXPECT_LT(toEdge, 1e-6) << i;
+      EXPECT_LT(std::fabs(u - cx), r.width / 2 + 1 + 1e-9) << i;
+      EXPECT_LT(std::fabs(v - cy), r.height / 2 + 1 + 1e-9) << i;
+    }
+  }
 }
