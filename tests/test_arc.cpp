@@ -193,6 +193,14 @@ TEST(Arc, TestPointStartFarAgainstTheSweep) {
   EXPECT_FALSE(arcTestPoint(TavArc(c, 10, 10, -1), onCircle(c, 10, 2), 1e-9));
 }
 
+TEST(Arc, TestPointStartAtMinusPiHoldsThePointAtPi) {
+  // atan2 gives +pi for (-10, 0); it is the start of an arc that starts at -pi.
+  EXPECT_TRUE(arcTestPoint(TavArc(TavPoint(0, 0), 10, -kPi, 1), TavPoint(-10, 0), 1e-9));
+  EXPECT_TRUE(arcTestPoint(TavArc(TavPoint(0, 0), 10, kPi, -1), TavPoint(-10, -0.0), 1e-9));
+  // ...but still the excluded end of an arc that ends there.
+  EXPECT_FALSE(arcTestPoint(TavArc(TavPoint(0, 0), 10, kPi - 1, 1), TavPoint(-10, 0), 1e-9));
+}
+
 TEST(Arc, TestPointMatchesReferences) {
   std::mt19937 rng(99);
   std::uniform_real_distribution<double> u(0.0, 1.0);
