@@ -297,3 +297,29 @@ TEST(Arc, ToPointSetRefusesUnusableLengths) {
   }
   arcToPointSet(TavArc(TavPoint(0, 0), 10, 0, 1), nullptr);  // nothing to write
 }
+
+TEST(Arc, HostileInputKeepsContracts) {
+  const double vals[] = {0.0, -0.0, 1.0, -3.5, 1e-310, 1e154, -1e308, 1e308, 1e20, kInf, -kInf, kNaN};
+  std::mt19937 rng(6);
+  std::uniform_int_distribution<int> pick(0, 11);
+  auto v = [&] { return vals[pick(rng)]; };
+  std::vector<TavPoint> set;
+  TavPoint line[4];
+  for (int k = 0; k < 100000; ++k) {
+    const TavPoint a(v(), v()), b(v(), v()), c(v(), v());
+    TavArc out = kSentinel;
+    if (arcIn3Points(a, b, c, &out)) {
+      ASSERT_TRUE(std::isfinite(out.center.x) && std::isfinite(out.center.y) && std::isfinite(out.radius));
+      ASSERT_LE(std::fabs(out.startAngle), kPi);
+      ASSERT_LE(std::fabs(out.sweepAngle), 2 * kPi);
+    } else {
+      expectUntouched(out);
+    }
+    const TavArc arc(a, v(), v(), v());
+    (void)arcTestPoint(arc, b, v());  // must return
+    arcToPointSet(arc, &set);
+    ASSERT_LE(set.size(), kArcToPointSetMaxPoints);
+    arcPointAlong(arc, v(), &line[0]);
+    arcToPolyline(arc, line, 4);
+  }
+}

@@ -322,3 +322,37 @@ TEST(Circle, CircleIntersectionConcentricAndNonFinite) {
   circleCircleIntersection(TavCircle(TavPoint(0, 0), 5), TavCircle(TavPoint(1e300, 0), 1e300), pts, &n);
   EXPECT_EQ(n, 0);
 }
+
+TEST(Circle, HostileInputKeepsContracts) {
+  const double vals[] = {0.0, -0.0, 1.0, -3.5, 1e-310, 1e154, -1e308, 1e308, kInf, -kInf, kNaN};
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> pick(0, 10);
+  auto v = [&] { return vals[pick(rng)]; };
+  auto finite = [](const TavPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  for (int k = 0; k < 100000; ++k) {
+    const TavPoint a(v(), v()), b(v(), v()), c(v(), v());
+    TavCircle out = kGarbage;
+    if (circleIn3Points(a, b, c, &out)) {
+      ASSERT_TRUE(finite(out.center) && std::isfinite(out.radius) && out.radius >= 0);
+    } else {
+      ASSERT_TRUE(out.center.x == 0 && out.center.y == 0 && out.radius == 0);
+    }
+    out = kGarbage;
+    if (circleInTriangle(a, b, c, &out)) {
+      ASSERT_TRUE(finite(out.center) && std::isfinite(out.radius) && out.radius >= 0);
+    } else {
+      ASSERT_TRUE(out.center.x == 0 && out.center.y == 0 && out.radius == 0);
+    }
+    TavPoint pts[2];
+    int n = -1;
+    circleLineIntersection(TavCircle(a, v()), TavLine(b, c), pts, &n);
+    ASSERT_TRUE(n >= 0 && n <= 2);
+    for (int i = 0; i < n; ++i) ASSERT_TRUE(finite(pts[i]));
+    n = -1;
+    circleCircleIntersection(TavCircle(a, v()), TavCircle(b, v()), pts, &n);
+    ASSERT_TRUE(n >= 0 && n <= 2);
+    if (n > 0) {
+      ASSERT_TRUE(finite(pts[0]) && finite(pts[1]));
+    }
+  }
+}
