@@ -261,9 +261,10 @@ TEST(FitRansac, SameBitsAsLiteralOnRandomInputs) {
   std::mt19937 gen(777);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int compared = 0;
-  for (int t = 0; t < 1500; ++t) {
+  for (int t = 0; t < 2100; ++t) {
     const unsigned int n = 1 + gen() % 90;
-    const int mode = t % 6;
+    const int mode = t % 7;
+    const unsigned int corners = 3 + gen() % 14;
     std::vector<TavPoint> pts;
     for (unsigned int i = 0; i < n; ++i) {
       switch (mode) {
@@ -284,9 +285,14 @@ TEST(FitRansac, SameBitsAsLiteralOnRandomInputs) {
         case 4:  // large coordinates: seed sums far above 2^32
           pts.emplace_back(1e12 + (gen() % 5), -3e11 + (gen() % 5) * 0.25);
           break;
-        default:  // steep set, vertical fits
+        case 5:  // steep set, vertical fits
           pts.emplace_back(5 + (gen() % 3) * 0.001, unit(gen) * 500);
           break;
+        default: {  // corners of a regular polygon: candidates tie up to rounding
+          const double a = 6.283185307179586 * (gen() % corners) / corners;
+          pts.emplace_back(40 * std::cos(a), 40 * std::sin(a));
+          break;
+        }
       }
     }
     unsigned int k = gen() % n;
@@ -297,5 +303,22 @@ TEST(FitRansac, SameBitsAsLiteralOnRandomInputs) {
         << "t=" << t << " n=" << n << " k=" << k << " count=" << count;
     ++compared;
   }
-  EXPECT_EQ(compared, 1500);
+  EXPECT_EQ(compared, 2100);
+}
+
+TEST(FitRansac, SameBitsAsLiteralOnLargeSets) {
+  std::mt19937 gen(99);
+  std::uniform_real_distribution<double> x(0.0, 1000.0), noise(-0.5, 0.5), far(-300.0, 300.0);
+  for (unsigned int n : {700u, 1500u}) {
+    std::vector<TavPoint> pts;
+    for (unsigned int i = 0; i < n; ++i) {
+      const double px = x(gen);
+      // Rounded to a grid of 1/8: many equal distances.
+      pts.emplace_back(std::round(px * 8) / 8,
+                       std::round((0.4 * px + (i % 10 == 7 ? far(gen) : noise(gen))) * 8) / 8);
+    }
+    for (unsigned int k : {0u, n / 10, n / 2}) {
+      EXPECT_TRUE(sameBits(runFast(pts, k, 60), runLiteral(pts, k, 60))) << n << " " << k;
+    }
+  }
 }
