@@ -111,6 +111,35 @@ TEST(FitRansacRank, EqualDistancesAreNotKeptInInputOrder) {
   EXPECT_EQ(order[2], 0u);
 }
 
+TEST(FitRansacRank, PruningAllowsForTheSummationOrder) {
+  // 1 and a thousand terms of 3/4 ulp(1): ascending, the small terms add up
+  // exactly to 750 ulps; with 1 first, each of them rounds up to a whole ulp.
+  const double ulp = std::ldexp(1.0, -52);
+  const double small = 0.75 * ulp;
+  double ascending = 0.0;
+  for (int i = 0; i < 1000; ++i) ascending += small;
+  ascending += 1.0;
+  double oneFirst = 1.0;
+  for (int i = 0; i < 1000; ++i) oneFirst += small;
+  ASSERT_EQ(ascending, 1.0 + 750 * ulp);
+  ASSERT_EQ(oneFirst, 1.0 + 1000 * ulp);
+  const double best = 1.0 + 875 * ulp;  // the candidate's true score beats it
+  EXPECT_FALSE(detail::keptSumCannotBeat(oneFirst, 1001, best));
+  EXPECT_TRUE(detail::keptSumCannotBeat(1.0 + 1e-9, 1001, 1.0));
+  EXPECT_FALSE(detail::keptSumCannotBeat(kInf, 1001, 1.0));
+  EXPECT_FALSE(detail::keptSumCannotBeat(kNaN, 1001, 1.0));
+  EXPECT_FALSE(detail::keptSumCannotBeat(1e-310, 3, 0.0));  // subnormal: never used
+
+  // The same terms with 100 far points capped at 2: sum(min(d, 2)) - 100 * 2
+  // taken in that order overshoots the ascending score as well.
+  double capped = oneFirst;
+  for (int i = 0; i < 100; ++i) capped += 2.0;
+  ASSERT_GT(capped - 200.0, best);
+  EXPECT_FALSE(detail::cappedSumCannotBeat(capped, 1101, 100, 2.0, best));
+  EXPECT_TRUE(detail::cappedSumCannotBeat(capped, 1101, 100, 2.0, 0.999));
+  EXPECT_FALSE(detail::cappedSumCannotBeat(kInf, 1101, 100, 2.0, 0.5));  // overflowed: no proof
+}
+
 TEST(FitRansac, WorkedExampleRejectsTheFarPoint) {
   std::vector<TavPoint> pts;
   for (int i = 0; i <= 10; ++i) pts.emplace_back(i, 0);

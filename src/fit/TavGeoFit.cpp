@@ -273,16 +273,8 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
     double bestScore = DBL_MAX;
     double bestEdge = -1.0;  // largest kept distance of the best candidate, once there is one
     // A candidate's score is the sum of its m smallest distances added in
-    // ascending order. Two cheaper figures prove most candidates worse than the
-    // best without that sort (all terms are >= 0, so any summation order is
-    // within (terms - 1) ulps relatively of the exact sum; the factors below
-    // take 4 ulps per term and the rounding of the test itself):
-    //  - for any t >= 0, sum(min(d, t)) - k t is at most the exact score;
-    //  - the m smallest distances summed in any order (after a selection).
-    const double u = DBL_EPSILON / 2.0;
-    const double slackAll = 1.0 - 4.0 * (static_cast<double>(n) + 2.0) * u;
-    const double slackKept = 1.0 - 4.0 * (static_cast<double>(m) + 2.0) * u;
-    const double kd = static_cast<double>(k);
+    // ascending order; two cheaper figures prove most candidates worse than the
+    // best without that sort (see TavGeoFitRank.h).
     const double* const dEnd = dist.data() + n;
     while (count > 0) {
       --count;
@@ -317,9 +309,7 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
           }
           bool worse = false;
           for (int c = 0; c < 4 && !worse; ++c) {
-            const double lower =
-                (capped[c] * slackAll - (kd * cap[c] * (1.0 + 4.0 * u) + 1e-300)) * slackKept;
-            worse = lower >= 1e-280 && lower <= DBL_MAX && lower > bestScore;
+            worse = detail::cappedSumCannotBeat(capped[c], n, k, cap[c], bestScore);
           }
           if (worse) continue;
         }
@@ -327,7 +317,7 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
         if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
         double anyOrder = 0.0;
         for (unsigned int j = 0; j < m; ++j) anyOrder += values[j];
-        if (anyOrder >= 1e-280 && anyOrder <= DBL_MAX && anyOrder * slackKept > bestScore) continue;
+        if (detail::keptSumCannotBeat(anyOrder, m, bestScore)) continue;
         std::sort(values.begin(), values.begin() + m);
         for (unsigned int j = 0; j < m; ++j) score += values[j];
         if (!(score < bestScore)) continue;
