@@ -61,6 +61,8 @@ BENCHMARK(BM_RansacFast)->Unit(benchmark::kMillisecond);
 // Console output as usual, plus the mean real time of each benchmark.
 class CRatioReporter : public benchmark::ConsoleReporter {
  public:
+  CRatioReporter()
+      : ConsoleReporter(OO_Tabular) {}  // plain text: the ratio line is read by people and scripts
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs) {
       if (r.run_type == Run::RT_Iteration) {
