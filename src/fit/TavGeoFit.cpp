@@ -29,8 +29,9 @@ int refuseCircle(int line, const char* message) {
   return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
 }
 
-// The classic C-runtime linear congruential generator, private to one call:
-// values 0 .. 32767, the same sequence for the same seed on every platform.
+// A linear congruential generator private to one call: state * 214013 +
+// 2531011 modulo 2^32, value = bits 16..30 of the state (0 .. 32767). The same
+// sequence for the same seed on every platform.
 class CLcg {
  public:
   explicit CLcg(uint32_t seed) : m_state(seed) {}
