@@ -158,7 +158,6 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   void reset(int width, int height);
   void buildEdgeList(const TavPoint* points, int count);
   void makeEdgeRec(const TavPoint& p1, const TavPoint& p2);
-  void insertEdge(int row, Edge* edge);
   void updateActiveList(int scan);
   void processScan(int scan);
 
@@ -166,7 +165,15 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   std::vector<Edge*> m_edgeTable;
   std::vector<ActiveEdge> m_active;    // edges of the current row, in row order
   std::vector<ActiveEdge> m_incoming;  // edges that begin on the current row
-  int m_scanRows = 0;                  // rows 0 .. m_scanRows - 1 are scanned
+  // An edge waiting to be filed under its first row; seq is its build order.
+  struct PendingEdge {
+    int row;
+    float x;
+    int seq;
+    Edge* edge;
+  };
+  std::vector<PendingEdge> m_pending;
+  int m_scanRows = 0;  // rows 0 .. m_scanRows - 1 are scanned
 };
 
 }  // namespace NTavGeometry
