@@ -192,3 +192,20 @@ TEST(RlePolygon, MatchesReferenceOnStarsAndSelfIntersections) {
     ASSERT_EQ(reused.rle(), reference(300, h, v)) << iter;
   }
 }
+
+TEST(RlePolygon, ManyEdgesStartingOnOneRow) {
+  // A comb whose tips all lie on row 5: 800 edges start on one row, two of them
+  // at each tip's x.
+  for (double shift : {0.0, 0.25, 0.75}) {
+    std::vector<TavPoint> v = {P(0, 60), P(0, 5)};
+    for (int i = 0; i < 400; ++i) {
+      v.push_back(P(2 * i + 1 + shift, 30 + (i % 7)));
+      v.push_back(P(2 * i + 2, 5.5));
+    }
+    v.push_back(P(800, 60));
+    const List l = polygon(900, 64, v);
+    EXPECT_EQ(l, reference(900, 64, v));
+    EXPECT_TRUE(recordsInRows(l, 64));
+    EXPECT_EQ(l[6], 5);
+  }
+}
