@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "reference/rake_reference.h"
+
 using namespace NTavGeometry;
 
 namespace {
@@ -362,4 +364,55 @@ TEST(Rake, RandomPathsKeepTheInvariants) {
     }
     ASSERT_LE(r.size(), static_cast<std::size_t>(kScanLinesMax));
   }
+}
+
+namespace {
+// A random path whose corners are all ordinary: turns up to `maxTurn` radians
+// either way, each segment longer than the setbacks h * tan(|turn| / 2) of its
+// two corners, so no stretch runs backward.
+std::vector<TavPoint> ordinaryPath(std::mt19937& gen, double h, double maxTurn) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const int n = 2 + static_cast<int>(gen() % 9);
+  std::vector<double> turns(n, 0.0);
+  for (int i = 1; i + 1 < n; ++i) turns[i] = (2 * unit(gen) - 1) * maxTurn;
+  double angle = unit(gen) * 2 * kPi;
+  TavPoint p(unit(gen) * 400 - 200, unit(gen) * 400 - 200);
+  std::vector<TavPoint> pts = {p};
+  for (int i = 0; i + 1 < n; ++i) {
+    const double setbacks = h * (std::tan(std::fabs(turns[i]) / 2) + std::tan(std::fabs(turns[i + 1]) / 2));
+    const double len = setbacks + 0.5 + unit(gen) * 80;
+    p = TavPoint(p.x + len * std::cos(angle), p.y + len * std::sin(angle));
+    pts.push_back(p);
+    angle += turns[i + 1];
+  }
+  return pts;
+}
+
+::testing::AssertionResult sameLines(const std::vector<TavLine>& a, const std::vector<TavLine>& b) {
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << a.size() << " vs " << b.size() << " lines";
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].p1.x != b[k].p1.x || a[k].p1.y != b[k].p1.y || a[k].p2.x != b[k].p2.x || a[k].p2.y != b[k].p2.y)
+      return ::testing::AssertionFailure() << "line " << k;
+  }
+  return ::testing::AssertionSuccess();
+}
+}  // namespace
+
+TEST(Rake, OrdinaryCornersGiveTheStepByStepLines) {
+  // Gentle corners, and sharp ones (up to 175 degrees) on segments long enough
+  // for them: bit for bit the lines of the plain two-phase construction.
+  std::mt19937 gen(2024);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int lines = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    const double h = 0.05 + unit(gen) * 12, s = 0.3 + unit(gen) * 9;
+    const double maxTurn = trial % 2 == 0 ? 0.6 : 3.05;
+    const std::vector<TavPoint> pts = ordinaryPath(gen, h, maxTurn);
+    std::vector<TavLine> expected;
+    tavref::polyLineToPolyRakeLiteral(pts.data(), static_cast<int>(pts.size()), h, s, &expected);
+    ASSERT_TRUE(sameLines(rakeOf(pts, h, s), expected)) << "trial " << trial;
+    lines += static_cast<int>(expected.size());
+  }
+  EXPECT_GT(lines, 100000);
 }
