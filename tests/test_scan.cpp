@@ -59,6 +59,30 @@ TEST(Spoke, QuarterArcOutward) {
   }
 }
 
+TEST(Spoke, BaseSpokeTurnedToARunningSumOfSteps) {
+  // Every spoke is the base spoke on the ray at angle 0, turned by the rotator
+  // to an angle that grows by one step per spoke (not start + k * step).
+  const TavArc arc(TavPoint(12.5, -7.25), 40, 0.3, 2.1);
+  const auto sp = spokesOf(arc, 15, 1.7);
+  const int n = static_cast<int>(55 * 2.1 / 1.7 - 1.0);
+  ASSERT_EQ(sp.size(), static_cast<std::size_t>(n) + 1);
+  const double step = 2.1 / n;
+  double angle = 0.3;
+  int differs = 0;
+  for (int k = 0; k <= n; ++k) {
+    if (k > 0) angle += step;
+    TavPoint a(12.5 + 40, -7.25), b(12.5 + 40 + 15, -7.25);
+    CTavRotator(12.5, -7.25, angle).rotate(&a.x, &a.y);
+    CTavRotator(12.5, -7.25, angle).rotate(&b.x, &b.y);
+    EXPECT_EQ(sp[k].p1.x, a.x) << k;
+    EXPECT_EQ(sp[k].p1.y, a.y) << k;
+    EXPECT_EQ(sp[k].p2.x, b.x) << k;
+    EXPECT_EQ(sp[k].p2.y, b.y) << k;
+    if (angle != 0.3 + k * step) ++differs;
+  }
+  EXPECT_GT(differs, 0);  // the two ways of stepping differ on this arc
+}
+
 TEST(Spoke, InwardLengthMeasuresOnTheArc) {
   const auto sp = spokesOf(TavArc(TavPoint(5, -3), 100, 0, kPi / 2), -20, 10);
   ASSERT_EQ(sp.size(), 15u);  // L = 157.08 at radius 100
