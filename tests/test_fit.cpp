@@ -451,3 +451,37 @@ TEST(FitLog, FormatsAndHandsTheRecordToTheSinkOrStderr) {
   plain.error(256, "\"%s\" (%d)", "hello", 2);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\"hello\" (2)\n");
 }
+
+TEST(FitNullOutputs, FitsRunWithoutWritingThere) {
+  RecordCapture cap;
+  const TavPoint pts[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 1}, {2, 7}};
+  const TavPoint straight[] = {{0, 0}, {1, 1}, {2, 2}};
+  TavLine l(TavPoint(1, 2), TavPoint(3, 4));
+  TavCircle c;
+  double d = 0;
+  TavPoint removed[2];
+  EXPECT_EQ(pointsFitLine(pts, 6, nullptr), 0);
+  EXPECT_EQ(pointsLineDist(pts, 6, &l, nullptr), 0);
+  d = 5;
+  EXPECT_EQ(pointsLineDist(pts, 6, nullptr, &d), 0);  // no line: nothing to measure
+  EXPECT_EQ(d, 0.0);
+  EXPECT_EQ(pointsFitCircle(pts, 6, nullptr, nullptr), 0);
+  EXPECT_EQ(pointsFitCircle(straight, 3, &c, nullptr), 2);
+  EXPECT_EQ(pointsFitCircle(straight, 3, nullptr, &d), 2);
+  ASSERT_EQ(cap.records.size(), 2u);  // refusals are still logged
+  EXPECT_EQ(cap.records[1], record(kStraight, 69));
+  // The outlier fits still remove the farthest points.
+  EXPECT_EQ(pointsFitCircleOutliers(pts, 6, 2, nullptr, nullptr, removed), 0);
+  TavPoint expected[2];
+  pointsFitCircleOutliers(pts, 6, 2, &c, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
+  EXPECT_EQ(pointsFitLineOutliers(pts, 6, 2, nullptr, nullptr, removed), 0);
+  pointsFitLineOutliers(pts, 6, 2, &l, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
+  EXPECT_EQ(pointsFitLineRansac(pts, 6, 2, 10, nullptr, nullptr, removed), 0);
+  pointsFitLineRansac(pts, 6, 2, 10, &l, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
+}
