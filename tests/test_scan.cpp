@@ -440,6 +440,15 @@ TEST(Rake, OrdinaryCornersGiveTheStepByStepLines) {
   }
   EXPECT_GT(lines, 100000);
 
+  // Joints between exactly collinear segments (zero-sweep fans, both corner
+  // points equally far up to rounding) next to sharper corners.
+  for (double h : {2.5, 0.75, 4.0}) {
+    const std::vector<TavPoint> pts = {{1, 2}, {31, 42}, {61, 82}, {70, 70}, {100, 110}, {130, 150}};
+    std::vector<TavLine> expected;
+    tavref::polyLineToPolyRakeLiteral(pts.data(), 6, h, 0.7, &expected);
+    EXPECT_TRUE(sameLines(rakeOf(pts, h, 0.7), expected)) << h;
+  }
+
   // Corners whose stretches meet exactly (a stretch of length 0 between them),
   // also turned so that rounding leaves a residue either way: still ordinary.
   for (const std::vector<TavPoint>& path : {std::vector<TavPoint>{{0, 0}, {100, 0}, {100, 20}, {0, 20}},
