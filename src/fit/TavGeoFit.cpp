@@ -71,6 +71,8 @@ unsigned int drawIndex(CLcg& gen, unsigned int n) {
 }  // namespace
 
 int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
+  TavLine unwanted;  // a null output is not wanted
+  if (out == nullptr) out = &unwanted;
   const double count = static_cast<double>(n);
   double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -122,8 +124,9 @@ int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
 }
 
 int pointsLineDist(const TavPoint* points, unsigned int n, TavLine* line, double* dist) {
+  if (dist == nullptr) return 0;
   *dist = 0.0;
-  if (n == 0) return 0;
+  if (n == 0 || line == nullptr) return 0;
   double sum = 0.0;
   for (unsigned int i = 0; i < n; ++i) sum += pointLineDist(points[i], *line);
   *dist = sum / static_cast<double>(n);
@@ -132,6 +135,10 @@ int pointsLineDist(const TavPoint* points, unsigned int n, TavLine* line, double
 
 int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, double* error) {
   constexpr double kEps = DBL_EPSILON;
+  TavCircle unwantedCircle;  // null outputs are not wanted; the fit still runs and logs
+  double unwantedError = 0.0;
+  if (circle == nullptr) circle = &unwantedCircle;
+  if (error == nullptr) error = &unwantedError;
   circle->center = TavPoint(0.0, 0.0);
   circle->radius = 0.0;
   *error = 0.0;
@@ -195,6 +202,8 @@ int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, d
 
 int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavCircle* circle,
                             double* error, TavPoint* removed) {
+  TavCircle unwantedCircle;  // the removals need the circle even when the caller does not
+  if (circle == nullptr) circle = &unwantedCircle;
   std::vector<TavPoint> work;
   if (n > 0) work.assign(points, points + n);
   const unsigned int keep = n - k;  // wraps for k > n: the fit is then refused at 2 points
@@ -221,7 +230,11 @@ int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int
 
 int pointsFitLineOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavLine* line,
                           double* error, TavPoint* removed) {
-  if (k > n) k = n;  // never remove from an empty set
+  if (k > n) k = n;      // never remove from an empty set
+  TavLine unwantedLine;  // the removals need the line even when the caller does not
+  double unwantedError = 0.0;
+  if (line == nullptr) line = &unwantedLine;
+  if (error == nullptr) error = &unwantedError;
   std::vector<TavPoint> work;
   if (n > 0) work.assign(points, points + n);
   const unsigned int keep = n - k;
@@ -250,6 +263,10 @@ int pointsFitLineOutliers(const TavPoint* points, unsigned int n, unsigned int k
 int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, int candidates, TavLine* line,
                         double* error, TavPoint* rejected) {
   if (k >= n) return 0;
+  TavLine unwantedLine;  // null outputs are not wanted
+  double unwantedError = 0.0;
+  if (line == nullptr) line = &unwantedLine;
+  if (error == nullptr) error = &unwantedError;
   int count = candidates;
   if (count < 1) {
     double r = static_cast<double>(k) / static_cast<double>(n);
