@@ -33,6 +33,18 @@ class Draw {
   std::mt19937_64 rng_;
 };
 
+// The circle through (q1, q2, q3) from the slopes of the chords q1q2 and q2q3.
+TavCircle slopeCircle(const TavPoint& q1, const TavPoint& q2, const TavPoint& q3) {
+  const double as = (q2.y - q1.y) / (q2.x - q1.x), bs = (q3.y - q2.y) / (q3.x - q2.x);
+  const double cx = (as * bs * (q1.y - q3.y) + bs * (q1.x + q2.x) - as * (q2.x + q3.x)) / (2 * (bs - as));
+  const double cy = (q1.y + q2.y) * 0.5 - (cx - (q1.x + q2.x) * 0.5) / as;
+  return TavCircle(TavPoint(cx, cy), std::hypot(cx - q1.x, cy - q1.y));
+}
+
+bool sameBits(const TavCircle& a, const TavCircle& b) {
+  return a.center.x == b.center.x && a.center.y == b.center.y && a.radius == b.radius;
+}
+
 }  // namespace
 
 TEST(EvaluationOrder, PointRotateAddsTheCentreBeforeTheSineTerm) {
@@ -181,13 +193,10 @@ TEST(EvaluationOrder, CircleFormulas) {
     const TavPoint q3(q2.x + d(1, 100), q2.y - d(1, 100));
     TavCircle c;
     ASSERT_TRUE(circleIn3Points(q1, q2, q3, &c));
-    const double as = (q2.y - q1.y) / (q2.x - q1.x), bs = (q3.y - q2.y) / (q3.x - q2.x);
-    const double cx = (as * bs * (q1.y - q3.y) + bs * (q1.x + q2.x) - as * (q2.x + q3.x)) / (2 * (bs - as));
-    const double cy = (q1.y + q2.y) * 0.5 - (cx - (q1.x + q2.x) * 0.5) / as;
-    ASSERT_EQ(c.center.x, cx) << i;
-    ASSERT_EQ(c.center.y, cy) << i;
-    ASSERT_EQ(c.radius, std::hypot(cx - q1.x, cy - q1.y)) << i;
-    otherIn3 += c.center.y != (q2.y + q3.y) * 0.5 - (cx - (q2.x + q3.x) * 0.5) / bs;  // other chord
+    const TavCircle ref = slopeCircle(q1, q2, q3);
+    ASSERT_TRUE(sameBits(c, ref)) << i;
+    const double bs = (q3.y - q2.y) / (q3.x - q2.x);
+    otherIn3 += c.center.y != (q2.y + q3.y) * 0.5 - (ref.center.x - (q2.x + q3.x) * 0.5) / bs;  // other chord
 
     // Circle and a slanted line: y = m x + q put into the quadratic term by term.
     const TavCircle circle(d.point(), d(1, 500));
@@ -232,6 +241,39 @@ TEST(EvaluationOrder, CircleFormulas) {
   EXPECT_GT(otherIn3, kRounds / 50);
   EXPECT_GT(otherLine, kRounds / 200);
   EXPECT_GT(otherCircles, kRounds / 200);
+}
+
+TEST(EvaluationOrder, CircleThroughThreePointsTakesTheFirstUsableOrdering) {
+  // With one chord horizontal or vertical, two orderings remain usable; the
+  // one listed first decides the bits.
+  Draw d(9);
+  int other[3] = {0, 0, 0};
+  for (int i = 0; i < kRounds; ++i) {
+    const TavPoint a = d.point(), b = d.point(), c = d.point();
+    if (std::fabs(a.x - b.x) < 1 || std::fabs(a.y - b.y) < 1 || std::fabs(b.x - c.x) < 1 ||
+        std::fabs(b.y - c.y) < 1 || std::fabs(a.x - c.x) < 1 || std::fabs(a.y - c.y) < 1)
+      continue;
+    TavCircle got;
+    // p1p2 horizontal: (p1, p3, p2) comes before (p2, p3, p1).
+    const TavPoint p2(b.x, a.y);
+    if (circleIn3Points(a, p2, c, &got)) {
+      ASSERT_TRUE(sameBits(got, slopeCircle(a, c, p2))) << i;
+      other[0] += !sameBits(got, slopeCircle(p2, c, a));
+    }
+    // p2p3 vertical: (p2, p1, p3) comes before (p3, p1, p2).
+    const TavPoint p3(b.x, c.y);
+    if (circleIn3Points(a, b, p3, &got)) {
+      ASSERT_TRUE(sameBits(got, slopeCircle(b, a, p3))) << i;
+      other[1] += !sameBits(got, slopeCircle(p3, a, b));
+    }
+    // p1p3 horizontal: (p1, p2, p3) comes before (p3, p2, p1).
+    const TavPoint q3(c.x, a.y);
+    if (circleIn3Points(a, b, q3, &got)) {
+      ASSERT_TRUE(sameBits(got, slopeCircle(a, b, q3))) << i;
+      other[2] += !sameBits(got, slopeCircle(q3, b, a));
+    }
+  }
+  for (int k = 0; k < 3; ++k) EXPECT_GT(other[k], kRounds / 50) << k;
 }
 
 TEST(EvaluationOrder, ArcSamplingAdvancesByRepeatedAddition) {
