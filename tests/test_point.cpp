@@ -33,6 +33,9 @@ TEST(Point, MiddleDistanceAngle) {
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, 1)), kPi / 2);  // +y is positive
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(-1, 0)), kPi);
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, -1)), -kPi / 2);
+  // atan2 of a negative-zero dy toward -x is -pi, the one angle outside (-pi, pi].
+  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(-1, -0.0)), -kPi);
+  EXPECT_EQ(pointPointAngle(TavPoint(0, -0.0), TavPoint(-1, 0)), kPi);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(1.001, 1.009))), 0.0);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(0, 2))), 3 * kPi / 4);
 }
