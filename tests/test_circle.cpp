@@ -105,6 +105,14 @@ TEST(Circle, In3PointsFailuresGiveZeroCircle) {
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(1, 1e300), TavPoint(2, -1e300), &c));
   expectZero(c);
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), TavPoint(4, 0), nullptr));
+  // Out to (10, 10) and nearly straight back: the chord slopes of the first
+  // ordering differ by 9.5e-6, so it fails, and no later ordering is tried,
+  // although (p1, p3, p2) has slopes 2e-4 apart and gives a circle.
+  const TavPoint out(0, 0), turn(10, 10), back(0.5, 0.5 + 9e-5);
+  c = kGarbage;
+  EXPECT_FALSE(circleIn3Points(out, turn, back, &c));
+  expectZero(c);
+  EXPECT_TRUE(circleIn3Points(out, back, turn, &c));
   // The output may be one of the inputs.
   c = TavCircle(TavPoint(4, 0), 1);
   ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), c.center, &c));
