@@ -248,6 +248,18 @@ TEST(Circle, LineIntersectionOrderAndCounts) {
   circleLineIntersection(circle, TavLine(TavPoint(0, 1), TavPoint(0, 1)), pts, &n);
   ASSERT_EQ(n, 2);
   expectPoint(pts[0], 0, 5);
+  // The tangent tolerance is on the quadratic's discriminant: x = 5 - 1e-7 gives
+  // D = 4e-6 < 1e-5 and one point; x = 4.99999 gives D = 4e-4 and two.
+  circleLineIntersection(circle, TavLine(TavPoint(5 - 1e-7, -1), TavPoint(5 - 1e-7, 1)), pts, &n);
+  ASSERT_EQ(n, 1);
+  EXPECT_EQ(pts[0].y, 0.0);
+  circleLineIntersection(circle, TavLine(TavPoint(4.99999, -1), TavPoint(4.99999, 1)), pts, &n);
+  EXPECT_EQ(n, 2);
+  // Slanted: the same tolerance applies to the discriminant of the x quadratic.
+  circleLineIntersection(
+      circle, TavLine(TavPoint(0, 5 * std::sqrt(2.0) + 1e-7), TavPoint(1, 5 * std::sqrt(2.0) - 1 + 1e-7)),
+      pts, &n);
+  EXPECT_EQ(n, 1);
 }
 
 TEST(Circle, LineIntersectionNonFiniteGivesNoPoints) {
@@ -291,6 +303,11 @@ TEST(Circle, CircleIntersectionSidesAndCounts) {
   ASSERT_EQ(n, 1);
   expectPoint(pts[0], 4, 0);
   expectPoint(pts[1], 4, 0);
+  // No tolerance on touching: 1e-9 more or less radius gives two points or none.
+  circleCircleIntersection(TavCircle(TavPoint(0, 0), 4), TavCircle(TavPoint(8, 0), 4 + 1e-9), pts, &n);
+  EXPECT_EQ(n, 2);
+  circleCircleIntersection(TavCircle(TavPoint(0, 0), 4), TavCircle(TavPoint(8, 0), 4 - 1e-9), pts, &n);
+  EXPECT_EQ(n, 0);
   // Apart: the foot point between them.
   circleCircleIntersection(TavCircle(TavPoint(0, 0), 1), TavCircle(TavPoint(8, 0), 1), pts, &n);
   EXPECT_EQ(n, 0);
