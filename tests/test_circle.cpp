@@ -59,6 +59,10 @@ TEST(Circle, In3PointsOrderingsAndBranches) {
   ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(1e-6, 2), TavPoint(2, 2 + 1e-6), &c));
   EXPECT_EQ(c.center.x, (1e-6 + 2) * 0.5);
   EXPECT_EQ(c.center.y, 1.0);
+  // A first chord exactly 1e-5 wide still counts as vertical.
+  ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(1e-5, 2), TavPoint(2, 2 + 1e-6), &c));
+  EXPECT_EQ(c.center.x, (1e-5 + 2) * 0.5);
+  EXPECT_EQ(c.center.y, 1.0);
   // Three equal points take the right-angle branch: a circle of radius 0.
   c = kGarbage;
   ASSERT_TRUE(circleIn3Points(TavPoint(1, 1), TavPoint(1, 1), TavPoint(1, 1), &c));
