@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fit/TavGeoFitRank.h"
+#include "fit/TavGeoFitSpread.h"
 #include "geometry/TavGeoInternal.h"
 #include "log/TavGeoLog.h"
 
@@ -81,20 +82,28 @@ int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
     sxx += x * x;
     syy += y * y;
   }
-  const double mx = sx / count;
-  const double my = sy / count;
-  double qx = 0.0, qy = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    const double dx = points[i].x - mx;
-    const double dy = points[i].y - my;
-    qx += dx * dx;
-    qy += dy * dy;
+  // The spreads about the means choose the axis and serve nothing else; the
+  // second pass that forms them runs only when the first pass's sums leave the
+  // choice open (see TavGeoFitSpread.h).
+  const int order = detail::spreadOrderFromSums(count, sx, sy, sxx, syy);
+  bool xSpreadLess = order < 0;
+  if (order == 0) {
+    const double mx = sx / count;
+    const double my = sy / count;
+    double qx = 0.0, qy = 0.0;
+    for (unsigned int i = 0; i < n; ++i) {
+      const double dx = points[i].x - mx;
+      const double dy = points[i].y - my;
+      qx += dx * dx;
+      qy += dy * dy;
+    }
+    xSpreadLess = qx < qy;
   }
   const double cxy = sxy - (sx * sy) / count;
   // The fallbacks run only with at least one point (with none the sums are NaN),
   // but the first point is read under that guard anyway.
   const TavPoint first = n > 0 ? points[0] : TavPoint();
-  if (qx < qy) {
+  if (xSpreadLess) {
     const double cyy = syy - (sy * sy) / count;
     if (!(cyy < 1e-5)) {
       const double b = cxy / cyy;
