@@ -1,14 +1,18 @@
-// The line fit chooses its axis from the first pass's sums when they settle it:
-// held against the fit that always runs the second pass, bit for bit.
+// Fast paths of the fits held against the plain algorithms: the line fit's axis
+// chosen from the first pass's sums, and the radix sort of the consensus fit's
+// kept distances.
 #include <TavGeometry/TavGeoFit.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "../src/fit/TavGeoFitRank.h"
 #include "../src/fit/TavGeoFitSpread.h"
 #include "reference/line_fit_reference.h"
 
@@ -139,6 +143,48 @@ TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
     syy += q.y * q.y;
   }
   EXPECT_EQ(detail::spreadOrderFromSums(3.0, sx, sy, sxx, syy), 0);
+}
+
+// Non-negative distances as the consensus fit sees them: ties, zeros, +inf,
+// subnormals, values spread over many exponents or packed into one.
+TEST(FitRansacRadix, SameOrderAsStdSort) {
+  std::mt19937_64 rng(9);
+  std::vector<uint64_t> a, b;
+  for (int t = 0; t < 3000; ++t) {
+    const uint32_t m = static_cast<uint32_t>(rng() % 300);
+    std::vector<double> v(m);
+    const int kind = t % 5;
+    for (double& x : v) {
+      switch (kind) {
+        case 0:
+          x = std::ldexp(static_cast<double>(rng() % 1000000), static_cast<int>(rng() % 40) - 20);
+          break;
+        case 1:
+          x = static_cast<double>(rng() % 4);  // many ties, zeros
+          break;
+        case 2:
+          x = 1.0 + static_cast<double>(rng() % 8) * 0x1p-52;  // one exponent, low bits only
+          break;
+        case 3: {
+          const double pick[] = {0.0,      std::numeric_limits<double>::infinity(), 4.9e-324,
+                                 2.2e-308, std::numeric_limits<double>::max(),      1.0};
+          x = pick[rng() % 6];
+          break;
+        }
+        default:
+          x = std::fabs(std::uniform_real_distribution<double>(-1e3, 1e3)(rng));
+          break;
+      }
+    }
+    std::vector<double> want = v;
+    std::sort(want.begin(), want.end());
+    detail::sortNonNegative(v.data(), m, a, b);
+    for (uint32_t i = 0; i < m; ++i) ASSERT_TRUE(sameBits(v[i], want[i])) << "array " << t << " at " << i;
+  }
+  // All equal: every byte pass is skipped and the array stays as it was.
+  std::vector<double> same(100, 3.5);
+  detail::sortNonNegative(same.data(), 100, a, b);
+  EXPECT_EQ(std::count(same.begin(), same.end(), 3.5), 100);
 }
 
 }  // namespace
