@@ -3,8 +3,9 @@
 # runs every bench_* executable with JSON output and prints the ratio table.
 #   scripts/bench.sh [build-dir] [extra Google Benchmark flags...]
 # Defaults: build-bench, 5 repetitions reported as aggregates (medians are
-# used by the table). Results: <build-dir>/results/*.json, table in
-# <build-dir>/results/table.md.
+# used by the table). Results: <build-dir>/results/*.json, the table in
+# <build-dir>/results/table.md, the machine and load in machine.txt, and the
+# polygon region plot in polygon-region-scaling.svg.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
@@ -37,4 +38,8 @@ for exe in "$build"/bench/bench_*; do
 done
 echo "load after: $(uptime)" >> "$out/machine.txt"
 python3 scripts/bench_table.py "$out"/*.json | tee "$out/table.md"
+if [ -f "$out/bench_cv_polygon_scaling.json" ]; then
+  python3 scripts/plot_polygon_scaling.py "$out/bench_cv_polygon_scaling.json" -o "$out/polygon-region-scaling.svg"
+  echo "plot: $out/polygon-region-scaling.svg" >&2
+fi
 cat "$out/machine.txt"
