@@ -181,6 +181,23 @@ void areaOpenCv(benchmark::State& st) {
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 
+// The same star with its vertices truncated to integers, as a pixel polygon;
+// OpenCV gets them as integer points.
+std::vector<TavPoint> integerStar() {
+  auto v = star(1000, 512, 512, 500, 250);
+  for (auto& p : v) p = TavPoint(std::trunc(p.x), std::trunc(p.y));
+  return v;
+}
+void areaIntOurs(benchmark::State& st) {
+  const auto poly = integerStar();
+  for (auto _ : st) benchmark::DoNotOptimize(polygonArea(poly.data(), static_cast<unsigned>(poly.size())));
+}
+void areaIntOpenCv(benchmark::State& st) {
+  std::vector<cv::Point> poly;
+  for (const auto& p : integerStar()) poly.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
+}
+
 }  // namespace
 
 BENCHMARK(lineFitOurs)->Name("linefit/1000000/ours")->Unit(benchmark::kMicrosecond);
@@ -195,6 +212,8 @@ BENCHMARK(insideOurs)->Name("inside/100000x1000/ours")->Unit(benchmark::kMicrose
 BENCHMARK(insideOpenCv)->Name("inside/100000x1000/opencv")->Unit(benchmark::kMicrosecond);
 BENCHMARK(areaOurs)->Name("area/1000/ours");
 BENCHMARK(areaOpenCv)->Name("area/1000/opencv");
+BENCHMARK(areaIntOurs)->Name("area/1000int/ours");
+BENCHMARK(areaIntOpenCv)->Name("area/1000int/opencv");
 
 int main(int argc, char** argv) {
   cv::setNumThreads(1);  // one thread, like the library
