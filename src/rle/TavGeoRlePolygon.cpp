@@ -141,9 +141,9 @@ void CTavGeoRleCalcPolygon::makeEdgeRec(const TavPoint& p1, const TavPoint& p2) 
     x1 = tx;
     y1 = ty;
   }
-  if (y1 <= 0 || y0 >= m_scanRows) return;  // on no scanned row
-  const double dx = static_cast<double>(static_cast<int64_t>(x1) - x0) /
-                    static_cast<double>(static_cast<int64_t>(y1) - y0);
+  if (y1 <= 0 || (y0 > 0 ? y0 : 0) >= m_scanRows) return;  // on no scanned row
+  const double dx =
+      static_cast<double>(static_cast<int64_t>(x1) - x0) / static_cast<double>(static_cast<int64_t>(y1) - y0);
   Edge* e = m_edgePool.take();
   e->dxPerScan = static_cast<float>(dx);
   e->yEnd = y1;
@@ -151,7 +151,8 @@ void CTavGeoRleCalcPolygon::makeEdgeRec(const TavPoint& p1, const TavPoint& p2) 
     e->xIntersect = static_cast<float>(x0);
     insertEdge(y0, e);
   } else {
-    e->xIntersect = static_cast<float>(static_cast<double>(x0) + dx * static_cast<double>(-static_cast<int64_t>(y0)));
+    e->xIntersect =
+        static_cast<float>(static_cast<double>(x0) + dx * static_cast<double>(-static_cast<int64_t>(y0)));
     insertEdge(0, e);
   }
 }
