@@ -91,6 +91,8 @@ std::vector<std::pair<int, int>> literal(const std::vector<int>& l) {
 
 using P = std::vector<std::pair<int, int>>;
 
+std::vector<std::pair<int, int>> perimeterOfVector(const std::vector<int>& l);
+
 // The list as the walk reads a list whose header starts left of column 0:
 // negative rows end the list; a negative run start followed by a non-negative
 // extent is a run clipped to column 0 (dropped when it ends left of it), except
@@ -177,6 +179,16 @@ TEST(Perimeter, InteriorPixelNeedsBothNeighboursWithInclusiveBounds) {
   const P got = perimeter(l);
   EXPECT_EQ(P(got.begin() + 6, got.begin() + 9), (P{{0, 1}, {7, 1}, {8, 1}}));
   EXPECT_EQ(got, literal(l));
+}
+
+TEST(Perimeter, MembershipOfTheSegmentsTwoToFourAndSeven) {
+  // Above and below: segments 2..4 and 7..7. Of the middle run's interior 1..8,
+  // columns 2, 3, 4 and 7 are members of both and drop out; 1, 5, 6 and 8 stay.
+  const std::vector<int> l = makeList({{0, {{2, 2}, {7, 0}}}, {1, {{0, 9}}}, {2, {{2, 2}, {7, 0}}}});
+  const P got = perimeter(l);
+  ASSERT_EQ(got.size(), 5u + 6u + 5u);
+  EXPECT_EQ(P(got.begin() + 5, got.begin() + 11), (P{{0, 1}, {1, 1}, {5, 1}, {6, 1}, {8, 1}, {9, 1}}));
+  EXPECT_EQ(perimeterOfVector(l), got);
 }
 
 TEST(Perimeter, OverlappingRunsEmitSharedPixelsOncePerRun) {
