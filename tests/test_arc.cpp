@@ -73,6 +73,13 @@ TEST(Arc, In3PointsFailureLeavesOutputUntouched) {
   expectUntouched(a);
   EXPECT_FALSE(arcIn3Points(TavPoint(0, 0), TavPoint(0, 0), TavPoint(5, 3), &a));
   expectUntouched(a);
+  // Four times the area exactly 1e-5 is enough; just below it is not.
+  EXPECT_FALSE(arcIn3Points(TavPoint(0, 0), TavPoint(1, 0), TavPoint(0, 4.9e-6), &a));
+  expectUntouched(a);
+  ASSERT_TRUE(arcIn3Points(TavPoint(0, 0), TavPoint(1, 0), TavPoint(0, 5e-6), &a));
+  EXPECT_NEAR(a.center.x, 0.5, 1e-12);
+  EXPECT_NEAR(a.center.y, 2.5e-6, 1e-15);
+  a = kSentinel;
   // Not collinear (four times the area is 0.016), but first and last share x
   // and the middle point's x is within 1e-5 of theirs too.
   EXPECT_FALSE(arcIn3Points(TavPoint(0, 0), TavPoint(4e-6, 1000), TavPoint(0, 2000), &a));

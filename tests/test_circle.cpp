@@ -59,6 +59,10 @@ TEST(Circle, In3PointsOrderingsAndBranches) {
   ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(1e-6, 2), TavPoint(2, 2 + 1e-6), &c));
   EXPECT_EQ(c.center.x, (1e-6 + 2) * 0.5);
   EXPECT_EQ(c.center.y, 1.0);
+  // A first chord exactly 1e-5 wide still counts as vertical.
+  ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(1e-5, 2), TavPoint(2, 2 + 1e-6), &c));
+  EXPECT_EQ(c.center.x, (1e-5 + 2) * 0.5);
+  EXPECT_EQ(c.center.y, 1.0);
   // Three equal points take the right-angle branch: a circle of radius 0.
   c = kGarbage;
   ASSERT_TRUE(circleIn3Points(TavPoint(1, 1), TavPoint(1, 1), TavPoint(1, 1), &c));
@@ -105,6 +109,14 @@ TEST(Circle, In3PointsFailuresGiveZeroCircle) {
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(1, 1e300), TavPoint(2, -1e300), &c));
   expectZero(c);
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), TavPoint(4, 0), nullptr));
+  // Out to (10, 10) and nearly straight back: the chord slopes of the first
+  // ordering differ by 9.5e-6, so it fails, and no later ordering is tried,
+  // although (p1, p3, p2) has slopes 2e-4 apart and gives a circle.
+  const TavPoint out(0, 0), turn(10, 10), back(0.5, 0.5 + 9e-5);
+  c = kGarbage;
+  EXPECT_FALSE(circleIn3Points(out, turn, back, &c));
+  expectZero(c);
+  EXPECT_TRUE(circleIn3Points(out, back, turn, &c));
   // The output may be one of the inputs.
   c = TavCircle(TavPoint(4, 0), 1);
   ASSERT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), c.center, &c));
@@ -240,6 +252,18 @@ TEST(Circle, LineIntersectionOrderAndCounts) {
   circleLineIntersection(circle, TavLine(TavPoint(0, 1), TavPoint(0, 1)), pts, &n);
   ASSERT_EQ(n, 2);
   expectPoint(pts[0], 0, 5);
+  // The tangent tolerance is on the quadratic's discriminant: x = 5 - 1e-7 gives
+  // D = 4e-6 < 1e-5 and one point; x = 4.99999 gives D = 4e-4 and two.
+  circleLineIntersection(circle, TavLine(TavPoint(5 - 1e-7, -1), TavPoint(5 - 1e-7, 1)), pts, &n);
+  ASSERT_EQ(n, 1);
+  EXPECT_EQ(pts[0].y, 0.0);
+  circleLineIntersection(circle, TavLine(TavPoint(4.99999, -1), TavPoint(4.99999, 1)), pts, &n);
+  EXPECT_EQ(n, 2);
+  // Slanted: the same tolerance applies to the discriminant of the x quadratic.
+  circleLineIntersection(
+      circle, TavLine(TavPoint(0, 5 * std::sqrt(2.0) + 1e-7), TavPoint(1, 5 * std::sqrt(2.0) - 1 + 1e-7)),
+      pts, &n);
+  EXPECT_EQ(n, 1);
 }
 
 TEST(Circle, LineIntersectionNonFiniteGivesNoPoints) {
@@ -283,6 +307,11 @@ TEST(Circle, CircleIntersectionSidesAndCounts) {
   ASSERT_EQ(n, 1);
   expectPoint(pts[0], 4, 0);
   expectPoint(pts[1], 4, 0);
+  // No tolerance on touching: 1e-9 more or less radius gives two points or none.
+  circleCircleIntersection(TavCircle(TavPoint(0, 0), 4), TavCircle(TavPoint(8, 0), 4 + 1e-9), pts, &n);
+  EXPECT_EQ(n, 2);
+  circleCircleIntersection(TavCircle(TavPoint(0, 0), 4), TavCircle(TavPoint(8, 0), 4 - 1e-9), pts, &n);
+  EXPECT_EQ(n, 0);
   // Apart: the foot point between them.
   circleCircleIntersection(TavCircle(TavPoint(0, 0), 1), TavCircle(TavPoint(8, 0), 1), pts, &n);
   EXPECT_EQ(n, 0);

@@ -99,6 +99,50 @@ TEST(FitLine, ChoosesRegressionAxisAndFallsBackThroughFirstPoint) {
   expectLine(l, 0, 1.0, 10000, 1.0);
 }
 
+TEST(FitLine, SlopeComesFromTheRawSums) {
+  // Far from the origin the raw sums lose digits that the centred sums keep:
+  // the slope uses the raw cross and square sums, only the axis choice the
+  // centred spreads. Expected values follow those steps; the centred slope
+  // differs, so the data tell the two apart.
+  std::vector<TavPoint> pts;
+  for (double d : {0.1, 1.3, 2.2, 3.7, 5.9}) pts.emplace_back(1e6 + d, 0.2 * d + 0.03 * d * d);
+  for (int swapped = 0; swapped < 2; ++swapped) {
+    std::vector<TavPoint> v = pts;
+    if (swapped) {
+      for (TavPoint& p : v) std::swap(p.x, p.y);
+    }
+    // u runs along the dominant axis, w along the other.
+    double n = 5, su = 0, sw = 0, suw = 0, suu = 0, qu = 0, cuw = 0;
+    for (const TavPoint& p : v) {
+      const double u = swapped ? p.y : p.x, w = swapped ? p.x : p.y;
+      su += u;
+      sw += w;
+      suw += p.x * p.y;
+      suu += u * u;
+    }
+    for (const TavPoint& p : v) {
+      const double u = swapped ? p.y : p.x, w = swapped ? p.x : p.y;
+      qu += (u - su / n) * (u - su / n);
+      cuw += (u - su / n) * (w - sw / n);
+    }
+    const double b = (suw - (su * sw) / n) / (suu - (su * su) / n);
+    const double a = (sw - b * su) / n;
+    const double centred = cuw / qu;
+    ASSERT_NE((sw - centred * su) / n, a);
+    TavLine l;
+    pointsFitLine(v.data(), 5, &l);
+    if (swapped) {
+      EXPECT_EQ(l.p1.x, a + b * 0.0);
+      EXPECT_EQ(l.p2.x, a + b * 10000.0);
+      EXPECT_EQ(l.p2.y, 10000.0);
+    } else {
+      EXPECT_EQ(l.p1.y, a + b * 0.0);
+      EXPECT_EQ(l.p2.y, a + b * 10000.0);
+      EXPECT_EQ(l.p2.x, 10000.0);
+    }
+  }
+}
+
 TEST(FitLine, NoPointsGiveNaNOrdinatesWithoutReading) {
   TavLine l;
   EXPECT_EQ(pointsFitLine(nullptr, 0, &l), 0);
@@ -406,4 +450,38 @@ TEST(FitLog, FormatsAndHandsTheRecordToTheSinkOrStderr) {
   ::testing::internal::CaptureStderr();
   plain.error(256, "\"%s\" (%d)", "hello", 2);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\"hello\" (2)\n");
+}
+
+TEST(FitNullOutputs, FitsRunWithoutWritingThere) {
+  RecordCapture cap;
+  const TavPoint pts[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 1}, {2, 7}};
+  const TavPoint straight[] = {{0, 0}, {1, 1}, {2, 2}};
+  TavLine l(TavPoint(1, 2), TavPoint(3, 4));
+  TavCircle c;
+  double d = 0;
+  TavPoint removed[2];
+  EXPECT_EQ(pointsFitLine(pts, 6, nullptr), 0);
+  EXPECT_EQ(pointsLineDist(pts, 6, &l, nullptr), 0);
+  d = 5;
+  EXPECT_EQ(pointsLineDist(pts, 6, nullptr, &d), 0);  // no line: nothing to measure
+  EXPECT_EQ(d, 0.0);
+  EXPECT_EQ(pointsFitCircle(pts, 6, nullptr, nullptr), 0);
+  EXPECT_EQ(pointsFitCircle(straight, 3, &c, nullptr), 2);
+  EXPECT_EQ(pointsFitCircle(straight, 3, nullptr, &d), 2);
+  ASSERT_EQ(cap.records.size(), 2u);  // refusals are still logged
+  EXPECT_EQ(cap.records[1], record(kStraight, 69));
+  // The outlier fits still remove the farthest points.
+  EXPECT_EQ(pointsFitCircleOutliers(pts, 6, 2, nullptr, nullptr, removed), 0);
+  TavPoint expected[2];
+  pointsFitCircleOutliers(pts, 6, 2, &c, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
+  EXPECT_EQ(pointsFitLineOutliers(pts, 6, 2, nullptr, nullptr, removed), 0);
+  pointsFitLineOutliers(pts, 6, 2, &l, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
+  EXPECT_EQ(pointsFitLineRansac(pts, 6, 2, 10, nullptr, nullptr, removed), 0);
+  pointsFitLineRansac(pts, 6, 2, 10, &l, &d, expected);
+  EXPECT_EQ(removed[0].x, expected[0].x);
+  EXPECT_EQ(removed[1].y, expected[1].y);
 }

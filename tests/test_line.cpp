@@ -180,6 +180,7 @@ TEST(LineCompare, SameInfiniteLine) {
   EXPECT_TRUE(lineCompare(L(2, 0, 2, 5), L(2, 9, 2, -9)));
   EXPECT_FALSE(lineCompare(L(2, 0, 2, 5), L(2.0001, 9, 2.0001, -9)));
   EXPECT_TRUE(lineCompare(L(2, 0, 2, 5), L(2.000009, 9, 2.000009, -9)));  // within 1e-5
+  EXPECT_TRUE(lineCompare(L(0, 0, 10, 0), L(0, 1e-5, 10, 1e-5)));         // exactly 1e-5 apart
 }
 
 TEST(LineCompare, HorizontalLinesPointingLeft) {

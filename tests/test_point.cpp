@@ -28,11 +28,15 @@ TEST(Point, MiddleDistanceAngle) {
   EXPECT_EQ(m.y, -2.0);
   EXPECT_EQ(pointPointDist(TavPoint(0, 0), TavPoint(3, 4)), 5.0);
   EXPECT_EQ(pointPointDist(TavPoint(1e300, 0), TavPoint(-1e300, 0)), 2e300);  // no overflow
-  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0.005, 0.005)), 0.0);  // closer than 0.01
+  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0.005, 0.005)), 0.0);    // closer than 0.01
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, 0.02)), kPi / 2);
-  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, 1)), kPi / 2);  // +y is positive
+  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, 0.01)), kPi / 2);  // 0.01 * 0.01 == 1e-4: not below
+  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, 1)), kPi / 2);     // +y is positive
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(-1, 0)), kPi);
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0, -1)), -kPi / 2);
+  // atan2 of a negative-zero dy toward -x is -pi, the one angle outside (-pi, pi].
+  EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(-1, -0.0)), -kPi);
+  EXPECT_EQ(pointPointAngle(TavPoint(0, -0.0), TavPoint(-1, 0)), kPi);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(1.001, 1.009))), 0.0);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(0, 2))), 3 * kPi / 4);
 }
@@ -100,6 +104,8 @@ TEST(Point, PointLineDistUsesTheInfiniteLine) {
   EXPECT_EQ(pointLineDist(TavPoint(20, -5), axis), 5.0);  // unsigned, beyond the end
   EXPECT_EQ(pointLineDist(TavPoint(3, 4), TavLine(TavPoint(0, 0), TavPoint(0, 0))), 5.0);
   EXPECT_EQ(pointLineDist(TavPoint(3, 4), TavLine(TavPoint(0, 0), TavPoint(0, 5e-9))), 5.0);  // < 1e-8
+  // A length of exactly 1e-8 is long enough for the line formula.
+  EXPECT_NEAR(pointLineDist(TavPoint(3, 4), TavLine(TavPoint(0, 0), TavPoint(0, 1e-8))), 3.0, 1e-12);
   EXPECT_NEAR(pointLineDist(TavPoint(0, 2), TavLine(TavPoint(0, 0), TavPoint(1, 1))), std::sqrt(2.0), 1e-15);
 }
 

@@ -83,6 +83,11 @@ TEST(Scalar, QuadraticRootsOrderAndCount) {
   EXPECT_EQ(count, 1);
   EXPECT_EQ(roots[0], -1.0);
   EXPECT_EQ(roots[1], -99.0);  // second root not written
+  // b * b is exactly 1e-5 here: not below the tolerance, so two roots.
+  solveQuadraticAbcFormula(1, std::sqrt(1e-5), 0, roots, &count);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(roots[0], 0.0);
+  EXPECT_EQ(roots[1], -std::sqrt(1e-5));
   solveQuadraticAbcFormula(1, 0, -0.000001, roots, &count);  // |D| = 4e-6 < 1e-5
   EXPECT_EQ(count, 1);
   EXPECT_EQ(roots[0], 0.0);
