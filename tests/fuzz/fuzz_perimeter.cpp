@@ -2,7 +2,8 @@
 // then mutated while staying well-formed (records dropped or inserted, runs
 // moved, grown, duplicated, reordered, rows spread apart), compared with the
 // pixel-by-pixel walk. Lists with negative words are read from an exactly
-// sized buffer, so that a read past the list is caught.
+// sized buffer, so that a read past the list is caught. The vector form is
+// also fed any words at all, of any length.
 // needs: TavGeoRleCalc.h:CTavGeoRleCalcPolygon
 // reference: perimeter_reference.cpp
 #include <TavGeometry/TavGeoRleCalc.h>
@@ -54,6 +55,13 @@ std::vector<int> serialize(const std::vector<int>& header, const std::vector<Rec
   }
   l.push_back(-1);
   return l;
+}
+
+bool samePoints(const std::vector<TavIPoint>& a, const std::vector<TavIPoint>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
+  return true;
 }
 
 std::vector<int> fromCalculator(FuzzInput& in) {
@@ -156,8 +164,9 @@ void checkWellFormed(FuzzInput& in) {
 
   const std::vector<TavIPoint> got = CTavGeoRleCalc::calculatePerimiterPoints(exact.get());
   const std::vector<TavIPoint> ref = tavref::perimeterPointsLiteral(exact.get());
-  FUZZ_CHECK(got.size() == ref.size());
-  for (size_t i = 0; i < got.size(); ++i) FUZZ_CHECK(got[i].x == ref[i].x && got[i].y == ref[i].y);
+  FUZZ_CHECK(samePoints(got, ref));
+  // The vector form reads the same list the same way.
+  FUZZ_CHECK(samePoints(CTavGeoRleCalc::calculatePerimiterPoints(l), got));
 
   // Both ends of every run are perimeter points, and every perimeter point is
   // a pixel of its row's runs.
@@ -237,15 +246,50 @@ void checkHostile(FuzzInput& in) {
     for (const TavIPoint& p : got) FUZZ_CHECK(p.x >= 0);
   for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0);
   FUZZ_CHECK(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty());
+
+  // The vector form on the same list: rows >= 0 and, with a negative first
+  // column, columns >= 0 too; without negative rows it equals the pointer form.
+  const std::vector<TavIPoint> fromVector = CTavGeoRleCalc::calculatePerimiterPoints(l);
+  for (const TavIPoint& p : fromVector) FUZZ_CHECK(p.y >= 0 && (l[2] >= 0 || p.x >= 0));
+  if (l[4] >= 0) FUZZ_CHECK(samePoints(fromVector, got));
+}
+
+// The vector form knows the list's length: any words at all, cut anywhere,
+// must be read without going past the vector. Extents stay small, so that
+// whatever reading of the words the walk takes, the output stays small.
+void checkAnyWords(FuzzInput& in) {
+  const int n = in.count(120);
+  std::vector<int> l;
+  l.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const uint8_t kind = in.byte();
+    if (kind < 48)
+      l.push_back(-1);
+    else if (kind < 224)
+      l.push_back(in.count(60) - 8);
+    else
+      l.push_back(-in.count(1 << 30));  // large negative words only
+  }
+  const std::vector<int> exact(l.begin(), l.end());  // capacity == size
+  const std::vector<TavIPoint> got = CTavGeoRleCalc::calculatePerimiterPoints(exact);
+  if (exact.size() < 7) FUZZ_CHECK(got.empty());
+  for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
-  if (in.byte() & 1)
-    checkWellFormed(in);
-  else
-    checkHostile(in);
+  switch (in.byte() % 3) {
+    case 0:
+      checkWellFormed(in);
+      break;
+    case 1:
+      checkHostile(in);
+      break;
+    default:
+      checkAnyWords(in);
+      break;
+  }
   return 0;
 }
