@@ -1,0 +1,195 @@
+// Fits and polygon measures side by side with what an OpenCV user would call
+// for the same job, on the same input, in one process. Names end in ".../ours"
+// and ".../<peer>" so that scripts/bench_table.py can pair them.
+#include <TavGeometry/TavGeometry.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+#include <random>
+#include <vector>
+
+using namespace NTavGeometry;
+
+namespace {
+
+std::vector<TavPoint> noisyLine(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> noise(0.0, 0.5);
+  std::uniform_real_distribution<double> t(0.0, 1000.0);
+  std::vector<TavPoint> pts(n);
+  for (auto& p : pts) {
+    const double s = t(rng);
+    p = TavPoint(s + noise(rng), 0.3 * s + 20.0 + noise(rng));
+  }
+  return pts;
+}
+
+std::vector<TavPoint> noisyCircle(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> noise(0.0, 0.5);
+  std::uniform_real_distribution<double> a(0.0, 6.283185307179586);
+  std::vector<TavPoint> pts(n);
+  for (auto& p : pts) {
+    const double phi = a(rng);
+    const double r = 300.0 + noise(rng);
+    p = TavPoint(500.0 + r * std::cos(phi), 400.0 + r * std::sin(phi));
+  }
+  return pts;
+}
+
+std::vector<cv::Point2f> toCv2f(const std::vector<TavPoint>& pts) {
+  std::vector<cv::Point2f> out;
+  out.reserve(pts.size());
+  for (const auto& p : pts) out.emplace_back(static_cast<float>(p.x), static_cast<float>(p.y));
+  return out;
+}
+
+std::vector<TavPoint> star(int vertices, double cx, double cy, double r1, double r2) {
+  std::vector<TavPoint> v(vertices);
+  for (int i = 0; i < vertices; ++i) {
+    const double phi = 6.283185307179586 * i / vertices;
+    const double r = (i % 2) ? r2 : r1;
+    v[i] = TavPoint(cx + r * std::cos(phi), cy + r * std::sin(phi));
+  }
+  return v;
+}
+
+constexpr size_t kFitN = 1000000;
+
+// ---------------------------------------------------------------- line fit
+void lineFitOurs(benchmark::State& st) {
+  const auto pts = noisyLine(kFitN, 1);
+  TavLine line;
+  for (auto _ : st) {
+    pointsFitLine(pts.data(), static_cast<unsigned>(pts.size()), &line);
+    benchmark::DoNotOptimize(line);
+  }
+}
+void lineFitOpenCv(benchmark::State& st) {
+  const auto pts = toCv2f(noisyLine(kFitN, 1));
+  cv::Vec4f line;
+  for (auto _ : st) {
+    cv::fitLine(pts, line, cv::DIST_L2, 0, 0.01, 0.01);
+    benchmark::DoNotOptimize(line);
+  }
+}
+// Two plain passes over the same array: the floor for a two-pass fit.
+void lineFitTwoPasses(benchmark::State& st) {
+  const auto pts = noisyLine(kFitN, 1);
+  for (auto _ : st) {
+    double sx = 0, sy = 0;
+    for (const auto& p : pts) {
+      sx += p.x;
+      sy += p.y;
+    }
+    const double mx = sx / pts.size(), my = sy / pts.size();
+    double qx = 0, qy = 0;
+    for (const auto& p : pts) {
+      qx += (p.x - mx) * (p.x - mx);
+      qy += (p.y - my) * (p.y - my);
+    }
+    benchmark::DoNotOptimize(qx);
+    benchmark::DoNotOptimize(qy);
+  }
+}
+
+// ---------------------------------------------------------------- circle fit
+void circleFitOurs(benchmark::State& st) {
+  const auto pts = noisyCircle(kFitN, 2);
+  TavCircle c;
+  double err = 0;
+  for (auto _ : st) {
+    pointsFitCircle(pts.data(), static_cast<unsigned>(pts.size()), &c, &err);
+    benchmark::DoNotOptimize(c);
+    benchmark::DoNotOptimize(err);
+  }
+}
+void circleFitHypotOnly(benchmark::State& st) {
+  const auto pts = noisyCircle(kFitN, 2);
+  for (auto _ : st) {
+    double s = 0;
+    for (const auto& p : pts) s += std::hypot(p.x - 500.0, p.y - 400.0);
+    benchmark::DoNotOptimize(s);
+  }
+}
+void circleFitTwoPasses(benchmark::State& st) { lineFitTwoPasses(st); }
+
+// ---------------------------------------------------------------- consensus fit
+std::vector<TavPoint> ransacInput() {
+  auto pts = noisyLine(2000, 3);
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> u(0.0, 1000.0);
+  for (size_t i = 0; i < pts.size(); i += 100) pts[i] = TavPoint(u(rng), u(rng));  // 1 % outliers
+  return pts;
+}
+void ransacOurs(benchmark::State& st) {
+  const auto pts = ransacInput();
+  TavLine line;
+  double err = 0;
+  std::vector<TavPoint> rejected(20);
+  for (auto _ : st) {
+    pointsFitLineRansac(pts.data(), static_cast<unsigned>(pts.size()), 20, 100, &line, &err, rejected.data());
+    benchmark::DoNotOptimize(line);
+  }
+}
+void ransacOpenCvHuber(benchmark::State& st) {
+  const auto pts = toCv2f(ransacInput());
+  cv::Vec4f line;
+  for (auto _ : st) {
+    cv::fitLine(pts, line, cv::DIST_HUBER, 0, 0.01, 0.01);
+    benchmark::DoNotOptimize(line);
+  }
+}
+
+// ---------------------------------------------------------------- polygon measures
+std::vector<TavPoint> queryPoints() {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(0.0, 1024.0);
+  std::vector<TavPoint> q(100000);
+  for (auto& p : q) p = TavPoint(u(rng), u(rng));
+  return q;
+}
+void insideOurs(benchmark::State& st) {
+  const auto poly = star(1000, 512, 512, 500, 250);
+  const auto q = queryPoints();
+  for (auto _ : st) {
+    int inside = 0;
+    for (const auto& p : q) inside += polygonIsPointInside(poly.data(), static_cast<unsigned>(poly.size()), p);
+    benchmark::DoNotOptimize(inside);
+  }
+}
+void insideOpenCv(benchmark::State& st) {
+  const auto poly = toCv2f(star(1000, 512, 512, 500, 250));
+  const auto q = toCv2f(queryPoints());
+  for (auto _ : st) {
+    int inside = 0;
+    for (const auto& p : q) inside += cv::pointPolygonTest(poly, p, false) > 0;
+    benchmark::DoNotOptimize(inside);
+  }
+}
+void areaOurs(benchmark::State& st) {
+  const auto poly = star(1000, 512, 512, 500, 250);
+  for (auto _ : st) benchmark::DoNotOptimize(polygonArea(poly.data(), static_cast<unsigned>(poly.size())));
+}
+void areaOpenCv(benchmark::State& st) {
+  const auto poly = toCv2f(star(1000, 512, 512, 500, 250));
+  for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
+}
+
+}  // namespace
+
+BENCHMARK(lineFitOurs)->Name("linefit/1000000/ours")->Unit(benchmark::kMicrosecond);
+BENCHMARK(lineFitOpenCv)->Name("linefit/1000000/opencv")->Unit(benchmark::kMicrosecond);
+BENCHMARK(lineFitTwoPasses)->Name("linefit/1000000/twopasses")->Unit(benchmark::kMicrosecond);
+BENCHMARK(circleFitOurs)->Name("circlefit/1000000/ours")->Unit(benchmark::kMicrosecond);
+BENCHMARK(circleFitHypotOnly)->Name("circlefit/1000000/hypot")->Unit(benchmark::kMicrosecond);
+BENCHMARK(circleFitTwoPasses)->Name("circlefit/1000000/twopasses")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ransacOurs)->Name("ransac/2000/ours")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ransacOpenCvHuber)->Name("ransac/2000/opencv")->Unit(benchmark::kMicrosecond);
+BENCHMARK(insideOurs)->Name("inside/100000x1000/ours")->Unit(benchmark::kMicrosecond);
+BENCHMARK(insideOpenCv)->Name("inside/100000x1000/opencv")->Unit(benchmark::kMicrosecond);
+BENCHMARK(areaOurs)->Name("area/1000/ours");
+BENCHMARK(areaOpenCv)->Name("area/1000/opencv");
+
+BENCHMARK_MAIN();
