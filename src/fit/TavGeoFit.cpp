@@ -1,0 +1,331 @@
+#include <TavGeometry/TavGeoFit.h>
+#include <TavGeometry/TavGeoPoint.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "fit/TavGeoFitRank.h"
+#include "geometry/TavGeoInternal.h"
+#include "log/TavGeoLog.h"
+
+namespace NTavGeometry {
+
+namespace {
+
+// What the circle fit's records carry. The line numbers are fixed parts of the
+// record, not the position of the code in this file.
+const char kLogSource[] = ".\\TavGeoFit";
+const char kLogCircleFunction[] = "NTavGeometry::pointsFitCircle";
+constexpr unsigned int kLogCategory = 256;
+constexpr int kCircleRefused = 2;
+constexpr int kLineTooFewPoints = 16;
+constexpr int kLineNoSpread = 65;
+constexpr int kLineStraight = 69;
+
+int refuseCircle(int line, const char* message) {
+  return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
+}
+
+// The classic C-runtime linear congruential generator, private to one call:
+// values 0 .. 32767, the same sequence for the same seed on every platform.
+class CLcg {
+ public:
+  explicit CLcg(uint32_t seed) : m_state(seed) {}
+  int next() {
+    m_state = m_state * 214013u + 2531011u;  // modulo 2^32
+    return static_cast<int>((m_state >> 16) & 0x7FFFu);
+  }
+
+ private:
+  uint32_t m_state;
+};
+
+// Low 32 bits of trunc(v) taken as an integer, for any double: exact for every
+// finite v (the same bits as converting to a 64-bit integer where that is
+// defined), 0 for NaN and infinities.
+uint32_t low32OfTrunc(double v) {
+  if (!std::isfinite(v)) return 0;
+  double r = std::fmod(std::trunc(v), 4294967296.0);  // exact, in (-2^32, 2^32)
+  if (r < 0.0) r += 4294967296.0;
+  return static_cast<uint32_t>(r);
+}
+
+uint32_t consensusSeed(const TavPoint* points, unsigned int n) {
+  uint32_t s = 0;
+  for (unsigned int i = 0; i < n; ++i) s = low32OfTrunc((points[i].y + points[i].x) + static_cast<double>(s));
+  return s;
+}
+
+// A draw scaled to 0 .. n; the top value 32767 would give n itself and is
+// taken as the last point.
+unsigned int drawIndex(CLcg& gen, unsigned int n) {
+  const double v = gen.next() / 32767.0 * static_cast<double>(n);
+  const unsigned int i = static_cast<unsigned int>(v);  // 0 <= v <= n
+  return i < n ? i : n - 1;
+}
+
+}  // namespace
+
+int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
+  const double count = static_cast<double>(n);
+  double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double x = points[i].x;
+    const double y = points[i].y;
+    sx += x;
+    sy += y;
+    sxy += x * y;
+    sxx += x * x;
+    syy += y * y;
+  }
+  const double mx = sx / count;
+  const double my = sy / count;
+  double qx = 0.0, qy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double dx = points[i].x - mx;
+    const double dy = points[i].y - my;
+    qx += dx * dx;
+    qy += dy * dy;
+  }
+  const double cxy = sxy - (sx * sy) / count;
+  // The fallbacks run only with at least one point (with none the sums are NaN),
+  // but the first point is read under that guard anyway.
+  const TavPoint first = n > 0 ? points[0] : TavPoint();
+  if (qx < qy) {
+    const double cyy = syy - (sy * sy) / count;
+    if (!(cyy < 1e-5)) {
+      const double b = cxy / cyy;
+      const double a = (sx - b * sy) / count;
+      out->p1 = TavPoint(a + b * 0.0, 0.0);
+      out->p2 = TavPoint(a + b * 10000.0, 10000.0);
+    } else {
+      out->p1 = TavPoint(first.x, 0.0);
+      out->p2 = TavPoint(first.x, 10000.0);
+    }
+  } else {
+    const double cxx = sxx - (sx * sx) / count;
+    if (!(cxx < 1e-5)) {
+      const double b = cxy / cxx;
+      const double a = (sy - b * sx) / count;
+      out->p1 = TavPoint(0.0, a + b * 0.0);
+      out->p2 = TavPoint(10000.0, a + b * 10000.0);
+    } else {
+      out->p1 = TavPoint(0.0, first.y);
+      out->p2 = TavPoint(10000.0, first.y);
+    }
+  }
+  return 0;
+}
+
+int pointsLineDist(const TavPoint* points, unsigned int n, TavLine* line, double* dist) {
+  *dist = 0.0;
+  if (n == 0) return 0;
+  double sum = 0.0;
+  for (unsigned int i = 0; i < n; ++i) sum += pointLineDist(points[i], *line);
+  *dist = sum / static_cast<double>(n);
+  return 0;
+}
+
+int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, double* error) {
+  constexpr double kEps = DBL_EPSILON;
+  circle->center = TavPoint(0.0, 0.0);
+  circle->radius = 0.0;
+  *error = 0.0;
+  if (n < 3) return refuseCircle(kLineTooFewPoints, "Need 3 or more points");
+
+  const double count = static_cast<double>(n);
+  double sx = 0.0, sy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    sx += points[i].x;
+    sy += points[i].y;
+  }
+  const double mx = sx / count;
+  const double my = sy / count;
+  double suu = 0.0, suv = 0.0, svv = 0.0, suuu = 0.0, svvv = 0.0, suuv = 0.0, suvv = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double u = points[i].x - mx;
+    const double v = points[i].y - my;
+    const double uu = u * u;
+    const double vv = v * v;
+    suu += uu;
+    const double uv = u * v;
+    suv += uv;
+    svv += vv;
+    suuu += uu * u;
+    svvv += vv * v;
+    suuv += uu * v;
+    suvv += uv * v;
+  }
+  suu /= count;
+  suv /= count;
+  svv /= count;
+  suuu /= count;
+  svvv /= count;
+  suuv /= count;
+  suvv /= count;
+
+  if (suu < kEps || svv < kEps) {
+    return refuseCircle(kLineNoSpread, "Not circle; Point, horizontal or vertical line");
+  }
+  const double det = svv * suu - suv * suv;
+  // Points on a slanted line give det = 0 only in exact arithmetic; rounding
+  // leaves a few ulps of suu * svv, growing like sqrt(n) with the count. A det
+  // within that noise carries no curvature and would give a meaningless circle.
+  const double straightTolerance = 8.0 * std::sqrt(count) * kEps * (suu * svv);
+  if (std::fabs(det) < kEps || std::fabs(det) < straightTolerance) {
+    return refuseCircle(kLineStraight, "Not circle; Diagonal line");
+  }
+  const double a = (suvv + suuu) * 0.5;
+  const double b = (suuv + svvv) * 0.5;
+  const double uc = (a * svv - b * suv) / det;
+  const double vc = (b * suu - a * suv) / det;
+  circle->center = TavPoint(mx + uc, my + vc);
+  circle->radius = std::sqrt(uc * uc + vc * vc + suu + svv);
+  double sum = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    sum += std::fabs(pointPointDist(circle->center, points[i]) - circle->radius);
+  }
+  *error = sum / count;
+  return 0;
+}
+
+int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavCircle* circle,
+                            double* error, TavPoint* removed) {
+  std::vector<TavPoint> work;
+  if (n > 0) work.assign(points, points + n);
+  const unsigned int keep = n - k;  // wraps for k > n: the fit is then refused at 2 points
+  unsigned int written = 0;
+  int status = pointsFitCircle(work.data(), static_cast<unsigned int>(work.size()), circle, error);
+  while (status == 0 && work.size() != keep) {
+    // The first of equal largest residuals; a set whose residuals are all NaN
+    // loses its first point.
+    double worst = -1.0;
+    size_t w = 0;
+    for (size_t j = 0; j < work.size(); ++j) {
+      const double d = std::fabs(pointPointDist(work[j], circle->center) - circle->radius);
+      if (d > worst) {
+        worst = d;
+        w = j;
+      }
+    }
+    if (removed != nullptr) removed[written++] = work[w];
+    work.erase(work.begin() + static_cast<std::ptrdiff_t>(w));
+    status = pointsFitCircle(work.data(), static_cast<unsigned int>(work.size()), circle, error);
+  }
+  return status;
+}
+
+int pointsFitLineOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavLine* line,
+                          double* error, TavPoint* removed) {
+  if (k > n) k = n;  // never remove from an empty set
+  std::vector<TavPoint> work;
+  if (n > 0) work.assign(points, points + n);
+  const unsigned int keep = n - k;
+  unsigned int written = 0;
+  pointsFitLine(work.data(), static_cast<unsigned int>(work.size()), line);
+  while (work.size() != keep) {
+    double sum = 0.0;
+    double worst = -1.0;
+    size_t w = 0;
+    for (size_t j = 0; j < work.size(); ++j) {
+      const double d = pointLineDist(work[j], *line);
+      sum += d;
+      if (d > worst) {
+        worst = d;
+        w = j;
+      }
+    }
+    if (removed != nullptr) removed[written++] = work[w];
+    work.erase(work.begin() + static_cast<std::ptrdiff_t>(w));
+    *error = (sum - worst) / static_cast<double>(work.size());
+    pointsFitLine(work.data(), static_cast<unsigned int>(work.size()), line);
+  }
+  return 0;
+}
+
+int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, int candidates, TavLine* line,
+                        double* error, TavPoint* rejected) {
+  if (k >= n) return 0;
+  int count = candidates;
+  if (count < 1) {
+    double r = static_cast<double>(k) / static_cast<double>(n);
+    if (r < 0.02) r = 0.02;
+    count = detail::truncToInt((std::log(100.0 * r) - 1.0) * static_cast<double>(k));
+  }
+  const unsigned int m = n - k;  // points kept, at least 1
+
+  std::vector<double> dist(n);
+  std::vector<double> values(n);
+  std::vector<uint32_t> order(n);
+  std::vector<TavPoint> best(n);  // the best candidate's points, nearest first
+  detail::RankScratch scratch;
+  auto takeOrder = [&]() {
+    detail::selectionSortOrder(dist.data(), n, order.data(), scratch);
+    for (unsigned int j = 0; j < n; ++j) best[j] = points[order[j]];
+  };
+
+  bool found = false;
+  if (n >= 2 && count > 0) {
+    CLcg gen(consensusSeed(points, n));
+    double bestScore = DBL_MAX;
+    // The score is the sum of the m smallest distances, added in ascending
+    // order. Any other order of the same terms differs from it by less than
+    // (m - 1) ulps relatively (all terms are >= 0), so a sum in any order that
+    // exceeds the best by more than that cannot win, and the sort is skipped.
+    const double slack = 1.0 - 4.0 * (static_cast<double>(m) + 2.0) * (DBL_EPSILON / 2.0);
+    while (count > 0) {
+      --count;
+      const unsigned int i1 = drawIndex(gen, n);
+      unsigned int i2 = drawIndex(gen, n);
+      while (i2 == i1) i2 = drawIndex(gen, n);
+      const TavLine candidate(points[i1], points[i2]);
+      bool anyNaN = false;
+      for (unsigned int j = 0; j < n; ++j) {
+        dist[j] = pointLineDist(points[j], candidate);
+        if (dist[j] != dist[j]) anyNaN = true;
+      }
+      double score = 0.0;
+      if (!anyNaN) {
+        values = dist;
+        if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
+        double anyOrder = 0.0;
+        for (unsigned int j = 0; j < m; ++j) anyOrder += values[j];
+        if (anyOrder >= 1e-300 && anyOrder <= DBL_MAX && anyOrder * slack > bestScore) continue;
+        std::sort(values.begin(), values.begin() + m);
+        for (unsigned int j = 0; j < m; ++j) score += values[j];
+        if (!(score < bestScore)) continue;
+        takeOrder();
+      } else {
+        detail::selectionSortOrder(dist.data(), n, order.data(), scratch);
+        for (unsigned int j = 0; j < m; ++j) score += dist[order[j]];
+        if (!(score < bestScore)) continue;
+        for (unsigned int j = 0; j < n; ++j) best[j] = points[order[j]];
+      }
+      bestScore = score;
+      found = true;
+      if (bestScore == 0.0) break;  // scores are sums of distances: none is below 0
+    }
+  }
+  if (!found) {
+    // No candidate was tried (or none had a usable score): the least-squares
+    // line of all points stands as the one candidate.
+    TavLine all;
+    pointsFitLine(points, n, &all);
+    for (unsigned int j = 0; j < n; ++j) dist[j] = pointLineDist(points[j], all);
+    takeOrder();
+  }
+
+  pointsFitLine(best.data(), m, line);
+  if (rejected != nullptr) {
+    for (unsigned int i = 0; i < k; ++i) rejected[i] = best[m + i];
+  }
+  double sum = 0.0;
+  for (unsigned int j = 0; j < m; ++j) sum += pointLineDist(best[j], *line);
+  *error = sum / static_cast<double>(m);
+  return 0;
+}
+
+}  // namespace NTavGeometry

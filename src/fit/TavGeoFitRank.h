@@ -1,0 +1,90 @@
+// Ranking of points by distance for the consensus line fit. Header-only so that
+// the tests can hold it against the plain selection sort directly. Not
+// installed.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace NTavGeometry {
+namespace detail {
+
+// Working storage of selectionSortOrder, kept between calls to save allocations.
+struct RankScratch {
+  std::vector<uint32_t> slot;                      // positions whose distance is not NaN
+  std::vector<std::pair<double, uint32_t>> keyed;  // (distance, compressed index), sorted
+  std::vector<uint32_t> at;                        // at[p]: element standing at position p
+  std::vector<uint32_t> pos;                       // pos[e]: position of element e
+  std::vector<uint32_t> group;                     // positions of one run of equal distances
+};
+
+// order[i] = the index that a selection sort of the distances leaves at
+// position i, where the sort fills each position in turn with the first
+// smallest distance at or after it, swapping it with the occupant (so equal
+// distances do not keep their input order). Runs in O(n log n).
+//
+// Why this is the same permutation: while the sort places the elements of
+// distance v, every other element of distance v stays where it is (a swap
+// only moves the occupant of the position being filled, and that occupant
+// has a larger distance, or it is the chosen element itself). So the
+// elements of distance v are placed in the order of the positions they
+// hold when their turn begins, and replaying those swaps gives the exact
+// displacement of the others. NaN compares smaller than nothing, so a NaN
+// never moves and the sort runs on the other positions as if the NaNs were
+// absent.
+inline void selectionSortOrder(const double* dist, uint32_t n, uint32_t* order, RankScratch& s) {
+  s.slot.clear();
+  for (uint32_t i = 0; i < n; ++i) {
+    if (dist[i] == dist[i]) {
+      s.slot.push_back(i);
+    } else {
+      order[i] = i;
+    }
+  }
+  const uint32_t t = static_cast<uint32_t>(s.slot.size());
+  s.keyed.resize(t);
+  s.at.resize(t);
+  s.pos.resize(t);
+  for (uint32_t c = 0; c < t; ++c) {
+    s.keyed[c] = std::make_pair(dist[s.slot[c]], c);
+    s.at[c] = c;
+    s.pos[c] = c;
+  }
+  std::sort(s.keyed.begin(), s.keyed.end(),
+            [](const std::pair<double, uint32_t>& a, const std::pair<double, uint32_t>& b) {
+              return a.first < b.first || (!(b.first < a.first) && a.second < b.second);
+            });
+  auto place = [&s](uint32_t p, uint32_t q) {  // fill position p from position q
+    if (q == p) return;
+    const uint32_t chosen = s.at[q];
+    const uint32_t occupant = s.at[p];
+    s.at[p] = chosen;
+    s.pos[chosen] = p;
+    s.at[q] = occupant;
+    s.pos[occupant] = q;
+  };
+  uint32_t p = 0;
+  for (uint32_t g = 0; g < t;) {
+    uint32_t h = g + 1;
+    while (h < t && !(s.keyed[g].first < s.keyed[h].first)) ++h;
+    if (h - g == 1) {
+      place(p, s.pos[s.keyed[g].second]);
+      ++p;
+    } else {
+      s.group.clear();
+      for (uint32_t e = g; e < h; ++e) s.group.push_back(s.pos[s.keyed[e].second]);
+      std::sort(s.group.begin(), s.group.end());
+      for (uint32_t q : s.group) {
+        place(p, q);
+        ++p;
+      }
+    }
+    g = h;
+  }
+  for (uint32_t c = 0; c < t; ++c) order[s.slot[c]] = s.slot[s.at[c]];
+}
+
+}  // namespace detail
+}  // namespace NTavGeometry
