@@ -1,5 +1,21 @@
-// (declarations to come)
+// Polygon measures: area and even-odd containment. A polygon is an array of
+// vertices in order; the edge from the last vertex back to the first is implied.
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
 #include <TavGeometry/TavTypes.h>
+
+namespace NTavGeometry {
+
+// Unsigned shoelace area of the polygon (either orientation; a self-crossing
+// polygon gives |signed sum|). Fewer than three vertices give 0; vertices may be
+// null when count is 0.
+TAVGEOMETRY_EXPORT double polygonArea(const TavPoint* vertices, unsigned int count);
+
+// Even-odd test along the ray from p toward +x. An edge counts when p.y lies in
+// [lower y, upper y), and p must lie strictly left of the crossing: of an
+// axis-aligned rectangle the edges of smaller x and smaller y are inside, those of
+// larger x and larger y outside. Fewer than three vertices contain no point.
+TAVGEOMETRY_EXPORT bool polygonIsPointInside(const TavPoint* vertices, unsigned int count, const TavPoint& p);
+
+}  // namespace NTavGeometry

@@ -1,0 +1,172 @@
+#include <TavGeometry/TavGeoArc.h>
+#include <TavGeometry/TavGeoPoint.h>
+
+#include <cmath>
+#include <limits>
+
+#include "geometry/TavGeoInternal.h"
+
+namespace NTavGeometry {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+// Start angles further than this from zero are first reduced modulo 2*pi, so
+// that the unwrapping loops below run at most a few dozen times.
+constexpr double kUnwrapLimit = 64.0 * kTwoPi;
+
+// The angle of p about c, 0 when the offset is exactly zero in both components
+// (atan2 would give +-pi for a negative zero).
+double angleAbout(double px, double py, double cx, double cy) {
+  const double dx = px - cx;
+  const double dy = py - cy;
+  if (dx == 0.0 && dy == 0.0) return 0.0;
+  return std::atan2(dy, dx);
+}
+
+// Raises a by 2*pi while it is below ref. Callers keep |a| and |ref| within a
+// few dozen turns of zero, so the loop ends; NaN ends it at once.
+double raiseWhileBelow(double a, double ref) {
+  while (a < ref) a += kTwoPi;
+  return a;
+}
+
+// Lowers a by 2*pi while it is above ref; same bounds as raiseWhileBelow.
+double lowerWhileAbove(double a, double ref) {
+  while (a > ref) a -= kTwoPi;
+  return a;
+}
+
+bool isFinite(double v) { return std::isfinite(v); }
+
+}  // namespace
+
+bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint& last, TavArc* out) {
+  if (out == nullptr) return false;
+  const double x1 = first.x, y1 = first.y;
+  const double x2 = middle.x, y2 = middle.y;
+  const double x3 = last.x, y3 = last.y;
+
+  // Four times the signed area of the triangle.
+  const double d = 2.0 * (x1 * y2 + x2 * y3 + x3 * y1 - x1 * y3 - x2 * y1 - x3 * y2);
+  if (!(std::fabs(d) >= 1e-5)) return false;  // nearly collinear, or NaN
+  const double s1 = x1 * x1 + y1 * y1;
+  const double s2 = x2 * x2 + y2 * y2;
+  const double s3 = x3 * x3 + y3 * y3;
+  const double cy = (s1 * (x3 - x2) + s2 * (x1 - x3) + s3 * (x2 - x1)) / d;
+
+  // Centre x from the equal distances of the first point and a partner point
+  // whose x differs from the first one.
+  const bool thirdIsPartner = std::fabs(x1 - x3) > 1e-5;
+  const double xk = thirdIsPartner ? x3 : x2;
+  const double yk = thirdIsPartner ? y3 : y2;
+  const double sk = thirdIsPartner ? s3 : s2;
+  const double den = 2.0 * (x1 - xk);
+  if (!(std::fabs(den) >= 1e-5)) return false;
+  const double cx = (s1 + 2.0 * cy * yk - sk - 2.0 * cy * y1) / den;
+
+  const double r = std::hypot(cx - x1, cy - y1);
+  if (!isFinite(cx) || !isFinite(cy) || !isFinite(r)) return false;
+
+  // atan2 keeps every angle in [-pi, pi], so each loop below runs at most twice.
+  const double a1 = angleAbout(x1, y1, cx, cy);
+  const double a2 = angleAbout(x2, y2, cx, cy);
+  const double a3 = angleAbout(x3, y3, cx, cy);
+
+  const double a2Up = raiseWhileBelow(a2, a1);
+  const double a3Up = raiseWhileBelow(a3, a2Up);
+  const double extentUp = a3Up - a1;
+
+  const double a2Down = lowerWhileAbove(a2, a1);
+  const double a3Down = lowerWhileAbove(a3, a2Down);
+  const double extentDown = a1 - a3Down;
+
+  // The direction that meets the middle point before the last one needs less
+  // than a full turn; ties go to the decreasing direction.
+  const double end = (extentDown <= extentUp) ? a3Down : a3Up;
+
+  out->center = TavPoint(cx, cy);
+  out->radius = r;
+  out->startAngle = a1;
+  out->sweepAngle = end - a1;
+  return true;
+}
+
+void arcToPolyline(const TavArc& arc, TavPoint* points, unsigned int count) {
+  if (points == nullptr || count == 0) return;
+  const TavArc a = arc;  // points may overlap the caller's arc
+  // With one point the step is never used, so it is not computed (no 0 / 0).
+  const double step = count > 1 ? a.sweepAngle / static_cast<double>(count - 1u) : 0.0;
+  double phi = a.startAngle;
+  for (unsigned int i = 0; i < count; ++i) {
+    points[i] = TavPoint(a.center.x + a.radius * std::cos(phi), a.center.y + a.radius * std::sin(phi));
+    phi += step;
+  }
+}
+
+bool arcTestPoint(const TavArc& arc, const TavPoint& p, double tolerance) {
+  const double d = pointPointDist(arc.center, p);
+  // Written so that a NaN radius, distance or tolerance fails the test.
+  if (!(std::fabs(arc.radius - d) <= tolerance)) return false;
+  double a = pointPointAngle(arc.center, p);
+
+  double start = arc.startAngle;
+  if (!isFinite(start)) return false;
+  // An exact reduction by whole turns of the period used below: the test is
+  // the same in exact arithmetic, and the loops stay short.
+  if (std::fabs(start) > kUnwrapLimit) start = std::fmod(start, kTwoPi);
+  const double sweep = arc.sweepAngle;
+
+  // Bring the angle to the first turn that starts at startAngle and runs in
+  // the sweep's direction. For a start in [-pi, pi] (every arc built by
+  // arcIn3Points) only the second loop runs; the first one turns the angle
+  // back when the start lies more than a turn away against the sweep.
+  if (sweep > 0.0) {
+    const double turnEnd = start + kTwoPi;
+    while (a >= turnEnd) a -= kTwoPi;
+    a = raiseWhileBelow(a, start);
+    return a < start + sweep;
+  }
+  const double turnEnd = start - kTwoPi;
+  while (a <= turnEnd) a += kTwoPi;
+  a = lowerWhileAbove(a, start);
+  return a > start + sweep;
+}
+
+void arcPointAlong(const TavArc& arc, double length, TavPoint* out) {
+  if (out == nullptr) return;
+  if (arc.radius == 0.0) {
+    // The angle offset length / 0 is infinite or NaN, so is the point.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    *out = TavPoint(nan, nan);
+    return;
+  }
+  double t = length / arc.radius;
+  if (arc.sweepAngle < 0.0) t = -t;
+  const double phi = arc.startAngle + t;
+  *out = TavPoint(arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi));
+}
+
+void arcToPointSet(const TavArc& arc, std::vector<TavPoint>* points) {
+  if (points == nullptr) return;
+  const TavArc a = arc;  // the arc may live inside the vector
+  const double length = std::fabs(a.sweepAngle) * a.radius;
+  // Below 1 (and so a zero or negative radius), NaN, or beyond the cap: no
+  // points. The comparison is made on the double, before any conversion.
+  if (!(length >= 1.0 && length < static_cast<double>(kArcToPointSetMaxPoints) + 1.0)) {
+    points->clear();
+    return;
+  }
+  const int n = detail::truncToInt(length);
+  points->resize(static_cast<std::size_t>(n));
+  double step = 1.0 / a.radius;
+  if (a.sweepAngle < 0.0) step = -step;
+  double phi = a.startAngle;
+  for (int i = 0; i < n; ++i) {
+    (*points)[static_cast<std::size_t>(i)] =
+        TavPoint(a.center.x + a.radius * std::cos(phi), a.center.y + a.radius * std::sin(phi));
+    phi += step;
+  }
+}
+
+}  // namespace NTavGeometry
