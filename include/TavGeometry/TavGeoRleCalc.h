@@ -12,6 +12,8 @@
 #include <TavGeometry/TavGeometryExport.h>
 #include <TavGeometry/TavTypes.h>
 
+#include <list>
+#include <memory>
 #include <vector>
 
 namespace NTavGeometry {
@@ -59,6 +61,112 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   static void findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
                                   std::vector<int>* current, std::vector<int>* next, int y);
   static bool isInSegments(int x, std::vector<int>* segments);
+};
+
+// Limits that keep every list bounded (see docs/DECISIONS.md, Regions).
+// A disk or annulus whose radius exceeds kRleMaxRadius gives an empty list;
+// the polygon calculator scans at most kRleMaxRows rows (0 .. kRleMaxRows - 1).
+constexpr int kRleMaxRadius = 1000000;
+constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;
+
+// Disk from points[0] (centre) and points[1] (a point on the rim). The centre
+// and the radius are truncated toward zero; each row y = cy + dy (dy from -r to
+// r) gets the single run trunc(cx - h + 0.5), extent trunc(2h + 0.5) with
+// h = sqrt(r^2 - dy^2). Rows and columns are not clipped to the image. Header
+// words 0 and 1 hold width and height. An empty list (header 0,0,0,0, no rows)
+// and a zero box come from count < 2, a null array, a non-finite or out-of-int
+// centre, or a radius above kRleMaxRadius. Always returns true.
+class TAVGEOMETRY_EXPORT CTavGeoRleCalcDisk : public CTavGeoRleCalc {
+ public:
+  CTavGeoRleCalcDisk();
+  ~CTavGeoRleCalcDisk() override;
+  bool calculate(int width, int height, const TavPoint* points, int count) override;
+
+ private:
+  void fillCircle(int cx, int cy, int radius);
+};
+
+// Annulus from points[0] (centre) and one point on each circle (points[1],
+// points[2], either order). Rows with |dy| <= inner radius get two runs of equal
+// extent trunc(ho - hi + 0.5): the left from trunc(cx - ho + 0.5), the right from
+// trunc(cx + 0.5 + hi); other rows get the disk's run. The runs may touch or
+// overlap. Empty list and zero box as for the disk (count < 3, etc.).
+class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
+ public:
+  CTavGeoRleCalcTorus();
+  ~CTavGeoRleCalcTorus() override;
+  bool calculate(int width, int height, const TavPoint* points, int count) override;
+
+ private:
+  void fillTorus(int cx, int cy, int radius1, int radius2);
+};
+
+// Closed polygon from points[0 .. count-1] (vertices truncated toward zero),
+// filled even-odd on rows 0 .. height - 1: an edge is present on the rows from
+// its upper end to the row above its lower end, its x stepped row by row in
+// float; each row's edges, sorted by x, pair off into runs (x, extent) with
+// x = trunc(x1 + 0.5) and extent = trunc(x2 - x1 + 0.5). Columns are not clipped.
+// Edges reaching above row 0 enter at row 0; edges whose ends lie on one row are
+// horizontal. count <= 0 or height <= 0: header and terminator only. The box is
+// that of the truncated vertices. Always returns true.
+class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
+ public:
+  CTavGeoRleCalcPolygon();
+  ~CTavGeoRleCalcPolygon() override;
+  bool calculate(int width, int height, const TavPoint* points, int count) override;
+
+ private:
+  // One edge: its x on the current row, x step per row, and the row of its
+  // lower end (the edge is present on rows below yEnd only).
+  struct Edge {
+    float xIntersect = 0.0f;
+    float dxPerScan = 0.0f;
+    int yEnd = 0;
+    Edge* next = nullptr;
+  };
+
+  // Hands out and takes back Edge records; grows in blocks and never shrinks,
+  // so a reused calculator stops allocating once it is large enough.
+  class EdgePool {
+   public:
+    EdgePool() = default;
+    EdgePool(const EdgePool&) = delete;
+    EdgePool& operator=(const EdgePool&) = delete;
+    Edge* take();
+    void giveBack(Edge* edge);
+    void grow(int n);
+    // Makes sure at least n records are free, growing once if needed.
+    void reserveFree(int n);
+    void recycleAll();
+
+   private:
+    int m_blockSize = 100;
+    std::list<std::unique_ptr<Edge[]>> m_blocks;
+    int m_total = 0;
+    std::vector<Edge*> m_all;
+    int m_free = 0;
+    std::vector<Edge*> m_freeStack;
+  };
+
+  // An edge of the current row in the sorted active array.
+  struct ActiveEdge {
+    float x;
+    float dx;
+    int yEnd;
+  };
+
+  void reset(int width, int height);
+  void buildEdgeList(const TavPoint* points, int count);
+  void makeEdgeRec(const TavPoint& p1, const TavPoint& p2);
+  void insertEdge(int row, Edge* edge);
+  void updateActiveList(int scan);
+  void processScan(int scan);
+
+  EdgePool m_edgePool;
+  std::vector<Edge*> m_edgeTable;
+  std::vector<ActiveEdge> m_active;    // edges of the current row, in row order
+  std::vector<ActiveEdge> m_incoming;  // edges that begin on the current row
+  int m_scanRows = 0;                  // rows 0 .. m_scanRows - 1 are scanned
 };
 
 }  // namespace NTavGeometry

@@ -1,0 +1,46 @@
+// Helpers shared by the region calculators; not installed.
+#pragma once
+
+#include <TavGeometry/TavGeoPoint.h>
+#include <TavGeometry/TavGeoRleCalc.h>
+#include <TavGeometry/TavTypes.h>
+
+#include <climits>
+#include <cstdint>
+
+#include <vector>
+
+#include "geometry/TavGeoInternal.h"
+
+namespace NTavGeometry {
+namespace detail {
+
+// Brings list to the six header words (width, height, 0, 0, 0, 0) followed by
+// the terminator, keeping its capacity.
+inline void rleEmpty(std::vector<int>* list, int width, int height) {
+  list->assign({width, height, 0, 0, 0, 0, -1});
+}
+
+
+// Truncated radius between centre and rim, or -1 when it exceeds kRleMaxRadius
+// or is not a number.
+inline int rleRadius(const TavPoint& centre, const TavPoint& rim) {
+  const double d = pointPointDist(centre, rim);
+  if (!(d < static_cast<double>(kRleMaxRadius) + 1.0)) return -1;
+  return static_cast<int>(d);
+}
+
+// True when centre coordinate c truncates to an int and c +- radius stays in
+// the int range.
+inline bool rleCentreFits(double c, int radius, int* out) {
+  if (!fitsInt(c)) return false;
+  const int ci = static_cast<int>(c);
+  const int64_t lo = static_cast<int64_t>(ci) - radius;
+  const int64_t hi = static_cast<int64_t>(ci) + radius;
+  if (lo < INT_MIN || hi > INT_MAX) return false;
+  *out = ci;
+  return true;
+}
+
+}  // namespace detail
+}  // namespace NTavGeometry

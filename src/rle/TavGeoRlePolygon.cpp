@@ -1,0 +1,228 @@
+// Polygon region: even-odd scan conversion with an edge table and a sorted
+// array of the active edges.
+//
+// Every non-horizontal edge (its ends on different rows after truncation) is
+// filed under the row of its upper end, clipped to row 0 when it starts above.
+// Walking down the rows, the active array holds the edges of the current row
+// in the order of a stable sort by x of [edges beginning on the row (sorted by
+// x, ties in build order), edges carried from the row above (in that row's
+// order)]. Carried edges step their x by one float addition per row; since the
+// array stays nearly sorted, a stable insertion sort restores the order and a
+// merge from the back adds the new edges (ties: new before carried).
+#include <TavGeometry/TavGeoPoint.h>
+#include <TavGeometry/TavGeoRleCalc.h>
+
+#include <cstdint>
+
+#include "geometry/TavGeoInternal.h"
+#include "rle/TavGeoRleInternal.h"
+
+namespace NTavGeometry {
+
+// ------------------------------------------------------------------ pool
+
+CTavGeoRleCalcPolygon::Edge* CTavGeoRleCalcPolygon::EdgePool::take() {
+  if (m_free < 1) grow(m_blockSize);
+  Edge* e = m_freeStack[static_cast<size_t>(m_total - m_free)];
+  --m_free;
+  *e = Edge();
+  return e;
+}
+
+void CTavGeoRleCalcPolygon::EdgePool::giveBack(Edge* edge) {
+  m_freeStack[static_cast<size_t>(m_total - m_free - 1)] = edge;
+  ++m_free;
+}
+
+void CTavGeoRleCalcPolygon::EdgePool::grow(int n) {
+  if (n < 1) return;
+  m_blocks.push_back(std::unique_ptr<Edge[]>(new Edge[static_cast<size_t>(n)]));
+  Edge* block = m_blocks.back().get();
+  m_all.reserve(m_all.size() + static_cast<size_t>(n));
+  m_freeStack.reserve(m_freeStack.size() + static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    m_all.push_back(block + i);
+    m_freeStack.push_back(block + i);
+  }
+  m_total += n;
+  m_free += n;
+}
+
+void CTavGeoRleCalcPolygon::EdgePool::reserveFree(int n) {
+  if (m_free >= n) return;
+  const int missing = n - m_free;
+  grow(missing > m_blockSize ? missing : m_blockSize);
+}
+
+void CTavGeoRleCalcPolygon::EdgePool::recycleAll() {
+  m_free = m_total;
+  m_freeStack = m_all;  // same size: copies without allocating
+}
+
+// ------------------------------------------------------------------ calculator
+
+CTavGeoRleCalcPolygon::CTavGeoRleCalcPolygon() = default;
+
+CTavGeoRleCalcPolygon::~CTavGeoRleCalcPolygon() = default;
+
+bool CTavGeoRleCalcPolygon::calculate(int width, int height, const TavPoint* points, int count) {
+  if (compareWithLastComputedCoords(width, height, points, count)) return true;
+  const int n = (points != nullptr && count > 0) ? count : 0;
+
+  // No edge is present on or below the row of the lowest vertex, so the scan
+  // stops there (and at the image height, and at kRleMaxRows).
+  int rows = 0;
+  if (n > 0 && height > 0) {
+    int maxRow = detail::truncToInt(points[0].y);
+    for (int i = 1; i < n; ++i) {
+      const int y = detail::truncToInt(points[i].y);
+      if (y > maxRow) maxRow = y;
+    }
+    rows = height < kRleMaxRows ? height : kRleMaxRows;
+    if (maxRow < rows) rows = maxRow > 0 ? maxRow : 0;
+  }
+  m_scanRows = rows;
+
+  reset(width, height);
+  if (n > 0) buildEdgeList(points, n);
+  m_rle.reserve(5120);
+  m_rle.resize(6);
+
+  m_active.clear();
+  int scan = 0;
+  while (scan < m_scanRows) {
+    if (m_active.empty()) {  // jump over rows without edges
+      while (scan < m_scanRows && m_edgeTable[static_cast<size_t>(scan)] == nullptr) ++scan;
+      if (scan >= m_scanRows) break;
+    }
+    updateActiveList(scan);
+    processScan(scan);
+    ++scan;
+  }
+
+  pointsToBBox(points, static_cast<unsigned int>(n), &m_boundingBox);
+  m_rle.push_back(-1);
+  const TavRect& b = m_boundingBox;
+  m_rle[2] = detail::truncToInt(b.x + 0.5);
+  m_rle[3] = detail::truncToInt(b.x + b.width + 0.5 - 1);
+  m_rle[4] = detail::truncToInt(b.y + 0.5);
+  m_rle[5] = detail::truncToInt(b.y + b.height + 0.5 - 1);
+  storeComputedCoords(width, height, points, count);
+  return true;
+}
+
+void CTavGeoRleCalcPolygon::reset(int width, int height) {
+  m_width = width;
+  m_height = height;
+  m_edgePool.recycleAll();
+  m_edgeTable.assign(static_cast<size_t>(m_scanRows), nullptr);
+  m_boundingBox = TavRect();
+  detail::rleEmpty(&m_rle, width, height);
+}
+
+void CTavGeoRleCalcPolygon::buildEdgeList(const TavPoint* points, int count) {
+  m_edgePool.reserveFree(count);
+  for (int i = 0; i + 1 < count; ++i) makeEdgeRec(points[i], points[i + 1]);
+  makeEdgeRec(points[count - 1], points[0]);
+}
+
+// The ends are ordered by their truncated rows; ends on the same row make a
+// horizontal edge. An edge that begins above row 0 enters at row 0 with its x
+// computed there in double from the exact slope.
+void CTavGeoRleCalcPolygon::makeEdgeRec(const TavPoint& p1, const TavPoint& p2) {
+  if (p2.y == p1.y) return;
+  int x0 = detail::truncToInt(p1.x), y0 = detail::truncToInt(p1.y);
+  int x1 = detail::truncToInt(p2.x), y1 = detail::truncToInt(p2.y);
+  if (y0 == y1) return;
+  if (y0 > y1) {
+    const int tx = x0, ty = y0;
+    x0 = x1;
+    y0 = y1;
+    x1 = tx;
+    y1 = ty;
+  }
+  if (y1 <= 0 || y0 >= m_scanRows) return;  // on no scanned row
+  const double dx = static_cast<double>(static_cast<int64_t>(x1) - x0) /
+                    static_cast<double>(static_cast<int64_t>(y1) - y0);
+  Edge* e = m_edgePool.take();
+  e->dxPerScan = static_cast<float>(dx);
+  e->yEnd = y1;
+  if (y0 >= 0) {
+    e->xIntersect = static_cast<float>(x0);
+    insertEdge(y0, e);
+  } else {
+    e->xIntersect = static_cast<float>(static_cast<double>(x0) + dx * static_cast<double>(-static_cast<int64_t>(y0)));
+    insertEdge(0, e);
+  }
+}
+
+// Keeps the row's list sorted by x; equal x keep their order of insertion.
+void CTavGeoRleCalcPolygon::insertEdge(int row, Edge* edge) {
+  Edge** link = &m_edgeTable[static_cast<size_t>(row)];
+  while (*link != nullptr && !(edge->xIntersect < (*link)->xIntersect)) link = &(*link)->next;
+  edge->next = *link;
+  *link = edge;
+}
+
+// m_active holds the edges of row scan - 1 (empty after a jump): drop those that
+// end, step the others, restore the order, then merge in the row's new edges.
+void CTavGeoRleCalcPolygon::updateActiveList(int scan) {
+  size_t kept = 0;
+  for (size_t i = 0; i < m_active.size(); ++i) {
+    ActiveEdge e = m_active[i];
+    if (e.yEnd > scan) {
+      e.x = e.x + e.dx;
+      m_active[kept++] = e;
+    }
+  }
+  m_active.resize(kept);
+  ActiveEdge* a = m_active.data();
+  for (size_t i = 1; i < kept; ++i) {  // stable insertion sort, nearly sorted input
+    if (!(a[i].x < a[i - 1].x)) continue;
+    const ActiveEdge v = a[i];
+    size_t j = i;
+    do {
+      a[j] = a[j - 1];
+      --j;
+    } while (j > 0 && v.x < a[j - 1].x);
+    a[j] = v;
+  }
+
+  Edge*& head = m_edgeTable[static_cast<size_t>(scan)];
+  if (head == nullptr) return;
+  m_incoming.clear();
+  for (Edge* e = head; e != nullptr;) {
+    m_incoming.push_back(ActiveEdge{e->xIntersect, e->dxPerScan, e->yEnd});
+    Edge* next = e->next;
+    m_edgePool.giveBack(e);
+    e = next;
+  }
+  head = nullptr;
+  size_t i = kept, j = m_incoming.size();
+  m_active.resize(kept + j);
+  a = m_active.data();
+  size_t w = kept + j;
+  while (j > 0) {
+    if (i > 0 && !(a[i - 1].x < m_incoming[j - 1].x))
+      a[--w] = a[--i];
+    else
+      a[--w] = m_incoming[--j];
+  }
+}
+
+// Pairs the row's edges in order; an unpaired last edge is left out.
+void CTavGeoRleCalcPolygon::processScan(int scan) {
+  const size_t pairs = m_active.size() / 2;
+  if (pairs == 0) return;
+  m_rle.push_back(scan);
+  const ActiveEdge* a = m_active.data();
+  for (size_t p = 0; p < pairs; ++p) {
+    const double x1 = a[2 * p].x;
+    const double x2 = a[2 * p + 1].x;
+    m_rle.push_back(detail::truncToInt(x1 + 0.5));
+    m_rle.push_back(detail::truncToInt(x2 - x1 + 0.5));
+  }
+  m_rle.push_back(-1);
+}
+
+}  // namespace NTavGeometry
