@@ -1,0 +1,314 @@
+#include <TavGeometry/TavGeoRleCalc.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "reference/perimeter_reference.h"
+
+using NTavGeometry::CTavGeoRleCalc;
+
+namespace {
+
+using Run = std::pair<int, int>;  // start, extent
+struct Record {
+  int y;
+  std::vector<Run> runs;
+};
+
+// A list of exactly the words the format needs (so that reading past its end
+// is caught by the address sanitizer).
+std::vector<int> makeList(const std::vector<Record>& records, int firstColumn = 0) {
+  std::vector<int> l = {0, 0, firstColumn, 0, 0, 0};
+  for (const Record& r : records) {
+    l.push_back(r.y);
+    for (const Run& run : r.runs) {
+      l.push_back(run.first);
+      l.push_back(run.second);
+    }
+    l.push_back(-1);
+  }
+  l.push_back(-1);
+  l.shrink_to_fit();
+  return l;
+}
+
+// Rows of the integer disk: one run per row, start trunc(cx - h + 0.5), extent
+// trunc(2h + 0.5), h = sqrt(r^2 - dy^2).
+std::vector<int> diskList(int cx, int cy, int r) {
+  std::vector<Record> recs;
+  for (int dy = -r; dy <= r; ++dy) {
+    const double h = std::sqrt(static_cast<double>(r * r) - static_cast<double>(dy * dy));
+    recs.push_back({cy + dy, {{static_cast<int>(cx - h + 0.5), static_cast<int>(2 * h + 0.5)}}});
+  }
+  return makeList(recs, cx - r);
+}
+
+// Rows of the integer annulus: two runs of equal extent where the row crosses
+// the hole, the left run first.
+std::vector<int> annulusList(int cx, int cy, int inner, int outer) {
+  std::vector<Record> recs;
+  for (int dy = -outer; dy <= outer; ++dy) {
+    const double ho = std::sqrt(static_cast<double>(outer * outer) - static_cast<double>(dy * dy));
+    if (std::abs(dy) <= inner) {
+      const double hi = std::sqrt(static_cast<double>(inner * inner) - static_cast<double>(dy * dy));
+      const int e = static_cast<int>(ho - hi + 0.5);
+      recs.push_back({cy + dy, {{static_cast<int>(cx - ho + 0.5), e}, {static_cast<int>(cx + 0.5 + hi), e}}});
+    } else {
+      recs.push_back({cy + dy, {{static_cast<int>(cx - ho + 0.5), static_cast<int>(2 * ho + 0.5)}}});
+    }
+  }
+  return makeList(recs, cx - outer);
+}
+
+std::vector<std::pair<int, int>> pts(const std::vector<TavIPoint>& v) {
+  std::vector<std::pair<int, int>> out;
+  for (const TavIPoint& p : v) out.emplace_back(p.x, p.y);
+  return out;
+}
+
+std::vector<std::pair<int, int>> perimeter(const std::vector<int>& l) {
+  return pts(CTavGeoRleCalc::calculatePerimiterPoints(l.data()));
+}
+
+std::vector<std::pair<int, int>> literal(const std::vector<int>& l) {
+  return pts(tavref::perimeterPointsLiteral(l.data()));
+}
+
+using P = std::vector<std::pair<int, int>>;
+
+// The list as the walk reads a list whose header starts left of column 0:
+// negative run starts followed by a non-negative extent are runs clipped to
+// column 0 (dropped when they end left of it), except a -1 after a record's
+// first run, which ends the record; negative rows end the list.
+std::vector<int> clippedAsRead(const std::vector<int>& l) {
+  std::vector<int> out(l.begin(), l.begin() + 6);
+  std::size_t i = 6;
+  while (l[i] >= 0) {
+    out.push_back(l[i++]);
+    bool first = true;
+    for (;;) {
+      const int s = l[i];
+      if (s >= 0) {
+        out.push_back(s);
+        out.push_back(l[i + 1]);
+      } else if (l[i + 1] >= 0 && (s != -1 || first)) {
+        const long long last = static_cast<long long>(s) + l[i + 1];
+        if (last >= 0) {
+          out.push_back(0);
+          out.push_back(static_cast<int>(last));
+        }
+      } else {
+        ++i;
+        break;
+      }
+      i += 2;
+      first = false;
+    }
+    out.push_back(-1);
+  }
+  out.push_back(-1);
+  out[2] = 0;
+  return out;
+}
+
+}  // namespace
+
+TEST(Perimeter, WorkedExamplesInOrderWithDuplicates) {
+  // A square: rows 1 to 3 with columns 1 to 4.
+  const std::vector<int> square = makeList({{1, {{1, 3}}}, {2, {{1, 3}}}, {3, {{1, 3}}}}, 1);
+  EXPECT_EQ(perimeter(square),
+            (P{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {1, 2}, {4, 2}, {1, 3}, {2, 3}, {3, 3}, {4, 3}}));
+  // The radius-2 disk about (5, 5): single-pixel end rows twice; column 5 of
+  // row 4 is covered by rows 3 and 5.
+  const std::vector<int> disk = diskList(5, 5, 2);
+  ASSERT_EQ(std::vector<int>(disk.begin() + 6, disk.end()),
+            (std::vector<int>{3, 5, 0, -1, 4, 3, 3, -1, 5, 3, 4, -1, 6, 3, 3, -1, 7, 5, 0, -1, -1}));
+  EXPECT_EQ(
+      perimeter(disk),
+      (P{{5, 3}, {5, 3}, {3, 4}, {4, 4}, {6, 4}, {3, 5}, {7, 5}, {3, 6}, {4, 6}, {6, 6}, {5, 7}, {5, 7}}));
+}
+
+TEST(Perimeter, EmptyListsAndNullPointer) {
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty());
+  EXPECT_TRUE(perimeter(makeList({})).empty());
+  // A record without runs emits nothing but still counts as a neighbour.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 4}}}, {1, {}}, {2, {{0, 4}}}, {3, {{0, 4}}}})), (P{{0, 0},
+                                                                                            {1, 0},
+                                                                                            {2, 0},
+                                                                                            {3, 0},
+                                                                                            {4, 0},
+                                                                                            {0, 2},
+                                                                                            {1, 2},
+                                                                                            {2, 2},
+                                                                                            {3, 2},
+                                                                                            {4, 2},
+                                                                                            {0, 3},
+                                                                                            {1, 3},
+                                                                                            {2, 3},
+                                                                                            {3, 3},
+                                                                                            {4, 3}}));
+}
+
+TEST(Perimeter, SingleRecordGivesEveryPixel) {
+  EXPECT_EQ(perimeter(makeList({{7, {{2, 0}, {4, 3}, {10, 1}}}})),
+            (P{{2, 7}, {2, 7}, {4, 7}, {5, 7}, {6, 7}, {7, 7}, {10, 7}, {11, 7}}));
+}
+
+TEST(Perimeter, NeighboursAreTheAdjacentRecordsNotAdjacentRows) {
+  // Rows 0, 5 and 9: row 5's interior is covered by the records before and
+  // after it although rows 4 and 6 hold nothing.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 3}}}, {5, {{0, 3}}}, {9, {{0, 3}}}})),
+            (P{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 5}, {3, 5}, {0, 9}, {1, 9}, {2, 9}, {3, 9}}));
+}
+
+TEST(Perimeter, InteriorPixelNeedsBothNeighboursWithInclusiveBounds) {
+  // Middle run 0..10; above 2..4 and 7; below 3..9. Only 3, 4 and 7 are
+  // covered on both sides; 2 (above only) and 8, 9 (below only) stay.
+  EXPECT_EQ(perimeter(makeList({{0, {{7, 0}, {2, 2}}}, {1, {{0, 10}}}, {2, {{3, 6}}}})),
+            (P{{7, 0}, {7, 0}, {2, 0},  {3, 0}, {4, 0}, {0, 1}, {1, 1}, {2, 1}, {5, 1}, {6, 1},
+               {8, 1}, {9, 1}, {10, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {7, 2}, {8, 2}, {9, 2}}));
+  // Neighbour runs that touch or overlap cover their union (1..3 and 4..6 above,
+  // 0..4 and 3..8 below): the middle run's interior 1..7 is covered except 7.
+  const std::vector<int> l = makeList({{0, {{4, 2}, {1, 2}}}, {1, {{0, 8}}}, {2, {{3, 5}, {0, 4}}}});
+  const P got = perimeter(l);
+  EXPECT_EQ(P(got.begin() + 6, got.begin() + 9), (P{{0, 1}, {7, 1}, {8, 1}}));
+  EXPECT_EQ(got, literal(l));
+}
+
+TEST(Perimeter, OverlappingRunsEmitSharedPixelsOncePerRun) {
+  // One record, runs 0..5 and 3..8 overlap on 3..5: those pixels come twice,
+  // each run's points in its own order.
+  EXPECT_EQ(
+      perimeter(makeList({{0, {{0, 5}, {3, 5}}}})),
+      (P{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}}));
+  // Between full rows an overlapping pair still gives each run's two ends.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}})),
+            literal(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}})));
+  const P mid = perimeter(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}}));
+  EXPECT_EQ(P(mid.begin() + 10, mid.begin() + 14), (P{{0, 1}, {5, 1}, {3, 1}, {8, 1}}));
+}
+
+TEST(Perimeter, AnnulusRowsAcrossTheHole) {
+  const std::vector<int> l = annulusList(20, 20, 5, 9);
+  const P got = perimeter(l);
+  EXPECT_EQ(got, literal(l));
+  // Row 20 crosses the hole: each of its two runs has only its ends, because
+  // rows 19 and 21 cover the same columns.
+  P row20;
+  for (const auto& p : got) {
+    if (p.second == 20) row20.push_back(p);
+  }
+  EXPECT_EQ(row20, (P{{11, 20}, {15, 20}, {25, 20}, {29, 20}}));
+}
+
+TEST(Perimeter, HugeColumnsDoNotOverflow) {
+  // last = start + extent would pass INT_MAX: it stops at INT_MAX.
+  const std::vector<int> l = makeList({{0, {{2147483000, 1000000000}}},
+                                       {1, {{2147483000, 1000000000}, {INT_MAX, 0}}},
+                                       {2, {{2147483000, 1000000000}}}});
+  const P got = perimeter(l);
+  ASSERT_EQ(got.size(), 648u + 4u + 648u);
+  EXPECT_EQ(got[647], (std::pair<int, int>{INT_MAX, 0}));
+  EXPECT_EQ(P(got.begin() + 648, got.begin() + 652),
+            (P{{2147483000, 1}, {INT_MAX, 1}, {INT_MAX, 1}, {INT_MAX, 1}}));
+  EXPECT_EQ(got, literal(l));
+}
+
+TEST(Perimeter, SameAsPixelByPixelWalkOnRandomLists) {
+  std::mt19937 rng(12345);
+  auto uni = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+  for (int iter = 0; iter < 20000; ++iter) {
+    std::vector<Record> recs;
+    const int n = uni(0, 12);
+    int y = uni(0, 5);
+    const bool wide = uni(0, 9) == 0;  // records with many runs
+    for (int r = 0; r < n; ++r) {
+      Record rec{y, {}};
+      const int runs = uni(0, 19) == 0 ? 0 : (wide ? uni(1, 40) : uni(1, 3));
+      for (int k = 0; k < runs; ++k) {
+        const int roll = uni(0, 99);
+        const int extent = roll < 20 ? 0 : (roll < 22 ? uni(-3, -1) : uni(1, wide ? 6 : 30));
+        rec.runs.push_back({uni(0, 60), extent});
+      }
+      if (uni(0, 1)) std::sort(rec.runs.begin(), rec.runs.end());
+      recs.push_back(rec);
+      y += uni(0, 3) == 0 ? uni(2, 4) : 1;
+    }
+    const std::vector<int> l = makeList(recs);
+    ASSERT_EQ(perimeter(l), literal(l)) << "iteration " << iter;
+  }
+  for (int r = 0; r <= 40; ++r) {
+    const std::vector<int> d = diskList(45, 50, r);
+    ASSERT_EQ(perimeter(d), literal(d)) << "disk radius " << r;
+    for (int inner = 0; inner <= r; inner += 3) {
+      const std::vector<int> a = annulusList(44, 41, inner, r);
+      ASSERT_EQ(perimeter(a), literal(a)) << "annulus " << inner << " " << r;
+    }
+  }
+}
+
+TEST(Perimeter, ColumnsLeftOfTheImageAreClipped) {
+  // Radius-2 disk about (0, 5): rows 4 to 6 start at column -1; the part in
+  // columns 0 and up is outlined, the image's left edge included.
+  const std::vector<int> disk = diskList(0, 5, 2);
+  EXPECT_EQ(disk[2], -2);
+  EXPECT_EQ(
+      perimeter(disk),
+      (P{{0, 3}, {0, 3}, {0, 4}, {1, 4}, {2, 4}, {0, 5}, {3, 5}, {0, 6}, {1, 6}, {2, 6}, {0, 7}, {0, 7}}));
+  // A run wholly left of column 0 vanishes, its record stays as an empty
+  // neighbour; a later run starting at -2 is clipped like the first one.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 3}}}, {1, {{-9, 4}}}, {2, {{0, 3}}}, {3, {{0, 1}, {-2, 4}}}}, -9)),
+            (P{{0, 0},
+               {1, 0},
+               {2, 0},
+               {3, 0},
+               {0, 2},
+               {1, 2},
+               {2, 2},
+               {3, 2},
+               {0, 3},
+               {1, 3},
+               {0, 3},
+               {1, 3},
+               {2, 3}}));
+  // With a header whose first column is 0 or more the list is read as the
+  // pixel-by-pixel walk reads it: a negative start ends the record.
+  const std::vector<int> plain = makeList({{0, {{0, 3}}}, {1, {{2, 1}, {-3, 5}}}}, 0);
+  EXPECT_EQ(perimeter(plain), literal(plain));
+  EXPECT_EQ(perimeter(plain), (P{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {2, 1}, {3, 1}}));
+}
+
+TEST(Perimeter, NegativeRowEndsTheList) {
+  // Nothing after row -3 is read as part of the region.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 2}}}, {-3, {{0, 2}}}, {4, {{0, 2}}}})), (P{{0, 0}, {1, 0}, {2, 0}}));
+  // A disk reaching above the image starts with a negative row: no points.
+  EXPECT_TRUE(perimeter(diskList(10, 1, 4)).empty());
+  EXPECT_TRUE(perimeter(diskList(-1, 1, 4)).empty());
+}
+
+TEST(Perimeter, ListsLeftOfTheImageReadWithinTheirWords) {
+  // Random lists with negative rows and columns, -1 among them, each in a
+  // vector of exactly its size: the walk stays inside it (checked by the
+  // address sanitizer) and gives the perimeter of the clipped list.
+  std::mt19937 rng(777);
+  auto uni = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+  for (int iter = 0; iter < 20000; ++iter) {
+    std::vector<Record> recs;
+    const int n = uni(0, 8);
+    int y = uni(-3, 3);
+    for (int r = 0; r < n; ++r) {
+      Record rec{y, {}};
+      const int runs = uni(1, 3);
+      for (int k = 0; k < runs; ++k) rec.runs.push_back({uni(-6, 12), uni(0, 9)});
+      recs.push_back(rec);
+      y += uni(1, 2);
+    }
+    const std::vector<int> l = makeList(recs, uni(-6, 2));
+    const std::vector<int> seen = l[2] < 0 ? clippedAsRead(l) : l;
+    ASSERT_EQ(perimeter(l), literal(seen)) << "iteration " << iter;
+  }
+}
