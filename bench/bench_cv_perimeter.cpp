@@ -67,6 +67,11 @@ Region regionFor(const benchmark::State& state) {
 
 void Ours(benchmark::State& state) {
   const Region r = regionFor(state);
+  const std::vector<TavIPoint> ours = NTavGeometry::CTavGeoRleCalc::calculatePerimiterPoints(r.rle.data());
+  const std::vector<TavIPoint> ref = tavref::perimeterPointsLiteral(r.rle.data());
+  bool same = ours.size() == ref.size();
+  for (std::size_t i = 0; same && i < ours.size(); ++i) same = ours[i].x == ref[i].x && ours[i].y == ref[i].y;
+  if (!same) state.SkipWithError("differs from the pixel-by-pixel walk");
   std::size_t n = 0;
   for (auto _ : state) {
     std::vector<TavIPoint> p = NTavGeometry::CTavGeoRleCalc::calculatePerimiterPoints(r.rle.data());

@@ -19,6 +19,11 @@ TavPoint onCircle(const TavPoint& c, double r, double a) {
   return TavPoint(c.x + r * std::cos(a), c.y + r * std::sin(a));
 }
 
+void expectPoint(const TavPoint& p, double x, double y, double tol) {
+  EXPECT_NEAR(p.x, x, tol);
+  EXPECT_NEAR(p.y, y, tol);
+}
+
 void expectArc(const TavArc& a, double cx, double cy, double r, double start, double sweep,
                double tol = 1e-12) {
   EXPECT_NEAR(a.center.x, cx, tol);
@@ -104,25 +109,18 @@ TEST(Arc, In3PointsRecoversRandomArcs) {
 TEST(Arc, ToPolylineEndsAndDirection) {
   TavPoint pts[6];
   arcToPolyline(TavArc(TavPoint(0, 0), 1, 0, kPi / 2), pts, 3);
-  EXPECT_NEAR(pts[0].x, 1, 1e-15);
-  EXPECT_NEAR(pts[0].y, 0, 1e-15);
-  EXPECT_NEAR(pts[1].x, std::cos(kPi / 4), 1e-15);
-  EXPECT_NEAR(pts[1].y, std::sin(kPi / 4), 1e-15);
-  EXPECT_NEAR(pts[2].x, 0, 1e-15);
-  EXPECT_NEAR(pts[2].y, 1, 1e-15);
+  expectPoint(pts[0], 1, 0, 1e-15);
+  expectPoint(pts[1], std::cos(kPi / 4), std::sin(kPi / 4), 1e-15);
+  expectPoint(pts[2], 0, 1, 1e-15);
   // Negative sweep runs toward decreasing angle; both ends included.
   arcToPolyline(TavArc(TavPoint(2, 3), 2, kPi / 2, -kPi), pts, 5);
-  EXPECT_NEAR(pts[0].x, 2, 1e-14);
-  EXPECT_NEAR(pts[0].y, 5, 1e-14);
-  EXPECT_NEAR(pts[2].x, 4, 1e-14);
-  EXPECT_NEAR(pts[2].y, 3, 1e-14);
-  EXPECT_NEAR(pts[4].x, 2, 1e-14);
-  EXPECT_NEAR(pts[4].y, 1, 1e-14);
+  expectPoint(pts[0], 2, 5, 1e-14);
+  expectPoint(pts[2], 4, 3, 1e-14);
+  expectPoint(pts[4], 2, 1, 1e-14);
   // One point: only the start is written.
   pts[1] = TavPoint(-7, -7);
   arcToPolyline(TavArc(TavPoint(0, 0), 3, kPi, 1), pts, 1);
-  EXPECT_NEAR(pts[0].x, -3, 1e-15);
-  EXPECT_NEAR(pts[0].y, 0, 1e-15);
+  expectPoint(pts[0], -3, 0, 1e-15);
   EXPECT_EQ(pts[1].x, -7.0);
   arcToPolyline(TavArc(TavPoint(0, 0), 3, kPi, 1), nullptr, 0);  // writes nothing
 }
@@ -195,6 +193,14 @@ TEST(Arc, TestPointStartFarAgainstTheSweep) {
   EXPECT_FALSE(arcTestPoint(TavArc(c, 10, 10, -1), onCircle(c, 10, 2), 1e-9));
 }
 
+TEST(Arc, TestPointStartAtMinusPiHoldsThePointAtPi) {
+  // atan2 gives +pi for (-10, 0); it is the start of an arc that starts at -pi.
+  EXPECT_TRUE(arcTestPoint(TavArc(TavPoint(0, 0), 10, -kPi, 1), TavPoint(-10, 0), 1e-9));
+  EXPECT_TRUE(arcTestPoint(TavArc(TavPoint(0, 0), 10, kPi, -1), TavPoint(-10, -0.0), 1e-9));
+  // ...but still the excluded end of an arc that ends there.
+  EXPECT_FALSE(arcTestPoint(TavArc(TavPoint(0, 0), 10, kPi - 1, 1), TavPoint(-10, 0), 1e-9));
+}
+
 TEST(Arc, TestPointMatchesReferences) {
   std::mt19937 rng(99);
   std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -208,7 +214,7 @@ TEST(Arc, TestPointMatchesReferences) {
     TavPoint p = onCircle(arc.center, arc.radius, u(rng) * 2 * kPi - kPi);
     if (k % 4 == 0) p = onCircle(arc.center, arc.radius, start);          // the start
     if (k % 4 == 1) p = onCircle(arc.center, arc.radius, start + sweep);  // the end
-    const bool expected = tavref::arcTestPointLiteral(arc, p, 1e-9);
+    const bool expected = tavref::arcTestPointOneWay(arc, p, 1e-9);
     ASSERT_EQ(arcTestPoint(arc, p, 1e-9), expected) << "start " << start << " sweep " << sweep;
     inside += expected;
   }
@@ -239,15 +245,12 @@ TEST(Arc, TestPointMatchesReferences) {
 TEST(Arc, PointAlongContinuesPastTheEnds) {
   TavPoint out;
   arcPointAlong(TavArc(TavPoint(0, 0), 1, 0, -1), kPi / 2, &out);
-  EXPECT_NEAR(out.x, 0, 1e-15);
-  EXPECT_NEAR(out.y, -1, 1e-15);
+  expectPoint(out, 0, -1, 1e-15);
   arcPointAlong(TavArc(TavPoint(1, 1), 2, kPi / 2, 1), kPi, &out);
-  EXPECT_NEAR(out.x, -1, 1e-15);
-  EXPECT_NEAR(out.y, 1, 1e-15);
+  expectPoint(out, -1, 1, 1e-15);
   // Zero sweep runs toward increasing angle; negative lengths go backward.
   arcPointAlong(TavArc(TavPoint(0, 0), 2, 0, 0), kPi, &out);
-  EXPECT_NEAR(out.x, 0, 1e-15);
-  EXPECT_NEAR(out.y, 2, 1e-15);
+  expectPoint(out, 0, 2, 1e-15);
   arcPointAlong(TavArc(TavPoint(0, 0), 2, 0, 0.5), -kPi, &out);
   EXPECT_NEAR(out.y, -2, 1e-15);
   // Degenerate and extreme input.
@@ -274,32 +277,49 @@ TEST(Arc, ToPointSetOnePointPerUnitLength) {
   arcToPointSet(TavArc(TavPoint(5, 5), 2, kPi, 2.5), &v);  // length 5
   ASSERT_EQ(v.size(), 5u);
   EXPECT_NEAR(v[0].x, 3, 1e-15);
-  EXPECT_NEAR(v[4].x, 5 + 2 * std::cos(kPi + 2), 1e-14);
-  EXPECT_NEAR(v[4].y, 5 + 2 * std::sin(kPi + 2), 1e-14);
+  expectPoint(v[4], 5 + 2 * std::cos(kPi + 2), 5 + 2 * std::sin(kPi + 2), 1e-14);
   arcToPointSet(TavArc(TavPoint(0, 0), 10, 0, 0.05), &v);  // length 0.5
   EXPECT_TRUE(v.empty());
 }
 
 TEST(Arc, ToPointSetRefusesUnusableLengths) {
-  std::vector<TavPoint> v(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), -10, 0, 1), &v);  // negative radius
-  EXPECT_TRUE(v.empty());
-  v.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), 0, 0, 1), &v);
-  EXPECT_TRUE(v.empty());
-  v.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), kNaN, 0, 1), &v);
-  EXPECT_TRUE(v.empty());
-  v.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), 10, 0, kInf), &v);
-  EXPECT_TRUE(v.empty());
-  v.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), 1e300, 0, 1), &v);
-  EXPECT_TRUE(v.empty());
-  // One point over the cap is refused without allocating.
-  v.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), kArcToPointSetMaxPoints + 1.0, 0, 1), &v);
-  EXPECT_TRUE(v.empty());
-  EXPECT_EQ(v.capacity() < 1000u, true);
+  // Negative radius (formerly a length error), zero, NaN, infinite and huge
+  // lengths, and one point over the cap: empty, without allocating.
+  const TavArc refused[] = {
+      TavArc(TavPoint(0, 0), -10, 0, 1),   TavArc(TavPoint(0, 0), 0, 0, 1),
+      TavArc(TavPoint(0, 0), kNaN, 0, 1),  TavArc(TavPoint(0, 0), 10, 0, kInf),
+      TavArc(TavPoint(0, 0), 1e300, 0, 1), TavArc(TavPoint(0, 0), kArcToPointSetMaxPoints + 1.0, 0, 1)};
+  for (const TavArc& arc : refused) {
+    std::vector<TavPoint> v(3);
+    arcToPointSet(arc, &v);
+    EXPECT_TRUE(v.empty()) << arc.radius;
+    EXPECT_LT(v.capacity(), 1000u);
+  }
   arcToPointSet(TavArc(TavPoint(0, 0), 10, 0, 1), nullptr);  // nothing to write
+}
+
+TEST(Arc, HostileInputKeepsContracts) {
+  const double vals[] = {0.0, -0.0, 1.0, -3.5, 1e-310, 1e154, -1e308, 1e308, 1e20, kInf, -kInf, kNaN};
+  std::mt19937 rng(6);
+  std::uniform_int_distribution<int> pick(0, 11);
+  auto v = [&] { return vals[pick(rng)]; };
+  std::vector<TavPoint> set;
+  TavPoint line[4];
+  for (int k = 0; k < 100000; ++k) {
+    const TavPoint a(v(), v()), b(v(), v()), c(v(), v());
+    TavArc out = kSentinel;
+    if (arcIn3Points(a, b, c, &out)) {
+      ASSERT_TRUE(std::isfinite(out.center.x) && std::isfinite(out.center.y) && std::isfinite(out.radius));
+      ASSERT_LE(std::fabs(out.startAngle), kPi);
+      ASSERT_LE(std::fabs(out.sweepAngle), 2 * kPi);
+    } else {
+      expectUntouched(out);
+    }
+    const TavArc arc(a, v(), v(), v());
+    (void)arcTestPoint(arc, b, v());  // must return
+    arcToPointSet(arc, &set);
+    ASSERT_LE(set.size(), kArcToPointSetMaxPoints);
+    arcPointAlong(arc, v(), &line[0]);
+    arcToPolyline(arc, line, 4);
+  }
 }

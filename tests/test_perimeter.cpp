@@ -1,6 +1,7 @@
 #include <TavGeometry/TavGeoRleCalc.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <random>
@@ -36,20 +37,10 @@ std::vector<int> makeList(const std::vector<Record>& records, int firstColumn = 
   return l;
 }
 
-// Rows of the integer disk: one run per row, start trunc(cx - h + 0.5), extent
-// trunc(2h + 0.5), h = sqrt(r^2 - dy^2).
-std::vector<int> diskList(int cx, int cy, int r) {
-  std::vector<Record> recs;
-  for (int dy = -r; dy <= r; ++dy) {
-    const double h = std::sqrt(static_cast<double>(r * r) - static_cast<double>(dy * dy));
-    recs.push_back({cy + dy, {{static_cast<int>(cx - h + 0.5), static_cast<int>(2 * h + 0.5)}}});
-  }
-  return makeList(recs, cx - r);
-}
-
-// Rows of the integer annulus: two runs of equal extent where the row crosses
-// the hole, the left run first.
-std::vector<int> annulusList(int cx, int cy, int inner, int outer) {
+// Rows of the integer annulus (inner < 0: the disk): one run per row, start
+// trunc(cx - h + 0.5), extent trunc(2h + 0.5), h = sqrt(r^2 - dy^2); where the
+// row crosses the hole two runs of equal extent, the left run first.
+std::vector<Record> annulusRecords(int cx, int cy, int inner, int outer) {
   std::vector<Record> recs;
   for (int dy = -outer; dy <= outer; ++dy) {
     const double ho = std::sqrt(static_cast<double>(outer * outer) - static_cast<double>(dy * dy));
@@ -61,7 +52,27 @@ std::vector<int> annulusList(int cx, int cy, int inner, int outer) {
       recs.push_back({cy + dy, {{static_cast<int>(cx - ho + 0.5), static_cast<int>(2 * ho + 0.5)}}});
     }
   }
-  return makeList(recs, cx - outer);
+  return recs;
+}
+
+std::vector<int> diskList(int cx, int cy, int r) { return makeList(annulusRecords(cx, cy, -1, r), cx - r); }
+
+std::vector<int> annulusList(int cx, int cy, int inner, int outer) {
+  return makeList(annulusRecords(cx, cy, inner, outer), cx - outer);
+}
+
+// The records cut to columns 0 and up: starts raised to 0, runs that end left
+// of column 0 dropped (their record kept).
+std::vector<Record> clipRecords(std::vector<Record> recs) {
+  for (Record& r : recs) {
+    std::vector<Run> kept;
+    for (const Run& run : r.runs) {
+      const int last = run.first + run.second;
+      if (last >= 0) kept.push_back({std::max(run.first, 0), last - std::max(run.first, 0)});
+    }
+    r.runs = kept;
+  }
+  return recs;
 }
 
 std::vector<std::pair<int, int>> pts(const std::vector<TavIPoint>& v) {
@@ -81,13 +92,14 @@ std::vector<std::pair<int, int>> literal(const std::vector<int>& l) {
 using P = std::vector<std::pair<int, int>>;
 
 // The list as the walk reads a list whose header starts left of column 0:
-// negative run starts followed by a non-negative extent are runs clipped to
-// column 0 (dropped when they end left of it), except a -1 after a record's
-// first run, which ends the record; negative rows end the list.
+// negative rows end the list; a negative run start followed by a non-negative
+// extent is a run clipped to column 0 (dropped when it ends left of it), except
+// a -1 after a record's first run that is followed by the next row, y + 1.
 std::vector<int> clippedAsRead(const std::vector<int>& l) {
   std::vector<int> out(l.begin(), l.begin() + 6);
   std::size_t i = 6;
   while (l[i] >= 0) {
+    const int y = l[i];
     out.push_back(l[i++]);
     bool first = true;
     for (;;) {
@@ -95,7 +107,7 @@ std::vector<int> clippedAsRead(const std::vector<int>& l) {
       if (s >= 0) {
         out.push_back(s);
         out.push_back(l[i + 1]);
-      } else if (l[i + 1] >= 0 && (s != -1 || first)) {
+      } else if (l[i + 1] >= 0 && (s != -1 || first || l[i + 1] != y + 1)) {
         const long long last = static_cast<long long>(s) + l[i + 1];
         if (last >= 0) {
           out.push_back(0);
@@ -135,22 +147,10 @@ TEST(Perimeter, WorkedExamplesInOrderWithDuplicates) {
 TEST(Perimeter, EmptyListsAndNullPointer) {
   EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty());
   EXPECT_TRUE(perimeter(makeList({})).empty());
-  // A record without runs emits nothing but still counts as a neighbour.
-  EXPECT_EQ(perimeter(makeList({{0, {{0, 4}}}, {1, {}}, {2, {{0, 4}}}, {3, {{0, 4}}}})), (P{{0, 0},
-                                                                                            {1, 0},
-                                                                                            {2, 0},
-                                                                                            {3, 0},
-                                                                                            {4, 0},
-                                                                                            {0, 2},
-                                                                                            {1, 2},
-                                                                                            {2, 2},
-                                                                                            {3, 2},
-                                                                                            {4, 2},
-                                                                                            {0, 3},
-                                                                                            {1, 3},
-                                                                                            {2, 3},
-                                                                                            {3, 3},
-                                                                                            {4, 3}}));
+  // A record without runs emits nothing but still counts as a neighbour: rows
+  // 0 and 2 see no cover on that side.
+  EXPECT_EQ(perimeter(makeList({{0, {{0, 2}}}, {1, {}}, {2, {{0, 2}}}, {3, {{0, 2}}}})),
+            (P{{0, 0}, {1, 0}, {2, 0}, {0, 2}, {1, 2}, {2, 2}, {0, 3}, {1, 3}, {2, 3}}));
 }
 
 TEST(Perimeter, SingleRecordGivesEveryPixel) {
@@ -185,21 +185,10 @@ TEST(Perimeter, OverlappingRunsEmitSharedPixelsOncePerRun) {
   EXPECT_EQ(
       perimeter(makeList({{0, {{0, 5}, {3, 5}}}})),
       (P{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}}));
-  // Between full rows an overlapping pair still gives each run's two ends.
-  EXPECT_EQ(perimeter(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}})),
-            literal(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}})));
-  const P mid = perimeter(makeList({{0, {{0, 9}}}, {1, {{0, 5}, {3, 5}}}, {2, {{0, 9}}}}));
-  EXPECT_EQ(P(mid.begin() + 10, mid.begin() + 14), (P{{0, 1}, {5, 1}, {3, 1}, {8, 1}}));
-}
-
-TEST(Perimeter, AnnulusRowsAcrossTheHole) {
-  const std::vector<int> l = annulusList(20, 20, 5, 9);
-  const P got = perimeter(l);
-  EXPECT_EQ(got, literal(l));
-  // Row 20 crosses the hole: each of its two runs has only its ends, because
-  // rows 19 and 21 cover the same columns.
+  // An annulus row across the hole between rows that cover the same columns
+  // gives only the ends of its two runs.
   P row20;
-  for (const auto& p : got) {
+  for (const auto& p : perimeter(annulusList(20, 20, 5, 9))) {
     if (p.second == 20) row20.push_back(p);
   }
   EXPECT_EQ(row20, (P{{11, 20}, {15, 20}, {25, 20}, {29, 20}}));
@@ -275,6 +264,11 @@ TEST(Perimeter, ColumnsLeftOfTheImageAreClipped) {
                {0, 3},
                {1, 3},
                {2, 3}}));
+  // After a record's first run, -1 followed by the next row number is the
+  // record's end; followed by anything else it starts a run at column -1.
+  EXPECT_EQ(perimeter(makeList({{4, {{-5, 3}, {-1, 2}}}, {5, {{0, 0}}}}, -5)),
+            (P{{0, 4}, {1, 4}, {0, 5}, {0, 5}}));
+  EXPECT_EQ(perimeter(makeList({{4, {{-5, 3}}}, {5, {{0, 0}}}}, -5)), (P{{0, 5}, {0, 5}}));
   // With a header whose first column is 0 or more the list is read as the
   // pixel-by-pixel walk reads it: a negative start ends the record.
   const std::vector<int> plain = makeList({{0, {{0, 3}}}, {1, {{2, 1}, {-3, 5}}}}, 0);
@@ -302,13 +296,77 @@ TEST(Perimeter, ListsLeftOfTheImageReadWithinTheirWords) {
     int y = uni(-3, 3);
     for (int r = 0; r < n; ++r) {
       Record rec{y, {}};
-      const int runs = uni(1, 3);
-      for (int k = 0; k < runs; ++k) rec.runs.push_back({uni(-6, 12), uni(0, 9)});
+      // Now and then a record without runs or a negative extent, which the
+      // format does not have: the walk must still stay inside the list.
+      const int runs = uni(0, 19) == 0 ? 0 : uni(1, 3);
+      for (int k = 0; k < runs; ++k)
+        rec.runs.push_back({uni(-6, 12), uni(0, 29) == 0 ? uni(-3, -1) : uni(0, 9)});
       recs.push_back(rec);
       y += uni(1, 2);
     }
     const std::vector<int> l = makeList(recs, uni(-6, 2));
     const std::vector<int> seen = l[2] < 0 ? clippedAsRead(l) : l;
     ASSERT_EQ(perimeter(l), literal(seen)) << "iteration " << iter;
+  }
+}
+
+TEST(Perimeter, DisksAndAnnuliCutByTheLeftEdge) {
+  // The outline of the part in columns 0 and up is that of the records cut at
+  // column 0, also where the hole's right side starts at column -1, except
+  // where such a run's extent equals the next row number (then it reads as the
+  // record's end followed by that row).
+  int rightRunAtMinus1 = 0;
+  int unreadable = 0;
+  for (int cx = -25; cx <= 25; ++cx) {
+    for (int outer = 0; outer <= 24; outer += 2) {
+      for (int inner = -1; inner < outer; inner += 3) {
+        const std::vector<Record> recs = annulusRecords(cx, outer + 1, inner, outer);
+        bool ambiguous = false;
+        for (const Record& r : recs) {
+          if (r.runs.size() > 1 && r.runs[1].first == -1) {
+            ++rightRunAtMinus1;
+            ambiguous = ambiguous || r.runs[1].second == r.y + 1;
+          }
+        }
+        if (ambiguous) {
+          ++unreadable;
+          continue;
+        }
+        ASSERT_EQ(perimeter(makeList(recs, cx - outer)), literal(makeList(clipRecords(recs))))
+            << cx << " " << inner << " " << outer;
+      }
+    }
+  }
+  EXPECT_GT(rightRunAtMinus1, 100);
+  EXPECT_LT(unreadable, 40);
+}
+
+TEST(Perimeter, CalculatorListsMatchThePixelByPixelWalk) {
+  std::mt19937 rng(99);
+  auto real = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  NTavGeometry::CTavGeoRleCalcDisk disk;
+  NTavGeometry::CTavGeoRleCalcTorus torus;
+  NTavGeometry::CTavGeoRleCalcPolygon polygon;
+  for (int iter = 0; iter < 3000; ++iter) {
+    // Rows stay at 0 and below the top; columns may reach left of the image.
+    const double r = real(0, 30);
+    const TavPoint c(real(-20, 60), real(r + 1, 70));
+    const TavPoint d[2] = {c, TavPoint(c.x + r, c.y)};
+    const TavPoint t[3] = {c, TavPoint(c.x, c.y + r), TavPoint(c.x - real(0, r), c.y)};
+    TavPoint poly[12];
+    const int n = 3 + iter % 10;
+    for (int k = 0; k < n; ++k) poly[k] = TavPoint(real(-30, 60), real(0, 60));
+    disk.calculate(64, 64, d, 2);
+    torus.calculate(64, 64, t, 3);
+    polygon.calculate(64, 64, poly, n);
+    for (const std::vector<int>* l : {&disk.rle(), &torus.rle(), &polygon.rle()}) {
+      const std::vector<int> list(l->begin(), l->end());
+      if (list[2] >= 0) {
+        // A list whose header starts at column 0 or more holds no negative start.
+        ASSERT_EQ(perimeter(list), literal(list)) << iter;
+      } else {
+        ASSERT_EQ(perimeter(list), literal(clippedAsRead(list))) << iter;
+      }
+    }
   }
 }

@@ -118,6 +118,7 @@ TEST(Spoke, DegenerateSpacingAndSweep) {
   EXPECT_EQ(spokesOf(TavArc(TavPoint(0, 0), kNaN, 0, 1), 4, 1).size(), 1u);
   // A NaN length measures on the arc (like length <= 0).
   EXPECT_EQ(spokesOf(TavArc(TavPoint(0, 0), 100, 0, kPi / 2), kNaN, 10).size(), 15u);
+  arcToSpoke(TavArc(TavPoint(0, 0), 1, 0, 1), 1, 1, nullptr);  // a null output is ignored
 }
 
 TEST(Spoke, HugeCountsAreCapped) {
@@ -132,8 +133,6 @@ TEST(Spoke, HugeCountsAreCapped) {
   ASSERT_EQ(sp.size(), static_cast<std::size_t>(kScanLinesMax));
   expectLine(sp.back(), std::cos(1.0), std::sin(1.0), std::cos(1.0), std::sin(1.0), 1e-6);
 }
-
-TEST(Spoke, NullOutputIsIgnored) { arcToSpoke(TavArc(TavPoint(0, 0), 1, 0, 1), 1, 1, nullptr); }
 
 // ------------------------------------------------------------------ rake
 
@@ -287,6 +286,26 @@ TEST(Rake, ReversalInAnyDirection) {
   const double along = 10.0 - (50.0 + 10.0 * kPi - 80.0);
   expectLine(r[8], 38 + along * u.x, 34 + along * u.y, 22 + along * u.x, 46 + along * u.y, 1e-9);
   for (const TavLine& l : r) EXPECT_NEAR(distOf(l.p1, l.p2), 20, 1e-9);
+}
+
+TEST(Rake, ReversalFoundThroughRounding) {
+  // An out-and-back path turned by 0.7 rad about (3.7, -1.2): the turned
+  // points are no longer exactly anti-parallel, but within the parallel tolerance.
+  const TavPoint c(3.7, -1.2);
+  std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {31.7, 0}};
+  for (TavPoint& p : pts) pointRotate(c, 0.7, &p);
+  const double ax = pts[1].x - pts[0].x, ay = pts[1].y - pts[0].y;
+  const double bx = pts[2].x - pts[1].x, by = pts[2].y - pts[1].y;
+  ASSERT_NE(ax * by - ay * bx, 0.0);  // the case this test is about
+  const auto turned = rakeOf(pts, 10, 10);
+  const auto plain = rakeOf({{0, 0}, {100, 0}, {31.7, 0}}, 10, 10);
+  ASSERT_EQ(turned.size(), plain.size());
+  for (std::size_t k = 0; k < plain.size(); ++k) {
+    TavLine back = turned[k];
+    pointRotate(c, -0.7, &back.p1);
+    pointRotate(c, -0.7, &back.p2);
+    expectLine(back, plain[k].p1.x, plain[k].p1.y, plain[k].p2.x, plain[k].p2.y, 1e-6);
+  }
 }
 
 TEST(Rake, HugeRequestsGiveNoLines) {

@@ -25,8 +25,9 @@ TAVGEOMETRY_EXPORT void arcToPolyline(const TavArc& arc, TavPoint* points, unsig
 
 // True if p lies within tolerance (inclusive) of the arc's circle and inside its
 // angular range: the start belongs to the arc, the far end does not; a sweep of
-// 0 contains nothing, a sweep of 2*pi or more every angle. A non-finite
-// startAngle contains nothing.
+// 0 contains nothing, a sweep of 2*pi or more every angle. Any finite startAngle
+// is taken modulo 2*pi; a non-finite one (or a NaN radius or tolerance)
+// contains nothing.
 TAVGEOMETRY_EXPORT bool arcTestPoint(const TavArc& arc, const TavPoint& p, double tolerance);
 
 // out = the point at arc length `length` from the start, in the arc's direction

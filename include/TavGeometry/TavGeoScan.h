@@ -10,24 +10,18 @@ namespace NTavGeometry {
 
 // Most lines one call of arcToSpoke or polyLineToPolyRake lays (2^22 lines,
 // 128 MiB of output). A request for more lays the fallback its function states.
-inline constexpr int kScanLinesMax = 4194304;
+constexpr int kScanLinesMax = 4194304;
 
-// Spokes across an arc, on rays from its centre at equal angular steps from the
-// start ray toward the end ray (the end ray is left out for a full turn).
-// Each spoke runs from radius r to radius r + length on its ray; the step is
-// chosen so that the outer ends lie at least `spacing` apart. *spokes is
-// cleared first. A spacing of 0, a non-finite step count or one of
-// kScanLinesMax or more lays only the spoke on the start ray.
+// Spokes from radius r to r + length on rays from the arc's start ray to its end ray (left out for a
+// full turn) in max(1, trunc(L/spacing - 1)) equal steps, L = the arc's length at the outer radius;
+// *spokes is cleared first. A step count not finite (spacing 0) or >= kScanLinesMax: the start spoke.
 TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spacing,
                                    std::vector<TavLine>* spokes);
 
-// A rake along the polyline points[0 .. count-1]: lines 2*halfLength long,
-// `spacing` apart along the path (first one spacing in), perpendicular to and
-// centred on each segment and fanning about the inner corner point at each
-// vertex; p1 on the positive side (the direction turned by +90 degrees). *rake
-// is cleared first. Repeated points are skipped and an exact reversal turns the
-// line a half turn about the vertex. No lines for count < 2, a spacing or
-// half-length not finite and > 0, or more than kScanLinesMax lines.
+// Lines 2*halfLength long, `spacing` apart along the polyline (the first one spacing in), across each
+// segment and fanned at corners, in path order, p1 on the positive (+90 degree) side; *rake is cleared
+// first. Repeated points are skipped; an exact reversal turns a half turn about its vertex. No lines
+// for fewer than 2 points, a spacing or half-length not finite and > 0, or over kScanLinesMax lines.
 TAVGEOMETRY_EXPORT void polyLineToPolyRake(const TavPoint* points, int count, double halfLength,
                                            double spacing, std::vector<TavLine>* rake);
 

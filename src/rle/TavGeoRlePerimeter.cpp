@@ -12,10 +12,9 @@
 //  - a negative number where a row number is expected ends the list;
 //  - a negative number where a run start is expected ends the record, except
 //    when the header's first column (word 2) is negative: then a negative start
-//    followed by a non-negative extent is a run reaching left of the image and
-//    is clipped to column 0 (dropped when it ends left of column 0). A -1 after
-//    the record's first run still ends the record, because it cannot be told
-//    apart from the terminator.
+//    followed by an extent is a run reaching left of the image and is clipped
+//    to column 0 (dropped when it ends left of column 0); see isRunLeftOfImage
+//    for how a -1 is told apart from the record's terminator.
 //  - the last column of a run, start + extent, saturates at INT_MAX.
 #include <TavGeometry/TavGeoRleCalc.h>
 
@@ -34,6 +33,24 @@ int runLast(int start, int extent) {
   return last > INT_MAX ? INT_MAX : static_cast<int>(last);
 }
 
+// Whether the negative word at p, where a run start is expected in record y,
+// starts a run left of the image rather than ending the record. Rows of such
+// lists are taken to follow each other without gaps, as the calculators write
+// them:
+//  - followed by a negative word: the record's end (that word ends the list);
+//  - the record's first run, or a start other than -1: a run (records hold at
+//    least one run, and only -1 terminates);
+//  - a -1 after the first run: the record's end when the next word is the next
+//    row, y + 1; otherwise a run. (A run at -1 whose extent is y + 1 is
+//    therefore read as the record's end: the format cannot tell them apart.)
+// The word after p exists whichever reading is right: an extent or a row.
+bool isRunLeftOfImage(const int* p, int y, bool firstRun) {
+  const int extent = p[1];
+  if (extent < 0) return false;
+  if (firstRun || p[0] != -1) return true;
+  return static_cast<long long>(extent) != static_cast<long long>(y) + 1;
+}
+
 // Reads one record at *pos into segments (pairs first, last) and its row into
 // *y, leaving *pos on the word after the record's terminator. Returns false,
 // without moving, when *pos holds the list's end.
@@ -46,13 +63,11 @@ bool readRecord(const int** pos, bool clipLeft, int* y, std::vector<int>* segmen
   for (;;) {
     const int start = *p;
     if (start < 0) {
-      // The word after a negative start exists in every terminated list: it is
-      // an extent, the next record's row or the list's end.
-      const int extent = clipLeft ? p[1] : -1;
-      if (extent < 0 || (start == -1 && !firstRun)) {
+      if (!clipLeft || !isRunLeftOfImage(p, *y, firstRun)) {
         ++p;
         break;
       }
+      const int extent = p[1];
       p += 2;
       firstRun = false;
       const int last = runLast(start, extent);

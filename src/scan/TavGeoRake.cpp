@@ -57,15 +57,17 @@ TavPoint cornerPoint(const TavLine& in, const TavLine& out) {
 
 double dist(const TavPoint& a, const TavPoint& b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
-// True when the path doubles back on itself at the vertex between the segments
-// p -> q and q -> r: the two point in opposite directions and the offset lines
-// on one side do not cross, so no corner point exists.
+// True when the path doubles back on itself at the vertex q between the
+// segments p -> q and q -> r: they point in opposite directions and are
+// parallel within lineIsParallel's tolerance, or their offset lines on one side
+// do not cross. The inner corner point then lies at or beyond a million
+// half-lengths from the vertex, or nowhere.
 bool isReversal(const TavPoint& p, const TavPoint& q, const TavPoint& r, const TavLine& posIn,
                 const TavLine& posOut, const TavLine& negIn, const TavLine& negOut) {
   const double ax = q.x - p.x, ay = q.y - p.y;
   const double bx = r.x - q.x, by = r.y - q.y;
   if (!(ax * bx + ay * by < 0.0)) return false;
-  if (ax * by - ay * bx == 0.0) return true;
+  if (ax * by - ay * bx == 0.0 || lineIsParallel(TavLine(p, q), TavLine(q, r))) return true;
   TavPoint scratch;
   return !lineLineIntersection(posIn, posOut, &scratch) || !lineLineIntersection(negIn, negOut, &scratch);
 }

@@ -16,7 +16,7 @@ bool radialAngle(const TavArc& arc, const TavPoint& p, double tolerance, double*
 }
 }  // namespace
 
-bool arcTestPointLiteral(const TavArc& arc, const TavPoint& p, double tolerance) {
+bool arcTestPointOneWay(const TavArc& arc, const TavPoint& p, double tolerance) {
   double a = 0;
   if (!radialAngle(arc, p, tolerance, &a)) return false;
   if (arc.sweepAngle > 0) {

@@ -11,7 +11,7 @@ namespace tavref {
 // point's angle in whole turns until it passes the start angle. Right for
 // start angles in [-pi, pi]; it misses points when the start lies more than
 // a turn away against the sweep's direction.
-bool arcTestPointLiteral(const TavArc& arc, const TavPoint& p, double tolerance);
+bool arcTestPointOneWay(const TavArc& arc, const TavPoint& p, double tolerance);
 
 // The same test with the angle also turned back toward the start, so that it
 // lands in the first turn from the start for any finite start angle.
