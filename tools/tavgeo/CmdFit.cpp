@@ -180,7 +180,7 @@ Runner registerRansacLine(CLI::App& app, CommonOptions* common) {
     const double effective = c > 0 ? static_cast<double>(c) : std::max(1.0, 3.7 * static_cast<double>(k));
     if (n * n * effective > Limits::kMaxRansacWork) {
       throw InputError(set.name + ": ransac-line on " + std::to_string(set.points.size()) +
-                       " points with about " + formatNumber(std::floor(effective)) +
+                       " points with about " + formatCount(std::floor(effective)) +
                        " candidates exceeds the work limit (points^2 x candidates <= " +
                        formatNumber(Limits::kMaxRansacWork) + ")");
     }

@@ -1,6 +1,7 @@
 // region disk|annulus|polygon: run-length lists, bounding box and perimeter.
 #include <TavGeometry/TavGeometry.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -134,8 +135,12 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
 
     auto pic = std::make_unique<SvgPicture>("region " + opt->shape + " " + std::to_string(width) + "x" +
                                             std::to_string(height) + ": " + set.name);
+    // A large image around a small region would shrink the region to a dot:
+    // then the picture shows the region and only the part of the frame near it.
+    const double regionSide = std::max({box.width, box.height, 16.0});
+    const bool showImage = std::max(width, height) <= 8.0 * regionSide;
     pic->addRect(0, 0, width, height, "#999999",
-                 "image " + std::to_string(width) + "x" + std::to_string(height), true);
+                 "image " + std::to_string(width) + "x" + std::to_string(height), true, showImage);
     pic->addRuns(runs, "#1f77b4", "runs (" + std::to_string(runs.size()) + ")");
     if (opt->perimeter)
       pic->addPixels(perimeter, "#ff7f0e", "perimeter pixels (" + std::to_string(perimeter.size()) + ")");

@@ -138,6 +138,13 @@ void parseSizeOption(const std::string& option, const std::string& text, int max
   *height = static_cast<int>(parts[1]);
 }
 
+std::string formatCount(double value) {
+  if (!(value < 1e18)) return formatNumber(value);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.0f", value);
+  return buf;
+}
+
 std::string formatNumber(double value) {
   char buf[64];
   for (int precision = 6; precision <= 17; ++precision) {

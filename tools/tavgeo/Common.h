@@ -63,6 +63,9 @@ TavPoint parsePointOption(const std::string& option, const std::string& text);
 void parseSizeOption(const std::string& option, const std::string& text, int maximum, int* width,
                      int* height);
 
+// A large non-negative figure rounded to a whole number ("63114000").
+std::string formatCount(double value);
+
 // Shortest text of a double that reads back to the same value.
 std::string formatNumber(double value);
 

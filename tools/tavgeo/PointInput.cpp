@@ -16,7 +16,8 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' ||
 
 class Reader {
  public:
-  Reader(const std::string& text, const std::string& name) : m_text(text), m_name(name) {}
+  Reader(const std::string& text, const std::string& name, std::size_t start)
+      : m_text(text), m_name(name), m_start(start) {}
 
   [[noreturn]] void fail(int line, const std::string& problem) const {
     throw InputError(m_name + ":" + std::to_string(line) + ": " + problem);
@@ -43,7 +44,7 @@ class Reader {
 
   // One point per line: "x y", "x,y" or "x, y"; '#' starts a comment.
   void parseText(PointSet* set) const {
-    std::size_t pos = 0;
+    std::size_t pos = m_start;
     int line = 0;
     while (pos < m_text.size()) {
       ++line;
@@ -90,7 +91,7 @@ class Reader {
 
   // A JSON array of [x, y] pairs.
   void parseJson(PointSet* set) {
-    m_pos = 0;
+    m_pos = m_start;
     m_line = 1;
     skipSpace();
     expect('[', "expected '[' to start the array of points");
@@ -162,6 +163,7 @@ class Reader {
 
   const std::string& m_text;
   const std::string& m_name;
+  std::size_t m_start;  // first byte after a byte order mark
   std::size_t m_pos = 0;
   int m_line = 1;
 };
@@ -171,9 +173,8 @@ class Reader {
 PointSet parsePoints(const std::string& text, const std::string& name) {
   PointSet set;
   set.name = name;
-  Reader reader(text, name);
-  std::size_t first = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) first = 3;  // UTF-8 byte order mark
+  const std::size_t first = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // UTF-8 byte order mark
+  Reader reader(text, name, first);
   const std::size_t nonBlank = text.find_first_not_of(" \t\r\n\v\f", first);
   if (nonBlank != std::string::npos && text[nonBlank] == '[') {
     reader.parseJson(&set);

@@ -251,13 +251,13 @@ void SvgPicture::addPixels(const std::vector<TavIPoint>& pixels, const std::stri
 }
 
 void SvgPicture::addRect(double x, double y, double width, double height, const std::string& color,
-                         const std::string& label, bool dashed) {
+                         const std::string& label, bool dashed, bool widenView) {
   Layer& l = newLayer(Kind::Rect, color, label);
   l.dashed = dashed;
   l.total = 1;
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(width) || !std::isfinite(height)) return;
   l.values = {x, y, width, height};
-  includeBox(x, y, x + width, y + height);
+  if (widenView) includeBox(x, y, x + width, y + height);
 }
 
 void SvgPicture::addNote(const std::string& text) { m_notes.push_back(text); }
@@ -279,7 +279,11 @@ std::string SvgPicture::render() const {
 
   const double legendX = kLeft + pw + 24.0;
   const double legendRows = static_cast<double>(m_layers.size() + m_notes.size()) + 2.0;
-  const double width = legendX + kLegendWidth;
+  std::size_t longest = 0;  // characters of the longest legend text
+  for (const Layer& l : m_layers)
+    longest = std::max(longest, l.label.size() + (l.total > kMaxDrawn ? 40 : 4));
+  for (const std::string& note : m_notes) longest = std::max(longest, note.size());
+  const double width = legendX + std::max(kLegendWidth, 7.0 * static_cast<double>(longest) + 20.0);
   const double height = std::max(kTop + ph + kBottom, kTop + legendRows * 20.0 + 20.0);
 
   std::string s;
@@ -298,7 +302,7 @@ std::string SvgPicture::render() const {
   // Grid and axes: x grows to the right along the top edge, y grows downward.
   const double step = niceStep(std::max(x1 - x0, y1 - y0));
   s += "<g id=\"axes\" stroke=\"#dddddd\" stroke-width=\"1\">\n";
-  const bool pixelGrid = (x1 - x0) <= 64.0 && (y1 - y0) <= 64.0 && step > 1.0;
+  const bool pixelGrid = (x1 - x0) <= 100.0 && (y1 - y0) <= 100.0 && step > 1.0;
   if (pixelGrid) {
     for (double gx = std::ceil(x0); gx <= x1; gx += 1.0)
       s += "<line x1=\"" + num(X(gx)) + "\" y1=\"" + num(kTop) + "\" x2=\"" + num(X(gx)) + "\" y2=\"" +

@@ -39,8 +39,10 @@ class SvgPicture {
   // Pixel cells [x, x+1) x [y, y+1).
   void addRuns(const std::vector<PixelRun>& runs, const std::string& color, const std::string& label);
   void addPixels(const std::vector<TavIPoint>& pixels, const std::string& color, const std::string& label);
+  // widenView false: drawn where it falls inside the picture, but the picture
+  // is not widened to show all of it.
   void addRect(double x, double y, double width, double height, const std::string& color,
-               const std::string& label, bool dashed = false);
+               const std::string& label, bool dashed = false, bool widenView = true);
   // A line of text under the legend (a figure of the result).
   void addNote(const std::string& text);
 
