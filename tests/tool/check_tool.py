@@ -268,8 +268,16 @@ def group_regions():
               f"disk at the left edge: rle {j['rle']}")
         check(j["runs"] == [[0, 0, 0], [1, -1, 3], [2, -1, 4], [3, -1, 3], [4, 0, 0]], f"disk at the left edge: runs {j['runs']}")
     j = region(["disk", "--size", "8x8", "--perimeter"], b"1 1\n3 1\n")
-    check(j is not None and all(isinstance(p, list) and len(p) == 2 for p in j["perimeter"]),
-          "perimeter of a disk past the image edge")
+    if j:
+        # The outline of the part in rows 0 and up: row 0 is an edge, row -1 is dropped.
+        check(j["runs"][0] == [-1, 1, 0] and j["perimeter"] == [[0, 0], [1, 0], [2, 0], [3, 0], [0, 1], [4, 1],
+                                                                [0, 2], [2, 2], [3, 2], [1, 3], [1, 3]],
+              f"perimeter of a disk past the top edge: {j['perimeter']}")
+    j = region(["disk", "--size", "8x8", "--perimeter"], b"0 2\n2 2\n")
+    if j:
+        # Cut at column 0: column 0 is an edge, and the run at column -1 is not read as a terminator.
+        check(j["perimeter"] == [[0, 0], [0, 0], [0, 1], [1, 1], [2, 1], [0, 2], [3, 2], [0, 3], [1, 3], [2, 3],
+                                 [0, 4], [0, 4]], f"perimeter of a disk past the left edge: {j['perimeter']}")
 
     expect_error(["region", "disk", fixture("disk.txt"), "--size", "64"],
                  "--size: '64' is not a size WxH (for example 640x480)")

@@ -21,19 +21,6 @@ struct RegionOptions {
   bool perimeter = false;
 };
 
-// The runs' part with non-negative rows and columns.
-std::vector<PixelRun> clipToImageQuadrant(const std::vector<PixelRun>& runs) {
-  std::vector<PixelRun> out;
-  for (const PixelRun& r : runs) {
-    if (r.y < 0) continue;
-    const long long last = static_cast<long long>(r.x) + r.extent;
-    if (last < 0) continue;
-    const int first = r.x < 0 ? 0 : r.x;
-    out.push_back(PixelRun{r.y, first, static_cast<int>(last - first)});
-  }
-  return out;
-}
-
 }  // namespace
 
 Runner registerRegion(CLI::App& app, CommonOptions* common) {
@@ -105,12 +92,16 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
 
     std::vector<TavIPoint> perimeter;
     if (opt->perimeter) {
-      const long long bound = std::max(perimeterBound(runs), perimeterBound(clipToImageQuadrant(runs)));
+      // The outline of the region's part in rows and columns 0 and up: lists
+      // with negative numbers cannot be walked by their terminators.
+      std::vector<PixelRun> clippedRuns;
+      const std::vector<int> clipped = clipToImageQuadrant(rle, runs, &clippedRuns);
+      const long long bound = perimeterBound(clippedRuns);
       if (bound > static_cast<long long>(Limits::kMaxPerimeterPoints)) {
         throw InputError(set.name + ": the perimeter could hold up to " + std::to_string(bound) +
                          " points, more than the limit of " + std::to_string(Limits::kMaxPerimeterPoints));
       }
-      perimeter = CTavGeoRleCalc::calculatePerimiterPoints(rle.data());
+      perimeter = CTavGeoRleCalc::calculatePerimiterPoints(clipped.data());
     }
 
     Outcome out;

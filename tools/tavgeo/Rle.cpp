@@ -92,11 +92,16 @@ long long perimeterBound(const std::vector<PixelRun>& runs) {
   }
   long long bound = 0;
   const std::vector<Interval> none;
+  // A record only shields the rows right above and below it; a gap counts as
+  // an empty neighbour, which can only raise the bound.
+  auto rowOf = [&](std::size_t r) { return static_cast<long long>(runs[records[r].first].y); };
   for (std::size_t r = 0; r < records.size(); ++r) {
+    const bool hasPrev = r > 0 && rowOf(r - 1) == rowOf(r) - 1;
+    const bool hasNext = r + 1 < records.size() && rowOf(r + 1) == rowOf(r) + 1;
     const std::vector<Interval> prev =
-        r > 0 ? rowUnion(runs, records[r - 1].first, records[r - 1].second) : none;
+        hasPrev ? rowUnion(runs, records[r - 1].first, records[r - 1].second) : none;
     const std::vector<Interval> next =
-        r + 1 < records.size() ? rowUnion(runs, records[r + 1].first, records[r + 1].second) : none;
+        hasNext ? rowUnion(runs, records[r + 1].first, records[r + 1].second) : none;
     for (std::size_t k = records[r].first; k < records[r].second; ++k) {
       const long long a = runs[k].x;
       const long long b = a + runs[k].extent;
@@ -104,6 +109,37 @@ long long perimeterBound(const std::vector<PixelRun>& runs) {
     }
   }
   return bound;
+}
+
+std::vector<int> clipToImageQuadrant(const std::vector<int>& rle, const std::vector<PixelRun>& runs,
+                                     std::vector<PixelRun>* clippedRuns) {
+  std::vector<int> out(rle.begin(), rle.begin() + std::min<std::size_t>(6, rle.size()));
+  out.resize(6, 0);
+  out[2] = std::max(out[2], 0);
+  out[4] = std::max(out[4], 0);
+  clippedRuns->clear();
+  std::size_t i = 0;
+  while (i < runs.size()) {
+    const int y = runs[i].y;
+    std::size_t j = i;
+    while (j < runs.size() && runs[j].y == y) ++j;
+    if (y >= 0) {
+      out.push_back(y);
+      for (std::size_t k = i; k < j; ++k) {
+        const long long last = static_cast<long long>(runs[k].x) + runs[k].extent;
+        if (last < 0) continue;
+        const int first = std::max(runs[k].x, 0);
+        const int extent = static_cast<int>(last - first);
+        out.push_back(first);
+        out.push_back(extent);
+        clippedRuns->push_back(PixelRun{y, first, extent});
+      }
+      out.push_back(-1);
+    }
+    i = j;
+  }
+  out.push_back(-1);
+  return out;
 }
 
 }  // namespace tavgeo

@@ -19,7 +19,15 @@ bool splitRuns(const std::vector<int>& rle, std::vector<PixelRun>* runs);
 long long coveredPixels(const std::vector<PixelRun>& runs);
 
 // An upper bound of the number of perimeter points of the runs: per run its two
-// ends plus its pixels not covered by the row record before or after it.
+// ends plus its pixels not covered by the record of the row above or below.
 long long perimeterBound(const std::vector<PixelRun>& runs);
+
+// The list's part in rows and columns 0 and up, in the same format: records of
+// negative rows are dropped, runs are cut at column 0, and a record left
+// without runs stays as an empty record "y -1" (so that it still separates its
+// neighbours). Header words 2 and 4 are raised to 0 at least. Every word of the
+// result except the terminators is then non-negative.
+std::vector<int> clipToImageQuadrant(const std::vector<int>& rle, const std::vector<PixelRun>& runs,
+                                     std::vector<PixelRun>* clippedRuns);
 
 }  // namespace tavgeo
