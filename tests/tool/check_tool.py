@@ -471,10 +471,16 @@ def group_limits():
             f.write(f"{i} {i % 3}\n")
     expect_error(["fit-line", mid, "--reject", "50000"],
                  mid + ": fit-line --reject 50000 on 100000 points exceeds the work limit "
-                 "(points x (rejected + 1) <= 2e+09)")
-    expect_error(["ransac-line", mid, "--outliers", "10", "--candidates", "1"],
-                 mid + ": ransac-line on 100000 points with about 1 candidates exceeds the work limit "
-                 "(points^2 x candidates <= 4e+09)")
+                 "(points x (rejected + 1) <= 1e+08)")
+    expect_error(["ransac-line", mid, "--outliers", "10", "--candidates", "2001"],
+                 mid + ": ransac-line on 100000 points with about 2001 candidates exceeds the work limit "
+                 "(points x candidates <= 2e+08)")
+    # Automatic candidate count: about 3.7 per outlier.
+    expect_error(["ransac-line", mid, "--outliers", "600"],
+                 mid + ": ransac-line on 100000 points with about 2220 candidates exceeds the work limit "
+                 "(points x candidates <= 2e+08)")
+    j = run_json(["ransac-line", mid, "--outliers", "10", "--candidates", "2000"], timeout=240)
+    check(j is not None and len(j["rejected"]) == 10, "ransac-line at the work limit did not run")
     expect_error(["ransac-line", fixture("line_outlier.txt"), "--outliers", "1", "--candidates", "2000000"],
                  "--candidates: '2000000' is more than the limit of 1000000")
     # A huge image: the polygon fills a 100000 x 100000 image; the list stays small.

@@ -174,14 +174,14 @@ Runner registerRansacLine(CLI::App& app, CommonOptions* common) {
     const long c = parseCountOption("--candidates", *candidates, Limits::kMaxCandidates);
     PointSet set = readPoints(common->input);
     requirePoints(set, 2 + static_cast<std::size_t>(k), "ransac-line --outliers " + std::to_string(k));
-    // Each candidate orders all points by distance; bound the total work. The
+    // Each candidate measures and ranks all points; bound the total work. The
     // automatic count is at most about 3.6 * K.
     const double n = static_cast<double>(set.points.size());
     const double effective = c > 0 ? static_cast<double>(c) : std::max(1.0, 3.7 * static_cast<double>(k));
-    if (n * n * effective > Limits::kMaxRansacWork) {
+    if (n * effective > Limits::kMaxRansacWork) {
       throw InputError(set.name + ": ransac-line on " + std::to_string(set.points.size()) +
                        " points with about " + formatCount(std::floor(effective)) +
-                       " candidates exceeds the work limit (points^2 x candidates <= " +
+                       " candidates exceeds the work limit (points x candidates <= " +
                        formatNumber(Limits::kMaxRansacWork) + ")");
     }
     TavLine line;

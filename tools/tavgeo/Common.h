@@ -38,9 +38,9 @@ struct Limits {
   static constexpr int kMaxRegionRadius = 200000;                    // disk and annulus radius
   static constexpr std::size_t kMaxPerimeterPoints = 4000000;        // region --perimeter output
   static constexpr std::size_t kMaxScanLines = 1000000;              // spokes and rake lines
-  static constexpr double kMaxOutlierWork = 2e9;                     // points * (rejected + 1)
-  static constexpr double kMaxRansacWork = 4e9;                      // points * points * candidates
-  static constexpr long kMaxCandidates = 1000000;                    // ransac-line --candidates
+  static constexpr double kMaxOutlierWork = 1e8;                     // points * (rejected + 1)
+  static constexpr double kMaxRansacWork = 2e8;
+  static constexpr long kMaxCandidates = 1000000;  // ransac-line --candidates
 };
 
 // Printable form of a piece of user text for an error message: control and

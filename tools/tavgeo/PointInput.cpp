@@ -1,11 +1,12 @@
 #include "PointInput.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 
 #include "Common.h"
 
@@ -187,6 +188,8 @@ PointSet parsePoints(const std::string& text, const std::string& name) {
 PointSet readPoints(const std::string& path) {
   const bool useStdin = path.empty() || path == "-";
   const std::string name = useStdin ? std::string("<stdin>") : path;
+  if (useStdin && ::isatty(0))
+    std::fprintf(stderr, "tavgeo: reading points from standard input (end with Ctrl-D)\n");
   std::FILE* file = useStdin ? stdin : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     throw InputError(quoteForMessage(path, 200) + ": cannot open: " + std::strerror(errno));
