@@ -123,6 +123,22 @@ def group_input():
     j = run_json(["bbox", fixture("crlf.txt")])
     check(j and j["input"]["points"] == 2, "CRLF lines not read")
 
+    # Every point-reading subcommand gives the same result from a file and from standard input.
+    for args, fx in ((["fit-line"], "line_stray.txt"), (["fit-circle"], "circle_four.txt"),
+                     (["ransac-line", "--outliers", "1"], "line_outlier.txt"),
+                     (["region", "polygon", "--size", "10x10", "--perimeter"], "square_small.txt"),
+                     (["spokes", "--length", "5", "--spacing", "3"], "arc3.txt"),
+                     (["rake", "--half-length", "5", "--spacing", "7"], "corner.txt"),
+                     (["circle-3pts"], "circle3.txt"), (["polygon-area"], "square10.txt"),
+                     (["inside", "--point", "3,4"], "square10.txt"), (["bbox"], "bbox.txt")):
+        from_file = run_json(args[:2] + [fixture(fx)] + args[2:] if args[0] == "region" else args + [fixture(fx)])
+        from_stdin = run_json(args, open(fixture(fx), "rb").read())
+        if from_file and from_stdin:
+            check(from_file["input"]["source"] == fixture(fx) and from_stdin["input"]["source"] == "<stdin>",
+                  f"{args[0]}: sources {from_file['input']} {from_stdin['input']}")
+            from_file["input"]["source"] = "<stdin>"
+            check(from_file == from_stdin, f"{args[0]}: file and standard input give different results")
+
     name = fixture
     expect_error(["fit-line", name("bad_number.txt")], name("bad_number.txt") + ":3: y 'abc' is not a number")
     expect_error(["fit-line", name("bad_missing.txt")], name("bad_missing.txt") + ":2: missing y coordinate")

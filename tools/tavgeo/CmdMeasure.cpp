@@ -62,7 +62,10 @@ Runner registerInside(CLI::App& app, CommonOptions* common) {
   CLI::App* cmd = app.add_subcommand("inside", "Whether points lie inside the polygon given as input");
   auto queries = std::make_shared<std::vector<std::string>>();
   addCommonOptions(cmd, common);
-  cmd->add_option("--point", *queries, "Point X,Y to test (repeatable)")->type_name("X,Y")->required();
+  cmd->add_option("--point", *queries, "Point X,Y to test (repeatable)")
+      ->type_name("X,Y")
+      ->allow_extra_args(false)
+      ->required();
   cmd->footer(
       "Even-odd rule along a ray toward +x: points on the edges of smaller x or smaller y\n"
       "of an axis-aligned square are inside, those on the other edges outside.\n\n"

@@ -152,7 +152,9 @@ class Demo {
     auto slope = [](const TavLine& l) { return (l.p2.y - l.p1.y) / (l.p2.x - l.p1.x); };
     auto at0 = [&](const TavLine& l) { return l.p1.y - slope(l) * l.p1.x; };
 
-    Scene scene{"consensus-line.svg", "Line fits: 40 points on y = 0.45 x + 60 plus 8 outliers below it (larger y)", {}};
+    Scene scene{"consensus-line.svg",
+                "Line fits: 40 points on y = 0.45 x + 60 plus 8 outliers below it (larger y)",
+                {}};
     scene.lines.push_back("least squares, all points: y = " + fmt(slope(plain), 4) + " x + " +
                           fmt(at0(plain)) + ", mean distance " + fmt(plainErr, 3));
     scene.lines.push_back("consensus (8 outliers, 100 candidates): y = " + fmt(slope(consensus), 4) +
