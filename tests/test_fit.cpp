@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -391,4 +392,18 @@ TEST(FitLineOutliers, NaNResidualsRemoveTheFirstPoint) {
   TavPoint removed[1];
   EXPECT_EQ(pointsFitLineOutliers(pts, 3, 1, &l, &err, removed), 0);
   EXPECT_TRUE(std::isnan(removed[0].x));
+}
+
+TEST(FitLog, FormatsAndHandsTheRecordToTheSinkOrStderr) {
+  std::vector<std::pair<unsigned int, std::string>> got;
+  CTavLog log([&got](unsigned int category, const std::string& text) { got.emplace_back(category, text); });
+  const std::string longText(5000, 'x');
+  log.error(7, "%s|%d|%s", "a", -12, longText.c_str());
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].first, 7u);
+  EXPECT_EQ(got[0].second, "a|-12|" + longText);
+  CTavLog plain;
+  ::testing::internal::CaptureStderr();
+  plain.error(256, "\"%s\" (%d)", "hello", 2);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\"hello\" (2)\n");
 }

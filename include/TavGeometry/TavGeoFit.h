@@ -48,8 +48,8 @@ TAVGEOMETRY_EXPORT int pointsFitLineOutliers(const TavPoint* points, unsigned in
 // null) gets the k farthest points, nearest first. Deterministic: the draws come
 // from a private generator seeded from the coordinates (the application's rand()
 // is not touched). When no candidate can be tried (n = 1, or an automatic count
-// of 0) the least-squares line of all points stands as the candidate. k >= n
-// writes nothing. Returns 0.
+// of 0) or none has a usable score, the least-squares line of all points stands
+// as the candidate. k >= n writes nothing. Returns 0.
 TAVGEOMETRY_EXPORT int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k,
                                            int candidates, TavLine* line, double* error, TavPoint* rejected);
 

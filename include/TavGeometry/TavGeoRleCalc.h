@@ -73,9 +73,11 @@ constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;
 // and the radius are truncated toward zero; each row y = cy + dy (dy from -r to
 // r) gets the single run trunc(cx - h + 0.5), extent trunc(2h + 0.5) with
 // h = sqrt(r^2 - dy^2). Rows and columns are not clipped to the image. Header
-// words 0 and 1 hold width and height. An empty list (header 0,0,0,0, no rows)
-// and a zero box come from count < 2, a null array, a non-finite or out-of-int
-// centre, or a radius above kRleMaxRadius. Always returns true.
+// words 0 and 1 hold width and height. An empty list (header words 2 to 5 all 0,
+// no rows) and a zero box come from count < 2 (negative included), a null
+// array, a centre that is not finite or does not truncate to an int, a centre
+// +- radius outside the int range, or a radius above kRleMaxRadius or NaN.
+// Always returns true.
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcDisk : public CTavGeoRleCalc {
  public:
   CTavGeoRleCalcDisk();
@@ -107,8 +109,9 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
 // float; each row's edges, sorted by x, pair off into runs (x, extent) with
 // x = trunc(x1 + 0.5) and extent = trunc(x2 - x1 + 0.5). Columns are not clipped.
 // Edges reaching above row 0 enter at row 0; edges whose ends lie on one row are
-// horizontal. count <= 0 or height <= 0: header and terminator only. The box is
-// that of the truncated vertices. Always returns true.
+// horizontal; rows from kRleMaxRows on are not scanned. count <= 0 or height <= 0:
+// header and terminator only. The box is that of the truncated vertices (zero
+// for no points). Always returns true.
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
  public:
   CTavGeoRleCalcPolygon();
@@ -158,7 +161,6 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   void reset(int width, int height);
   void buildEdgeList(const TavPoint* points, int count);
   void makeEdgeRec(const TavPoint& p1, const TavPoint& p2);
-  void insertEdge(int row, Edge* edge);
   void updateActiveList(int scan);
   void processScan(int scan);
 
@@ -166,7 +168,15 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   std::vector<Edge*> m_edgeTable;
   std::vector<ActiveEdge> m_active;    // edges of the current row, in row order
   std::vector<ActiveEdge> m_incoming;  // edges that begin on the current row
-  int m_scanRows = 0;                  // rows 0 .. m_scanRows - 1 are scanned
+  // An edge waiting to be filed under its first row; seq is its build order.
+  struct PendingEdge {
+    int row;
+    float x;
+    int seq;
+    Edge* edge;
+  };
+  std::vector<PendingEdge> m_pending;
+  int m_scanRows = 0;  // rows 0 .. m_scanRows - 1 are scanned
 };
 
 }  // namespace NTavGeometry

@@ -29,8 +29,9 @@ int refuseCircle(int line, const char* message) {
   return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
 }
 
-// The classic C-runtime linear congruential generator, private to one call:
-// values 0 .. 32767, the same sequence for the same seed on every platform.
+// A linear congruential generator private to one call: state * 214013 +
+// 2531011 modulo 2^32, value = bits 16..30 of the state (0 .. 32767). The same
+// sequence for the same seed on every platform.
 class CLcg {
  public:
   explicit CLcg(uint32_t seed) : m_state(seed) {}
@@ -271,37 +272,63 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
   if (n >= 2 && count > 0) {
     CLcg gen(consensusSeed(points, n));
     double bestScore = DBL_MAX;
-    // The score is the sum of the m smallest distances, added in ascending
-    // order. Any other order of the same terms differs from it by less than
-    // (m - 1) ulps relatively (all terms are >= 0), so a sum in any order that
-    // exceeds the best by more than that cannot win, and the sort is skipped.
-    const double slack = 1.0 - 4.0 * (static_cast<double>(m) + 2.0) * (DBL_EPSILON / 2.0);
+    double bestEdge = -1.0;  // largest kept distance of the best candidate, once there is one
+    // A candidate's score is the sum of its m smallest distances added in
+    // ascending order; two cheaper figures prove most candidates worse than the
+    // best without that sort (see TavGeoFitRank.h).
+    const double* const dEnd = dist.data() + n;
     while (count > 0) {
       --count;
       const unsigned int i1 = drawIndex(gen, n);
       unsigned int i2 = drawIndex(gen, n);
       while (i2 == i1) i2 = drawIndex(gen, n);
-      const TavLine candidate(points[i1], points[i2]);
-      bool anyNaN = false;
-      for (unsigned int j = 0; j < n; ++j) {
-        dist[j] = pointLineDist(points[j], candidate);
-        if (dist[j] != dist[j]) anyNaN = true;
+
+      // pointLineDist for every point, the line's length taken once: the same
+      // expression, so the same bits.
+      const TavPoint a = points[i1];
+      const TavPoint b = points[i2];
+      const double dx = b.x - a.x;
+      const double dy = b.y - a.y;
+      const double len = std::sqrt(dx * dx + dy * dy);
+      if (len >= 1e-8) {
+        for (unsigned int j = 0; j < n; ++j) {
+          dist[j] = std::fabs((points[j].y - a.y) * dx / len - (points[j].x - a.x) * dy / len);
+        }
+      } else {
+        for (unsigned int j = 0; j < n; ++j) dist[j] = std::hypot(points[j].x - a.x, points[j].y - a.y);
       }
+      double total = 0.0;  // NaN exactly when some distance is NaN
+      for (unsigned int j = 0; j < n; ++j) total += dist[j];
+
       double score = 0.0;
-      if (!anyNaN) {
-        values = dist;
+      if (total == total) {
+        if (bestEdge > 0.0 && bestEdge < DBL_MAX / 64.0) {
+          double capped[4] = {0.0, 0.0, 0.0, 0.0};
+          const double cap[4] = {bestEdge * 0.5, bestEdge, bestEdge * 2.0, bestEdge * 4.0};
+          for (const double* d = dist.data(); d != dEnd; ++d) {
+            for (int c = 0; c < 4; ++c) capped[c] += std::min(*d, cap[c]);
+          }
+          bool worse = false;
+          for (int c = 0; c < 4 && !worse; ++c) {
+            worse = detail::cappedSumCannotBeat(capped[c], n, k, cap[c], bestScore);
+          }
+          if (worse) continue;
+        }
+        std::copy(dist.begin(), dist.end(), values.begin());
         if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
         double anyOrder = 0.0;
         for (unsigned int j = 0; j < m; ++j) anyOrder += values[j];
-        if (anyOrder >= 1e-300 && anyOrder <= DBL_MAX && anyOrder * slack > bestScore) continue;
+        if (detail::keptSumCannotBeat(anyOrder, m, bestScore)) continue;
         std::sort(values.begin(), values.begin() + m);
         for (unsigned int j = 0; j < m; ++j) score += values[j];
         if (!(score < bestScore)) continue;
+        bestEdge = values[m - 1];
         takeOrder();
       } else {
         detail::selectionSortOrder(dist.data(), n, order.data(), scratch);
         for (unsigned int j = 0; j < m; ++j) score += dist[order[j]];
         if (!(score < bestScore)) continue;
+        bestEdge = -1.0;
         for (unsigned int j = 0; j < n; ++j) best[j] = points[order[j]];
       }
       bestScore = score;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -84,6 +85,34 @@ inline void selectionSortOrder(const double* dist, uint32_t n, uint32_t* order, 
     g = h;
   }
   for (uint32_t c = 0; c < t; ++c) order[s.slot[c]] = s.slot[s.at[c]];
+}
+
+// Pruning of candidates. A score is the sum of the m smallest of n distances
+// (all >= 0 or +inf, none NaN) added in ascending order. Any summation order of
+// j terms >= 0 lies within (j - 1) ulps, relatively, of the exact sum, so a
+// figure computed in another order still bounds the score once a margin of
+// 4 ulps per term (and for the rounding of the test itself) is taken off.
+// Figures outside the normal range are never used.
+
+// True when anyOrder, the m smallest distances summed in some order, proves
+// that their ascending sum is not below best.
+inline bool keptSumCannotBeat(double anyOrder, uint32_t m, double best) {
+  const double slack = 1.0 - 4.0 * (static_cast<double>(m) + 2.0) * (DBL_EPSILON / 2.0);
+  return anyOrder >= 1e-280 && anyOrder <= DBL_MAX && anyOrder * slack > best;
+}
+
+// True when capped, the sum in some order of min(d, cap) over all n distances,
+// proves that the ascending sum of the n - k smallest is not below best. For
+// any cap >= 0 the exact sum of the n - k smallest is at least
+// sum(min(d, cap)) - k * cap, since each of the k others adds at most cap.
+inline bool cappedSumCannotBeat(double capped, uint32_t n, uint32_t k, double cap, double best) {
+  const double u = DBL_EPSILON / 2.0;
+  const double slackAll = 1.0 - 4.0 * (static_cast<double>(n) + 2.0) * u;
+  const double slackKept = 1.0 - 4.0 * (static_cast<double>(n - k) + 2.0) * u;
+  // The k * cap term is rounded up, with an absolute guard for the subnormal range.
+  const double lower =
+      (capped * slackAll - (static_cast<double>(k) * cap * (1.0 + 4.0 * u) + 1e-300)) * slackKept;
+  return lower >= 1e-280 && lower <= DBL_MAX && lower > best;
 }
 
 }  // namespace detail

@@ -15,8 +15,7 @@ bool CTavGeoRleCalc::calculate(int /*width*/, int /*height*/, const TavPoint* /*
 
 // A negative count and a null array count as no points, so the cache never
 // reads points it was not given.
-bool CTavGeoRleCalc::compareWithLastComputedCoords(int width, int height, const TavPoint* points,
-                                                    int count) {
+bool CTavGeoRleCalc::compareWithLastComputedCoords(int width, int height, const TavPoint* points, int count) {
   if (count < 0 || points == nullptr) count = 0;
   if (width != m_lastWidth) return false;
   if (height != m_lastHeight) return false;

@@ -43,7 +43,8 @@ bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points
     fillCircle(cx, cy, radius);
     m_rle.push_back(-1);
     const double side = 2.0 * radius + 1.0;
-    m_boundingBox = TavRect(static_cast<double>(cx - radius), static_cast<double>(cy - radius), side, side, 0.0);
+    m_boundingBox =
+        TavRect(static_cast<double>(cx - radius), static_cast<double>(cy - radius), side, side, 0.0);
   }
   storeComputedCoords(width, height, points, count);
   return true;

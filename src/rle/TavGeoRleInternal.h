@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cstdint>
-
 #include <vector>
 
 #include "geometry/TavGeoInternal.h"
@@ -20,7 +19,6 @@ namespace detail {
 inline void rleEmpty(std::vector<int>* list, int width, int height) {
   list->assign({width, height, 0, 0, 0, 0, -1});
 }
-
 
 // Truncated radius between centre and rim, or -1 when it exceeds kRleMaxRadius
 // or is not a number.

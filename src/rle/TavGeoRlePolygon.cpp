@@ -12,6 +12,7 @@
 #include <TavGeometry/TavGeoPoint.h>
 #include <TavGeometry/TavGeoRleCalc.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "geometry/TavGeoInternal.h"
@@ -120,10 +121,29 @@ void CTavGeoRleCalcPolygon::reset(int width, int height) {
   detail::rleEmpty(&m_rle, width, height);
 }
 
+// Each row's list is sorted by x, equal x in build order: the edges are sorted
+// once by (first row, x, build order) and linked in that order, which costs
+// O(n log n) however many edges share a first row.
 void CTavGeoRleCalcPolygon::buildEdgeList(const TavPoint* points, int count) {
   m_edgePool.reserveFree(count);
+  m_pending.clear();
   for (int i = 0; i + 1 < count; ++i) makeEdgeRec(points[i], points[i + 1]);
   makeEdgeRec(points[count - 1], points[0]);
+  std::sort(m_pending.begin(), m_pending.end(), [](const PendingEdge& a, const PendingEdge& b) {
+    if (a.row != b.row) return a.row < b.row;
+    if (a.x != b.x) return a.x < b.x;
+    return a.seq < b.seq;
+  });
+  Edge* prev = nullptr;
+  int prevRow = -1;
+  for (const PendingEdge& p : m_pending) {
+    if (p.row == prevRow)
+      prev->next = p.edge;
+    else
+      m_edgeTable[static_cast<size_t>(p.row)] = p.edge;
+    prev = p.edge;
+    prevRow = p.row;
+  }
 }
 
 // The ends are ordered by their truncated rows; ends on the same row make a
@@ -141,27 +161,21 @@ void CTavGeoRleCalcPolygon::makeEdgeRec(const TavPoint& p1, const TavPoint& p2) 
     x1 = tx;
     y1 = ty;
   }
-  if (y1 <= 0 || y0 >= m_scanRows) return;  // on no scanned row
-  const double dx = static_cast<double>(static_cast<int64_t>(x1) - x0) /
-                    static_cast<double>(static_cast<int64_t>(y1) - y0);
+  if (y1 <= 0 || (y0 > 0 ? y0 : 0) >= m_scanRows) return;  // on no scanned row
+  const double dx =
+      static_cast<double>(static_cast<int64_t>(x1) - x0) / static_cast<double>(static_cast<int64_t>(y1) - y0);
   Edge* e = m_edgePool.take();
   e->dxPerScan = static_cast<float>(dx);
   e->yEnd = y1;
+  int row = y0;
   if (y0 >= 0) {
     e->xIntersect = static_cast<float>(x0);
-    insertEdge(y0, e);
   } else {
-    e->xIntersect = static_cast<float>(static_cast<double>(x0) + dx * static_cast<double>(-static_cast<int64_t>(y0)));
-    insertEdge(0, e);
+    e->xIntersect =
+        static_cast<float>(static_cast<double>(x0) + dx * static_cast<double>(-static_cast<int64_t>(y0)));
+    row = 0;
   }
-}
-
-// Keeps the row's list sorted by x; equal x keep their order of insertion.
-void CTavGeoRleCalcPolygon::insertEdge(int row, Edge* edge) {
-  Edge** link = &m_edgeTable[static_cast<size_t>(row)];
-  while (*link != nullptr && !(edge->xIntersect < (*link)->xIntersect)) link = &(*link)->next;
-  edge->next = *link;
-  *link = edge;
+  m_pending.push_back(PendingEdge{row, e->xIntersect, static_cast<int>(m_pending.size()), e});
 }
 
 // m_active holds the edges of row scan - 1 (empty after a jump): drop those that

@@ -27,7 +27,8 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
     radius2 = detail::rleRadius(points[0], points[2]);
     if (radius1 >= 0 && radius2 >= 0) {
       outer = radius1 < radius2 ? radius2 : radius1;
-      if (!detail::rleCentreFits(points[0].x, outer, &cx) || !detail::rleCentreFits(points[0].y, outer, &cy)) outer = -1;
+      if (!detail::rleCentreFits(points[0].x, outer, &cx) || !detail::rleCentreFits(points[0].y, outer, &cy))
+        outer = -1;
     } else {
       outer = -1;
     }
@@ -46,7 +47,8 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
     fillTorus(cx, cy, radius1, radius2);
     m_rle.push_back(-1);
     const double side = 2.0 * outer + 1.0;
-    m_boundingBox = TavRect(static_cast<double>(cx - outer), static_cast<double>(cy - outer), side, side, 0.0);
+    m_boundingBox =
+        TavRect(static_cast<double>(cx - outer), static_cast<double>(cy - outer), side, side, 0.0);
   }
   storeComputedCoords(width, height, points, count);
   return true;

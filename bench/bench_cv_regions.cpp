@@ -1,0 +1,120 @@
+// Region calculators side by side with OpenCV: a polygon filled into an 8-bit
+// mask (cv::fillPoly) and a filled circle (cv::circle with cv::FILLED) against
+// our run-length lists of the same shapes. Compare the pairs of one run.
+#include <TavGeometry/TavGeometry.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "reference/rle_reference.h"
+#include "rle_shapes.h"
+
+using namespace NTavGeometry;
+
+namespace {
+
+// Shape 0: square; otherwise a star with `vertices` vertices, centred in the
+// image and reaching 45% of its size.
+std::vector<TavPoint> shape(int vertices, int size) {
+  const double c = size / 2.0 + 0.3;
+  if (vertices == 4) {
+    const double a = size * 0.1, b = size * 0.9;
+    return {TavPoint(a, a), TavPoint(b, a + 0.5), TavPoint(b, b), TavPoint(a + 0.5, b)};
+  }
+  return tavtest::star(vertices / 2, c, c, size * 0.45, size * 0.2);
+}
+
+// A second copy with one bit changed, so that alternating calls never hit the
+// cache while giving the same region.
+std::vector<TavPoint> nudged(std::vector<TavPoint> v) {
+  v[0].x = std::nextafter(v[0].x, 1e9);
+  return v;
+}
+
+void PolygonOurs(benchmark::State& st) {
+  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+  const std::vector<TavPoint> a = shape(vertices, size), b = nudged(a);
+  CTavGeoRleCalcPolygon calc;
+  bool flip = false;
+  for (auto _ : st) {
+    const std::vector<TavPoint>& v = flip ? a : b;
+    flip = !flip;
+    calc.calculate(size, size, v.data(), static_cast<int>(v.size()));
+    benchmark::DoNotOptimize(calc.rle().data());
+  }
+}
+
+void PolygonLiteral(benchmark::State& st) {
+  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+  const std::vector<TavPoint> a = shape(vertices, size);
+  for (auto _ : st) {
+    TavRect box;
+    std::vector<int> l = tavref::rlePolygon(size, size, a.data(), static_cast<int>(a.size()), &box);
+    benchmark::DoNotOptimize(l.data());
+  }
+}
+
+void PolygonOpenCV(benchmark::State& st) {
+  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+  const std::vector<TavPoint> a = shape(vertices, size);
+  std::vector<cv::Point> pts;
+  for (const TavPoint& p : a) pts.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  const cv::Point* polys[1] = {pts.data()};
+  const int counts[1] = {static_cast<int>(pts.size())};
+  cv::Mat mask(size, size, CV_8UC1, cv::Scalar(0));
+  for (auto _ : st) {
+    cv::fillPoly(mask, polys, counts, 1, cv::Scalar(255));
+    benchmark::DoNotOptimize(mask.data);
+  }
+}
+
+void DiskOurs(benchmark::State& st) {
+  const double r = static_cast<double>(st.range(0));
+  const TavPoint a[2] = {TavPoint(r + 8.3, r + 8.6), TavPoint(2 * r + 8.3, r + 8.6)};
+  TavPoint b[2] = {a[0], a[1]};
+  b[0].x = std::nextafter(b[0].x, 1e9);
+  CTavGeoRleCalcDisk calc;
+  bool flip = false;
+  for (auto _ : st) {
+    calc.calculate(1, 1, flip ? a : b, 2);
+    flip = !flip;
+    benchmark::DoNotOptimize(calc.rle().data());
+  }
+}
+
+void DiskOpenCV(benchmark::State& st) {
+  const int r = static_cast<int>(st.range(0));
+  cv::Mat mask(2 * r + 17, 2 * r + 17, CV_8UC1, cv::Scalar(0));
+  for (auto _ : st) {
+    cv::circle(mask, cv::Point(r + 8, r + 8), r, cv::Scalar(255), cv::FILLED);
+    benchmark::DoNotOptimize(mask.data);
+  }
+}
+
+void PolygonCacheHit(benchmark::State& st) {
+  const std::vector<TavPoint> a = shape(1000, 1024);
+  CTavGeoRleCalcPolygon calc;
+  calc.calculate(1024, 1024, a.data(), static_cast<int>(a.size()));
+  for (auto _ : st) {
+    calc.calculate(1024, 1024, a.data(), static_cast<int>(a.size()));
+    benchmark::DoNotOptimize(calc.rle().data());
+  }
+}
+
+void PolygonArgs(benchmark::internal::Benchmark* b) {
+  for (int size : {1024, 4096})
+    for (int vertices : {4, 100, 1000}) b->Args({vertices, size});
+}
+
+}  // namespace
+
+BENCHMARK(PolygonOurs)->Apply(PolygonArgs);
+BENCHMARK(PolygonOpenCV)->Apply(PolygonArgs);
+BENCHMARK(PolygonLiteral)->Args({1000, 1024})->Args({100, 1024});
+BENCHMARK(DiskOurs)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(DiskOpenCV)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(PolygonCacheHit);
+
+BENCHMARK_MAIN();
