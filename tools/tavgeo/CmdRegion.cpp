@@ -66,7 +66,22 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
                          ": region points must lie within +-" + formatNumber(Limits::kMaxRegionCoordinate));
       }
     }
-    if (opt->shape != "polygon") {
+    if (opt->shape == "polygon") {
+      // Every row an edge crosses costs the scan a step and the list a run end:
+      // bound them before the call (a zigzag of many vertices over many rows).
+      double crossings = 0.0;
+      for (std::size_t i = 0; i < n; ++i) {
+        const double y0 = std::trunc(set.points[i].y);
+        const double y1 = std::trunc(set.points[(i + 1) % n].y);
+        const double lo = std::max(std::min(y0, y1), 0.0);
+        const double hi = std::min(std::max(y0, y1), static_cast<double>(height));
+        if (hi > lo) crossings += hi - lo;
+      }
+      if (crossings > Limits::kMaxPolygonCrossings) {
+        throw InputError(set.name + ": the polygon's edges cross image rows " + formatCount(crossings) +
+                         " times, more than the limit of " + formatCount(Limits::kMaxPolygonCrossings));
+      }
+    } else {
       for (std::size_t i = 1; i < n; ++i) {
         const double r = pointPointDist(set.points[0], set.points[i]);
         if (r > Limits::kMaxRegionRadius) {
