@@ -519,12 +519,12 @@ def group_limits():
     zig += [[0, 2001]]
     rc, out, err = run(["region", "polygon", "--size", "100000x3000", "--perimeter"], json.dumps(zig).encode())
     check(rc == 2 and err.startswith("tavgeo: <stdin>: the perimeter could hold up to ")
-          and err.strip().endswith("points, more than the limit of 4000000"), f"striped polygon: status {rc} {err!r}")
+          and err.strip().endswith("points, more than the limit of 2000000"), f"striped polygon: status {rc} {err!r}")
     # A zigzag of many vertices over many rows is refused before the scan.
     zz = [[k * 0.01, (k % 2) * 3000] for k in range(2000)]
     rc, out, err = run(["region", "polygon", "--size", "100x100000"], json.dumps(zz).encode())
     check(rc == 2 and err.startswith("tavgeo: <stdin>: the polygon's edges cross image rows ")
-          and err.strip().endswith("times, more than the limit of 4000000"), f"zigzag polygon: status {rc} {err!r}")
+          and err.strip().endswith("times, more than the limit of 1000000"), f"zigzag polygon: status {rc} {err!r}")
     # NaN and infinities never reach the library.
     for bad in (b"nan 1\n2 2\n3 3\n", b"1 -inf\n2 2\n3 3\n", b"[[1, 1e999], [2, 2], [3, 3]]"):
         rc, out, err = run(["fit-circle"], bad)

@@ -36,8 +36,8 @@ struct Limits {
   static constexpr int kMaxImageSide = 100000;                       // region --size W and H
   static constexpr double kMaxRegionCoordinate = 1e6;                // |x|, |y| of region points
   static constexpr int kMaxRegionRadius = 200000;                    // disk and annulus radius
-  static constexpr std::size_t kMaxPerimeterPoints = 4000000;        // region --perimeter output
-  static constexpr double kMaxPolygonCrossings = 4000000;            // polygon edge-row crossings
+  static constexpr std::size_t kMaxPerimeterPoints = 2000000;        // region --perimeter output
+  static constexpr double kMaxPolygonCrossings = 1000000;            // polygon edge-row crossings
   static constexpr std::size_t kMaxScanLines = 1000000;              // spokes and rake lines
   static constexpr double kMaxOutlierWork = 1e8;                     // points * (rejected + 1)
   static constexpr double kMaxRansacWork = 2e8;

@@ -37,6 +37,23 @@ long long uncovered(long long a, long long b, const std::vector<Interval>& cover
   return (b - a + 1) - covered;
 }
 
+// Intersection of two sorted lists of disjoint intervals.
+std::vector<Interval> intersect(const std::vector<Interval>& a, const std::vector<Interval>& b) {
+  std::vector<Interval> out;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const long long lo = std::max(a[i].first, b[j].first);
+    const long long hi = std::min(a[i].second, b[j].second);
+    if (lo <= hi) out.emplace_back(lo, hi);
+    if (a[i].second < b[j].second) {
+      ++i;
+    } else {
+      ++j;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool splitRuns(const std::vector<int>& rle, std::vector<PixelRun>* runs) {
@@ -102,10 +119,12 @@ long long perimeterBound(const std::vector<PixelRun>& runs) {
         hasPrev ? rowUnion(runs, records[r - 1].first, records[r - 1].second) : none;
     const std::vector<Interval> next =
         hasNext ? rowUnion(runs, records[r + 1].first, records[r + 1].second) : none;
+    // Interior pixels are outline unless both neighbours cover them.
+    const std::vector<Interval> both = intersect(prev, next);
     for (std::size_t k = records[r].first; k < records[r].second; ++k) {
       const long long a = runs[k].x;
       const long long b = a + runs[k].extent;
-      bound += 2 + uncovered(a, b, prev) + uncovered(a, b, next);
+      bound += 2 + uncovered(a, b, both);
     }
   }
   return bound;

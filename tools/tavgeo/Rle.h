@@ -19,7 +19,8 @@ bool splitRuns(const std::vector<int>& rle, std::vector<PixelRun>* runs);
 long long coveredPixels(const std::vector<PixelRun>& runs);
 
 // An upper bound of the number of perimeter points of the runs: per run its two
-// ends plus its pixels not covered by the record of the row above or below.
+// ends plus its pixels that the records of the rows above and below do not
+// both cover.
 long long perimeterBound(const std::vector<PixelRun>& runs);
 
 // The list's part in rows and columns 0 and up, in the same format: records of
