@@ -2,7 +2,7 @@
 """Runs the installed tavgeo binary on the fixture files and checks its output.
 
 Each group is one CTest test: input, fits, regions, scans, measures, svg, demo,
-limits. A check names what it ran and what it expected when it fails.
+limits, hostile. A check names what it ran and what it expected when it fails.
 """
 import argparse
 import json
@@ -531,9 +531,52 @@ def group_limits():
         check(rc == 2 and err.count("\n") == 1 and out == "", f"non-finite input {bad!r}: status {rc} {err!r}")
 
 
+def group_hostile():
+    """Random and hostile input to every subcommand: each run ends with status 0 or 2,
+    a failure prints exactly one line, and a success prints JSON and valid SVG."""
+    import random
+    rnd = random.Random(20261206)
+    subs = [["fit-line"], ["fit-line", "--reject", "2"], ["fit-circle"], ["fit-circle", "--reject", "1"],
+            ["ransac-line", "--outliers", "1"], ["region", "disk", "--size", "50x50", "--perimeter"],
+            ["region", "annulus", "--size", "50x50", "--perimeter"],
+            ["region", "polygon", "--size", "60x40", "--perimeter"], ["spokes", "--length", "5", "--spacing", "2"],
+            ["rake", "--half-length", "3", "--spacing", "2"], ["circle-3pts"], ["polygon-area"],
+            ["inside", "--point", "1,1"], ["bbox"]]
+    tokens = ["0", "1", "-1", "1e308", "-1e308", "1e9", "nan", "inf", "-0", "2.5", "1e-320", "x", ",", "[", "]", "#",
+              "\n", " ", "\t", "\r", "\x00", "99999", "-99999", "3"]
+    svg = work("hostile.svg")
+    for i in range(300):
+        sub = rnd.choice(subs)
+        kind = rnd.random()
+        if kind < 0.4:
+            data = "".join(rnd.choice(tokens) for _ in range(rnd.randint(0, 40)))
+        elif kind < 0.8:
+            def coord():
+                return rnd.choice([rnd.uniform(-100, 100), rnd.uniform(-1e6, 1e6), rnd.randint(-3, 60), 0.0])
+            data = "\n".join(f"{coord()} {coord()}" for _ in range(rnd.randint(0, 12)))
+        else:
+            data = "[" + ",".join(f"[{rnd.uniform(-50, 50)},{rnd.uniform(-50, 50)}]"
+                                  for _ in range(rnd.randint(0, 10))) + rnd.choice(["]", "", "]]", ",]"])
+        if os.path.exists(svg):
+            os.remove(svg)
+        rc, out, err = run(sub + ["--svg", svg], data.encode("latin-1"), timeout=60)
+        label = f"hostile run {i}: tavgeo {' '.join(sub)} on {data[:80]!r}"
+        if not check(rc in (0, 2), f"{label}: status {rc}, stderr {err[-300:]!r}"):
+            continue
+        if rc == 2:
+            check(err.count("\n") == 1 and out == "" and not os.path.exists(svg), f"{label}: failure output {err!r}")
+        else:
+            try:
+                json.loads(out)
+            except ValueError:
+                check(False, f"{label}: output is not JSON")
+            parse_svg(svg, label)
+
+
 GROUPS = {
     "input": group_input, "fits": group_fits, "regions": group_regions, "scans": group_scans,
     "measures": group_measures, "svg": group_svg, "demo": group_demo, "limits": group_limits,
+    "hostile": group_hostile,
 }
 
 
