@@ -29,8 +29,9 @@ def work(name):
 
 def run(args, stdin=None, timeout=120):
     """Runs tavgeo; returns (exit status, stdout, stderr) as text."""
-    proc = subprocess.run([ARGS.tavgeo] + args, input=stdin, capture_output=True, timeout=timeout,
-                          cwd=ARGS.work)
+    # Never inherit the test runner's standard input: a run that reads it gets an empty pipe.
+    proc = subprocess.run([ARGS.tavgeo] + args, input=stdin if stdin is not None else b"", capture_output=True,
+                          timeout=timeout, cwd=ARGS.work)
     return proc.returncode, proc.stdout.decode("utf-8", "replace"), proc.stderr.decode("utf-8", "replace")
 
 
