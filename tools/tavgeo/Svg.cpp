@@ -267,7 +267,7 @@ std::string SvgPicture::render() const {
   double x0 = m_hasBox ? m_x0 : 0.0, y0 = m_hasBox ? m_y0 : 0.0;
   double x1 = m_hasBox ? m_x1 : 1.0, y1 = m_hasBox ? m_y1 : 1.0;
   const double span = std::max({x1 - x0, y1 - y0, 1.0});
-  const double margin = span * 0.06;
+  const double margin = std::max(span * 0.06, 0.5);
   x0 -= margin, y0 -= margin, x1 += margin, y1 += margin;
   if (x1 - x0 < 2.0) x0 -= 1.0, x1 += 1.0;
   if (y1 - y0 < 2.0) y0 -= 1.0, y1 += 1.0;
