@@ -4,7 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "check.h"
+
 using namespace NTavGeometry;
+using tavtest::isLine;
+using tavtest::isNum;
+using tavtest::isPt;
 
 namespace {
 constexpr double kPi = 3.141592653589793;
@@ -12,17 +17,6 @@ const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TavLine L(double x1, double y1, double x2, double y2) { return TavLine(TavPoint(x1, y1), TavPoint(x2, y2)); }
-
-// Exact comparison of a point or of both ends of a line, reported at the caller.
-::testing::AssertionResult isPt(const TavPoint& p, double x, double y) {
-  if (p.x == x && p.y == y) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << p.x << ", " << p.y << ") != (" << x << ", " << y << ")";
-}
-::testing::AssertionResult isLine(const TavLine& l, double x1, double y1, double x2, double y2) {
-  if (isPt(l.p1, x1, y1) && isPt(l.p2, x2, y2)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << l.p1.x << ", " << l.p1.y << ")-(" << l.p2.x << ", " << l.p2.y
-                                       << ") != (" << x1 << ", " << y1 << ")-(" << x2 << ", " << y2 << ")";
-}
 }  // namespace
 
 TEST(LinePredicates, ValidHorizVert) {
@@ -264,16 +258,8 @@ TEST(LineForms, PolarForm) {
     const auto& c = cases[k];
     double ro = -1, theta = -1;
     lineToRoTheta(c.l, &ro, &theta);
-    if (c.roTol == 0) {
-      EXPECT_EQ(ro, c.ro) << k;
-    } else {
-      EXPECT_NEAR(ro, c.ro, c.roTol) << k;
-    }
-    if (c.thetaTol == 0) {
-      EXPECT_EQ(theta, c.theta) << k;
-    } else {
-      EXPECT_NEAR(theta, c.theta, c.thetaTol) << k;
-    }
+    EXPECT_TRUE(isNum(ro, c.ro, c.roTol)) << k;
+    EXPECT_TRUE(isNum(theta, c.theta, c.thetaTol)) << k;
   }
   // Outputs pointing into the line itself.
   TavLine l = L(-5, 3, 5, 3);
