@@ -1,10 +1,13 @@
 // Fits and polygon measures side by side with what an OpenCV user would call
-// for the same job, on the same input, in one process. Names end in ".../ours"
-// and ".../<peer>" so that scripts/bench_table.py can pair them.
+// for the same job, on the same input, in one process. Names are
+// <operation>/<size>/<side>, the side being "ours" or the peer's name, so that
+// scripts/bench_table.py can pair them. Sides that are not a peer library
+// (twopasses, hypot) are the floors the fits are held against.
 #include <TavGeometry/TavGeometry.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <random>
 #include <vector>
@@ -155,7 +158,8 @@ void insideOurs(benchmark::State& st) {
   const auto q = queryPoints();
   for (auto _ : st) {
     int inside = 0;
-    for (const auto& p : q) inside += polygonIsPointInside(poly.data(), static_cast<unsigned>(poly.size()), p);
+    for (const auto& p : q)
+      inside += polygonIsPointInside(poly.data(), static_cast<unsigned>(poly.size()), p);
     benchmark::DoNotOptimize(inside);
   }
 }
@@ -177,19 +181,45 @@ void areaOpenCv(benchmark::State& st) {
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 
+// The same star with its vertices truncated to integers, as a pixel polygon;
+// OpenCV gets them as integer points.
+std::vector<TavPoint> integerStar() {
+  auto v = star(1000, 512, 512, 500, 250);
+  for (auto& p : v) p = TavPoint(std::trunc(p.x), std::trunc(p.y));
+  return v;
+}
+void areaIntOurs(benchmark::State& st) {
+  const auto poly = integerStar();
+  for (auto _ : st) benchmark::DoNotOptimize(polygonArea(poly.data(), static_cast<unsigned>(poly.size())));
+}
+void areaIntOpenCv(benchmark::State& st) {
+  std::vector<cv::Point> poly;
+  for (const auto& p : integerStar()) poly.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
+}
+
 }  // namespace
 
 BENCHMARK(lineFitOurs)->Name("linefit/1000000/ours")->Unit(benchmark::kMicrosecond);
-BENCHMARK(lineFitOpenCv)->Name("linefit/1000000/opencv")->Unit(benchmark::kMicrosecond);
+BENCHMARK(lineFitOpenCv)->Name("linefit/1000000/opencv_l2")->Unit(benchmark::kMicrosecond);
 BENCHMARK(lineFitTwoPasses)->Name("linefit/1000000/twopasses")->Unit(benchmark::kMicrosecond);
 BENCHMARK(circleFitOurs)->Name("circlefit/1000000/ours")->Unit(benchmark::kMicrosecond);
 BENCHMARK(circleFitHypotOnly)->Name("circlefit/1000000/hypot")->Unit(benchmark::kMicrosecond);
 BENCHMARK(circleFitTwoPasses)->Name("circlefit/1000000/twopasses")->Unit(benchmark::kMicrosecond);
 BENCHMARK(ransacOurs)->Name("ransac/2000/ours")->Unit(benchmark::kMicrosecond);
-BENCHMARK(ransacOpenCvHuber)->Name("ransac/2000/opencv")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ransacOpenCvHuber)->Name("ransac/2000/opencv_huber")->Unit(benchmark::kMicrosecond);
 BENCHMARK(insideOurs)->Name("inside/100000x1000/ours")->Unit(benchmark::kMicrosecond);
 BENCHMARK(insideOpenCv)->Name("inside/100000x1000/opencv")->Unit(benchmark::kMicrosecond);
 BENCHMARK(areaOurs)->Name("area/1000/ours");
 BENCHMARK(areaOpenCv)->Name("area/1000/opencv");
+BENCHMARK(areaIntOurs)->Name("area/1000int/ours");
+BENCHMARK(areaIntOpenCv)->Name("area/1000int/opencv");
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  cv::setNumThreads(1);  // one thread, like the library
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <string>
 #include <vector>
 
 #include "reference/perimeter_reference.h"
@@ -61,12 +62,12 @@ Region makeRegion(int outer, int inner) {
   return r;
 }
 
-Region regionFor(const benchmark::State& state) {
-  return state.range(1) ? makeRegion(1000, 500) : makeRegion(static_cast<int>(state.range(0)), -1);
+Region regionFor(int radius, bool annulus) {
+  return annulus ? makeRegion(1000, 500) : makeRegion(radius, -1);
 }
 
-void Ours(benchmark::State& state) {
-  const Region r = regionFor(state);
+void Ours(benchmark::State& state, int radius, bool annulus) {
+  const Region r = regionFor(radius, annulus);
   const std::vector<TavIPoint> ours = NTavGeometry::CTavGeoRleCalc::calculatePerimiterPoints(r.rle.data());
   const std::vector<TavIPoint> ref = tavref::perimeterPointsLiteral(r.rle.data());
   bool same = ours.size() == ref.size();
@@ -81,8 +82,8 @@ void Ours(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(n);
 }
 
-void Literal(benchmark::State& state) {
-  const Region r = regionFor(state);
+void Literal(benchmark::State& state, int radius, bool annulus) {
+  const Region r = regionFor(radius, annulus);
   std::size_t n = 0;
   for (auto _ : state) {
     std::vector<TavIPoint> p = tavref::perimeterPointsLiteral(r.rle.data());
@@ -92,8 +93,8 @@ void Literal(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(n);
 }
 
-void CvContours(benchmark::State& state) {
-  const Region r = regionFor(state);
+void CvContours(benchmark::State& state, int radius, bool annulus) {
+  const Region r = regionFor(radius, annulus);
   std::size_t n = 0;
   for (auto _ : state) {
     std::vector<std::vector<cv::Point>> contours;
@@ -105,8 +106,8 @@ void CvContours(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(n);
 }
 
-void CvErosion(benchmark::State& state) {
-  const Region r = regionFor(state);
+void CvErosion(benchmark::State& state, int radius, bool annulus) {
+  const Region r = regionFor(radius, annulus);
   const cv::Mat cross = cv::getStructuringElement(cv::MORPH_CROSS, cv::Size(3, 3));
   cv::Mat eroded;
   cv::Mat edge;
@@ -118,20 +119,33 @@ void CvErosion(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(cv::countNonZero(edge));
 }
 
-// Arguments: radius, and 1 for the annulus 1000 / 500 (radius then ignored).
-void shapes(benchmark::internal::Benchmark* b) {
-  b->Args({10, 0})->Args({100, 0})->Args({1000, 0})->Args({1000, 1})->Unit(benchmark::kMicrosecond);
-}
-
 }  // namespace
-
-BENCHMARK(Ours)->Apply(shapes);
-BENCHMARK(Literal)->Apply(shapes);
-BENCHMARK(CvContours)->Apply(shapes);
-BENCHMARK(CvErosion)->Apply(shapes);
 
 int main(int argc, char** argv) {
   cv::setNumThreads(1);  // one thread, like the library
+  // Names: perimeter/<shape>/<side>, paired by scripts/bench_table.py with the
+  // "ours" entry of the same shape.
+  struct Shape {
+    const char* name;
+    int radius;
+    bool annulus;
+  };
+  const Shape shapes[] = {{"disk10", 10, false},
+                          {"disk100", 100, false},
+                          {"disk1000", 1000, false},
+                          {"annulus1000x500", 1000, true}};
+  struct Side {
+    const char* name;
+    void (*fn)(benchmark::State&, int, bool);
+  };
+  const Side sides[] = {
+      {"ours", Ours}, {"literal", Literal}, {"opencv_contours", CvContours}, {"opencv_erosion", CvErosion}};
+  for (const Shape& sh : shapes) {
+    for (const Side& si : sides) {
+      const std::string name = std::string("perimeter/") + sh.name + "/" + si.name;
+      benchmark::RegisterBenchmark(name.c_str(), si.fn, sh.radius, sh.annulus)->Unit(benchmark::kMicrosecond);
+    }
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -1,11 +1,14 @@
 // Region calculators side by side with OpenCV: a polygon filled into an 8-bit
 // mask (cv::fillPoly) and a filled circle (cv::circle with cv::FILLED) against
-// our run-length lists of the same shapes. Compare the pairs of one run.
+// our run-length lists of the same shapes. Compare the pairs of one run. The
+// literal side is the step-by-step reference of the tests.
 #include <TavGeometry/TavGeometry.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <string>
 #include <vector>
 
 #include "reference/rle_reference.h"
@@ -33,8 +36,7 @@ std::vector<TavPoint> nudged(std::vector<TavPoint> v) {
   return v;
 }
 
-void PolygonOurs(benchmark::State& st) {
-  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+void PolygonOurs(benchmark::State& st, int vertices, int size) {
   const std::vector<TavPoint> a = shape(vertices, size), b = nudged(a);
   CTavGeoRleCalcPolygon calc;
   bool flip = false;
@@ -46,8 +48,7 @@ void PolygonOurs(benchmark::State& st) {
   }
 }
 
-void PolygonLiteral(benchmark::State& st) {
-  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+void PolygonLiteral(benchmark::State& st, int vertices, int size) {
   const std::vector<TavPoint> a = shape(vertices, size);
   for (auto _ : st) {
     TavRect box;
@@ -56,8 +57,7 @@ void PolygonLiteral(benchmark::State& st) {
   }
 }
 
-void PolygonOpenCV(benchmark::State& st) {
-  const int vertices = static_cast<int>(st.range(0)), size = static_cast<int>(st.range(1));
+void PolygonOpenCV(benchmark::State& st, int vertices, int size) {
   const std::vector<TavPoint> a = shape(vertices, size);
   std::vector<cv::Point> pts;
   for (const TavPoint& p : a) pts.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
@@ -70,8 +70,8 @@ void PolygonOpenCV(benchmark::State& st) {
   }
 }
 
-void DiskOurs(benchmark::State& st) {
-  const double r = static_cast<double>(st.range(0));
+void DiskOurs(benchmark::State& st, int radius) {
+  const double r = static_cast<double>(radius);
   const TavPoint a[2] = {TavPoint(r + 8.3, r + 8.6), TavPoint(2 * r + 8.3, r + 8.6)};
   TavPoint b[2] = {a[0], a[1]};
   b[0].x = std::nextafter(b[0].x, 1e9);
@@ -84,8 +84,8 @@ void DiskOurs(benchmark::State& st) {
   }
 }
 
-void DiskOpenCV(benchmark::State& st) {
-  const int r = static_cast<int>(st.range(0));
+void DiskOpenCV(benchmark::State& st, int radius) {
+  const int r = radius;
   cv::Mat mask(2 * r + 17, 2 * r + 17, CV_8UC1, cv::Scalar(0));
   for (auto _ : st) {
     cv::circle(mask, cv::Point(r + 8, r + 8), r, cv::Scalar(255), cv::FILLED);
@@ -103,18 +103,35 @@ void PolygonCacheHit(benchmark::State& st) {
   }
 }
 
-void PolygonArgs(benchmark::internal::Benchmark* b) {
-  for (int size : {1024, 4096})
-    for (int vertices : {4, 100, 1000}) b->Args({vertices, size});
-}
-
 }  // namespace
 
-BENCHMARK(PolygonOurs)->Apply(PolygonArgs);
-BENCHMARK(PolygonOpenCV)->Apply(PolygonArgs);
-BENCHMARK(PolygonLiteral)->Args({1000, 1024})->Args({100, 1024});
-BENCHMARK(DiskOurs)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(DiskOpenCV)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(PolygonCacheHit);
-
-BENCHMARK_MAIN();
+// Names: <operation>/<case>/<side>, paired by scripts/bench_table.py with the
+// "ours" entry of the same case.
+int main(int argc, char** argv) {
+  cv::setNumThreads(1);  // one thread, like the library
+  auto polygonCase = [](int vertices, int size) {
+    return std::string("polygon/") + (vertices == 4 ? "square" : "star" + std::to_string(vertices)) + "/" +
+           std::to_string(size);
+  };
+  for (int size : {1024, 4096}) {
+    for (int vertices : {4, 100, 1000}) {
+      const std::string c = polygonCase(vertices, size);
+      benchmark::RegisterBenchmark((c + "/ours").c_str(), PolygonOurs, vertices, size);
+      benchmark::RegisterBenchmark((c + "/opencv_fillpoly").c_str(), PolygonOpenCV, vertices, size);
+      if (size == 1024 && vertices != 4) {
+        benchmark::RegisterBenchmark((c + "/literal").c_str(), PolygonLiteral, vertices, size);
+      }
+    }
+  }
+  for (int r : {10, 100, 1000}) {
+    const std::string c = "disk/r" + std::to_string(r);
+    benchmark::RegisterBenchmark((c + "/ours").c_str(), DiskOurs, r);
+    benchmark::RegisterBenchmark((c + "/opencv_circle").c_str(), DiskOpenCV, r);
+  }
+  benchmark::RegisterBenchmark("cachehit/star1000/1024/ours", PolygonCacheHit);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

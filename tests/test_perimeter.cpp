@@ -91,6 +91,8 @@ std::vector<std::pair<int, int>> literal(const std::vector<int>& l) {
 
 using P = std::vector<std::pair<int, int>>;
 
+std::vector<std::pair<int, int>> perimeterOfVector(const std::vector<int>& l);
+
 // The list as the walk reads a list whose header starts left of column 0:
 // negative rows end the list; a negative run start followed by a non-negative
 // extent is a run clipped to column 0 (dropped when it ends left of it), except
@@ -177,6 +179,16 @@ TEST(Perimeter, InteriorPixelNeedsBothNeighboursWithInclusiveBounds) {
   const P got = perimeter(l);
   EXPECT_EQ(P(got.begin() + 6, got.begin() + 9), (P{{0, 1}, {7, 1}, {8, 1}}));
   EXPECT_EQ(got, literal(l));
+}
+
+TEST(Perimeter, MembershipOfTheSegmentsTwoToFourAndSeven) {
+  // Above and below: segments 2..4 and 7..7. Of the middle run's interior 1..8,
+  // columns 2, 3, 4 and 7 are members of both and drop out; 1, 5, 6 and 8 stay.
+  const std::vector<int> l = makeList({{0, {{2, 2}, {7, 0}}}, {1, {{0, 9}}}, {2, {{2, 2}, {7, 0}}}});
+  const P got = perimeter(l);
+  ASSERT_EQ(got.size(), 5u + 6u + 5u);
+  EXPECT_EQ(P(got.begin() + 5, got.begin() + 11), (P{{0, 1}, {1, 1}, {5, 1}, {6, 1}, {8, 1}, {9, 1}}));
+  EXPECT_EQ(perimeterOfVector(l), got);
 }
 
 TEST(Perimeter, OverlappingRunsEmitSharedPixelsOncePerRun) {
@@ -366,6 +378,158 @@ TEST(Perimeter, CalculatorListsMatchThePixelByPixelWalk) {
         ASSERT_EQ(perimeter(list), literal(list)) << iter;
       } else {
         ASSERT_EQ(perimeter(list), literal(clippedAsRead(list))) << iter;
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------- lists held in a vector
+
+namespace {
+
+std::vector<std::pair<int, int>> perimeterOfVector(const std::vector<int>& l) {
+  return pts(CTavGeoRleCalc::calculatePerimiterPoints(l));
+}
+
+// The records of rows 0 and up, cut to columns 0 and up, as a plain list.
+std::vector<int> insideImage(const std::vector<Record>& recs) {
+  std::vector<Record> kept;
+  for (const Record& r : recs) {
+    if (r.y >= 0) kept.push_back(r);
+  }
+  return makeList(clipRecords(kept));
+}
+
+// True when a run after a record's first one starts at -1 with the extent
+// y + 1: such a run reads as the record's end followed by the next row.
+bool hasAmbiguousRun(const std::vector<Record>& recs) {
+  for (const Record& r : recs) {
+    for (std::size_t k = 1; k < r.runs.size(); ++k) {
+      if (r.runs[k].first == -1 && static_cast<long long>(r.runs[k].second) == r.y + 1LL) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(Perimeter, VectorListOutlinesTheRowsInsideTheImage) {
+  // Radius-2 disk about (5, 0): rows -2 and -1 lie above the image. Row 0 is
+  // now the region's top: all its pixels are perimeter points.
+  NTavGeometry::CTavGeoRleCalcDisk disk;
+  const TavPoint d[2] = {TavPoint(5, 0), TavPoint(7, 0)};
+  disk.calculate(20, 20, d, 2);
+  const std::vector<int> l(disk.rle().begin(), disk.rle().end());
+  ASSERT_EQ(l[4], -2);
+  EXPECT_EQ(perimeterOfVector(l),
+            (P{{3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {3, 1}, {4, 1}, {6, 1}, {5, 2}, {5, 2}}));
+  EXPECT_TRUE(perimeter(l).empty());  // the pointer walk still stops at row -2
+  // Reaching past the top and the left edge at once: rows 0 and up, columns 0 and up.
+  const TavPoint corner[2] = {TavPoint(0, 0), TavPoint(2, 0)};
+  disk.calculate(20, 20, corner, 2);
+  const std::vector<int> c(disk.rle().begin(), disk.rle().end());
+  EXPECT_EQ(perimeterOfVector(c),
+            (P{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {0, 2}}));
+  // Wholly above the image: nothing.
+  const TavPoint above[2] = {TavPoint(5, -4), TavPoint(7, -4)};
+  disk.calculate(20, 20, above, 2);
+  EXPECT_TRUE(perimeterOfVector(std::vector<int>(disk.rle().begin(), disk.rle().end())).empty());
+  // Too short for a header and a terminator.
+  EXPECT_TRUE(perimeterOfVector({}).empty());
+  EXPECT_TRUE(perimeterOfVector({0, 0, 0, 0, 0, 0}).empty());
+  EXPECT_TRUE(perimeterOfVector({0, 0, 0, 0, 0, 0, -1}).empty());
+}
+
+TEST(Perimeter, VectorListEqualsThePointerWalkWithoutNegativeRows) {
+  std::mt19937 rng(4242);
+  auto real = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  NTavGeometry::CTavGeoRleCalcDisk disk;
+  NTavGeometry::CTavGeoRleCalcTorus torus;
+  NTavGeometry::CTavGeoRleCalcPolygon polygon;
+  for (int iter = 0; iter < 2000; ++iter) {
+    const double r = real(0, 30);
+    const TavPoint c(real(-20, 60), real(r + 1, 70));
+    const TavPoint d[2] = {c, TavPoint(c.x + r, c.y)};
+    const TavPoint t[3] = {c, TavPoint(c.x, c.y + r), TavPoint(c.x - real(0, r), c.y)};
+    TavPoint poly[8];
+    const int n = 3 + iter % 6;
+    for (int k = 0; k < n; ++k) poly[k] = TavPoint(real(-30, 60), real(-20, 60));
+    disk.calculate(64, 64, d, 2);
+    torus.calculate(64, 64, t, 3);
+    polygon.calculate(64, 64, poly, n);
+    for (const std::vector<int>* l : {&disk.rle(), &torus.rle(), &polygon.rle()}) {
+      const std::vector<int> list(l->begin(), l->end());
+      ASSERT_EQ(perimeterOfVector(list), perimeter(list)) << iter;
+    }
+  }
+}
+
+TEST(Perimeter, VectorListCutsDisksAndAnnuliAtTheTopAndLeftEdges) {
+  NTavGeometry::CTavGeoRleCalcTorus torus;
+  int aboveTop = 0;
+  int skipped = 0;
+  for (int cy = -26; cy <= 26; cy += 2) {
+    for (int cx = -25; cx <= 25; cx += 3) {
+      for (int outer = 0; outer <= 24; outer += 3) {
+        for (int inner = -1; inner < outer; inner += 4) {
+          const std::vector<Record> recs = annulusRecords(cx, cy, inner, outer);
+          if (hasAmbiguousRun(recs)) {
+            ++skipped;
+            continue;
+          }
+          const std::vector<int> l = makeList(recs, cx - outer);
+          std::vector<int> withRows = l;
+          withRows[4] = cy - outer;
+          withRows.shrink_to_fit();
+          if (cy - outer < 0) ++aboveTop;
+          ASSERT_EQ(perimeterOfVector(withRows), literal(insideImage(recs)))
+              << cx << " " << cy << " " << inner << " " << outer;
+        }
+      }
+    }
+  }
+  // The calculators' own lists, including the inner circle's rows.
+  const TavPoint a[3] = {TavPoint(3.5, -2.5), TavPoint(3.5, 6.5), TavPoint(6.5, -2.5)};
+  torus.calculate(20, 20, a, 3);
+  const std::vector<int> l(torus.rle().begin(), torus.rle().end());
+  EXPECT_EQ(perimeterOfVector(l), literal(insideImage(annulusRecords(3, -2, 3, 9))));
+  EXPECT_GT(aboveTop, 1000);
+  EXPECT_LT(skipped, aboveTop / 20);
+}
+
+TEST(Perimeter, VectorListReadsOnlyItsOwnWords) {
+  // Random lists with negative rows and columns, -1 among them, and every
+  // prefix of some of them, each in a vector of exactly its size: the walk
+  // stays inside (checked by the address sanitizer) and emits no point above
+  // row 0, nor left of column 0 when the header's first column is negative
+  // (unless a run has a negative extent, which the format does not have).
+  std::mt19937 rng(31337);
+  auto uni = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+  for (int iter = 0; iter < 20000; ++iter) {
+    std::vector<Record> recs;
+    const int n = uni(0, 8);
+    int y = uni(-6, 3);
+    bool negativeExtent = false;
+    for (int r = 0; r < n; ++r) {
+      Record rec{y, {}};
+      const int runs = uni(0, 19) == 0 ? 0 : uni(1, 3);
+      for (int k = 0; k < runs; ++k)
+        rec.runs.push_back({uni(-6, 12), uni(0, 29) == 0 ? uni(-3, -1) : uni(0, 9)});
+      for (const auto& run : rec.runs) negativeExtent = negativeExtent || run.second < 0;
+      recs.push_back(rec);
+      y += uni(1, 2);
+    }
+    std::vector<int> l = makeList(recs, uni(-6, 2));
+    l[4] = uni(-3, 1);
+    const std::size_t cuts = iter % 10 == 0 ? l.size() : 1;
+    for (std::size_t c = 0; c < cuts; ++c) {
+      std::vector<int> part(l.begin(), l.end() - static_cast<std::ptrdiff_t>(c));
+      part.shrink_to_fit();
+      for (const auto& p : perimeterOfVector(part)) {
+        ASSERT_GE(p.second, 0) << iter;
+        if (!negativeExtent && part.size() > 2 && part[2] < 0) {
+          ASSERT_GE(p.first, 0) << iter;
+        }
       }
     }
   }

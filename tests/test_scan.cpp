@@ -8,6 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "check.h"
+#include "reference/rake_reference.h"
+
 using namespace NTavGeometry;
 
 namespace {
@@ -34,6 +37,16 @@ std::vector<TavLine> rakeOf(const std::vector<TavPoint>& pts, double h, double s
   return out;
 }
 
+::testing::AssertionResult sameLines(const std::vector<TavLine>& a, const std::vector<TavLine>& b) {
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << a.size() << " vs " << b.size() << " lines";
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].p1.x != b[k].p1.x || a[k].p1.y != b[k].p1.y || a[k].p2.x != b[k].p2.x || a[k].p2.y != b[k].p2.y)
+      return ::testing::AssertionFailure() << "line " << k;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 std::vector<TavLine> spokesOf(const TavArc& arc, double length, double spacing) {
   std::vector<TavLine> out = stale();
   arcToSpoke(arc, length, spacing, &out);
@@ -55,6 +68,27 @@ TEST(Spoke, QuarterArcOutward) {
     EXPECT_NEAR(distOf(TavPoint(0, 0), sp[k].p1), 100, 1e-9);
     EXPECT_NEAR(distOf(TavPoint(0, 0), sp[k].p2), 120, 1e-9);
   }
+}
+
+TEST(Spoke, BaseSpokeTurnedToARunningSumOfSteps) {
+  // Every spoke is the base spoke on the ray at angle 0, turned by the rotator
+  // to an angle that grows by one step per spoke (not start + k * step).
+  const TavArc arc(TavPoint(12.5, -7.25), 40, 0.3, 2.1);
+  const auto sp = spokesOf(arc, 15, 1.7);
+  const int n = static_cast<int>(55 * 2.1 / 1.7 - 1.0);
+  ASSERT_EQ(sp.size(), static_cast<std::size_t>(n) + 1);
+  const double step = 2.1 / n;
+  double angle = 0.3;
+  int differs = 0;
+  for (int k = 0; k <= n; ++k) {
+    if (k > 0) angle += step;
+    TavPoint a(12.5 + 40, -7.25), b(12.5 + 40 + 15, -7.25);
+    CTavRotator(12.5, -7.25, angle).rotate(&a.x, &a.y);
+    CTavRotator(12.5, -7.25, angle).rotate(&b.x, &b.y);
+    EXPECT_TRUE(tavtest::isLine(sp[k], a.x, a.y, b.x, b.y)) << k;
+    if (angle != 0.3 + k * step) ++differs;
+  }
+  EXPECT_GT(differs, 0);  // the two ways of stepping differ on this arc
 }
 
 TEST(Spoke, InwardLengthMeasuresOnTheArc) {
@@ -166,30 +200,32 @@ TEST(Rake, CollinearJointLaysTheLineOnTheJoint) {
   expectLine(r2[1], 50, 10, 50, -10);
 }
 
-TEST(Rake, CornerTowardPositiveSide) {
-  const auto r = rakeOf({{0, 0}, {100, 0}, {100, 100}}, 10, 10);
-  ASSERT_EQ(r.size(), 21u);
-  for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
-  // The fan pivots about the inner corner (90, 10); the position 90 at the
-  // stretch end is its first line, not a ninth stretch line.
-  expectLine(r[8], 90, 10, 90, -10);
-  expectLine(r[9], 90, 10, 99.5885, -7.5517, 1e-4);
-  expectLine(r[10], 90, 10, 106.8294, -0.8060, 1e-4);
-  expectLine(r[11], 90, 10, 109.9499, 8.5853, 1e-4);
+TEST(Rake, CornerOnEitherSide) {
+  // The fan pivots about the inner corner, (90, 10) on the positive side or
+  // (90, -10) on the negative side; its lines run from the positive end to the
+  // negative end, so on the negative side they end at the pivot. The position
+  // 90 at the stretch end is the fan's first line, not a ninth stretch line.
   const double first = 10.0 + 10.0 - (90.0 + 10.0 * kPi - 120.0);  // 18.5841
-  for (int k = 0; k < 9; ++k) expectLine(r[12 + k], 90, first + 10.0 * k, 110, first + 10.0 * k, 1e-9);
-}
-
-TEST(Rake, CornerTowardNegativeSide) {
-  const auto r = rakeOf({{0, 0}, {100, 0}, {100, -100}}, 10, 10);
-  ASSERT_EQ(r.size(), 21u);
-  for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
-  // Pivot (90, -10) on the negative side: the fan lines end at it.
-  expectLine(r[8], 90, 10, 90, -10);
-  expectLine(r[9], 99.5885, 7.5517, 90, -10, 1e-4);
-  expectLine(r[11], 109.9499, -8.5853, 90, -10, 1e-4);
-  const double first = 10.0 + 10.0 - (90.0 + 10.0 * kPi - 120.0);
-  for (int k = 0; k < 9; ++k) expectLine(r[12 + k], 110, -first - 10.0 * k, 90, -first - 10.0 * k, 1e-9);
+  for (double side : {1.0, -1.0}) {
+    SCOPED_TRACE(side);
+    const auto r = rakeOf({{0, 0}, {100, 0}, {100, 100 * side}}, 10, 10);
+    ASSERT_EQ(r.size(), 21u);
+    for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
+    expectLine(r[8], 90, 10, 90, -10);
+    const TavPoint fan[] = {{99.5885, -7.5517}, {106.8294, -0.8060}, {109.9499, 8.5853}};
+    for (int k = 0; k < 3; ++k) {
+      const TavPoint end(fan[k].x, side * fan[k].y);
+      if (side > 0) {
+        expectLine(r[9 + k], 90, 10, end.x, end.y, 1e-4);
+      } else {
+        expectLine(r[9 + k], end.x, end.y, 90, -10, 1e-4);
+      }
+    }
+    for (int k = 0; k < 9; ++k) {
+      const double y = side * (first + 10.0 * k);
+      expectLine(r[12 + k], 100 - side * 10, y, 100 + side * 10, y, 1e-9);
+    }
+  }
 }
 
 TEST(Rake, RawSweepGoingTheLongWayIsTurned) {
@@ -213,11 +249,9 @@ TEST(Rake, TinyHalfLengthKeepsTheShortLineRule) {
 
 TEST(Rake, BadSpacingOrHalfLengthGivesNoLines) {
   const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 100}};
-  for (double s : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
-    EXPECT_TRUE(rakeOf(pts, 10, s).empty()) << s;
-  }
-  for (double h : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
-    EXPECT_TRUE(rakeOf(pts, h, 10).empty()) << h;
+  for (double bad : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
+    EXPECT_TRUE(rakeOf(pts, 10, bad).empty()) << "spacing " << bad;
+    EXPECT_TRUE(rakeOf(pts, bad, 10).empty()) << "half length " << bad;
   }
 }
 
@@ -228,12 +262,11 @@ TEST(Rake, CountsAndPointersAreChecked) {
     polyLineToPolyRake(pts.data(), count, 10, 10, &out);
     EXPECT_TRUE(out.empty()) << count;
   }
-  std::vector<TavLine> out = stale();
-  polyLineToPolyRake(nullptr, 0, 10, 10, &out);
-  EXPECT_TRUE(out.empty());
-  out = stale();
-  polyLineToPolyRake(nullptr, 5, 10, 10, &out);
-  EXPECT_TRUE(out.empty());
+  for (int count : {0, 5}) {
+    std::vector<TavLine> out = stale();
+    polyLineToPolyRake(nullptr, count, 10, 10, &out);
+    EXPECT_TRUE(out.empty()) << "null points, count " << count;
+  }
   polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
 }
 
@@ -241,13 +274,7 @@ TEST(Rake, RepeatedPointsAreSkipped) {
   const auto plain = rakeOf({{0, 0}, {100, 0}, {100, 100}}, 10, 10);
   const auto repeated =
       rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10);
-  ASSERT_EQ(repeated.size(), plain.size());
-  for (std::size_t k = 0; k < plain.size(); ++k) {
-    EXPECT_EQ(repeated[k].p1.x, plain[k].p1.x);
-    EXPECT_EQ(repeated[k].p1.y, plain[k].p1.y);
-    EXPECT_EQ(repeated[k].p2.x, plain[k].p2.x);
-    EXPECT_EQ(repeated[k].p2.y, plain[k].p2.y);
-  }
+  EXPECT_TRUE(sameLines(repeated, plain));
   // Only one distinct point: no path.
   EXPECT_TRUE(rakeOf({{3, 4}, {3, 4}, {3, 4}}, 10, 1).empty());
 }
@@ -361,5 +388,168 @@ TEST(Rake, RandomPathsKeepTheInvariants) {
       ASSERT_NEAR(distOf(l.p1, l.p2), 2 * h, 1e-6 * (1 + std::fabs(l.p1.x) + std::fabs(l.p1.y))) << trial;
     }
     ASSERT_LE(r.size(), static_cast<std::size_t>(kScanLinesMax));
+  }
+}
+
+namespace {
+// A random path whose corners are all ordinary: turns up to `maxTurn` radians
+// either way, each segment longer than the setbacks h * tan(|turn| / 2) of its
+// two corners, so no stretch runs backward.
+std::vector<TavPoint> ordinaryPath(std::mt19937& gen, double h, double maxTurn) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const int n = 2 + static_cast<int>(gen() % 9);
+  std::vector<double> turns(n, 0.0);
+  for (int i = 1; i + 1 < n; ++i) turns[i] = (2 * unit(gen) - 1) * maxTurn;
+  double angle = unit(gen) * 2 * kPi;
+  TavPoint p(unit(gen) * 400 - 200, unit(gen) * 400 - 200);
+  std::vector<TavPoint> pts = {p};
+  for (int i = 0; i + 1 < n; ++i) {
+    const double setbacks = h * (std::tan(std::fabs(turns[i]) / 2) + std::tan(std::fabs(turns[i + 1]) / 2));
+    const double len = setbacks + 0.5 + unit(gen) * 80;
+    p = TavPoint(p.x + len * std::cos(angle), p.y + len * std::sin(angle));
+    pts.push_back(p);
+    angle += turns[i + 1];
+  }
+  return pts;
+}
+
+}  // namespace
+
+TEST(Rake, OrdinaryCornersGiveTheStepByStepLines) {
+  // Gentle corners, and sharp ones (up to 175 degrees) on segments long enough
+  // for them: bit for bit the lines of the plain two-phase construction.
+  std::mt19937 gen(2024);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int lines = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    const double h = 0.05 + unit(gen) * 12, s = 0.3 + unit(gen) * 9;
+    const double maxTurn = trial % 2 == 0 ? 0.6 : 3.05;
+    const std::vector<TavPoint> pts = ordinaryPath(gen, h, maxTurn);
+    std::vector<TavLine> expected;
+    tavref::polyLineToPolyRakeLiteral(pts.data(), static_cast<int>(pts.size()), h, s, &expected);
+    ASSERT_TRUE(sameLines(rakeOf(pts, h, s), expected)) << "trial " << trial;
+    lines += static_cast<int>(expected.size());
+  }
+  EXPECT_GT(lines, 100000);
+
+  // Joints between exactly collinear segments (zero-sweep fans, both corner
+  // points equally far up to rounding) next to sharper corners.
+  for (double h : {2.5, 0.75, 4.0}) {
+    const std::vector<TavPoint> pts = {{1, 2}, {31, 42}, {61, 82}, {70, 70}, {100, 110}, {130, 150}};
+    std::vector<TavLine> expected;
+    tavref::polyLineToPolyRakeLiteral(pts.data(), 6, h, 0.7, &expected);
+    EXPECT_TRUE(sameLines(rakeOf(pts, h, 0.7), expected)) << h;
+  }
+
+  // Corners whose stretches meet exactly (a stretch of length 0 between them),
+  // also turned so that rounding leaves a residue either way: still ordinary.
+  for (const std::vector<TavPoint>& path : {std::vector<TavPoint>{{0, 0}, {100, 0}, {100, 20}, {0, 20}},
+                                            std::vector<TavPoint>{{0, 0}, {100, 0}, {100, 20}, {200, 20}}}) {
+    for (double turn : {0.0, 0.3, 1.234, 2.9, -2.2}) {
+      std::vector<TavPoint> pts = path;
+      for (TavPoint& q : pts) pointRotate(TavPoint(7.5, -3.25), turn, &q);
+      std::vector<TavLine> expected;
+      tavref::polyLineToPolyRakeLiteral(pts.data(), 4, 10, 3, &expected);
+      EXPECT_TRUE(sameLines(rakeOf(pts, 10, 3), expected)) << turn;
+    }
+  }
+}
+
+namespace {
+double segmentDist(const TavPoint& p, const TavPoint& a, const TavPoint& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+  const double t = l2 > 0 ? std::fmax(0.0, std::fmin(1.0, ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2)) : 0.0;
+  return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+double pathDist(const TavPoint& p, const std::vector<TavPoint>& path) {
+  double d = kInf;
+  for (std::size_t i = 0; i + 1 < path.size(); ++i) d = std::fmin(d, segmentDist(p, path[i], path[i + 1]));
+  return d;
+}
+TavPoint middle(const TavLine& l) { return TavPoint((l.p1.x + l.p2.x) / 2, (l.p1.y + l.p2.y) / 2); }
+}  // namespace
+
+TEST(Rake, HairpinTurnsAboutItsVertex) {
+  // Just outside the reversal tolerance (sine 1e-5): the inner corner point lies
+  // 2e6 back, before the start of the path. The turn is laid about the vertex.
+  const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {0, 0.001}};
+  const auto r = rakeOf(pts, 10, 10);
+  ASSERT_EQ(r.size(), 23u);  // path 100 + 10 * (pi - 1e-5) + 100
+  for (int k = 0; k < 9; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
+  // Centred on the vertex, 1 radian apart (s / h), turning toward increasing angle.
+  for (int k = 0; k < 4; ++k) {
+    const double phi = kPi / 2 + k;
+    expectLine(r[9 + k], 100 + 10 * std::cos(phi), 10 * std::sin(phi), 100 - 10 * std::cos(phi),
+               -10 * std::sin(phi), 1e-9);
+  }
+  // Back along the second segment, the positive side now below.
+  const double first = 10.0 - (100.0 + 10.0 * (kPi - 1e-5) - 130.0);  // 8.584
+  for (int k = 0; k < 10; ++k)
+    expectLine(r[13 + k], 100 - first - 10.0 * k, -10, 100 - first - 10.0 * k, 10, 2e-3);
+  // Turning the other way sweeps the other way.
+  const auto mirrored = rakeOf({{0, 0}, {100, 0}, {0, -0.001}}, 10, 10);
+  ASSERT_EQ(mirrored.size(), 23u);
+  expectLine(mirrored[10], 100 + 10 * std::cos(kPi / 2 - 1), 10 * std::sin(kPi / 2 - 1),
+             100 - 10 * std::cos(kPi / 2 - 1), -10 * std::sin(kPi / 2 - 1), 1e-9);
+}
+
+TEST(Rake, JogShorterThanTheHalfLengthTurnsAboutItsVertices) {
+  // Both corners of the 5-pixel jog would put their inner corner point beyond
+  // the jog's end: every line is centred on the path, fans on the vertices.
+  const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 5}, {200, 5}};
+  const auto r = rakeOf(pts, 10, 10);
+  ASSERT_EQ(r.size(), 23u);  // path 100 + 5 pi + 5 + 5 pi + 100
+  for (const TavLine& l : r) {
+    EXPECT_NEAR(pathDist(middle(l), pts), 0.0, 1e-9);
+    EXPECT_NEAR(distOf(l.p1, l.p2), 20.0, 1e-9);
+  }
+  expectLine(r[9], 100, 10, 100, -10, 1e-12);  // the first fan line, at the first vertex
+  expectLine(r.back(), 225.0 - 10 * kPi, 15, 225.0 - 10 * kPi, -5, 1e-9);  // position 230
+}
+
+TEST(Rake, StraightUpToRoundingStaysOnThePath) {
+  // Three points on y = 7x + 10 with decimal coordinates: not exactly collinear,
+  // and the offset lines cross far from the joint by rounding alone.
+  const std::vector<TavPoint> pts = {{2.3, 7 * 2.3 + 10}, {2.9, 7 * 2.9 + 10}, {3.2, 7 * 3.2 + 10}};
+  const auto r = rakeOf(pts, 1, 0.5);
+  ASSERT_EQ(r.size(), 12u);  // path 6.364: positions 0.5 .. 6
+  const double len = std::hypot(0.9, 6.3);
+  for (std::size_t k = 0; k < r.size(); ++k) {
+    const TavPoint m = middle(r[k]);
+    EXPECT_NEAR(pathDist(m, pts), 0.0, 1e-9) << k;
+    EXPECT_NEAR(distOf(m, pts[0]), 0.5 * (k + 1), 1e-9) << k;
+  }
+  EXPECT_LT(distOf(middle(r.back()), pts[0]), len);
+}
+
+TEST(Rake, RandomSharpPathsStayNearThePath) {
+  // Any turn, short segments, hairpins near the reversal tolerance: no line end
+  // lies farther than 3h from the path (an ordinary fan reaches 2h beyond its
+  // pivot, which lies h from the path), and the count stays within the path's
+  // length: segments plus at most a full circle of radius 2h per corner.
+  std::mt19937 gen(99);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const double h = 0.2 + unit(gen) * 10, s = 0.2 + unit(gen) * 10;
+    const int n = 3 + static_cast<int>(gen() % 7);
+    const int kind = trial % 3;
+    double angle = unit(gen) * 2 * kPi;
+    std::vector<TavPoint> pts = {TavPoint(unit(gen) * 200 - 100, unit(gen) * 200 - 100)};
+    double bound = 0;
+    for (int i = 1; i < n; ++i) {
+      const double len = kind == 0 ? 0.05 + unit(gen) * 2 * h : 0.5 + unit(gen) * 60;
+      const double turn =
+          kind == 2 ? (unit(gen) < 0.5 ? -1 : 1) * (kPi - unit(gen) * 1e-3) : (2 * unit(gen) - 1) * kPi;
+      const TavPoint& b = pts.back();
+      pts.push_back(TavPoint(b.x + len * std::cos(angle), b.y + len * std::sin(angle)));
+      bound += len + 4 * kPi * h;
+      angle += turn;
+    }
+    const auto r = rakeOf(pts, h, s);
+    ASSERT_LE(static_cast<double>(r.size()), bound / s + 1) << trial;
+    for (const TavLine& l : r) {
+      ASSERT_LE(pathDist(l.p1, pts), 3 * h * (1 + 1e-9) + 1e-9) << trial;
+      ASSERT_LE(pathDist(l.p2, pts), 3 * h * (1 + 1e-9) + 1e-9) << trial;
+    }
   }
 }

@@ -1,6 +1,7 @@
 // Fitting: least-squares lines and circles, fits that reject outliers, and a
 // random-sample-consensus line fit. Distances are in pixels; every residual is
-// unsigned.
+// unsigned. A null output pointer means the output is not wanted: the fit runs
+// (and logs) as usual and writes nothing there.
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>

@@ -10,8 +10,8 @@ namespace NTavGeometry {
 TAVGEOMETRY_EXPORT void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out);
 // Euclidean distance (overflow-safe hypot).
 TAVGEOMETRY_EXPORT double pointPointDist(const TavPoint& a, const TavPoint& b);
-// Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi]; 0 when the
-// points are closer than 0.01.
+// Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi] (-pi only when
+// dx < 0 and dy is a negative zero); 0 when the points are closer than 0.01.
 TAVGEOMETRY_EXPORT double pointPointAngle(const TavPoint& from, const TavPoint& to);
 // angleOut = atan2(dy, dx) and distOut = hypot(dx, dy), with no tolerance.
 // Note the order: the angle goes to the third argument, the distance to the fourth.
@@ -25,7 +25,7 @@ TAVGEOMETRY_EXPORT void pointOnLine(const TavPoint& from, const TavPoint& toward
 TAVGEOMETRY_EXPORT void pointRotate(const TavPoint& center, double angle, TavPoint* p);
 // out = line of length 10000 from p in direction angle.
 TAVGEOMETRY_EXPORT void pointAngleToLine(const TavPoint& p, double angle, TavLine* out);
-// Direction angle from p1 to p2, in (-pi, pi]; 0 for a line shorter than 0.01.
+// Direction angle from p1 to p2, as pointPointAngle; 0 for a line shorter than 0.01.
 TAVGEOMETRY_EXPORT double lineAngle(const TavLine& line);
 // Unsigned distance from p to the infinite line; the distance to p1 when the
 // line is shorter than 1e-8.

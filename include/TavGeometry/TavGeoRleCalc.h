@@ -46,7 +46,13 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   // Boundary pixels of a run-length list in list order: both end pixels of every
   // run and each interior pixel whose column the record above or below leaves
   // uncovered. See docs/DECISIONS.md for lists with negative rows or columns.
+  // A null pointer gives an empty result; a negative row ends the list.
   static std::vector<TavIPoint> calculatePerimiterPoints(const int* rle);
+  // The same for a list held whole in a vector (its last word is the final -1),
+  // never reading past it. When header word 4 (first row) is negative, records
+  // of negative rows are passed over, so a region reaching above row 0 gives the
+  // outline of its part in rows 0 and up. Shorter than 7 words: empty result.
+  static std::vector<TavIPoint> calculatePerimiterPoints(const std::vector<int>& rle);
 
  protected:
   int m_width;

@@ -24,10 +24,11 @@ TAVGEOMETRY_EXPORT double normalizeAngle0ToPi(double angle);
 // Folds an angle into [-pi/2, pi/2), modulo pi. NaN and infinities give NaN.
 TAVGEOMETRY_EXPORT double normalizeAngleMinusPiby2ToPiby2(double angle);
 
-// Real roots of a*x^2 + b*x + c = 0. |b*b - 4ac| < 1e-5 gives one root in
-// roots[0] (count 1); a positive discriminant gives (-b + sqrt D) / 2a then
-// (-b - sqrt D) / 2a (count 2); otherwise count 0 and roots untouched.
-// Always returns 0. See docs/DECISIONS.md for a = 0.
+// Real roots of a*x^2 + b*x + c = 0. |b*b - 4ac| < 1e-5 gives one root -b/2a in
+// roots[0] (count 1, roots[1] untouched); a positive discriminant gives
+// (-b + sqrt D) / 2a then (-b - sqrt D) / 2a (count 2); otherwise count 0 and
+// roots untouched. a = 0 solves b*x + c = 0: root -c/b (count 1), or count 0
+// when b is 0 too. Always returns 0.
 TAVGEOMETRY_EXPORT int solveQuadraticAbcFormula(double a, double b, double c, double* const roots,
                                                 int* count);
 

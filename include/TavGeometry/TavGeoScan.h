@@ -20,8 +20,9 @@ TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spac
 
 // Lines 2*halfLength long, `spacing` apart along the polyline (the first one spacing in), across each
 // segment and fanned at corners, in path order, p1 on the positive (+90 degree) side; *rake is cleared
-// first. Repeated points are skipped; an exact reversal turns a half turn about its vertex. No lines
-// for fewer than 2 points, a spacing or half-length not finite and > 0, or over kScanLinesMax lines.
+// first. Repeated points are skipped; a reversal turns a half turn about its vertex, and a corner too
+// sharp for its segments turns about its vertex too. No lines for fewer than 2 points, a spacing or
+// half-length not finite and > 0, or over kScanLinesMax lines.
 TAVGEOMETRY_EXPORT void polyLineToPolyRake(const TavPoint* points, int count, double halfLength,
                                            double spacing, std::vector<TavLine>* rake);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fit/TavGeoFitRank.h"
+#include "fit/TavGeoFitSpread.h"
 #include "geometry/TavGeoInternal.h"
 #include "log/TavGeoLog.h"
 
@@ -71,6 +72,8 @@ unsigned int drawIndex(CLcg& gen, unsigned int n) {
 }  // namespace
 
 int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
+  TavLine unwanted;  // a null output is not wanted
+  if (out == nullptr) out = &unwanted;
   const double count = static_cast<double>(n);
   double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -82,20 +85,28 @@ int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
     sxx += x * x;
     syy += y * y;
   }
-  const double mx = sx / count;
-  const double my = sy / count;
-  double qx = 0.0, qy = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    const double dx = points[i].x - mx;
-    const double dy = points[i].y - my;
-    qx += dx * dx;
-    qy += dy * dy;
+  // The spreads about the means choose the axis and serve nothing else; the
+  // second pass that forms them runs only when the first pass's sums leave the
+  // choice open (see TavGeoFitSpread.h).
+  const int order = detail::spreadOrderFromSums(count, sx, sy, sxx, syy);
+  bool xSpreadLess = order < 0;
+  if (order == 0) {
+    const double mx = sx / count;
+    const double my = sy / count;
+    double qx = 0.0, qy = 0.0;
+    for (unsigned int i = 0; i < n; ++i) {
+      const double dx = points[i].x - mx;
+      const double dy = points[i].y - my;
+      qx += dx * dx;
+      qy += dy * dy;
+    }
+    xSpreadLess = qx < qy;
   }
   const double cxy = sxy - (sx * sy) / count;
   // The fallbacks run only with at least one point (with none the sums are NaN),
   // but the first point is read under that guard anyway.
   const TavPoint first = n > 0 ? points[0] : TavPoint();
-  if (qx < qy) {
+  if (xSpreadLess) {
     const double cyy = syy - (sy * sy) / count;
     if (!(cyy < 1e-5)) {
       const double b = cxy / cyy;
@@ -122,8 +133,9 @@ int pointsFitLine(const TavPoint* points, unsigned int n, TavLine* out) {
 }
 
 int pointsLineDist(const TavPoint* points, unsigned int n, TavLine* line, double* dist) {
+  if (dist == nullptr) return 0;
   *dist = 0.0;
-  if (n == 0) return 0;
+  if (n == 0 || line == nullptr) return 0;
   double sum = 0.0;
   for (unsigned int i = 0; i < n; ++i) sum += pointLineDist(points[i], *line);
   *dist = sum / static_cast<double>(n);
@@ -132,6 +144,10 @@ int pointsLineDist(const TavPoint* points, unsigned int n, TavLine* line, double
 
 int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, double* error) {
   constexpr double kEps = DBL_EPSILON;
+  TavCircle unwantedCircle;  // null outputs are not wanted; the fit still runs and logs
+  double unwantedError = 0.0;
+  if (circle == nullptr) circle = &unwantedCircle;
+  if (error == nullptr) error = &unwantedError;
   circle->center = TavPoint(0.0, 0.0);
   circle->radius = 0.0;
   *error = 0.0;
@@ -195,6 +211,8 @@ int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, d
 
 int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavCircle* circle,
                             double* error, TavPoint* removed) {
+  TavCircle unwantedCircle;  // the removals need the circle even when the caller does not
+  if (circle == nullptr) circle = &unwantedCircle;
   std::vector<TavPoint> work;
   if (n > 0) work.assign(points, points + n);
   const unsigned int keep = n - k;  // wraps for k > n: the fit is then refused at 2 points
@@ -221,7 +239,11 @@ int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int
 
 int pointsFitLineOutliers(const TavPoint* points, unsigned int n, unsigned int k, TavLine* line,
                           double* error, TavPoint* removed) {
-  if (k > n) k = n;  // never remove from an empty set
+  if (k > n) k = n;      // never remove from an empty set
+  TavLine unwantedLine;  // the removals need the line even when the caller does not
+  double unwantedError = 0.0;
+  if (line == nullptr) line = &unwantedLine;
+  if (error == nullptr) error = &unwantedError;
   std::vector<TavPoint> work;
   if (n > 0) work.assign(points, points + n);
   const unsigned int keep = n - k;
@@ -250,6 +272,10 @@ int pointsFitLineOutliers(const TavPoint* points, unsigned int n, unsigned int k
 int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, int candidates, TavLine* line,
                         double* error, TavPoint* rejected) {
   if (k >= n) return 0;
+  TavLine unwantedLine;  // null outputs are not wanted
+  double unwantedError = 0.0;
+  if (line == nullptr) line = &unwantedLine;
+  if (error == nullptr) error = &unwantedError;
   int count = candidates;
   if (count < 1) {
     double r = static_cast<double>(k) / static_cast<double>(n);
@@ -263,80 +289,110 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
   std::vector<uint32_t> order(n);
   std::vector<TavPoint> best(n);  // the best candidate's points, nearest first
   detail::RankScratch scratch;
+  std::vector<uint64_t> radixA, radixB;
   auto takeOrder = [&]() {
     detail::selectionSortOrder(dist.data(), n, order.data(), scratch);
     for (unsigned int j = 0; j < n; ++j) best[j] = points[order[j]];
   };
 
+  // pointLineDist of every point to the line through points i1 and i2, the
+  // line's length taken once: the same expression, so the same bits.
+  auto distancesTo = [&](unsigned int i1, unsigned int i2) {
+    const TavPoint a = points[i1];
+    const TavPoint b = points[i2];
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double len = std::sqrt(dx * dx + dy * dy);
+    if (len >= 1e-8) {
+      for (unsigned int j = 0; j < n; ++j) {
+        dist[j] = std::fabs((points[j].y - a.y) * dx / len - (points[j].x - a.x) * dy / len);
+      }
+    } else {
+      for (unsigned int j = 0; j < n; ++j) dist[j] = std::hypot(points[j].x - a.x, points[j].y - a.y);
+    }
+  };
+  // True when no distance is NaN (each is >= 0 or +inf otherwise, so the sum
+  // is NaN exactly when one of them is).
+  auto noNaN = [&]() {
+    double total = 0.0;
+    for (unsigned int j = 0; j < n; ++j) total += dist[j];
+    return total == total;
+  };
+
   bool found = false;
+  unsigned int best1 = 0, best2 = 0;  // the best candidate's two points
   if (n >= 2 && count > 0) {
     CLcg gen(consensusSeed(points, n));
     double bestScore = DBL_MAX;
     double bestEdge = -1.0;  // largest kept distance of the best candidate, once there is one
     // A candidate's score is the sum of its m smallest distances added in
     // ascending order; two cheaper figures prove most candidates worse than the
-    // best without that sort (see TavGeoFitRank.h).
-    const double* const dEnd = dist.data() + n;
+    // best without that sort (see TavGeoFitRank.h). The ordering of the points
+    // is needed for the best candidate only: it is formed once, after the search.
     while (count > 0) {
       --count;
       const unsigned int i1 = drawIndex(gen, n);
       unsigned int i2 = drawIndex(gen, n);
       while (i2 == i1) i2 = drawIndex(gen, n);
 
-      // pointLineDist for every point, the line's length taken once: the same
-      // expression, so the same bits.
-      const TavPoint a = points[i1];
-      const TavPoint b = points[i2];
-      const double dx = b.x - a.x;
-      const double dy = b.y - a.y;
-      const double len = std::sqrt(dx * dx + dy * dy);
-      if (len >= 1e-8) {
-        for (unsigned int j = 0; j < n; ++j) {
-          dist[j] = std::fabs((points[j].y - a.y) * dx / len - (points[j].x - a.x) * dy / len);
-        }
-      } else {
-        for (unsigned int j = 0; j < n; ++j) dist[j] = std::hypot(points[j].x - a.x, points[j].y - a.y);
-      }
-      double total = 0.0;  // NaN exactly when some distance is NaN
-      for (unsigned int j = 0; j < n; ++j) total += dist[j];
-
       double score = 0.0;
-      if (total == total) {
-        if (bestEdge > 0.0 && bestEdge < DBL_MAX / 64.0) {
-          double capped[4] = {0.0, 0.0, 0.0, 0.0};
-          const double cap[4] = {bestEdge * 0.5, bestEdge, bestEdge * 2.0, bestEdge * 4.0};
-          for (const double* d = dist.data(); d != dEnd; ++d) {
-            for (int c = 0; c < 4; ++c) capped[c] += std::min(*d, cap[c]);
+      distancesTo(i1, i2);
+      bool usable;  // no distance is NaN
+      if (bestEdge > 0.0 && bestEdge < DBL_MAX / 64.0) {
+        // The capped sums in two interleaved halves each (the bounds allow any
+        // summation order), so that the additions do not wait on each other.
+        // min(NaN, cap) is NaN, so they also tell whether a distance is NaN.
+        const double cap[4] = {bestEdge * 0.5, bestEdge, bestEdge * 2.0, bestEdge * 4.0};
+        double even[4] = {0.0, 0.0, 0.0, 0.0};
+        double odd[4] = {0.0, 0.0, 0.0, 0.0};
+        const double* d = dist.data();
+        unsigned int j = 0;
+        for (; j + 1 < n; j += 2) {
+          for (int c = 0; c < 4; ++c) {
+            even[c] += std::min(d[j], cap[c]);
+            odd[c] += std::min(d[j + 1], cap[c]);
           }
-          bool worse = false;
-          for (int c = 0; c < 4 && !worse; ++c) {
-            worse = detail::cappedSumCannotBeat(capped[c], n, k, cap[c], bestScore);
-          }
-          if (worse) continue;
         }
+        if (j < n) {
+          for (int c = 0; c < 4; ++c) even[c] += std::min(d[j], cap[c]);
+        }
+        const double capped1 = even[1] + odd[1];
+        usable = capped1 == capped1;
+        bool worse = false;
+        for (int c = 0; c < 4 && usable && !worse; ++c) {
+          worse = detail::cappedSumCannotBeat(even[c] + odd[c], n, k, cap[c], bestScore);
+        }
+        if (worse) continue;
+      } else {
+        usable = noNaN();
+      }
+      if (usable) {
         std::copy(dist.begin(), dist.end(), values.begin());
         if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
         double anyOrder = 0.0;
         for (unsigned int j = 0; j < m; ++j) anyOrder += values[j];
         if (detail::keptSumCannotBeat(anyOrder, m, bestScore)) continue;
-        std::sort(values.begin(), values.begin() + m);
+        detail::sortNonNegative(values.data(), m, radixA, radixB);
         for (unsigned int j = 0; j < m; ++j) score += values[j];
         if (!(score < bestScore)) continue;
         bestEdge = values[m - 1];
-        takeOrder();
       } else {
         detail::selectionSortOrder(dist.data(), n, order.data(), scratch);
         for (unsigned int j = 0; j < m; ++j) score += dist[order[j]];
         if (!(score < bestScore)) continue;
         bestEdge = -1.0;
-        for (unsigned int j = 0; j < n; ++j) best[j] = points[order[j]];
       }
       bestScore = score;
+      best1 = i1;
+      best2 = i2;
       found = true;
       if (bestScore == 0.0) break;  // scores are sums of distances: none is below 0
     }
   }
-  if (!found) {
+  if (found) {
+    distancesTo(best1, best2);
+    takeOrder();
+  } else {
     // No candidate was tried (or none had a usable score): the least-squares
     // line of all points stands as the one candidate.
     TavLine all;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,40 @@ inline void selectionSortOrder(const double* dist, uint32_t n, uint32_t* order, 
     g = h;
   }
   for (uint32_t c = 0; c < t; ++c) order[s.slot[c]] = s.slot[s.at[c]];
+}
+
+// Sorts v[0 .. m-1] ascending when every value is >= +0.0 or +inf (no NaN, no
+// -0.0): the bit patterns of such doubles, read as unsigned integers, are in
+// the same order as the values, and equal values have equal patterns, so a
+// radix sort on the patterns leaves exactly what std::sort leaves. Eight
+// passes of one byte, passes whose byte is the same for all values skipped;
+// no comparisons, so no mispredicted branches.
+inline void sortNonNegative(double* v, uint32_t m, std::vector<uint64_t>& a, std::vector<uint64_t>& b) {
+  if (m < 2) return;
+  a.resize(m);
+  b.resize(m);
+  uint32_t count[8][256] = {};
+  for (uint32_t i = 0; i < m; ++i) {
+    uint64_t bits;
+    std::memcpy(&bits, &v[i], sizeof bits);
+    a[i] = bits;
+    for (int d = 0; d < 8; ++d) ++count[d][(bits >> (8 * d)) & 0xFF];
+  }
+  uint64_t* src = a.data();
+  uint64_t* dst = b.data();
+  for (int d = 0; d < 8; ++d) {
+    uint32_t* c = count[d];
+    if (c[(src[0] >> (8 * d)) & 0xFF] == m) continue;  // one byte value only
+    uint32_t sum = 0;
+    for (int i = 0; i < 256; ++i) {
+      const uint32_t t = c[i];
+      c[i] = sum;
+      sum += t;
+    }
+    for (uint32_t i = 0; i < m; ++i) dst[c[(src[i] >> (8 * d)) & 0xFF]++] = src[i];
+    std::swap(src, dst);
+  }
+  for (uint32_t i = 0; i < m; ++i) std::memcpy(&v[i], &src[i], sizeof src[i]);
 }
 
 // Pruning of candidates. A score is the sum of the m smallest of n distances

@@ -51,19 +51,32 @@ bool isRunLeftOfImage(const int* p, int y, bool firstRun) {
   return static_cast<long long>(extent) != static_cast<long long>(y) + 1;
 }
 
-// Reads one record at *pos into segments (pairs first, last) and its row into
-// *y, leaving *pos on the word after the record's terminator. Returns false,
-// without moving, when *pos holds the list's end.
-bool readRecord(const int** pos, bool clipLeft, int* y, std::vector<int>* segments) {
-  const int* p = *pos;
+// Where and how a walk reads its list.
+struct ListReader {
+  const int* pos;     // next word to read
+  const int* end;     // one past the list's last word, or null: read up to the terminators
+  bool clipLeft;      // negative run starts may be runs left of the image (header word 2 < 0)
+  bool negativeRows;  // a negative row is a row unless it is the list's last word (word 4 < 0)
+
+  bool has(const int* p) const { return end == nullptr || p < end; }
+};
+
+// Reads one record into segments (pairs first, last) and its row into *y,
+// leaving the reader on the word after the record's terminator. Returns false,
+// without moving, at the list's end. A bounded reader never reads at or past
+// `end`: a list cut short ends where its words end.
+bool readRecord(ListReader* r, int* y, std::vector<int>* segments) {
+  const int* p = r->pos;
   segments->clear();
-  if (*p < 0) return false;
+  if (!r->has(p)) return false;
+  if (*p < 0 && (!r->negativeRows || !r->has(p + 1))) return false;
   *y = *p++;
   bool firstRun = true;
   for (;;) {
+    if (!r->has(p)) break;  // cut short: the record ends with the words
     const int start = *p;
     if (start < 0) {
-      if (!clipLeft || !isRunLeftOfImage(p, *y, firstRun)) {
+      if (!r->clipLeft || !r->has(p + 1) || !isRunLeftOfImage(p, *y, firstRun)) {
         ++p;
         break;
       }
@@ -77,14 +90,27 @@ bool readRecord(const int** pos, bool clipLeft, int* y, std::vector<int>* segmen
       }
       continue;
     }
+    if (!r->has(p + 1)) {  // a start without its extent: the list ends here
+      p = r->end;
+      break;
+    }
     const int extent = p[1];
     p += 2;
     firstRun = false;
     segments->push_back(start);
     segments->push_back(runLast(start, extent));
   }
-  *pos = p;
+  r->pos = p;
   return true;
+}
+
+// Reads the next record whose row is 0 or more; records of negative rows (read
+// only by a reader that takes them for rows) are passed over.
+bool readImageRecord(ListReader* r, int* y, std::vector<int>* segments) {
+  while (readRecord(r, y, segments)) {
+    if (*y >= 0) return true;
+  }
+  return false;
 }
 
 // Replaces *out by the union of the segments as sorted, disjoint intervals that
@@ -196,12 +222,13 @@ void CTavGeoRleCalc::findPerimiterPoints(std::vector<TavIPoint>* result, std::ve
   }
 }
 
-std::vector<TavIPoint> CTavGeoRleCalc::calculatePerimiterPoints(const int* rle) {
-  std::vector<TavIPoint> result;
-  if (!rle) return result;
-  const bool clipLeft = rle[2] < 0;
-  const int* pos = rle + 6;
+namespace {
 
+// The walk over the records, one record ahead of the one whose points it emits.
+std::vector<TavIPoint> walkRecords(ListReader reader,
+                                   void (*find)(std::vector<TavIPoint>*, std::vector<int>*, std::vector<int>*,
+                                                std::vector<int>*, int)) {
+  std::vector<TavIPoint> result;
   std::vector<int> curSegments;
   std::vector<int> nextSegments;
   std::vector<int> prevMerged;
@@ -211,17 +238,17 @@ std::vector<TavIPoint> CTavGeoRleCalc::calculatePerimiterPoints(const int* rle) 
   nextSegments.reserve(100);
 
   int curY = 0;
-  if (!readRecord(&pos, clipLeft, &curY, &curSegments)) return result;
+  if (!readImageRecord(&reader, &curY, &curSegments)) return result;
   mergeSegments(curSegments, &curMerged);
   for (;;) {
     int nextY = 0;
-    const bool hasNext = readRecord(&pos, clipLeft, &nextY, &nextSegments);
+    const bool hasNext = readImageRecord(&reader, &nextY, &nextSegments);
     if (hasNext) {
       mergeSegments(nextSegments, &nextMerged);
     } else {
       nextMerged.clear();
     }
-    findPerimiterPoints(&result, &prevMerged, &curSegments, &nextMerged, curY);
+    find(&result, &prevMerged, &curSegments, &nextMerged, curY);
     if (!hasNext) break;
     prevMerged.swap(curMerged);
     curMerged.swap(nextMerged);
@@ -229,6 +256,20 @@ std::vector<TavIPoint> CTavGeoRleCalc::calculatePerimiterPoints(const int* rle) 
     curY = nextY;
   }
   return result;
+}
+
+}  // namespace
+
+std::vector<TavIPoint> CTavGeoRleCalc::calculatePerimiterPoints(const int* rle) {
+  if (!rle) return std::vector<TavIPoint>();
+  return walkRecords(ListReader{rle + 6, nullptr, rle[2] < 0, false}, &findPerimiterPoints);
+}
+
+std::vector<TavIPoint> CTavGeoRleCalc::calculatePerimiterPoints(const std::vector<int>& rle) {
+  if (rle.size() < 7) return std::vector<TavIPoint>();  // not even the header and the terminator
+  const int* words = rle.data();
+  return walkRecords(ListReader{words + 6, words + rle.size(), words[2] < 0, words[4] < 0},
+                     &findPerimiterPoints);
 }
 
 }  // namespace NTavGeometry

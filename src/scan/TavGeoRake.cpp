@@ -21,7 +21,8 @@ constexpr double kTurnTestMinSweep = 0.1;
 enum class FanPivot {
   positive,  // about the corner point on the positive side; lines run from the pivot outward
   negative,  // about the corner point on the negative side; lines run from their far end to the pivot
-  vertex     // a half turn about the vertex itself (exact reversal); lines centred on it
+  vertex     // about the vertex itself (reversal, or a corner too sharp for its segments);
+             // lines centred on it
 };
 
 // One corner fan: lines from angle start through start + sweep about pivot, the
@@ -70,6 +71,32 @@ bool isReversal(const TavPoint& p, const TavPoint& q, const TavPoint& r, const T
   if (ax * by - ay * bx == 0.0 || lineIsParallel(TavLine(p, q), TavLine(q, r))) return true;
   TavPoint scratch;
   return !lineLineIntersection(posIn, posOut, &scratch) || !lineLineIntersection(negIn, negOut, &scratch);
+}
+
+// True when the corner pivot x would make a stretch run backward: its foot on
+// the incoming segment (direction thetaIn) lies before that segment's stretch
+// start, which lies on the same offset line as x, or its foot on the outgoing
+// segment (direction thetaOut) lies beyond the segment's end point.
+// Differences within a rounding allowance (a millionth of h, a billionth of
+// the coordinates) do not count.
+bool stretchRunsBackward(const TavPoint& x, const TavPoint& stretchStart, double thetaIn, const TavPoint& q,
+                         const TavPoint& outEnd, double thetaOut, double h) {
+  const double slack =
+      1e-6 * h + 1e-9 * (std::fabs(q.x) + std::fabs(q.y) + std::fabs(outEnd.x) + std::fabs(outEnd.y));
+  const double back = (x.x - stretchStart.x) * std::cos(thetaIn) + (x.y - stretchStart.y) * std::sin(thetaIn);
+  const double past = (x.x - outEnd.x) * std::cos(thetaOut) + (x.y - outEnd.y) * std::sin(thetaOut);
+  return back < -slack || past > slack;
+}
+
+// The signed turn from direction thetaIn to thetaOut, in [-pi, pi].
+double turnAngle(double thetaIn, double thetaOut) {
+  double turn = thetaOut - thetaIn;
+  if (turn > kPi) {
+    turn -= kTwoPi;
+  } else if (turn < -kPi) {
+    turn += kTwoPi;
+  }
+  return turn;
 }
 
 // The polyline with every point that repeats its predecessor exactly left out.
@@ -142,22 +169,34 @@ void polyLineToPolyRake(const TavPoint* points, int count, double halfLength, do
     TavLine posOut, negOut;
     const double thetaOut = offsetLines(q, p[i + 2], h, &posOut, &negOut);
 
-    if (isReversal(p[i], q, p[i + 2], posIn, posOut, negIn, negOut)) {
-      // Each stretch keeps its square end at the vertex; the line turns a half
-      // turn about the vertex toward increasing angle, which brings the
-      // incoming positive side onto the outgoing negative side.
+    const bool reversal = isReversal(p[i], q, p[i + 2], posIn, posOut, negIn, negOut);
+    bool onNeg = false;
+    TavPoint x;
+    bool square = reversal;
+    if (!reversal) {
+      const TavPoint xa = cornerPoint(posIn, posOut);
+      const TavPoint xb = cornerPoint(negIn, negOut);
+      // The pivot is the corner point of the inner side: its stretch is the shorter.
+      onNeg = dist(negRail.back(), xb) < dist(posRail.back(), xa);
+      x = onNeg ? xb : xa;
+      // A corner too sharp for its segments (its inner corner point lies
+      // before the stretch start or past the next point) would lay a stretch
+      // backward, outside the path, up to millions of lines for a hairpin.
+      square =
+          stretchRunsBackward(x, onNeg ? negRail.back() : posRail.back(), thetaIn, q, p[i + 2], thetaOut, h);
+    }
+    if (square) {
+      // Each stretch keeps its square end at the vertex and the line turns about
+      // the vertex: a half turn toward increasing angle at a reversal, which
+      // brings the incoming positive side onto the outgoing negative side;
+      // otherwise by the turn of the path, onto the outgoing segment's normal.
       posRail.push_back(posIn.p2);
       posRail.push_back(posOut.p1);
       negRail.push_back(negIn.p2);
       negRail.push_back(negOut.p1);
-      fans.push_back(Fan{q, h, thetaIn + kHalfPi, kPi, FanPivot::vertex});
+      const double sweep = reversal ? kPi : turnAngle(thetaIn, thetaOut);
+      fans.push_back(Fan{q, h, thetaIn + kHalfPi, sweep, FanPivot::vertex});
     } else {
-      const TavPoint xa = cornerPoint(posIn, posOut);
-      const TavPoint xb = cornerPoint(negIn, negOut);
-      // The pivot is the corner point of the inner side: its stretch is the shorter.
-      const bool onNeg = dist(negRail.back(), xb) < dist(posRail.back(), xa);
-      const TavPoint x = onNeg ? xb : xa;
-
       TavLine perpIn, perpOut;
       linePointToLinePerpendicular(TavLine(p[i], q), x, &perpIn);
       linePointToLinePerpendicular(TavLine(q, p[i + 2]), x, &perpOut);
