@@ -116,7 +116,7 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
         throw InputError(set.name + ": the perimeter could hold up to " + std::to_string(bound) +
                          " points, more than the limit of " + std::to_string(Limits::kMaxPerimeterPoints));
       }
-      perimeter = CTavGeoRleCalc::calculatePerimiterPoints(clipped.data());
+      perimeter = CTavGeoRleCalc::calculatePerimiterPoints(clipped);
     }
 
     Outcome out;

@@ -172,7 +172,7 @@ class Demo {
     calc.calculate(w, h, pts.data(), static_cast<int>(pts.size()));
     std::vector<PixelRun> runs;
     if (!splitRuns(calc.rle(), &runs)) throw ToolFailure("region list not well-formed");
-    const std::vector<TavIPoint> perimeter = CTavGeoRleCalc::calculatePerimiterPoints(calc.rle().data());
+    const std::vector<TavIPoint> perimeter = CTavGeoRleCalc::calculatePerimiterPoints(calc.rle());
     const TavRect box = calc.boundingBox();
     scene.lines.push_back(std::to_string(coveredPixels(runs)) + " pixels in " + std::to_string(runs.size()) +
                           " runs, " + std::to_string(perimeter.size()) + " perimeter points");
