@@ -10,7 +10,10 @@
 #include <random>
 #include <vector>
 
+#include "check.h"
+
 using namespace NTavGeometry;
+using tavtest::isPt;
 
 namespace {
 
@@ -57,15 +60,13 @@ TEST(EvaluationOrder, PointRotateAddsTheCentreBeforeTheSineTerm) {
     const double dx = p.x - c.x, dy = p.y - c.y;
     const double cs = std::cos(angle), sn = std::sin(angle);
     pointRotate(c, angle, &p);
-    ASSERT_EQ(p.x, (cs * dx + c.x) - sn * dy) << i;
-    ASSERT_EQ(p.y, (sn * dx + c.y) + cs * dy) << i;
+    ASSERT_TRUE(isPt(p, (cs * dx + c.x) - sn * dy, (sn * dx + c.y) + cs * dy)) << i;
     other += p.x != (cs * dx - sn * dy) + c.x;
     // The rotator uses the other order: products first, centre last.
     double rx = dx + c.x, ry = dy + c.y;
     const double rdx = rx - c.x, rdy = ry - c.y;
     CTavRotator(c.x, c.y, angle).rotate(&rx, &ry);
-    ASSERT_EQ(rx, (cs * rdx - sn * rdy) + c.x) << i;
-    ASSERT_EQ(ry, (sn * rdx + cs * rdy) + c.y) << i;
+    ASSERT_TRUE(isPt(TavPoint(rx, ry), (cs * rdx - sn * rdy) + c.x, (sn * rdx + cs * rdy) + c.y)) << i;
     otherRotator += rx != (cs * rdx + c.x) - sn * rdy;
   }
   EXPECT_GT(other, kRounds / 50);
@@ -91,8 +92,7 @@ TEST(EvaluationOrder, PointDistancesAndPointOnLine) {
     TavPoint on;
     pointOnLine(a, b, s, &on);
     const double hl = std::hypot(a.x - b.x, a.y - b.y);
-    ASSERT_EQ(on.x, a.x + s * (b.x - a.x) / hl) << i;
-    ASSERT_EQ(on.y, a.y + s * (b.y - a.y) / hl) << i;
+    ASSERT_TRUE(isPt(on, a.x + s * (b.x - a.x) / hl, a.y + s * (b.y - a.y) / hl)) << i;
     otherOnLine += on.x != a.x + s * ((b.x - a.x) / hl);
   }
   EXPECT_GT(otherDist, kRounds / 50);
@@ -111,8 +111,7 @@ TEST(EvaluationOrder, LineCrossingsAreMeasuredAlongTheFirstLine) {
     TavPoint p;
     ASSERT_TRUE(lineLineIntersection(f, s, &p));
     const double t = (sdx * (f.p1.y - s.p1.y) - sdy * (f.p1.x - s.p1.x)) / det;
-    ASSERT_EQ(p.x, f.p1.x + t * fdx) << i;
-    ASSERT_EQ(p.y, f.p1.y + t * fdy) << i;
+    ASSERT_TRUE(isPt(p, f.p1.x + t * fdx, f.p1.y + t * fdy)) << i;
     const double u = (fdx * (f.p1.y - s.p1.y) - fdy * (f.p1.x - s.p1.x)) / det;  // along the second
     otherCross += p.x != s.p1.x + u * sdx;
 
@@ -132,8 +131,7 @@ TEST(EvaluationOrder, LineCrossingsAreMeasuredAlongTheFirstLine) {
     double angle = a1 + diff * 0.5;
     if (std::fabs(diff) > kHalfPi) angle += kHalfPi;
     ASSERT_EQ(out.p1.x, p.x) << i;
-    ASSERT_EQ(out.p2.x, p.x + 10000.0 * std::cos(angle)) << i;
-    ASSERT_EQ(out.p2.y, p.y + 10000.0 * std::sin(angle)) << i;
+    ASSERT_TRUE(isPt(out.p2, p.x + 10000.0 * std::cos(angle), p.y + 10000.0 * std::sin(angle))) << i;
     double mean = (a1 + a2) * 0.5;  // the midpoint of the two angles
     if (std::fabs(diff) > kHalfPi) mean += kHalfPi;
     otherBisect += diff == a2 - a1 && out.p2.x != p.x + 10000.0 * std::cos(mean);
@@ -232,10 +230,8 @@ TEST(EvaluationOrder, CircleFormulas) {
     const double h = h2 > 0 ? std::sqrt(h2) : 0.0;
     circleCircleIntersection(c1, c2, pts, &count);
     ASSERT_EQ(count, h2 > 0 ? 2 : h2 == 0 ? 1 : 0) << i;
-    ASSERT_EQ(pts[0].x, (c1.center.x + a * ux) - h * uy) << i;
-    ASSERT_EQ(pts[0].y, (c1.center.y + a * uy) + h * ux) << i;
-    ASSERT_EQ(pts[1].x, (c1.center.x + a * ux) + h * uy) << i;
-    ASSERT_EQ(pts[1].y, (c1.center.y + a * uy) - h * ux) << i;
+    ASSERT_TRUE(isPt(pts[0], (c1.center.x + a * ux) - h * uy, (c1.center.y + a * uy) + h * ux)) << i;
+    ASSERT_TRUE(isPt(pts[1], (c1.center.x + a * ux) + h * uy, (c1.center.y + a * uy) - h * ux)) << i;
     otherCircles += pts[0].x != c1.center.x + a * (dx / std::hypot(dx, dy)) - h * uy;
   }
   EXPECT_GT(otherIn3, kRounds / 50);
@@ -287,8 +283,9 @@ TEST(EvaluationOrder, ArcSamplingAdvancesByRepeatedAddition) {
     const double step = arc.sweepAngle / static_cast<double>(count - 1);
     double phi = arc.startAngle;
     for (unsigned k = 0; k < count; ++k) {
-      ASSERT_EQ(pts[k].x, arc.center.x + arc.radius * std::cos(phi)) << i << " " << k;
-      ASSERT_EQ(pts[k].y, arc.center.y + arc.radius * std::sin(phi)) << i << " " << k;
+      ASSERT_TRUE(
+          isPt(pts[k], arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)))
+          << i << " " << k;
       const double direct = arc.startAngle + k * step;
       otherPolyline += pts[k].x != arc.center.x + arc.radius * std::cos(direct);
       phi += step;
@@ -300,8 +297,9 @@ TEST(EvaluationOrder, ArcSamplingAdvancesByRepeatedAddition) {
     const double sstep = arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
     phi = arc.startAngle;
     for (std::size_t k = 0; k < set.size(); ++k) {
-      ASSERT_EQ(set[k].x, arc.center.x + arc.radius * std::cos(phi)) << i << " " << k;
-      ASSERT_EQ(set[k].y, arc.center.y + arc.radius * std::sin(phi)) << i << " " << k;
+      ASSERT_TRUE(
+          isPt(set[k], arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)))
+          << i << " " << k;
       otherSet += set[k].y != arc.center.y + arc.radius * std::sin(arc.startAngle + k * sstep);
       phi += sstep;
     }

@@ -10,9 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "check.h"
 #include "reference/fit_reference.h"
 
 using namespace NTavGeometry;
+using tavtest::isCircle;
 
 namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -58,9 +60,7 @@ void expectRefused(const std::vector<TavPoint>& pts, const char* message, int li
   TavCircle c(TavPoint(7, 7), 7);
   double err = 7;
   EXPECT_EQ(pointsFitCircle(pts.data(), static_cast<unsigned int>(pts.size()), &c, &err), 2);
-  EXPECT_EQ(c.center.x, 0.0);
-  EXPECT_EQ(c.center.y, 0.0);
-  EXPECT_EQ(c.radius, 0.0);
+  EXPECT_TRUE(isCircle(c, 0, 0, 0));
   EXPECT_EQ(err, 0.0);
   ASSERT_EQ(cap.records.size(), 1u);
   EXPECT_EQ(cap.categories[0], 256u);
@@ -69,34 +69,27 @@ void expectRefused(const std::vector<TavPoint>& pts, const char* message, int li
 }  // namespace
 
 TEST(FitLine, ChoosesRegressionAxisAndFallsBackThroughFirstPoint) {
-  TavLine l;
-  const TavPoint one[] = {{3, 7}};
-  EXPECT_EQ(pointsFitLine(one, 1, &l), 0);
-  expectLine(l, 0, 7, 10000, 7);
-  const TavPoint sameX[] = {{4, 1}, {4, 2}};
-  pointsFitLine(sameX, 2, &l);
-  expectLine(l, 4, 0, 4, 10000);
-  const TavPoint diagonal[] = {{0, 0}, {1, 1}, {2, 2}};  // equal spreads: y over x
-  pointsFitLine(diagonal, 3, &l);
-  expectLine(l, 0, 0, 10000, 10000);
-  const TavPoint flat[] = {{0, 5}, {10, 5}, {20, 5}};
-  pointsFitLine(flat, 3, &l);
-  expectLine(l, 0, 5, 10000, 5);
-  // Steep set: x over y, x = 1 + 0.1 y.
-  const TavPoint steep[] = {{1, 0}, {2, 10}, {3, 20}};
-  pointsFitLine(steep, 3, &l);
-  expectLine(l, 1, 0, 1001, 10000);
-  // Falling line y = 10 - 2x (Qx = 5 < Qy = 20 would pick x over y, so spread x more).
-  const TavPoint falling[] = {{0, 10}, {4, 8}, {8, 6}, {12, 4}};
-  pointsFitLine(falling, 4, &l);
-  expectLine(l, 0, 10, 10000, 10 - 0.5 * 10000);
-  // Too little spread along the chosen axis: through the first point, not the mean.
-  const TavPoint nearlyVertical[] = {{3, 0}, {3.001, 0.004}};
-  pointsFitLine(nearlyVertical, 2, &l);
-  expectLine(l, 3, 0, 3, 10000);
-  const TavPoint nearlyHorizontal[] = {{5, 1.0}, {5.001, 1.0002}};
-  pointsFitLine(nearlyHorizontal, 2, &l);
-  expectLine(l, 0, 1.0, 10000, 1.0);
+  const struct {
+    std::vector<TavPoint> pts;
+    double x1, y1, x2, y2;
+  } cases[] = {
+      {{{3, 7}}, 0, 7, 10000, 7},
+      {{{4, 1}, {4, 2}}, 4, 0, 4, 10000},
+      {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 10000, 10000},  // equal spreads: y over x
+      {{{0, 5}, {10, 5}, {20, 5}}, 0, 5, 10000, 5},
+      {{{1, 0}, {2, 10}, {3, 20}}, 1, 0, 1001, 10000},  // steep set: x over y, x = 1 + 0.1 y
+      // Falling line y = 10 - 2x (Qx = 5 < Qy = 20 would pick x over y, so spread x more).
+      {{{0, 10}, {4, 8}, {8, 6}, {12, 4}}, 0, 10, 10000, 10 - 0.5 * 10000},
+      // Too little spread along the chosen axis: through the first point, not the mean.
+      {{{3, 0}, {3.001, 0.004}}, 3, 0, 3, 10000},
+      {{{5, 1.0}, {5.001, 1.0002}}, 0, 1.0, 10000, 1.0},
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    SCOPED_TRACE(k);
+    TavLine l;
+    EXPECT_EQ(pointsFitLine(cases[k].pts.data(), static_cast<unsigned int>(cases[k].pts.size()), &l), 0);
+    expectLine(l, cases[k].x1, cases[k].y1, cases[k].x2, cases[k].y2);
+  }
 }
 
 TEST(FitLine, SlopeComesFromTheRawSums) {
@@ -214,30 +207,26 @@ TEST(FitCircle, ThrowingSinkDoesNotEscape) {
 
 TEST(FitCircle, WorkedExamples) {
   RecordCapture cap;
-  TavCircle c;
-  double err = -1;
-  const TavPoint diamond[] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
-  EXPECT_EQ(pointsFitCircle(diamond, 4, &c, &err), 0);
-  EXPECT_NEAR(c.center.x, 0.0, 1e-12);
-  EXPECT_NEAR(c.center.y, 0.0, 1e-12);
-  EXPECT_NEAR(c.radius, 1.0, 1e-12);
-  EXPECT_NEAR(err, 0.0, 1e-12);
-  const TavPoint corner[] = {{0, 0}, {2, 0}, {0, 2}};
-  EXPECT_EQ(pointsFitCircle(corner, 3, &c, &err), 0);
-  EXPECT_NEAR(c.center.x, 1.0, 1e-12);
-  EXPECT_NEAR(c.center.y, 1.0, 1e-12);
-  EXPECT_NEAR(c.radius, std::sqrt(2.0), 1e-12);
-  EXPECT_NEAR(err, 0.0, 1e-12);
-  const TavPoint quad[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}};
-  EXPECT_EQ(pointsFitCircle(quad, 4, &c, &err), 0);
-  EXPECT_NEAR(c.center.x, 1.8681, 1e-4);
-  EXPECT_NEAR(c.center.y, 2.1397, 1e-4);
-  EXPECT_NEAR(c.radius, 2.9265, 1e-4);
-  EXPECT_NEAR(err, 0.0902, 1e-4);
-  // The error is the mean absolute radial deviation.
-  double sum = 0;
-  for (const TavPoint& p : quad) sum += std::fabs(pointPointDist(p, c.center) - c.radius);
-  EXPECT_DOUBLE_EQ(err, sum / 4);
+  const struct {
+    std::vector<TavPoint> pts;
+    double x, y, r, err, tol;
+  } cases[] = {
+      {{{1, 0}, {0, 1}, {-1, 0}, {0, -1}}, 0, 0, 1, 0, 1e-12},
+      {{{0, 0}, {2, 0}, {0, 2}}, 1, 1, std::sqrt(2.0), 0, 1e-12},
+      {{{0, 0}, {4, 0}, {4, 4}, {0, 4.5}}, 1.8681, 2.1397, 2.9265, 0.0902, 1e-4},
+  };
+  for (const auto& e : cases) {
+    const unsigned int n = static_cast<unsigned int>(e.pts.size());
+    TavCircle c;
+    double err = -1;
+    EXPECT_EQ(pointsFitCircle(e.pts.data(), n, &c, &err), 0) << n;
+    EXPECT_TRUE(isCircle(c, e.x, e.y, e.r, e.tol)) << n;
+    EXPECT_NEAR(err, e.err, e.tol) << n;
+    // The error is the mean absolute radial deviation.
+    double sum = 0;
+    for (const TavPoint& p : e.pts) sum += std::fabs(pointPointDist(p, c.center) - c.radius);
+    EXPECT_DOUBLE_EQ(err, sum / n) << n;
+  }
   EXPECT_TRUE(cap.records.empty());
 }
 
@@ -305,9 +294,7 @@ TEST(FitCircle, RealArcsKeepTheCircleOfTheAbsoluteTest) {
     ASSERT_EQ(status, litStatus) << "t=" << t;
     if (status == 0) {
       ++accepted;
-      EXPECT_EQ(mine.center.x, lit.center.x);
-      EXPECT_EQ(mine.center.y, lit.center.y);
-      EXPECT_EQ(mine.radius, lit.radius);
+      EXPECT_TRUE(isCircle(mine, lit.center.x, lit.center.y, lit.radius)) << "t=" << t;
       EXPECT_EQ(mineErr, litErr);
     }
   }
@@ -328,9 +315,7 @@ TEST(FitCircleOutliers, RemovesFarthestFirstAndRefits) {
   EXPECT_EQ(removed[0].x, 14.0);
   EXPECT_EQ(removed[1].y, 11.5);
   EXPECT_EQ(removed[2].x, -7.0);  // only k written
-  EXPECT_NEAR(c.center.x, 0.0, 1e-5);
-  EXPECT_NEAR(c.center.y, 0.0, 1e-5);
-  EXPECT_NEAR(c.radius, 10.0, 1e-5);
+  EXPECT_TRUE(isCircle(c, 0, 0, 10, 1e-5));
   EXPECT_NEAR(err, 0.0, 1e-5);
   EXPECT_TRUE(cap.records.empty());
   // k = 0: one fit, its error, nothing removed.
@@ -387,8 +372,7 @@ TEST(FitLineOutliers, WorkedExampleErrorBelongsToLineBeforeLastRefit) {
   double err = -1;
   TavPoint removed[1];
   EXPECT_EQ(pointsFitLineOutliers(pts.data(), 12, 1, &l, &err, removed), 0);
-  EXPECT_EQ(removed[0].x, 5.0);
-  EXPECT_EQ(removed[0].y, 3.0);
+  EXPECT_TRUE(tavtest::isPt(removed[0], 5, 3));
   expectLine(l, 0, 0, 10000, 0);
   EXPECT_DOUBLE_EQ(err, 0.25);
   // k = 0 leaves the error as it was.

@@ -27,6 +27,18 @@ bool sameLine(const TavLine& a, const TavLine& b) {
          sameBits(a.p2.y, b.p2.y);
 }
 
+// spreadOrderFromSums on the raw sums of the points, in list order.
+int orderFromSums(const TavPoint* p, unsigned int n) {
+  double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    sx += p[i].x;
+    sy += p[i].y;
+    sxx += p[i].x * p[i].x;
+    syy += p[i].y * p[i].y;
+  }
+  return detail::spreadOrderFromSums(static_cast<double>(n), sx, sy, sxx, syy);
+}
+
 // Point sets that put the axis choice to the test: clear lines, equal spreads
 // (squares, diagonals, rotated grids), sets far from the origin whose raw-sum
 // spreads are mostly rounding, tiny and subnormal coordinates, magnitudes whose
@@ -104,16 +116,9 @@ TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
   for (int t = 0; t < 40000; ++t) {
     const std::vector<TavPoint> p = randomSet(rng, t);
     const unsigned int n = static_cast<unsigned int>(p.size());
-    double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0;
-    for (const TavPoint& q : p) {
-      sx += q.x;
-      sy += q.y;
-      sxx += q.x * q.x;
-      syy += q.y * q.y;
-    }
     double qx = 0.0, qy = 0.0;
     tavref::lineSpreads(p.data(), n, &qx, &qy);
-    const int order = detail::spreadOrderFromSums(static_cast<double>(n), sx, sy, sxx, syy);
+    const int order = orderFromSums(p.data(), n);
     if (order == 0) {
       ++open;
     } else {
@@ -135,14 +140,7 @@ TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
   // Far from the origin: Sxx - Sx^2/n is all rounding (here it even says x
   // spreads more), so the second pass decides.
   const TavPoint far[] = {{1e8, 0.0}, {1e8 + 1e-3, 5.0}, {1e8 + 2e-3, 10.0}};
-  double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0;
-  for (const TavPoint& q : far) {
-    sx += q.x;
-    sy += q.y;
-    sxx += q.x * q.x;
-    syy += q.y * q.y;
-  }
-  EXPECT_EQ(detail::spreadOrderFromSums(3.0, sx, sy, sxx, syy), 0);
+  EXPECT_EQ(orderFromSums(far, 3), 0);
 }
 
 // Non-negative distances as the consensus fit sees them: ties, zeros, +inf,

@@ -4,7 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "check.h"
+
 using namespace NTavGeometry;
+using tavtest::isLine;
+using tavtest::isNum;
+using tavtest::isPt;
 
 namespace {
 constexpr double kPi = 3.141592653589793;
@@ -30,26 +35,20 @@ TEST(LinePredicates, ValidHorizVert) {
 TEST(LineRelations, IntersectionOfInfiniteLines) {
   TavPoint p(-7, -7);
   EXPECT_TRUE(lineLineIntersection(L(0, 0, 10, 0), L(5, -1, 5, 1), &p));
-  EXPECT_EQ(p.x, 5.0);
-  EXPECT_EQ(p.y, 0.0);
+  EXPECT_TRUE(isPt(p, 5, 0));
   EXPECT_TRUE(lineLineIntersection(L(0, 0, 1, 0), L(3, 1, 4, 2), &p));  // segments need not overlap
-  EXPECT_EQ(p.x, 2.0);
-  EXPECT_EQ(p.y, 0.0);
+  EXPECT_TRUE(isPt(p, 2, 0));
   // Parametrised along the first line: the point follows p1 + t * (p2 - p1).
   EXPECT_TRUE(lineLineIntersection(L(2, 2, 4, 6), L(0, 4, 10, 4), &p));
-  EXPECT_EQ(p.x, 3.0);
-  EXPECT_EQ(p.y, 4.0);
+  EXPECT_TRUE(isPt(p, 3, 4));
   p = TavPoint(-7, -8);
   EXPECT_FALSE(lineLineIntersection(L(0, 0, 1, 0), L(100, 5, 101, 5), &p));
-  EXPECT_EQ(p.x, -7.0);  // untouched on failure
-  EXPECT_EQ(p.y, -8.0);
   EXPECT_FALSE(lineLineIntersection(L(1, 1, 1, 1), L(0, 0, 3, 7), &p));  // zero length: D = 0
   EXPECT_FALSE(lineLineIntersection(L(0, 0, 3, 7), L(1, 1, 1, 1), &p));
-  EXPECT_EQ(p.x, -7.0);
+  EXPECT_TRUE(isPt(p, -7, -8));  // untouched on failure
   // No tolerance: nearly parallel lines still cross, far away.
   EXPECT_TRUE(lineLineIntersection(L(0, 0, 1, 0), L(0, 1, 1, 1 - std::ldexp(1.0, -40)), &p));
-  EXPECT_EQ(p.x, std::ldexp(1.0, 40));
-  EXPECT_EQ(p.y, 0.0);
+  EXPECT_TRUE(isPt(p, std::ldexp(1.0, 40), 0));
   // The output may be one of the inputs' points.
   TavLine a = L(0, 0, 10, 0);
   EXPECT_TRUE(lineLineIntersection(a, L(5, -1, 5, 1), &a.p1));
@@ -67,51 +66,33 @@ TEST(LineRelations, Collinear) {
 TEST(LineRelations, PerpendicularAndParallel) {
   TavLine out = L(9, 9, 9, 9);
   linePointToLinePerpendicular(L(0, 0, 10, 0), TavPoint(3, 7), &out);
-  EXPECT_EQ(out.p1.x, 3.0);
-  EXPECT_EQ(out.p1.y, 7.0);
-  EXPECT_EQ(out.p2.x, 3.0);
-  EXPECT_EQ(out.p2.y, 0.0);
+  EXPECT_TRUE(isLine(out, 3, 7, 3, 0));
   // Projection on the infinite line, beyond the segment's ends.
   linePointToLinePerpendicular(L(0, 0, 2, 2), TavPoint(10, 0), &out);
-  EXPECT_EQ(out.p2.x, 5.0);
-  EXPECT_EQ(out.p2.y, 5.0);
+  EXPECT_TRUE(isPt(out.p2, 5, 5));
   // A point on the line gives a zero-length segment at the point.
   linePointToLinePerpendicular(L(0, 0, 2, 2), TavPoint(-3, -3), &out);
-  EXPECT_EQ(out.p1.x, -3.0);
-  EXPECT_EQ(out.p2.x, -3.0);
-  EXPECT_EQ(out.p2.y, -3.0);
+  EXPECT_TRUE(isLine(out, -3, -3, -3, -3));
   // A zero-length line clears all four coordinates, p1 included.
   out = L(9, 9, 9, 9);
   linePointToLinePerpendicular(L(2, 2, 2, 2), TavPoint(3, 7), &out);
-  EXPECT_EQ(out.p1.x, 0.0);
-  EXPECT_EQ(out.p1.y, 0.0);
-  EXPECT_EQ(out.p2.x, 0.0);
-  EXPECT_EQ(out.p2.y, 0.0);
+  EXPECT_TRUE(isLine(out, 0, 0, 0, 0));
   // Output aliasing the line itself.
   TavLine l = L(0, 0, 10, 0);
   linePointToLinePerpendicular(l, TavPoint(3, 7), &l);
-  EXPECT_EQ(l.p1.y, 7.0);
-  EXPECT_EQ(l.p2.x, 3.0);
-  EXPECT_EQ(l.p2.y, 0.0);
+  EXPECT_TRUE(isLine(l, 3, 7, 3, 0));
 
   linePointToLineParallel(L(0, 0, 3, 4), TavPoint(1, 1), &out);
-  EXPECT_EQ(out.p1.x, 1.0);
-  EXPECT_EQ(out.p1.y, 1.0);
-  EXPECT_EQ(out.p2.x, 4.0);
-  EXPECT_EQ(out.p2.y, 5.0);
+  EXPECT_TRUE(isLine(out, 1, 1, 4, 5));
   l = L(5, 5, 2, 1);  // direction kept, including its sign
   linePointToLineParallel(l, l.p2, &l);
-  EXPECT_EQ(l.p1.x, 2.0);
-  EXPECT_EQ(l.p1.y, 1.0);
-  EXPECT_EQ(l.p2.x, -1.0);
-  EXPECT_EQ(l.p2.y, -3.0);
+  EXPECT_TRUE(isLine(l, 2, 1, -1, -3));
 }
 
 TEST(LineRelations, BisectCrossingLines) {
   TavLine out;
   lineLineBisect(L(0, 0, 1, 0), L(0, 0, 0, 1), &out);
-  EXPECT_EQ(out.p1.x, 0.0);
-  EXPECT_EQ(out.p1.y, 0.0);
+  EXPECT_TRUE(isPt(out.p1, 0, 0));
   EXPECT_NEAR(out.p2.x, 7071.0678, 1e-3);
   EXPECT_NEAR(out.p2.y, 7071.0678, 1e-3);
   // d = 3pi/4 > pi/2: a quarter turn is added, 3pi/8 + pi/2 = 7pi/8.
@@ -120,30 +101,24 @@ TEST(LineRelations, BisectCrossingLines) {
   EXPECT_NEAR(std::hypot(out.p2.x - out.p1.x, out.p2.y - out.p1.y), 10000.0, 1e-9);
   // Starts at the crossing point, not at either line's p1.
   lineLineBisect(L(10, 3, 20, 3), L(4, 10, 4, 20), &out);
-  EXPECT_EQ(out.p1.x, 4.0);
-  EXPECT_EQ(out.p1.y, 3.0);
+  EXPECT_TRUE(isPt(out.p1, 4, 3));
   EXPECT_NEAR(std::atan2(out.p2.y - out.p1.y, out.p2.x - out.p1.x), kPi / 4, 1e-12);
 }
 
 TEST(LineRelations, BisectTakesTheShortWayRound) {
-  // Directions 170 and -170 degrees make a 20 degree angle; its bisector points
-  // at 180 degrees. The raw difference of -340 degrees would give 0 degrees +
-  // a quarter turn.
-  const double a1 = 170 * kPi / 180, a2 = -170 * kPi / 180;
-  TavLine out;
-  lineLineBisect(L(0, 0, std::cos(a1), std::sin(a1)), L(0, 0, std::cos(a2), std::sin(a2)), &out);
-  EXPECT_NEAR(out.p2.x, -10000.0, 1e-6);
-  EXPECT_NEAR(out.p2.y, 0.0, 1e-6);
-  // Same in the other order: difference +340 degrees folds to -20.
-  lineLineBisect(L(0, 0, std::cos(a2), std::sin(a2)), L(0, 0, std::cos(a1), std::sin(a1)), &out);
-  EXPECT_NEAR(out.p2.x, -10000.0, 1e-6);
-  EXPECT_NEAR(out.p2.y, 0.0, 1e-6);
-  // 100 and -100 degrees: the short way is 160 degrees through 180, so the
-  // result is 180 + a quarter turn = 270 (-90) degrees.
-  const double b1 = 100 * kPi / 180, b2 = -100 * kPi / 180;
-  lineLineBisect(L(0, 0, std::cos(b1), std::sin(b1)), L(0, 0, std::cos(b2), std::sin(b2)), &out);
-  EXPECT_NEAR(out.p2.x, 0.0, 1e-6);
-  EXPECT_NEAR(out.p2.y, -10000.0, 1e-6);
+  // 170 and -170 degrees make a 20 degree angle bisected at 180 degrees (the raw
+  // difference of -340 would give 0 + a quarter turn), in either order. 100 and
+  // -100: the short way is 160 degrees through 180, plus a quarter turn = -90.
+  const struct {
+    double a1, a2, x, y;
+  } cases[] = {{170, -170, -10000, 0}, {-170, 170, -10000, 0}, {100, -100, 0, -10000}};
+  for (const auto& c : cases) {
+    const double a1 = c.a1 * kPi / 180, a2 = c.a2 * kPi / 180;
+    TavLine out;
+    lineLineBisect(L(0, 0, std::cos(a1), std::sin(a1)), L(0, 0, std::cos(a2), std::sin(a2)), &out);
+    EXPECT_NEAR(out.p2.x, c.x, 1e-6) << c.a1 << " " << c.a2;
+    EXPECT_NEAR(out.p2.y, c.y, 1e-6) << c.a1 << " " << c.a2;
+  }
 }
 
 TEST(LineRelations, BisectKeepsDifferencesUpToHalfATurn) {
@@ -205,28 +180,28 @@ TEST(LineCompare, ShortLinesUseTheirTrueDirection) {
 }
 
 TEST(LinePredicates, InterceptsFromSecondPoint) {
-  double v = -1;
-  EXPECT_TRUE(lineXIntercept(L(0, 0, 2, 4), 2, &v));
-  EXPECT_EQ(v, 1.0);
-  EXPECT_TRUE(lineYIntercept(L(0, 0, 2, 4), 1, &v));
-  EXPECT_EQ(v, 2.0);
-  // Beyond the segment, and with p2 before p1.
-  EXPECT_TRUE(lineXIntercept(L(4, 8, 2, 4), -2, &v));
-  EXPECT_EQ(v, -1.0);
-  EXPECT_TRUE(lineYIntercept(L(4, 8, 2, 4), 10, &v));
-  EXPECT_EQ(v, 20.0);
-  v = -1;
-  EXPECT_FALSE(lineYIntercept(L(3, 0, 3, 5), 1, &v));  // vertical: no y at x = 1
-  EXPECT_EQ(v, 0.0);
-  v = -1;
-  EXPECT_FALSE(lineXIntercept(L(0, 0, 9, 0.00001), 7, &v));  // within 1e-5 of horizontal
-  EXPECT_EQ(v, 0.0);
-  v = -1;
-  EXPECT_FALSE(lineYIntercept(L(1, 1, 1, 1), 7, &v));
-  EXPECT_EQ(v, 0.0);
-  // Computed from p2: with p2 exactly on the asked height the answer is x2 itself.
-  EXPECT_TRUE(lineXIntercept(L(0.1, 0.7, 0.3, 0.2), 0.2, &v));
-  EXPECT_EQ(v, 0.3);
+  const struct {
+    TavLine l;
+    bool xAtY;  // lineXIntercept at height `at`, else lineYIntercept at abscissa `at`
+    double at;
+    bool ok;
+    double v;  // a failure writes 0
+  } cases[] = {
+      {L(0, 0, 2, 4), true, 2, true, 1},
+      {L(0, 0, 2, 4), false, 1, true, 2},
+      {L(4, 8, 2, 4), true, -2, true, -1},  // beyond the segment, and with p2 before p1
+      {L(4, 8, 2, 4), false, 10, true, 20},
+      {L(3, 0, 3, 5), false, 1, false, 0},       // vertical: no y at x = 1
+      {L(0, 0, 9, 0.00001), true, 7, false, 0},  // within 1e-5 of horizontal
+      {L(1, 1, 1, 1), false, 7, false, 0},
+      {L(0.1, 0.7, 0.3, 0.2), true, 0.2, true, 0.3},  // from p2: on the asked height, x2 itself
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    const auto& c = cases[k];
+    double v = -1;
+    EXPECT_EQ(c.xAtY ? lineXIntercept(c.l, c.at, &v) : lineYIntercept(c.l, c.at, &v), c.ok) << k;
+    EXPECT_EQ(v, c.v) << k;
+  }
 }
 
 TEST(LinePredicates, Parallel) {
@@ -240,63 +215,52 @@ TEST(LinePredicates, Parallel) {
 }
 
 TEST(LineForms, AbcEquation) {
+  const struct {
+    TavLine l;
+    double cy, cx, c;
+  } cases[] = {
+      {L(0, 1, 1, 3), 1, -2, -1},  // y - 2x - 1 = 0
+      {L(3, 0, 3, 5), 0, 1, -3},   // x - 3 = 0
+      {L(2, 7, 2, 7), 0, 1, -2},   // zero length: vertical form through x2
+      {L(1, 1, 4, 7), 1, -2, 1},   // the constant makes p2 satisfy the equation, not p1
+  };
   double cy = 9, cx = 9, c = 9;
-  line2AbcLineEquation(L(0, 1, 1, 3), &cy, &cx, &c);  // y - 2x - 1 = 0
-  EXPECT_EQ(cy, 1.0);
-  EXPECT_EQ(cx, -2.0);
-  EXPECT_EQ(c, -1.0);
-  line2AbcLineEquation(L(3, 0, 3, 5), &cy, &cx, &c);  // x - 3 = 0
-  EXPECT_EQ(cy, 0.0);
-  EXPECT_EQ(cx, 1.0);
-  EXPECT_EQ(c, -3.0);
-  line2AbcLineEquation(L(2, 7, 2, 7), &cy, &cx, &c);  // zero length: vertical form through x2
-  EXPECT_EQ(cy, 0.0);
-  EXPECT_EQ(cx, 1.0);
-  EXPECT_EQ(c, -2.0);
+  for (const auto& e : cases) {
+    line2AbcLineEquation(e.l, &cy, &cx, &c);
+    EXPECT_EQ(cy, e.cy) << e.l.p2.x;
+    EXPECT_EQ(cx, e.cx) << e.l.p2.x;
+    EXPECT_EQ(c, e.c) << e.l.p2.x;
+  }
   line2AbcLineEquation(L(0, 0, 0.0000099, 1), &cy, &cx, &c);  // |dx| < 1e-5 is vertical
   EXPECT_EQ(cy, 0.0);
   line2AbcLineEquation(L(0, 0, 0.00001, 1), &cy, &cx, &c);  // strict: 1e-5 is not
   EXPECT_EQ(cy, 1.0);
-  // The constant makes p2 satisfy the equation, not p1.
-  line2AbcLineEquation(L(1, 1, 4, 7), &cy, &cx, &c);
-  EXPECT_EQ(cy * 7 + cx * 4 + c, 0.0);
-  EXPECT_EQ(c, 1.0);
 }
 
 TEST(LineForms, PolarForm) {
-  double ro = -1, theta = -1;
-  lineToRoTheta(L(-5, 3, 5, 3), &ro, &theta);
-  EXPECT_EQ(ro, 3.0);
-  EXPECT_NEAR(theta, kPi / 2, 1e-15);
-  lineToRoTheta(L(5, 3, -5, 3), &ro, &theta);  // direction does not matter
-  EXPECT_EQ(ro, 3.0);
-  EXPECT_NEAR(theta, kPi / 2, 1e-15);
-  lineToRoTheta(L(-5, -3, 5, -3), &ro, &theta);  // the line below: same normal, mod pi
-  EXPECT_EQ(ro, 3.0);
-  EXPECT_NEAR(theta, kPi / 2, 1e-15);
-  lineToRoTheta(L(0, 0, 1, 1), &ro, &theta);
-  EXPECT_EQ(ro, 0.0);
-  EXPECT_NEAR(theta, 3 * kPi / 4, 1e-15);
-  lineToRoTheta(L(5, -1, 5, 1), &ro, &theta);  // pi folded to 0
-  EXPECT_EQ(ro, 5.0);
-  EXPECT_NEAR(theta, 0.0, 1e-15);
-  lineToRoTheta(L(-5, -1, -5, 1), &ro, &theta);  // x = -5 gives the same form as x = 5
-  EXPECT_EQ(ro, 5.0);
-  EXPECT_NEAR(theta, 0.0, 1e-15);
-  // The normal of x + y = 10 points at 45 degrees; of x - y = 10 at -45 = 135.
-  lineToRoTheta(L(10, 0, 0, 10), &ro, &theta);
-  EXPECT_NEAR(ro, 10 / std::sqrt(2.0), 1e-12);
-  EXPECT_NEAR(theta, kPi / 4, 1e-12);
-  lineToRoTheta(L(10, 0, 20, 10), &ro, &theta);
-  EXPECT_NEAR(ro, 10 / std::sqrt(2.0), 1e-12);
-  EXPECT_NEAR(theta, 3 * kPi / 4, 1e-12);
-  // Short line away from the origin: angle counts as 0, so theta is pi/2.
-  lineToRoTheta(L(3, 4, 3, 4.005), &ro, &theta);
-  EXPECT_NEAR(ro, 3.0, 1e-12);
-  EXPECT_NEAR(theta, kPi / 2, 1e-15);
-  lineToRoTheta(L(3, 4, 3, 4), &ro, &theta);
-  EXPECT_EQ(ro, 5.0);
-  EXPECT_EQ(theta, 0.0);
+  const double r = 10 / std::sqrt(2.0);
+  const struct {
+    TavLine l;
+    double ro, roTol, theta, thetaTol;  // a tolerance of 0 asks for equality
+  } cases[] = {
+      {L(-5, 3, 5, 3), 3, 0, kPi / 2, 1e-15},
+      {L(5, 3, -5, 3), 3, 0, kPi / 2, 1e-15},    // direction does not matter
+      {L(-5, -3, 5, -3), 3, 0, kPi / 2, 1e-15},  // the line below: same normal, mod pi
+      {L(0, 0, 1, 1), 0, 0, 3 * kPi / 4, 1e-15},
+      {L(5, -1, 5, 1), 5, 0, 0, 1e-15},                  // pi folded to 0
+      {L(-5, -1, -5, 1), 5, 0, 0, 1e-15},                // x = -5 gives the same form as x = 5
+      {L(10, 0, 0, 10), r, 1e-12, kPi / 4, 1e-12},       // normal of x + y = 10 at 45 degrees
+      {L(10, 0, 20, 10), r, 1e-12, 3 * kPi / 4, 1e-12},  // of x - y = 10 at -45 = 135
+      {L(3, 4, 3, 4.005), 3, 1e-12, kPi / 2, 1e-15},     // short: angle counts as 0
+      {L(3, 4, 3, 4), 5, 0, 0, 0},
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    const auto& c = cases[k];
+    double ro = -1, theta = -1;
+    lineToRoTheta(c.l, &ro, &theta);
+    EXPECT_TRUE(isNum(ro, c.ro, c.roTol)) << k;
+    EXPECT_TRUE(isNum(theta, c.theta, c.thetaTol)) << k;
+  }
   // Outputs pointing into the line itself.
   TavLine l = L(-5, 3, 5, 3);
   lineToRoTheta(l, &l.p1.x, &l.p1.y);
@@ -305,35 +269,28 @@ TEST(LineForms, PolarForm) {
 }
 
 TEST(LineRelations, DistanceAlongThirdLine) {
-  double d = -1;
-  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, -1, 3, 9), &d));
-  EXPECT_EQ(d, 4.0);
-  // Measured along the third line: a slanted one measures a longer way.
-  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 0, 3, 4), &d));
-  EXPECT_EQ(d, 5.0);
-  d = -1;
-  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 0, 10, 0), L(3, -1, 3, 9), &d));
-  EXPECT_EQ(d, 0.0);
-  // Crossing lines are not the same line; the distance is between the crossings.
-  EXPECT_TRUE(lineLineDist(L(0, 0, 10, 0), L(0, 0, 10, 10), L(5, -1, 5, 9), &d));
-  EXPECT_EQ(d, 5.0);
-}
-
-TEST(LineRelations, DistanceAcrossAParallelLineFails) {
-  // The third line parallel to the first or the second has no crossing with
-  // it; nothing to measure from (no distance to the origin).
-  double d = -1;
-  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), &d));
-  EXPECT_EQ(d, 0.0);
-  d = -1;
-  EXPECT_FALSE(lineLineDist(L(0, 10, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), &d));
-  EXPECT_EQ(d, 0.0);
-  d = -1;
-  EXPECT_FALSE(lineLineDist(L(0, 4, 10, 4), L(0, 10, 10, 0), L(0, 50, 10, 50), &d));
-  EXPECT_EQ(d, 0.0);
-  d = -1;
-  EXPECT_FALSE(lineLineDist(L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, 3, 3, 3), &d));  // zero-length third
-  EXPECT_EQ(d, 0.0);
+  const struct {
+    TavLine a, b, across;
+    bool ok;
+    double d;  // a failure writes 0
+  } cases[] = {
+      {L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, -1, 3, 9), true, 4},
+      {L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 0, 3, 4), true, 5},  // slanted: measures a longer way
+      {L(0, 0, 10, 0), L(0, 0, 10, 0), L(3, -1, 3, 9), false, 0},
+      // Crossing lines are not the same line; the distance is between the crossings.
+      {L(0, 0, 10, 0), L(0, 0, 10, 10), L(5, -1, 5, 9), true, 5},
+      // The third line parallel to the first or the second, or of zero length,
+      // has no crossing with it: nothing to measure from.
+      {L(0, 0, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), false, 0},
+      {L(0, 10, 10, 0), L(0, 4, 10, 4), L(0, 50, 10, 50), false, 0},
+      {L(0, 4, 10, 4), L(0, 10, 10, 0), L(0, 50, 10, 50), false, 0},
+      {L(0, 0, 10, 0), L(0, 4, 10, 4), L(3, 3, 3, 3), false, 0},
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    double d = -1;
+    EXPECT_EQ(lineLineDist(cases[k].a, cases[k].b, cases[k].across, &d), cases[k].ok) << k;
+    EXPECT_EQ(d, cases[k].d) << k;
+  }
 }
 
 TEST(LineRobustness, NonFiniteInputsReturn) {

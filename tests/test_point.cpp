@@ -5,7 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "check.h"
+
 using namespace NTavGeometry;
+using tavtest::isLine;
+using tavtest::isPt;
 
 namespace {
 constexpr double kPi = 3.141592653589793;
@@ -24,8 +28,7 @@ void expectRect(const TavRect& r, double x, double y, double w, double h) {
 TEST(Point, MiddleDistanceAngle) {
   TavPoint m;
   pointsToMiddle(TavPoint(1, 2), TavPoint(4, -6), &m);
-  EXPECT_EQ(m.x, 2.5);
-  EXPECT_EQ(m.y, -2.0);
+  EXPECT_TRUE(isPt(m, 2.5, -2));
   EXPECT_EQ(pointPointDist(TavPoint(0, 0), TavPoint(3, 4)), 5.0);
   EXPECT_EQ(pointPointDist(TavPoint(1e300, 0), TavPoint(-1e300, 0)), 2e300);  // no overflow
   EXPECT_EQ(pointPointAngle(TavPoint(0, 0), TavPoint(0.005, 0.005)), 0.0);    // closer than 0.01
@@ -54,42 +57,34 @@ TEST(Point, DistAngleWritesAngleToThirdArgument) {
 }
 
 TEST(Point, PointOnLineBranches) {
-  TavPoint out;
-  pointOnLine(TavPoint(1, 1), TavPoint(1, 1), 3, &out);  // coincident: vertical, downward branch
-  EXPECT_EQ(out.x, 1.0);
-  EXPECT_EQ(out.y, -2.0);
-  pointOnLine(TavPoint(1, 1), TavPoint(1, 5), 3, &out);
-  EXPECT_EQ(out.x, 1.0);
-  EXPECT_EQ(out.y, 4.0);
-  pointOnLine(TavPoint(1, 1), TavPoint(-4, 1), 2, &out);
-  EXPECT_EQ(out.x, -1.0);
-  EXPECT_EQ(out.y, 1.0);
-  pointOnLine(TavPoint(1, 1), TavPoint(6, 1), 2, &out);
-  EXPECT_EQ(out.x, 3.0);
-  pointOnLine(TavPoint(0, 0), TavPoint(3, 4), 10, &out);
-  EXPECT_DOUBLE_EQ(out.x, 6.0);
-  EXPECT_DOUBLE_EQ(out.y, 8.0);
-  pointOnLine(TavPoint(0, 0), TavPoint(3, 4), -5, &out);
-  EXPECT_DOUBLE_EQ(out.x, -3.0);
-  EXPECT_DOUBLE_EQ(out.y, -4.0);
+  const struct {
+    TavPoint a, b;
+    double s, x, y, tol;
+  } cases[] = {
+      {{1, 1}, {1, 1}, 3, 1, -2, 0},  // coincident: vertical, downward branch
+      {{1, 1}, {1, 5}, 3, 1, 4, 0},      {{1, 1}, {-4, 1}, 2, -1, 1, 0},      {{1, 1}, {6, 1}, 2, 3, 1, 0},
+      {{0, 0}, {3, 4}, 10, 6, 8, 1e-15}, {{0, 0}, {3, 4}, -5, -3, -4, 1e-15},
+  };
+  for (const auto& c : cases) {
+    TavPoint out;
+    pointOnLine(c.a, c.b, c.s, &out);
+    EXPECT_TRUE(isPt(out, c.x, c.y, c.tol)) << c.b.x << " " << c.b.y << " " << c.s;
+  }
 }
 
 TEST(Point, RotateTurnsPositiveXTowardPositiveY) {
   TavPoint p(2, 1);
   pointRotate(TavPoint(1, 1), kPi / 2, &p);
-  EXPECT_NEAR(p.x, 1.0, 1e-15);
-  EXPECT_NEAR(p.y, 2.0, 1e-15);
+  EXPECT_TRUE(isPt(p, 1, 2, 1e-15));
   TavPoint q(3, 4);
   pointRotate(TavPoint(0, 0), kPi, &q);
-  EXPECT_NEAR(q.x, -3.0, 1e-15);
-  EXPECT_NEAR(q.y, -4.0, 1e-15);
+  EXPECT_TRUE(isPt(q, -3, -4, 1e-15));
 }
 
 TEST(Point, AngleToLineHasLength10000) {
   TavLine l;
   pointAngleToLine(TavPoint(1, 2), kPi / 2, &l);
-  EXPECT_EQ(l.p1.x, 1.0);
-  EXPECT_EQ(l.p1.y, 2.0);
+  EXPECT_TRUE(isPt(l.p1, 1, 2));
   EXPECT_NEAR(l.p2.x, 1.0, 1e-9);
   EXPECT_EQ(l.p2.y, 10002.0);
   pointAngleToLine(l.p2, 0.0, &l);  // input aliases the output
@@ -112,18 +107,13 @@ TEST(Point, PointLineDistUsesTheInfiniteLine) {
 TEST(Point, AngleBisectClearsOutputAndRejectsEqualPoints) {
   TavLine out(TavPoint(9, 9), TavPoint(9, 9));
   EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &out));
-  EXPECT_EQ(out.p1.x, 0.0);
-  EXPECT_EQ(out.p1.y, 0.0);
-  EXPECT_EQ(out.p2.x, 0.5);
-  EXPECT_EQ(out.p2.y, 0.5);
+  EXPECT_TRUE(isLine(out, 0, 0, 0.5, 0.5));
   out = TavLine(TavPoint(9, 9), TavPoint(9, 9));
   EXPECT_FALSE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(1, 0), TavPoint(0, 0), &out));
-  EXPECT_EQ(out.p1.x, 0.0);
-  EXPECT_EQ(out.p2.y, 0.0);
+  EXPECT_TRUE(isLine(out, 0, 0, 0, 0));
   out = TavLine(TavPoint(9, 9), TavPoint(9, 9));
   EXPECT_FALSE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 0), TavPoint(0, 0), &out));
-  EXPECT_EQ(out.p1.x, 0.0);
-  EXPECT_EQ(out.p2.x, 0.0);
+  EXPECT_TRUE(isLine(out, 0, 0, 0, 0));
   // First equal to third is allowed.
   EXPECT_TRUE(pointsToAngleBisect(TavPoint(0, 0), TavPoint(2, 0), TavPoint(0, 0), &out));
 }

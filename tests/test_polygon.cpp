@@ -13,6 +13,10 @@ namespace {
 const TavPoint kSquare[] = {TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10)};
 const TavPoint kSquareCw[] = {TavPoint(0, 0), TavPoint(0, 10), TavPoint(10, 10), TavPoint(10, 0)};
 const TavPoint kBowTie[] = {TavPoint(0, 0), TavPoint(10, 10), TavPoint(10, 0), TavPoint(0, 10)};
+const TavPoint kSquareTwice[] = {TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10),
+                                 TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10)};
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 
 // Winding number of a closed polygon about p, by summed turning angles; for a
 // simple polygon the even-odd rule agrees with "winding != 0".
@@ -47,9 +51,7 @@ TEST(Polygon, AreaIsUnsignedShoelace) {
   // The two lobes of a bow tie cancel.
   EXPECT_EQ(polygonArea(kBowTie, 4), 0.0);
   // A square traced twice counts its area twice.
-  const TavPoint twice[] = {TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10),
-                            TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10)};
-  EXPECT_EQ(polygonArea(twice, 8), 200.0);
+  EXPECT_EQ(polygonArea(kSquareTwice, 8), 200.0);
   // Translation does not change the area.
   const TavPoint moved[] = {TavPoint(-100, 250), TavPoint(-96, 250), TavPoint(-100, 253)};
   EXPECT_DOUBLE_EQ(polygonArea(moved, 3), 6.0);
@@ -66,11 +68,10 @@ TEST(Polygon, AreaOfFewerThanThreeVerticesIsExactlyZero) {
 }
 
 TEST(Polygon, AreaOfNonFiniteOrHugeVerticesReturns) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const TavPoint withNan[] = {TavPoint(0, 0), TavPoint(nan, 0), TavPoint(0, 3)};
+  const TavPoint withNan[] = {TavPoint(0, 0), TavPoint(kNaN, 0), TavPoint(0, 3)};
   EXPECT_TRUE(std::isnan(polygonArea(withNan, 3)));
   const TavPoint huge[] = {TavPoint(0, 0), TavPoint(1e308, 0), TavPoint(0, 1e308)};
-  EXPECT_EQ(polygonArea(huge, 3), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(polygonArea(huge, 3), kInf);
 }
 
 TEST(Polygon, InsideSquareBoundaryRule) {
@@ -103,9 +104,7 @@ TEST(Polygon, InsideUsesClosingEdgeAndEvenOddRule) {
   EXPECT_FALSE(polygonIsPointInside(kBowTie, 4, TavPoint(5, 2)));
   EXPECT_FALSE(polygonIsPointInside(kBowTie, 4, TavPoint(5, 8)));
   // A square listed twice over: every inner point is crossed an even number of times.
-  const TavPoint twice[] = {TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10),
-                            TavPoint(0, 0), TavPoint(10, 0), TavPoint(10, 10), TavPoint(0, 10)};
-  EXPECT_FALSE(polygonIsPointInside(twice, 8, TavPoint(5, 5)));
+  EXPECT_FALSE(polygonIsPointInside(kSquareTwice, 8, TavPoint(5, 5)));
 }
 
 TEST(Polygon, InsideFewVerticesAndBadInput) {
@@ -114,12 +113,8 @@ TEST(Polygon, InsideFewVerticesAndBadInput) {
   EXPECT_FALSE(polygonIsPointInside(one, 1, TavPoint(-1, 0)));
   const TavPoint two[] = {TavPoint(0, 0), TavPoint(10, 10)};
   EXPECT_FALSE(polygonIsPointInside(two, 2, TavPoint(2, 5)));
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_FALSE(polygonIsPointInside(kSquare, 4, TavPoint(nan, 5)));
-  EXPECT_FALSE(polygonIsPointInside(kSquare, 4, TavPoint(5, nan)));
-  EXPECT_FALSE(polygonIsPointInside(kSquare, 4, TavPoint(inf, 5)));
-  EXPECT_FALSE(polygonIsPointInside(kSquare, 4, TavPoint(-inf, 5)));  // crosses both sides
+  for (const TavPoint& p : {TavPoint(kNaN, 5), TavPoint(5, kNaN), TavPoint(kInf, 5), TavPoint(-kInf, 5)})
+    EXPECT_FALSE(polygonIsPointInside(kSquare, 4, p)) << p.x << " " << p.y;  // -inf crosses both sides
   // Edge heights overflow to infinity; the crossings stay ordered.
   const TavPoint tall[] = {TavPoint(0, -1e308), TavPoint(1, 1e308), TavPoint(-1, 1e308)};
   EXPECT_TRUE(polygonIsPointInside(tall, 3, TavPoint(0, 0)));

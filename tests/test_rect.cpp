@@ -5,7 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "check.h"
+
 using namespace NTavGeometry;
+using tavtest::isLine;
+using tavtest::isPt;
 
 namespace {
 constexpr double kPi = 3.141592653589793;
@@ -17,114 +21,83 @@ TavLine L(double x1, double y1, double x2, double y2) { return TavLine(TavPoint(
 const TavRect kSquare(0, 0, 10, 10, 0);
 }  // namespace
 
-TEST(RectClip, EdgeOrderNotLineDirection) {
-  TavPoint a, b;
-  // E1 (right) comes before E3 (left), whichever way the line points.
-  ASSERT_TRUE(lineRectIntersection(L(-5, 5, 15, 5), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(a.y, 5.0);
-  EXPECT_EQ(b.x, 0.0);
-  EXPECT_EQ(b.y, 5.0);
-  ASSERT_TRUE(lineRectIntersection(L(15, 5, -5, 5), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(b.x, 0.0);
-  // E0 (y = top) before E2 (y = bottom).
-  ASSERT_TRUE(lineRectIntersection(L(5, 15, 5, -5), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 5.0);
-  EXPECT_EQ(a.y, 0.0);
-  EXPECT_EQ(b.x, 5.0);
-  EXPECT_EQ(b.y, 10.0);
-  // A slanted line crossing E1 and E2 only: right edge first, then bottom.
-  ASSERT_TRUE(lineRectIntersection(L(4, 14, 14, 4), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(a.y, 8.0);
-  EXPECT_EQ(b.x, 8.0);
-  EXPECT_EQ(b.y, 10.0);
-  // Crossing E0 and E3: top first although the left edge is met first along the line.
-  ASSERT_TRUE(lineRectIntersection(L(-4, 6, 6, -4), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 2.0);
-  EXPECT_EQ(a.y, 0.0);
-  EXPECT_EQ(b.x, 0.0);
-  EXPECT_EQ(b.y, 2.0);
-}
-
-TEST(RectClip, OneUnitMarginInclusive) {
-  TavPoint a, b;
-  ASSERT_TRUE(lineRectIntersection(L(-5, -0.5, 15, -0.5), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(a.y, -0.5);
-  EXPECT_EQ(b.x, 0.0);
-  EXPECT_EQ(b.y, -0.5);
-  EXPECT_TRUE(lineRectIntersection(L(-5, -1, 15, -1), kSquare, &a, &b));  // margin edge included
-  EXPECT_TRUE(lineRectIntersection(L(11, -5, 11, 15), kSquare, &a, &b));
-  a = TavPoint(-7, -8);
-  b = TavPoint(-9, -6);
-  EXPECT_FALSE(lineRectIntersection(L(-5, -2, 15, -2), kSquare, &a, &b));
-  EXPECT_FALSE(lineRectIntersection(L(-5, -1.0000001, 15, -1.0000001), kSquare, &a, &b));
-  EXPECT_FALSE(lineRectIntersection(L(-20, 0, 0, 20), kSquare, &a, &b));  // passes the corner outside
-  EXPECT_EQ(a.x, -7.0);                                                   // untouched on failure
-  EXPECT_EQ(a.y, -8.0);
-  EXPECT_EQ(b.x, -9.0);
-  EXPECT_EQ(b.y, -6.0);
-}
-
-TEST(RectClip, CornersCountForBothEdges) {
-  TavPoint a, b;
-  ASSERT_TRUE(lineRectIntersection(L(0, 0, 1, 1), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 0.0);
-  EXPECT_EQ(a.y, 0.0);
-  EXPECT_EQ(b.x, 10.0);
-  EXPECT_EQ(b.y, 10.0);
-  // Through P1 = (10, 0): E0 and E1 both meet it there, the search stops.
-  ASSERT_TRUE(lineRectIntersection(L(10, 0, 0, 10), kSquare, &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(a.y, 0.0);
-  EXPECT_EQ(b.x, 10.0);
-  EXPECT_EQ(b.y, 0.0);
-  // Zero-length line: parallel to every edge.
-  a = TavPoint(-7, -8);
-  EXPECT_FALSE(lineRectIntersection(L(5, 5, 5, 5), kSquare, &a, &b));
-  EXPECT_EQ(a.x, -7.0);
-  // The outputs may be the line's own points.
-  TavLine l = L(-5, 5, 15, 5);
-  ASSERT_TRUE(lineRectIntersection(l, kSquare, &l.p1, &l.p2));
-  EXPECT_EQ(l.p1.x, 10.0);
-  EXPECT_EQ(l.p2.x, 0.0);
-}
-
-TEST(RectClip, OffsetRectangle) {
-  TavPoint a, b;
-  const TavRect r(20, 10, 10, 4);
-  ASSERT_TRUE(lineRectIntersection(L(0, 12, 1, 12), r, &a, &b));
-  EXPECT_EQ(a.x, 30.0);
-  EXPECT_EQ(b.x, 20.0);
-  EXPECT_FALSE(lineRectIntersection(L(0, 16, 1, 16), r, &a, &b));
-}
-
-TEST(RectClip, RotatedAboutItsCentre) {
-  TavPoint a, b;
+TEST(RectClip, CrossingsInEdgeOrder) {
+  // Edges are searched in the order E0 (y = top), E1 (right), E2 (bottom), E3
+  // (left); the first two crossings found are reported, whichever way the line
+  // points and wherever along the line they lie.
+  const TavRect offset(20, 10, 10, 4);
   // 10 x 4 at (20, 10), a quarter turn about (25, 12): 4 wide, 10 tall,
   // covering 23..27 x 7..17. The turned corners are (27, 7), (27, 17),
   // (23, 17), (23, 7), so the vertical line x = 25 meets E1 then E3.
-  const TavRect r(20, 10, 10, 4, kPi / 2);
-  ASSERT_TRUE(lineRectIntersection(L(25, 0, 25, 1), r, &a, &b));
-  EXPECT_NEAR(a.x, 25.0, 1e-12);
-  EXPECT_NEAR(a.y, 17.0, 1e-12);
-  EXPECT_NEAR(b.x, 25.0, 1e-12);
-  EXPECT_NEAR(b.y, 7.0, 1e-12);
-  // Horizontal line y = 16 lies inside the turned rectangle (outside the unturned one).
-  ASSERT_TRUE(lineRectIntersection(L(0, 16, 1, 16), r, &a, &b));
-  EXPECT_NEAR(a.x, 27.0, 1e-12);
-  EXPECT_NEAR(a.y, 16.0, 1e-12);
-  EXPECT_NEAR(b.x, 23.0, 1e-12);
-  // The margin follows the rotation: half a unit beyond the turned edge
-  // x = 27 still counts, two units do not.
-  EXPECT_TRUE(lineRectIntersection(L(27.5, 0, 27.5, 1), r, &a, &b));
-  EXPECT_FALSE(lineRectIntersection(L(29, 0, 29, 1), r, &a, &b));
-  EXPECT_TRUE(lineRectIntersection(L(0, 17.9, 1, 17.9), r, &a, &b));
-  EXPECT_FALSE(lineRectIntersection(L(0, 18.5, 1, 18.5), r, &a, &b));
-  // A line through the unturned rectangle only (x near 28.9 where it is there) misses.
-  EXPECT_FALSE(lineRectIntersection(L(28.5, 0, 29.5, 30), r, &a, &b));
+  const TavRect turned(20, 10, 10, 4, kPi / 2);
+  const struct {
+    TavLine l;
+    TavRect r;
+    TavPoint a, b;
+    double tol;
+  } cases[] = {
+      {L(-5, 5, 15, 5), kSquare, {10, 5}, {0, 5}, 0},  // E1 before E3
+      {L(15, 5, -5, 5), kSquare, {10, 5}, {0, 5}, 0},
+      {L(5, 15, 5, -5), kSquare, {5, 0}, {5, 10}, 0},   // E0 before E2
+      {L(4, 14, 14, 4), kSquare, {10, 8}, {8, 10}, 0},  // E1 and E2 only: right edge first
+      {L(-4, 6, 6, -4), kSquare, {2, 0}, {0, 2}, 0},    // top first, though the left edge comes first
+      {L(-5, -0.5, 15, -0.5), kSquare, {10, -0.5}, {0, -0.5}, 0},  // within the one-unit margin
+      {L(0, 0, 1, 1), kSquare, {0, 0}, {10, 10}, 0},               // corners count for both edges
+      {L(10, 0, 0, 10), kSquare, {10, 0}, {10, 0}, 0},             // E0 and E1 both meet P1: the search stops
+      {L(0, 12, 1, 12), offset, {30, 12}, {20, 12}, 0},
+      {L(25, 0, 25, 1), turned, {25, 17}, {25, 7}, 1e-12},
+      // y = 16 lies inside the turned rectangle (outside the unturned one).
+      {L(0, 16, 1, 16), turned, {27, 16}, {23, 16}, 1e-12},
+      // -0 counts as unrotated; a full turn goes through the rotation (and
+      // rounding), but describes the same rectangle.
+      {L(-5, 5, 15, 5), TavRect(0, 0, 10, 10, -0.0), {10, 5}, {0, 5}, 0},
+      {L(-5, 5, 15, 5), TavRect(0, 0, 10, 10, 2 * kPi), {10, 5}, {0, 5}, 1e-12},
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    const auto& c = cases[k];
+    TavPoint a, b;
+    ASSERT_TRUE(lineRectIntersection(c.l, c.r, &a, &b)) << k;
+    EXPECT_TRUE(isPt(a, c.a.x, c.a.y, c.tol)) << k;
+    EXPECT_TRUE(isPt(b, c.b.x, c.b.y, c.tol)) << k;
+  }
+  // The outputs may be the line's own points.
+  TavLine l = L(-5, 5, 15, 5);
+  ASSERT_TRUE(lineRectIntersection(l, kSquare, &l.p1, &l.p2));
+  EXPECT_TRUE(isLine(l, 10, 5, 0, 5));
+}
+
+TEST(RectClip, MarginInclusiveAndFailuresLeaveOutputs) {
+  const TavRect offset(20, 10, 10, 4);
+  const TavRect turned(20, 10, 10, 4, kPi / 2);
+  const struct {
+    TavLine l;
+    TavRect r;
+    bool ok;
+  } cases[] = {
+      {L(-5, -1, 15, -1), kSquare, true},  // the margin edge is included
+      {L(11, -5, 11, 15), kSquare, true},
+      {L(-5, -2, 15, -2), kSquare, false},
+      {L(-5, -1.0000001, 15, -1.0000001), kSquare, false},
+      {L(-20, 0, 0, 20), kSquare, false},  // passes the corner outside
+      {L(5, 5, 5, 5), kSquare, false},     // zero length: parallel to every edge
+      {L(0, 16, 1, 16), offset, false},
+      // The margin follows the rotation: half a unit beyond the turned edge
+      // x = 27 still counts, two units do not.
+      {L(27.5, 0, 27.5, 1), turned, true},
+      {L(29, 0, 29, 1), turned, false},
+      {L(0, 17.9, 1, 17.9), turned, true},
+      {L(0, 18.5, 1, 18.5), turned, false},
+      // Through the unturned rectangle only (x near 28.9 where it is there).
+      {L(28.5, 0, 29.5, 30), turned, false},
+  };
+  for (std::size_t k = 0; k < sizeof cases / sizeof cases[0]; ++k) {
+    TavPoint a(-7, -8), b(-9, -6);
+    EXPECT_EQ(lineRectIntersection(cases[k].l, cases[k].r, &a, &b), cases[k].ok) << k;
+    if (!cases[k].ok) {
+      EXPECT_TRUE(isPt(a, -7, -8)) << k;  // untouched on failure
+      EXPECT_TRUE(isPt(b, -9, -6)) << k;
+    }
+  }
 }
 
 TEST(RectClip, RotatedDiamondCorner) {
@@ -144,18 +117,6 @@ TEST(RectClip, RotatedDiamondCorner) {
   EXPECT_NEAR(std::fabs(a.x - b.x), 2 * (5 * std::sqrt(2.0) - 6.5), 1e-9);
 }
 
-TEST(RectClip, ZeroAngleIsExact) {
-  // -0 counts as unrotated; a full turn goes through the rotation (and
-  // rounding), but describes the same rectangle.
-  TavPoint a, b;
-  ASSERT_TRUE(lineRectIntersection(L(-5, 5, 15, 5), TavRect(0, 0, 10, 10, -0.0), &a, &b));
-  EXPECT_EQ(a.x, 10.0);
-  EXPECT_EQ(b.x, 0.0);
-  ASSERT_TRUE(lineRectIntersection(L(-5, 5, 15, 5), TavRect(0, 0, 10, 10, 2 * kPi), &a, &b));
-  EXPECT_NEAR(a.x, 10.0, 1e-12);
-  EXPECT_NEAR(b.x, 0.0, 1e-12);
-}
-
 TEST(RectClip, NonFiniteInputsFail) {
   TavPoint a(-7, -8), b(-9, -6);
   const double bad[] = {kNaN, kInf, -kInf};
@@ -165,8 +126,8 @@ TEST(RectClip, NonFiniteInputsFail) {
     EXPECT_FALSE(lineRectIntersection(L(-5, 5, 15, 5), TavRect(0, 0, v, 10), &a, &b));
     EXPECT_FALSE(lineRectIntersection(L(-5, 5, 15, 5), TavRect(0, 0, 10, 10, v), &a, &b));
   }
-  EXPECT_EQ(a.x, -7.0);
-  EXPECT_EQ(b.y, -6.0);
+  EXPECT_TRUE(isPt(a, -7, -8));
+  EXPECT_TRUE(isPt(b, -9, -6));
   // Overflowing arithmetic must still return.
   lineRectIntersection(L(-1e308, 5, 1e308, 5), TavRect(-1e308, -1e308, 1e308, 1e308, 1.0), &a, &b);
   lineRectIntersection(L(-1e308, 5, 1e308, 5), TavRect(-1e308, -1e308, 1e308, 1e308), &a, &b);

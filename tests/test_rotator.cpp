@@ -5,17 +5,24 @@
 #include <limits>
 #include <type_traits>
 
+#include "check.h"
+
 using namespace NTavGeometry;
 
 namespace {
 constexpr double kPi = 3.141592653589793;
+
+// Centre and angle as the accessors report them, compared exactly.
+template <class R, class T>
+::testing::AssertionResult holds(const R& r, T x, T y, T a) {
+  if (r.x() == x && r.y() == y && r.a() == a) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << r.x() << ", " << r.y() << ", " << r.a();
+}
 }  // namespace
 
 TEST(Rotator, DefaultsAndAccessors) {
   const CTavRotator r;
-  EXPECT_EQ(r.x(), 0.0);
-  EXPECT_EQ(r.y(), 0.0);
-  EXPECT_EQ(r.a(), 0.0);
+  EXPECT_TRUE(holds(r, 0.0, 0.0, 0.0));
   double x = 12.5, y = -3.25;
   r.rotate(&x, &y);
   EXPECT_EQ(x, 12.5);
@@ -23,47 +30,34 @@ TEST(Rotator, DefaultsAndAccessors) {
   // Constructor order: centre x, centre y, angle.
   CTavRotator s(5, 6, 0);
   s.setAngle(0.5);
-  EXPECT_EQ(s.x(), 5.0);
-  EXPECT_EQ(s.y(), 6.0);
-  EXPECT_EQ(s.a(), 0.5);
+  EXPECT_TRUE(holds(s, 5.0, 6.0, 0.5));
   s.set(1, 2, 3);
-  EXPECT_EQ(s.x(), 1.0);
-  EXPECT_EQ(s.y(), 2.0);
-  EXPECT_EQ(s.a(), 3.0);
+  EXPECT_TRUE(holds(s, 1.0, 2.0, 3.0));
   static_assert(sizeof(CTavRotator) == 3 * sizeof(double), "three fields only");
   static_assert(std::is_trivially_copyable<CTavRotator>::value, "plain value");
   static_assert(!std::is_polymorphic<CTavRotator>::value, "no virtuals");
 }
 
 TEST(Rotator, PositiveAngleTurnsXTowardY) {
-  const CTavRotator r(1, 1, kPi / 2);
-  double x = 2, y = 1;
-  r.rotate(&x, &y);
-  EXPECT_NEAR(x, 1.0, 1e-15);
-  EXPECT_NEAR(y, 2.0, 1e-15);
-  x = 1, y = 2;
-  r.rotate(&x, &y);
-  EXPECT_NEAR(x, 0.0, 1e-15);
-  EXPECT_NEAR(y, 1.0, 1e-15);
-  const CTavRotator h(0, 0, kPi);
-  x = 3, y = 4;
-  h.rotate(&x, &y);
-  EXPECT_NEAR(x, -3.0, 1e-15);
-  EXPECT_NEAR(y, -4.0, 1e-15);
-  // A point at the centre stays put exactly.
-  const CTavRotator c(7.5, -2.25, 1.234);
-  x = 7.5, y = -2.25;
-  c.rotate(&x, &y);
-  EXPECT_EQ(x, 7.5);
-  EXPECT_EQ(y, -2.25);
+  const struct {
+    double cx, cy, a, x, y, ex, ey, tol;
+  } cases[] = {
+      {1, 1, kPi / 2, 2, 1, 1, 2, 1e-15},
+      {1, 1, kPi / 2, 1, 2, 0, 1, 1e-15},
+      {0, 0, kPi, 3, 4, -3, -4, 1e-15},
+      {7.5, -2.25, 1.234, 7.5, -2.25, 7.5, -2.25, 0},  // a point at the centre stays put exactly
+  };
+  for (const auto& c : cases) {
+    double x = c.x, y = c.y;
+    CTavRotator(c.cx, c.cy, c.a).rotate(&x, &y);
+    EXPECT_TRUE(tavtest::isPt(TavPoint(x, y), c.ex, c.ey, c.tol)) << c.a << " " << c.x << " " << c.y;
+  }
 }
 
 TEST(Rotator, AssignmentCopiesEverything) {
   CTavRotator a(3, 4, 0.7), b;
   b = a;
-  EXPECT_EQ(b.x(), 3.0);
-  EXPECT_EQ(b.y(), 4.0);
-  EXPECT_EQ(b.a(), 0.7);
+  EXPECT_TRUE(holds(b, 3.0, 4.0, 0.7));
   double x1 = 10, y1 = 20, x2 = 10, y2 = 20;
   a.rotate(&x1, &y1);
   b.rotate(&x2, &y2);
@@ -130,11 +124,9 @@ TEST(RotatorF, MatchesStepsOnManyPoints) {
 TEST(RotatorF, AccessorsAndOverflow) {
   CTavRotatorF r(5.0f, 6.0f, 0.0f);
   r.setAngle(0.5f);
-  EXPECT_EQ(r.x(), 5.0f);
-  EXPECT_EQ(r.y(), 6.0f);
-  EXPECT_EQ(r.a(), 0.5f);
+  EXPECT_TRUE(holds(r, 5.0f, 6.0f, 0.5f));
   const CTavRotatorF copy = r;
-  EXPECT_EQ(copy.a(), 0.5f);
+  EXPECT_TRUE(holds(copy, 5.0f, 6.0f, 0.5f));
   static_assert(sizeof(CTavRotatorF) == 3 * sizeof(float), "three fields only");
   static_assert(std::is_trivially_copyable<CTavRotatorF>::value, "plain value");
   // Results beyond the float range become infinities; NaN stays NaN.

@@ -67,48 +67,29 @@ TEST(Scalar, NormalisersReturnForNonFiniteAndHugeInput) {
 }
 
 TEST(Scalar, QuadraticRootsOrderAndCount) {
-  double roots[2] = {-99.0, -99.0};
-  int count = -1;
-  EXPECT_EQ(solveQuadraticAbcFormula(1, -3, 2, roots, &count), 0);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(roots[0], 2.0);  // (-b + sqrt D) first
-  EXPECT_EQ(roots[1], 1.0);
-  roots[0] = roots[1] = -99.0;
-  solveQuadraticAbcFormula(-1, 3, -2, roots, &count);  // negative a: larger root second
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(roots[0], 1.0);
-  EXPECT_EQ(roots[1], 2.0);
-  roots[0] = roots[1] = -99.0;
-  solveQuadraticAbcFormula(1, 2, 1, roots, &count);
-  EXPECT_EQ(count, 1);
-  EXPECT_EQ(roots[0], -1.0);
-  EXPECT_EQ(roots[1], -99.0);  // second root not written
-  // b * b is exactly 1e-5 here: not below the tolerance, so two roots.
-  solveQuadraticAbcFormula(1, std::sqrt(1e-5), 0, roots, &count);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(roots[0], 0.0);
-  EXPECT_EQ(roots[1], -std::sqrt(1e-5));
-  solveQuadraticAbcFormula(1, 0, -0.000001, roots, &count);  // |D| = 4e-6 < 1e-5
-  EXPECT_EQ(count, 1);
-  EXPECT_EQ(roots[0], 0.0);
-  roots[0] = roots[1] = -99.0;
-  solveQuadraticAbcFormula(1, 0, 1, roots, &count);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(roots[0], -99.0);
-  EXPECT_EQ(roots[1], -99.0);
-}
-
-TEST(Scalar, QuadraticWithZeroLeadingCoefficientSolvesTheLinearEquation) {
-  double roots[2] = {-99.0, -99.0};
-  int count = -1;
-  solveQuadraticAbcFormula(0, 2, -6, roots, &count);
-  EXPECT_EQ(count, 1);
-  EXPECT_EQ(roots[0], 3.0);
-  EXPECT_EQ(roots[1], -99.0);
-  roots[0] = -99.0;
-  solveQuadraticAbcFormula(0, 0, 5, roots, &count);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(roots[0], -99.0);
+  // Roots not found keep the caller's -99.
+  const struct {
+    double a, b, c;
+    int count;
+    double r0, r1;
+  } cases[] = {
+      {1, -3, 2, 2, 2, 1},   // (-b + sqrt D) first
+      {-1, 3, -2, 2, 1, 2},  // negative a: larger root second
+      {1, 2, 1, 1, -1, -99},
+      {1, std::sqrt(1e-5), 0, 2, 0, -std::sqrt(1e-5)},  // b * b is exactly 1e-5: not below the tolerance
+      {1, 0, -0.000001, 1, 0, -99},                     // |D| = 4e-6 < 1e-5
+      {1, 0, 1, 0, -99, -99},
+      {0, 2, -6, 1, 3, -99},  // zero leading coefficient: the linear equation
+      {0, 0, 5, 0, -99, -99},
+  };
+  for (const auto& e : cases) {
+    double roots[2] = {-99.0, -99.0};
+    int count = -1;
+    EXPECT_EQ(solveQuadraticAbcFormula(e.a, e.b, e.c, roots, &count), 0) << e.a << " " << e.b << " " << e.c;
+    EXPECT_EQ(count, e.count) << e.a << " " << e.b << " " << e.c;
+    EXPECT_EQ(roots[0], e.r0) << e.a << " " << e.b << " " << e.c;
+    EXPECT_EQ(roots[1], e.r1) << e.a << " " << e.b << " " << e.c;
+  }
 }
 
 TEST(Scalar, AverageAngles) {

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "check.h"
 #include "reference/rake_reference.h"
 
 using namespace NTavGeometry;
@@ -34,6 +35,16 @@ std::vector<TavLine> rakeOf(const std::vector<TavPoint>& pts, double h, double s
   std::vector<TavLine> out = stale();
   polyLineToPolyRake(pts.data(), static_cast<int>(pts.size()), h, s, &out);
   return out;
+}
+
+::testing::AssertionResult sameLines(const std::vector<TavLine>& a, const std::vector<TavLine>& b) {
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << a.size() << " vs " << b.size() << " lines";
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].p1.x != b[k].p1.x || a[k].p1.y != b[k].p1.y || a[k].p2.x != b[k].p2.x || a[k].p2.y != b[k].p2.y)
+      return ::testing::AssertionFailure() << "line " << k;
+  }
+  return ::testing::AssertionSuccess();
 }
 
 std::vector<TavLine> spokesOf(const TavArc& arc, double length, double spacing) {
@@ -74,10 +85,7 @@ TEST(Spoke, BaseSpokeTurnedToARunningSumOfSteps) {
     TavPoint a(12.5 + 40, -7.25), b(12.5 + 40 + 15, -7.25);
     CTavRotator(12.5, -7.25, angle).rotate(&a.x, &a.y);
     CTavRotator(12.5, -7.25, angle).rotate(&b.x, &b.y);
-    EXPECT_EQ(sp[k].p1.x, a.x) << k;
-    EXPECT_EQ(sp[k].p1.y, a.y) << k;
-    EXPECT_EQ(sp[k].p2.x, b.x) << k;
-    EXPECT_EQ(sp[k].p2.y, b.y) << k;
+    EXPECT_TRUE(tavtest::isLine(sp[k], a.x, a.y, b.x, b.y)) << k;
     if (angle != 0.3 + k * step) ++differs;
   }
   EXPECT_GT(differs, 0);  // the two ways of stepping differ on this arc
@@ -192,30 +200,32 @@ TEST(Rake, CollinearJointLaysTheLineOnTheJoint) {
   expectLine(r2[1], 50, 10, 50, -10);
 }
 
-TEST(Rake, CornerTowardPositiveSide) {
-  const auto r = rakeOf({{0, 0}, {100, 0}, {100, 100}}, 10, 10);
-  ASSERT_EQ(r.size(), 21u);
-  for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
-  // The fan pivots about the inner corner (90, 10); the position 90 at the
-  // stretch end is its first line, not a ninth stretch line.
-  expectLine(r[8], 90, 10, 90, -10);
-  expectLine(r[9], 90, 10, 99.5885, -7.5517, 1e-4);
-  expectLine(r[10], 90, 10, 106.8294, -0.8060, 1e-4);
-  expectLine(r[11], 90, 10, 109.9499, 8.5853, 1e-4);
+TEST(Rake, CornerOnEitherSide) {
+  // The fan pivots about the inner corner, (90, 10) on the positive side or
+  // (90, -10) on the negative side; its lines run from the positive end to the
+  // negative end, so on the negative side they end at the pivot. The position
+  // 90 at the stretch end is the fan's first line, not a ninth stretch line.
   const double first = 10.0 + 10.0 - (90.0 + 10.0 * kPi - 120.0);  // 18.5841
-  for (int k = 0; k < 9; ++k) expectLine(r[12 + k], 90, first + 10.0 * k, 110, first + 10.0 * k, 1e-9);
-}
-
-TEST(Rake, CornerTowardNegativeSide) {
-  const auto r = rakeOf({{0, 0}, {100, 0}, {100, -100}}, 10, 10);
-  ASSERT_EQ(r.size(), 21u);
-  for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
-  // Pivot (90, -10) on the negative side: the fan lines end at it.
-  expectLine(r[8], 90, 10, 90, -10);
-  expectLine(r[9], 99.5885, 7.5517, 90, -10, 1e-4);
-  expectLine(r[11], 109.9499, -8.5853, 90, -10, 1e-4);
-  const double first = 10.0 + 10.0 - (90.0 + 10.0 * kPi - 120.0);
-  for (int k = 0; k < 9; ++k) expectLine(r[12 + k], 110, -first - 10.0 * k, 90, -first - 10.0 * k, 1e-9);
+  for (double side : {1.0, -1.0}) {
+    SCOPED_TRACE(side);
+    const auto r = rakeOf({{0, 0}, {100, 0}, {100, 100 * side}}, 10, 10);
+    ASSERT_EQ(r.size(), 21u);
+    for (int k = 0; k < 8; ++k) expectLine(r[k], 10.0 * (k + 1), 10, 10.0 * (k + 1), -10);
+    expectLine(r[8], 90, 10, 90, -10);
+    const TavPoint fan[] = {{99.5885, -7.5517}, {106.8294, -0.8060}, {109.9499, 8.5853}};
+    for (int k = 0; k < 3; ++k) {
+      const TavPoint end(fan[k].x, side * fan[k].y);
+      if (side > 0) {
+        expectLine(r[9 + k], 90, 10, end.x, end.y, 1e-4);
+      } else {
+        expectLine(r[9 + k], end.x, end.y, 90, -10, 1e-4);
+      }
+    }
+    for (int k = 0; k < 9; ++k) {
+      const double y = side * (first + 10.0 * k);
+      expectLine(r[12 + k], 100 - side * 10, y, 100 + side * 10, y, 1e-9);
+    }
+  }
 }
 
 TEST(Rake, RawSweepGoingTheLongWayIsTurned) {
@@ -239,11 +249,9 @@ TEST(Rake, TinyHalfLengthKeepsTheShortLineRule) {
 
 TEST(Rake, BadSpacingOrHalfLengthGivesNoLines) {
   const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 100}};
-  for (double s : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
-    EXPECT_TRUE(rakeOf(pts, 10, s).empty()) << s;
-  }
-  for (double h : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
-    EXPECT_TRUE(rakeOf(pts, h, 10).empty()) << h;
+  for (double bad : {0.0, -0.0, -10.0, kNaN, kInf, -kInf}) {
+    EXPECT_TRUE(rakeOf(pts, 10, bad).empty()) << "spacing " << bad;
+    EXPECT_TRUE(rakeOf(pts, bad, 10).empty()) << "half length " << bad;
   }
 }
 
@@ -254,12 +262,11 @@ TEST(Rake, CountsAndPointersAreChecked) {
     polyLineToPolyRake(pts.data(), count, 10, 10, &out);
     EXPECT_TRUE(out.empty()) << count;
   }
-  std::vector<TavLine> out = stale();
-  polyLineToPolyRake(nullptr, 0, 10, 10, &out);
-  EXPECT_TRUE(out.empty());
-  out = stale();
-  polyLineToPolyRake(nullptr, 5, 10, 10, &out);
-  EXPECT_TRUE(out.empty());
+  for (int count : {0, 5}) {
+    std::vector<TavLine> out = stale();
+    polyLineToPolyRake(nullptr, count, 10, 10, &out);
+    EXPECT_TRUE(out.empty()) << "null points, count " << count;
+  }
   polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
 }
 
@@ -267,13 +274,7 @@ TEST(Rake, RepeatedPointsAreSkipped) {
   const auto plain = rakeOf({{0, 0}, {100, 0}, {100, 100}}, 10, 10);
   const auto repeated =
       rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10);
-  ASSERT_EQ(repeated.size(), plain.size());
-  for (std::size_t k = 0; k < plain.size(); ++k) {
-    EXPECT_EQ(repeated[k].p1.x, plain[k].p1.x);
-    EXPECT_EQ(repeated[k].p1.y, plain[k].p1.y);
-    EXPECT_EQ(repeated[k].p2.x, plain[k].p2.x);
-    EXPECT_EQ(repeated[k].p2.y, plain[k].p2.y);
-  }
+  EXPECT_TRUE(sameLines(repeated, plain));
   // Only one distinct point: no path.
   EXPECT_TRUE(rakeOf({{3, 4}, {3, 4}, {3, 4}}, 10, 1).empty());
 }
@@ -412,15 +413,6 @@ std::vector<TavPoint> ordinaryPath(std::mt19937& gen, double h, double maxTurn) 
   return pts;
 }
 
-::testing::AssertionResult sameLines(const std::vector<TavLine>& a, const std::vector<TavLine>& b) {
-  if (a.size() != b.size())
-    return ::testing::AssertionFailure() << a.size() << " vs " << b.size() << " lines";
-  for (std::size_t k = 0; k < a.size(); ++k) {
-    if (a[k].p1.x != b[k].p1.x || a[k].p1.y != b[k].p1.y || a[k].p2.x != b[k].p2.x || a[k].p2.y != b[k].p2.y)
-      return ::testing::AssertionFailure() << "line " << k;
-  }
-  return ::testing::AssertionSuccess();
-}
 }  // namespace
 
 TEST(Rake, OrdinaryCornersGiveTheStepByStepLines) {

@@ -33,18 +33,9 @@ bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points
     m_boundingBox = TavRect();
   } else {
     // Header, then the records, then the terminator, written in place.
-    m_rle.resize(6);
-    m_rle[0] = width;
-    m_rle[1] = height;
-    m_rle[2] = cx - radius;
-    m_rle[3] = cx + radius;
-    m_rle[4] = cy - radius;
-    m_rle[5] = cy + radius;
+    m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, radius);
     fillCircle(cx, cy, radius);
     m_rle.push_back(-1);
-    const double side = 2.0 * radius + 1.0;
-    m_boundingBox =
-        TavRect(static_cast<double>(cx - radius), static_cast<double>(cy - radius), side, side, 0.0);
   }
   storeComputedCoords(width, height, points, count);
   return true;

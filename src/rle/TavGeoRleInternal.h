@@ -40,5 +40,19 @@ inline bool rleCentreFits(double c, int radius, int* out) {
   return true;
 }
 
+// Writes the six header words of a disk or annulus whose outer radius is r
+// about (cx, cy) (its box is the outer square) and returns that box.
+inline TavRect rleRoundHeader(std::vector<int>* list, int width, int height, int cx, int cy, int r) {
+  list->resize(6);
+  (*list)[0] = width;
+  (*list)[1] = height;
+  (*list)[2] = cx - r;
+  (*list)[3] = cx + r;
+  (*list)[4] = cy - r;
+  (*list)[5] = cy + r;
+  const double side = 2.0 * r + 1.0;
+  return TavRect(static_cast<double>(cx - r), static_cast<double>(cy - r), side, side, 0.0);
+}
+
 }  // namespace detail
 }  // namespace NTavGeometry

@@ -37,18 +37,9 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
     detail::rleEmpty(&m_rle, width, height);
     m_boundingBox = TavRect();
   } else {
-    m_rle.resize(6);
-    m_rle[0] = width;
-    m_rle[1] = height;
-    m_rle[2] = cx - outer;
-    m_rle[3] = cx + outer;
-    m_rle[4] = cy - outer;
-    m_rle[5] = cy + outer;
+    m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, outer);
     fillTorus(cx, cy, radius1, radius2);
     m_rle.push_back(-1);
-    const double side = 2.0 * outer + 1.0;
-    m_boundingBox =
-        TavRect(static_cast<double>(cx - outer), static_cast<double>(cy - outer), side, side, 0.0);
   }
   storeComputedCoords(width, height, points, count);
   return true;

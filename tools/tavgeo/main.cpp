@@ -1,0 +1,133 @@
+// tavgeo: the TavGeometry library on your own points, from the shell.
+//
+// Every subcommand reads points (a file or standard input), prints one JSON
+// object on standard output and with --svg draws the input and the result.
+// Exit status: 0 success, 2 bad input or arguments (one line on standard
+// error, no output file written), 1 failure of the tool itself.
+#include <TavGeometry/TavGeometryVersion.h>
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Commands.h"
+#include "Common.h"
+
+namespace tavgeo {
+
+void addCommonOptions(CLI::App* app, CommonOptions* options, bool inputIsPositional) {
+  if (inputIsPositional) {
+    app->add_option("input", options->input,
+                    "Points file: 'x y' or 'x,y' per line, '#' comments, or a JSON "
+                    "array of [x, y]; '-' or none reads standard input")
+        ->type_name("FILE");
+  }
+  app->add_option("--svg", options->svg, "Draw the input and the result into this SVG file")
+      ->type_name("FILE");
+  app->add_flag("--pretty", options->pretty, "Indent the JSON output");
+}
+
+Json resultHead(const std::string& command, const std::string& source, std::size_t points) {
+  Json j;
+  j["command"] = command;
+  j["input"] = Json{{"source", source}, {"points", points}};
+  return j;
+}
+
+std::string dumpJson(const Json& json, bool pretty) {
+  return json.dump(pretty ? 2 : -1, ' ', false, nlohmann::detail::error_handler_t::replace);
+}
+
+namespace {
+
+// One line, whatever the parser's message holds.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+int fail(int status, const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "tavgeo: %s\n", oneLine(message).c_str());
+  return status;
+}
+
+int run(int argc, char** argv) {
+  CLI::App app("tavgeo " TAVGEOMETRY_VERSION_STRING
+               ": the TavGeometry library on your own points.\n"
+               "Reads points from a file or standard input ('x y' or 'x,y' per line, '#' comments,\n"
+               "or a JSON array of [x, y]), prints JSON, draws SVG pictures with --svg.",
+               "tavgeo");
+  app.require_subcommand(1, 1);
+  app.set_version_flag("--version", std::string(TAVGEOMETRY_VERSION_STRING));
+  app.footer(
+      "Exit status: 0 success, 2 bad input or arguments, 1 failure of the tool.\n"
+      "Run 'tavgeo SUBCOMMAND --help' for the options and an example of each.\n\n"
+      "Example:\n  tavgeo demo --out tavgeo-demo   # writes pictures and tavgeo-demo/index.html");
+
+  CommonOptions common;
+  std::vector<std::pair<std::string, Runner>> runners;
+  auto add = [&](const char* name, Runner r) { runners.emplace_back(name, std::move(r)); };
+  add("fit-line", registerFitLine(app, &common));
+  add("fit-circle", registerFitCircle(app, &common));
+  add("ransac-line", registerRansacLine(app, &common));
+  add("region", registerRegion(app, &common));
+  add("spokes", registerSpokes(app, &common));
+  add("rake", registerRake(app, &common));
+  add("circle-3pts", registerCircle3Pts(app, &common));
+  add("polygon-area", registerPolygonArea(app, &common));
+  add("inside", registerInside(app, &common));
+  add("bbox", registerBBox(app, &common));
+  std::function<int()> demo = registerDemo(app);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::Success& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return fail(kExitBadInput, std::string(e.what()) + " (see tavgeo --help)");
+  }
+
+  if (app.got_subcommand("demo")) return demo();
+  for (auto& entry : runners) {
+    if (!app.got_subcommand(entry.first)) continue;
+    Outcome outcome = entry.second();
+    const std::string text = dumpJson(outcome.json, common.pretty);
+    if (!common.svg.empty() && outcome.picture) writeFileAtomically(common.svg, outcome.picture->render());
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+    return kExitOk;
+  }
+  return fail(kExitToolFailure, "no subcommand ran");
+}
+
+}  // namespace
+}  // namespace tavgeo
+
+int main(int argc, char** argv) {
+  using namespace tavgeo;
+  try {
+    return run(argc, argv);
+  } catch (const InputError& e) {
+    return fail(kExitBadInput, e.what());
+  } catch (const ToolFailure& e) {
+    return fail(kExitToolFailure, e.what());
+  } catch (const std::bad_alloc&) {
+    return fail(kExitToolFailure, "out of memory");
+  } catch (const std::exception& e) {
+    return fail(kExitToolFailure, std::string("internal error: ") + e.what());
+  }
+}
