@@ -162,8 +162,10 @@ TEST(RlePolygon, MatchesReferenceOnRandomPolygons) {
     if (positive) {
       ASSERT_TRUE(recordsInRows(ref, h));
     }
-    TavRect box;
-    pointsToBBox(v.data(), static_cast<unsigned>(n), &box);
+    TavRect box;  // a NaN coordinate counts as no points: zero box
+    bool nan = false;
+    for (const TavPoint& p : v) nan = nan || std::isnan(p.x) || std::isnan(p.y);
+    pointsToBBox(v.data(), nan ? 0u : static_cast<unsigned>(n), &box);
     ASSERT_EQ(reused.boundingBox().x, box.x);
     ASSERT_EQ(reused.boundingBox().height, box.height);
     if (ref.size() > 7) ++nonEmpty;

@@ -15,7 +15,8 @@ constexpr unsigned int kArcToPointSetMaxPoints = 16777216u;
 
 // The arc that starts at first, passes through middle and ends at last, with
 // |sweepAngle| < 2*pi and startAngle in [-pi, pi]. False, and out untouched, for
-// collinear or nearly collinear points and for non-finite results.
+// collinear or nearly collinear points, for non-finite results and for a circle
+// so large that the first and last points get the same angle.
 TAVGEOMETRY_EXPORT bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint& last,
                                      TavArc* out);
 

@@ -117,7 +117,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
 // Edges reaching above row 0 enter at row 0; edges whose ends lie on one row are
 // horizontal; rows from kRleMaxRows on are not scanned. count <= 0 or height <= 0:
 // header and terminator only. The box is that of the truncated vertices (zero
-// for no points). Always returns true.
+// for no points). A NaN coordinate counts as no points. Always returns true.
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
  public:
   CTavGeoRleCalcPolygon();

@@ -14,7 +14,7 @@ constexpr int kScanLinesMax = 4194304;
 
 // Spokes from radius r to r + length on rays from the arc's start ray to its end ray (left out for a
 // full turn) in max(1, trunc(L/spacing - 1)) equal steps, L = the arc's length at the outer radius;
-// *spokes is cleared first. A step count not finite (spacing 0) or >= kScanLinesMax: the start spoke.
+// *spokes is cleared first. A step count not finite (spacing 0 or -0) or >= kScanLinesMax: the start spoke.
 TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spacing,
                                    std::vector<TavLine>* spokes);
 

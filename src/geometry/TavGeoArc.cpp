@@ -84,6 +84,10 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   // The direction that meets the middle point before the last one needs less
   // than a full turn; ties go to the decreasing direction.
   const double end = (extentDown <= extentUp) ? a3Down : a3Up;
+  // Points that are collinear up to rounding but far from the origin can pass
+  // the area test and give a circle so large that the first and the last
+  // point get the same angle: no arc below a full turn joins them.
+  if (!(std::fabs(end - a1) < kTwoPi)) return false;
 
   out->center = TavPoint(cx, cy);
   out->radius = r;

@@ -13,6 +13,7 @@
 #include <TavGeometry/TavGeoRleCalc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "geometry/TavGeoInternal.h"
@@ -68,7 +69,16 @@ CTavGeoRleCalcPolygon::~CTavGeoRleCalcPolygon() = default;
 
 bool CTavGeoRleCalcPolygon::calculate(int width, int height, const TavPoint* points, int count) {
   if (compareWithLastComputedCoords(width, height, points, count)) return true;
-  const int n = (points != nullptr && count > 0) ? count : 0;
+  int n = (points != nullptr && count > 0) ? count : 0;
+  // A vertex with a NaN coordinate has no pixel position: the scan would take
+  // it for 0 while the box skips it, so the list's rows would lie outside the
+  // box. Such a polygon has no defined outline and gets the empty list.
+  for (int i = 0; i < n; ++i) {
+    if (std::isnan(points[i].x) || std::isnan(points[i].y)) {
+      n = 0;
+      break;
+    }
+  }
 
   // No edge is present on or below the row of the lowest vertex, so the scan
   // stops there (and at the image height, and at kRleMaxRows).

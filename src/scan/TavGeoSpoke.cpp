@@ -26,7 +26,9 @@ void arcToSpoke(const TavArc& arc, double length, double spacing, std::vector<Ta
   // negative lengths measure the spacing on the arc itself).
   const double outer = length > 0.0 ? r + length : r;
   const double arcLen = std::fabs(outer * sweep);
-  const double q = arcLen / spacing - 1.0;
+  // A spacing of -0.0 is a spacing of 0 (dividing by it would give the
+  // negative quotient of a negative spacing).
+  const double q = arcLen / (spacing == 0.0 ? 0.0 : spacing) - 1.0;
   const double v = q < 1.0 ? 1.0 : q;  // NaN stays NaN
 
   // Base spoke on the ray at angle 0, turned onto each spoke's ray.

@@ -113,9 +113,7 @@ void arcs(FuzzInput& in, bool hostile) {
                arc.sweepAngle == 5);
   } else {
     FUZZ_CHECK(std::isfinite(arc.radius) && arc.radius >= 0 && tavfuzz::isFinite(arc.center));
-    // TODO(F3 in the findings list): strict once nearly collinear points with
-    // a full-turn sweep are refused.
-    FUZZ_CHECK(std::fabs(arc.sweepAngle) <= kTwoPi);
+    FUZZ_CHECK(std::fabs(arc.sweepAngle) < kTwoPi);
     FUZZ_CHECK(arc.startAngle >= -kPi && arc.startAngle <= kPi);
     if (!hostile && arc.radius < 1e5 && pointPointDist(a, c) > 1 && pointPointDist(a, b) > 1 &&
         pointPointDist(b, c) > 1) {

@@ -167,6 +167,9 @@ struct PolygonScan {
 
 std::vector<int> rlePolygon(int width, int height, const TavPoint* p, int count, TavRect* box) {
   if (p == nullptr || count < 0) count = 0;
+  for (int i = 0; i < count; ++i) {
+    if (std::isnan(p[i].x) || std::isnan(p[i].y)) count = 0;  // no defined outline
+  }
   std::vector<int> l = {width, height, 0, 0, 0, 0};
   PolygonScan s;
   const int rows = height <= 0 ? 0 : (height < kRleMaxRows ? height : kRleMaxRows);
