@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the release build, then the library and tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer (clang).
+# Runs every test: the release build (unit, packaging and tool tests), the
+# library and tests again under AddressSanitizer + UndefinedBehaviorSanitizer
+# (clang), every fuzz target for a bounded time, and the concurrency test under
+# ThreadSanitizer. Any failure stops the run with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -19,3 +21,9 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -E package_consumer
+
+echo "== fuzz targets, ${FUZZ_SECONDS:-20} s each (clang, libFuzzer + ASan + UBSan)"
+bash scripts/fuzz.sh
+
+echo "== concurrency test under ThreadSanitizer"
+bash scripts/tsan.sh
