@@ -11,7 +11,7 @@ jobs=$(nproc)
 echo "== release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest.log
 
 echo "== clang + AddressSanitizer + UndefinedBehaviorSanitizer"
 san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
@@ -20,10 +20,15 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DTAVGEO_BUILD_TOOLS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E package_consumer
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E package_consumer | tee build-asan/ctest.log
 
 echo "== fuzz targets, ${FUZZ_SECONDS:-20} s each (clang, libFuzzer + ASan + UBSan)"
 bash scripts/fuzz.sh
 
 echo "== concurrency test under ThreadSanitizer"
 bash scripts/tsan.sh
+
+# Every stage above stops the run on a failure, so reaching this line means all passed.
+count() { sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -n 1; }
+echo "fuzz targets and ThreadSanitizer test: no findings"
+echo "summary: $(( $(count build/ctest.log) + $(count build-asan/ctest.log) )) passed, 0 failed"
