@@ -8,30 +8,23 @@ log-log axes. Python standard library only.
 
 usage: plot_polygon_scaling.py RESULT.json [...] -o OUT.svg [--real]
 """
-import json
 import math
 import sys
 from collections import defaultdict
 
-SCALE = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}  # to microseconds
+import bench_table  # the same JSON reading (medians, errors skipped) as the table
+
 COLOURS = ["#1f5fa8", "#c2410c", "#15803d", "#7e22ce"]
 LABELS = {"ours": "ours (run-length list)", "opencv_fillpoly": "cv::fillPoly (8-bit mask)"}
 
 
 def load(paths, field):
+    """Microseconds per entry polyscale/<vertices>/<side>, grouped by side."""
     series = defaultdict(dict)
-    for path in paths:
-        with open(path) as f:
-            data = json.load(f)
-        for b in data.get("benchmarks", []):
-            if b.get("error_occurred"):
-                continue
-            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
-                continue
-            parts = b.get("run_name", b["name"]).split("/")
-            if len(parts) != 3 or parts[0] != "polyscale":
-                continue
-            series[parts[2]][int(parts[1])] = b[field] * SCALE[b.get("time_unit", "ns")]
+    for name, ns in bench_table.load(paths, field).items():
+        parts = name.split("/")
+        if len(parts) == 3 and parts[0] == "polyscale":
+            series[parts[2]][int(parts[1])] = ns * 1e-3
     return series
 
 
