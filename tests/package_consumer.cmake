@@ -1,7 +1,8 @@
 # Installs the build tree into WORK_DIR/prefix, builds examples/ against it as an
 # outside project would, runs the example and checks its output and pkg-config file.
 file(REMOVE_RECURSE ${WORK_DIR})
-set(prefix ${WORK_DIR}/prefix)
+# An unusual prefix (a space, two levels deep) with no LD_LIBRARY_PATH.
+set(prefix "${WORK_DIR}/odd prefix/opt")
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -23,10 +24,41 @@ if(NOT pc)
   message(FATAL_ERROR "pkg-config file not installed")
 endif()
 
+# A consumer that links TavGeometry::TavGeometry alone and makes the circle fit
+# log a refusal, so libTavLog must be found through the installed libraries.
+set(lone ${WORK_DIR}/lone)
+file(WRITE ${lone}/CMakeLists.txt [=[
+cmake_minimum_required(VERSION 3.25)
+project(Lone LANGUAGES CXX)
+find_package(TavGeometry CONFIG REQUIRED)
+add_executable(lone main.cpp)
+target_link_libraries(lone PRIVATE TavGeometry::TavGeometry)
+]=])
+file(WRITE ${lone}/main.cpp [=[
+#include <TavGeometry/TavGeometry.h>
+#include <cstdio>
+int main() {
+  TavPoint pts[3] = {TavPoint(0, 0), TavPoint(1, 1), TavPoint(2, 2)};
+  TavCircle c;
+  double e = 0;
+  int rc = NTavGeometry::pointsFitCircle(pts, 3, &c, &e);
+  std::printf("lone consumer: %d\n", rc);
+  return rc == 2 ? 0 : 1;
+}
+]=])
+run(${CMAKE_COMMAND} -S ${lone} -B ${lone}/build
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
+run(${CMAKE_COMMAND} --build ${lone}/build)
+run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${lone}/build/lone)
+string(FIND "${LAST_OUTPUT}" "lone consumer: 2" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "unexpected output of the lone consumer:\n${LAST_OUTPUT}")
+endif()
+
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/build
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${WORK_DIR}/build/tavgeo_example)
+run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${WORK_DIR}/build/tavgeo_example)
 string(FIND "${LAST_OUTPUT}" "TavGeometry 1.0.0" found)
 if(found EQUAL -1)
   message(FATAL_ERROR "unexpected example output:\n${LAST_OUTPUT}")
