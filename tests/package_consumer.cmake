@@ -1,5 +1,6 @@
-# Installs the build tree into WORK_DIR/prefix, builds examples/ against it as an
-# outside project would, runs the example and checks its output and pkg-config file.
+# Installs the build tree into an unusual prefix under WORK_DIR, builds examples/
+# and a consumer of TavGeometry::TavGeometry alone against it as outside projects
+# would, runs both and checks their output and the pkg-config file.
 file(REMOVE_RECURSE ${WORK_DIR})
 # An unusual prefix (a space, two levels deep) with no LD_LIBRARY_PATH.
 set(prefix "${WORK_DIR}/odd prefix/opt")
@@ -10,6 +11,20 @@ function(run)
     message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
   endif()
   set(LAST_OUTPUT "${out}" PARENT_SCOPE)
+endfunction()
+
+# Configures and builds the project in src against the prefix, runs its program
+# exe with no LD_LIBRARY_PATH and checks that the output holds expected.
+function(consume src bin exe expected)
+  run(${CMAKE_COMMAND} -S ${src} -B ${bin}
+      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
+  run(${CMAKE_COMMAND} --build ${bin})
+  run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${bin}/${exe})
+  string(FIND "${LAST_OUTPUT}" "${expected}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "unexpected output of ${exe}:\n${LAST_OUTPUT}")
+  endif()
+  set(LAST_OUTPUT "${LAST_OUTPUT}" PARENT_SCOPE)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
@@ -46,21 +61,7 @@ int main() {
   return rc == 2 ? 0 : 1;
 }
 ]=])
-run(${CMAKE_COMMAND} -S ${lone} -B ${lone}/build
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
-run(${CMAKE_COMMAND} --build ${lone}/build)
-run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${lone}/build/lone)
-string(FIND "${LAST_OUTPUT}" "lone consumer: 2" found)
-if(found EQUAL -1)
-  message(FATAL_ERROR "unexpected output of the lone consumer:\n${LAST_OUTPUT}")
-endif()
+consume(${lone} ${lone}/build lone "lone consumer: 2")
 
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/build
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${WORK_DIR}/build/tavgeo_example)
-string(FIND "${LAST_OUTPUT}" "TavGeometry 1.0.0" found)
-if(found EQUAL -1)
-  message(FATAL_ERROR "unexpected example output:\n${LAST_OUTPUT}")
-endif()
+consume(${SOURCE_DIR}/examples ${WORK_DIR}/build tavgeo_example "TavGeometry 1.0.0")
 message(STATUS "${LAST_OUTPUT}")
