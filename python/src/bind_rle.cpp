@@ -1,0 +1,171 @@
+// Region calculators and perimeter pixels. A calculator's run-length list comes
+// back as a 1-D int32 array in the library's list format.
+#include <TavGeometry/TavGeoRleCalc.h>
+
+#include <memory>
+#include <vector>
+
+#include "common.h"
+
+namespace tgpy {
+
+using namespace NTavGeometry;
+
+namespace {
+
+// A calculator with the arguments of its last call, so that it pickles as a
+// calculator that has made that call.
+template <class Calc>
+struct PyCalc {
+  Calc calc;
+  bool computed = false;
+  int width = 0;
+  int height = 0;
+  std::vector<TavPoint> points;
+
+  void run(int w, int h, const TavPoint* p, std::size_t n) {
+    std::vector<TavPoint> copy(p, p + n);
+    {
+      py::gil_scoped_release release;
+      calc.calculate(w, h, copy.data(), static_cast<int>(copy.size()));
+    }
+    computed = true;
+    width = w;
+    height = h;
+    points.swap(copy);
+  }
+};
+
+py::array_t<int32_t> intArray(const std::vector<int>& v) {
+  py::array_t<int32_t> out(static_cast<py::ssize_t>(v.size()));
+  if (!v.empty()) std::copy(v.begin(), v.end(), out.mutable_data());
+  return out;
+}
+
+py::array_t<int32_t> perimeterArray(const std::vector<TavIPoint>& pts) {
+  static_assert(sizeof(TavIPoint) == 2 * sizeof(int32_t), "TavIPoint must be two packed ints");
+  py::array_t<int32_t> out({static_cast<py::ssize_t>(pts.size()), py::ssize_t(2)});
+  if (!pts.empty()) std::copy(pts.begin(), pts.end(), reinterpret_cast<TavIPoint*>(out.mutable_data()));
+  return out;
+}
+
+// A run-length list from Python: a 1-D sequence of integers that fit in int32.
+std::vector<int> toList(py::handle h, const char* name) {
+  py::array arr;
+  try {
+    arr = py::module_::import("numpy").attr("asarray")(h);
+  } catch (py::error_already_set& e) {
+    throw py::value_error(std::string(name) + " must be a 1-D sequence of integers: " + e.what());
+  }
+  const char kind = arr.dtype().kind();
+  if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f')) {
+    throw py::type_error(std::string(name) + " must hold integers, got dtype " +
+                         py::str(arr.dtype()).cast<std::string>());
+  }
+  if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
+  auto i64 = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+  std::vector<int> out(static_cast<std::size_t>(i64.size()));
+  const int64_t* d = i64.data();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (d[i] < INT32_MIN || d[i] > INT32_MAX) throw py::value_error(std::string(name) + " holds a word outside int32");
+    out[i] = static_cast<int>(d[i]);
+  }
+  if (kind == 'u') {  // uint64 values above INT64_MAX wrapped in the cast: check the source too
+    auto u = py::array_t<uint64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+    for (py::ssize_t i = 0; i < u.size(); ++i)
+      if (u.data()[i] > uint64_t(INT32_MAX)) throw py::value_error(std::string(name) + " holds a word outside int32");
+  }
+  return out;
+}
+
+py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
+  std::vector<TavIPoint> pts;
+  {
+    py::gil_scoped_release release;
+    pts = CTavGeoRleCalc::calculatePerimiterPoints(list);
+  }
+  return perimeterArray(pts);
+}
+
+template <class Calc>
+void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t minPoints) {
+  using W = PyCalc<Calc>;
+  py::class_<W> cls(m, name, doc);
+  cls.def(py::init<>())
+      .def(
+          "calculate",
+          [](W& self, int width, int height, py::handle points) -> W& {
+            Points p = toPoints(points, "points");
+            if (p.n > 0x7fffffff) throwValue("points holds too many points");
+            self.run(width, height, p.data, p.n);
+            return self;
+          },
+          py::arg("width"), py::arg("height"), py::arg("points"), py::return_value_policy::reference_internal,
+          "Computes the region of the (N, 2) points on a width x height image and returns self. A\n"
+          "repeated identical call is answered from the cache.")
+      .def_property_readonly(
+          "rle", [](W& self) { return intArray(self.calc.rle()); },
+          "The run-length list of the last computation as an int32 array: [width, height, first\n"
+          "column, last column, first row, last row, then per row: row, (x, extent) pairs covering\n"
+          "columns x .. x + extent, -1; then a final -1]. Empty before the first computation.")
+      .def_property_readonly(
+          "bounding_box", [](W& self) { return self.calc.boundingBox(); },
+          "Pixel bounding box (Rect) of the last computed region.")
+      .def(
+          "perimeter_points", [](W& self) { return perimeterOf(self.calc.rle()); },
+          "Boundary pixels of the last region as an (N, 2) int32 array of (x, y), in list order.")
+      .def("__repr__",
+           [name](const W& self) {
+             if (!self.computed) return std::string(name) + "()";
+             return std::string(name) + "(width=" + std::to_string(self.width) + ", height=" +
+                    std::to_string(self.height) + ", points=" + std::to_string(self.points.size()) + ")";
+           })
+      .def(py::pickle(
+          [](const W& self) -> py::tuple {
+            if (!self.computed) return py::make_tuple();
+            py::array_t<double> pts = newPoints(self.points.size());
+            if (!self.points.empty())
+              std::copy(self.points.begin(), self.points.end(), reinterpret_cast<TavPoint*>(pts.mutable_data()));
+            return py::make_tuple(self.width, self.height, pts);
+          },
+          [](py::tuple t) {
+            auto w = std::make_unique<W>();
+            if (t.size() == 3) {
+              Points p = toPoints(t[2], "points");
+              w->run(t[0].cast<int>(), t[1].cast<int>(), p.data, p.n);
+            } else if (t.size() != 0) {
+              throwValue("bad pickled calculator state");
+            }
+            return w;
+          }));
+  cls.attr("MIN_POINTS") = minPoints;
+}
+
+}  // namespace
+
+void bindRle(py::module_& m) {
+  m.attr("RLE_MAX_RADIUS") = kRleMaxRadius;
+  m.attr("RLE_MAX_ROWS") = kRleMaxRows;
+  m.def(
+      "calculate_perimiter_points", [](py::handle rle) { return perimeterOf(toList(rle, "rle")); }, py::arg("rle"),
+      "Boundary pixels of a run-length list (1-D integers) as an (N, 2) int32 array of (x, y) in\n"
+      "list order: both end pixels of every run and each interior pixel that the record above or\n"
+      "below leaves uncovered. Never reads past the list; shorter than 7 words gives no points.");
+  bindCalc<CTavGeoRleCalcDisk>(m, "RleCalcDisk",
+                               "Disk from points[0] (centre) and points[1] (a point on the rim), truncated toward\n"
+                               "zero; rows and columns are not clipped to the image. Fewer than 2 points, a\n"
+                               "non-finite centre or a radius above RLE_MAX_RADIUS give the empty list.",
+                               2);
+  bindCalc<CTavGeoRleCalcTorus>(m, "RleCalcTorus",
+                                "Annulus from points[0] (centre) and one point on each circle (points[1], points[2],\n"
+                                "either order). Rows inside the inner circle get two runs. Empty list as for the\n"
+                                "disk (fewer than 3 points, etc.).",
+                                3);
+  bindCalc<CTavGeoRleCalcPolygon>(m, "RleCalcPolygon",
+                                  "Closed polygon from the (N, 2) vertices (truncated toward zero), filled even-odd on\n"
+                                  "rows 0 .. height - 1; columns are not clipped. No vertices or height <= 0: header\n"
+                                  "and terminator only.",
+                                  0);
+}
+
+}  // namespace tgpy

@@ -1,0 +1,55 @@
+// Scan lines: spokes across an arc, a rake along a polyline. Lines come back as
+// an (N, 2, 2) float64 array: [i, 0] is p1 and [i, 1] is p2 of line i.
+#include <TavGeometry/TavGeoScan.h>
+
+#include <vector>
+
+#include "common.h"
+
+namespace tgpy {
+
+using namespace NTavGeometry;
+
+namespace {
+py::array_t<double> linesArray(const std::vector<TavLine>& lines) {
+  static_assert(sizeof(TavLine) == 4 * sizeof(double), "TavLine must be four packed doubles");
+  py::array_t<double> out({static_cast<py::ssize_t>(lines.size()), py::ssize_t(2), py::ssize_t(2)});
+  if (!lines.empty()) std::copy(lines.begin(), lines.end(), reinterpret_cast<TavLine*>(out.mutable_data()));
+  return out;
+}
+}  // namespace
+
+void bindScan(py::module_& m) {
+  m.attr("SCAN_LINES_MAX") = kScanLinesMax;
+  m.def(
+      "arc_to_spoke",
+      [](py::handle arc, double length, double spacing) {
+        const TavArc& a = toValue<TavArc>(arc, "arc", "Arc");
+        std::vector<TavLine> spokes;
+        {
+          py::gil_scoped_release release;
+          arcToSpoke(a, length, spacing, &spokes);
+        }
+        return linesArray(spokes);
+      },
+      py::arg("arc"), py::arg("length"), py::arg("spacing"),
+      "Spokes from radius r to r + length across the arc, spacing pixels apart at the outer radius,\n"
+      "as an (N, 2, 2) array (line i runs from [i, 0] to [i, 1]).");
+  m.def(
+      "poly_line_to_poly_rake",
+      [](py::handle points, double halfLength, double spacing) {
+        Points p = toPoints(points, "points");
+        if (p.n > 0x7fffffff) throwValue("points holds too many points");
+        std::vector<TavLine> rake;
+        {
+          py::gil_scoped_release release;
+          polyLineToPolyRake(p.data, static_cast<int>(p.n), halfLength, spacing, &rake);
+        }
+        return linesArray(rake);
+      },
+      py::arg("points"), py::arg("half_length"), py::arg("spacing"),
+      "Lines 2*half_length long, spacing apart along the polyline, across each segment and fanned\n"
+      "at corners, p1 on the +90 degree side, as an (N, 2, 2) array.");
+}
+
+}  // namespace tgpy

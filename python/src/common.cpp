@@ -1,0 +1,147 @@
+#include "common.h"
+
+#include <sstream>
+
+namespace tgpy {
+
+namespace {
+
+std::string typeNameOf(py::handle h) {
+  return py::str(py::type::handle_of(h).attr("__name__")).cast<std::string>();
+}
+
+std::string shapeOf(const py::array& a) {
+  std::ostringstream s;
+  s << "(";
+  for (py::ssize_t i = 0; i < a.ndim(); ++i) s << (i ? ", " : "") << a.shape(i);
+  s << (a.ndim() == 1 ? ",)" : ")");
+  return s.str();
+}
+
+bool readReal(PyObject* o, double* out) {
+  if (PyFloat_Check(o)) {
+    *out = PyFloat_AS_DOUBLE(o);
+    return true;
+  }
+  if (PyUnicode_Check(o) || PyBytes_Check(o) || PyComplex_Check(o)) return false;
+  const double v = PyFloat_AsDouble(o);
+  if (v == -1.0 && PyErr_Occurred()) {
+    PyErr_Clear();
+    return false;
+  }
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+void throwType(const char* name, const std::string& expected, py::handle got) {
+  throw py::type_error(std::string(name) + " must be " + expected + ", got " + typeNameOf(got));
+}
+
+void throwValue(const std::string& message) { throw py::value_error(message); }
+
+TavPoint toPoint(py::handle h, const char* name) {
+  PyObject* o = h.ptr();
+  double x = 0.0;
+  double y = 0.0;
+  if (PyTuple_Check(o) && PyTuple_GET_SIZE(o) == 2) {
+    if (readReal(PyTuple_GET_ITEM(o, 0), &x) && readReal(PyTuple_GET_ITEM(o, 1), &y)) return TavPoint(x, y);
+    throwType(name, "a point (x, y) of two real numbers", h);
+  }
+  if (PyUnicode_Check(o) || PyBytes_Check(o) || !PySequence_Check(o)) {
+    throwType(name, "a point (x, y) of two real numbers", h);
+  }
+  const Py_ssize_t len = PySequence_Size(o);
+  if (len < 0) {
+    PyErr_Clear();
+    throwType(name, "a point (x, y) of two real numbers", h);
+  }
+  if (len != 2) {
+    throw py::value_error(std::string(name) + " must be a point (x, y) of two numbers, got a sequence of length " +
+                          std::to_string(len));
+  }
+  py::object ox = py::reinterpret_steal<py::object>(PySequence_GetItem(o, 0));
+  py::object oy = py::reinterpret_steal<py::object>(PySequence_GetItem(o, 1));
+  if (!ox || !oy || !readReal(ox.ptr(), &x) || !readReal(oy.ptr(), &y)) {
+    PyErr_Clear();
+    throwType(name, "a point (x, y) of two real numbers", h);
+  }
+  return TavPoint(x, y);
+}
+
+py::tuple fromPoint(const TavPoint& p) { return py::make_tuple(p.x, p.y); }
+py::tuple fromIPoint(const TavIPoint& p) { return py::make_tuple(p.x, p.y); }
+
+Points toPoints(py::handle h, const char* name) {
+  py::array arr;
+  if (py::isinstance<py::array>(h)) {
+    arr = py::reinterpret_borrow<py::array>(h);
+  } else {
+    if (PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr())) throwType(name, "an (N, 2) array of points", h);
+    try {
+      arr = py::module_::import("numpy").attr("asarray")(h);
+    } catch (py::error_already_set& e) {
+      throw py::value_error(std::string(name) + " must be an (N, 2) array of points: " + e.what());
+    }
+  }
+  const char kind = arr.dtype().kind();
+  if (kind != 'f' && kind != 'i' && kind != 'u') {
+    throw py::type_error(std::string(name) + " must be an (N, 2) array of real numbers, got dtype " +
+                         py::str(arr.dtype()).cast<std::string>());
+  }
+  const bool empty1d = arr.ndim() == 1 && arr.size() == 0;
+  if (!empty1d && (arr.ndim() != 2 || arr.shape(1) != 2)) {
+    throw py::value_error(std::string(name) + " must have shape (N, 2), got " + shapeOf(arr));
+  }
+  Points out;
+  const bool aligned = (py::detail::array_proxy(arr.ptr())->flags & py::detail::npy_api::NPY_ARRAY_ALIGNED_) != 0;
+  if (!empty1d && aligned && py::array_t<double, py::array::c_style>::check_(arr)) {
+    out.array = py::reinterpret_borrow<py::array_t<double>>(arr);
+  } else {
+    py::object copy = py::module_::import("numpy").attr("array")(arr, py::arg("dtype") = "float64",
+                                                                  py::arg("order") = "C");
+    out.array = py::reinterpret_borrow<py::array_t<double>>(copy);
+  }
+  out.n = empty1d ? 0 : static_cast<std::size_t>(arr.shape(0));
+  out.data = out.n ? reinterpret_cast<const TavPoint*>(out.array.data()) : nullptr;
+  return out;
+}
+
+bool isPointSet(py::handle h) {
+  if (py::isinstance<py::array>(h)) {
+    py::array a = py::reinterpret_borrow<py::array>(h);
+    return a.ndim() != 1 || a.size() == 0;
+  }
+  PyObject* o = h.ptr();
+  if ((PyList_Check(o) || PyTuple_Check(o))) {
+    const Py_ssize_t len = PySequence_Size(o);
+    if (len == 0) return true;
+    PyObject* first = PyList_Check(o) ? PyList_GET_ITEM(o, 0) : PyTuple_GET_ITEM(o, 0);
+    return PySequence_Check(first) && !PyUnicode_Check(first) && !PyBytes_Check(first);
+  }
+  return false;
+}
+
+std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
+  if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
+  py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
+  if (!v) throw py::error_already_set();
+  int overflow = 0;
+  const long long value = PyLong_AsLongLongAndOverflow(v.ptr(), &overflow);
+  if (overflow < 0 || (overflow == 0 && value < 0)) {
+    throw py::value_error(std::string(name) + " must be >= 0, got " + py::str(v).cast<std::string>());
+  }
+  if (overflow > 0 || static_cast<unsigned long long>(value) > limit) {
+    throw py::value_error(std::string(name) + " must be at most " + std::to_string(limit) + ", got " +
+                          py::str(v).cast<std::string>());
+  }
+  return static_cast<std::size_t>(value);
+}
+
+py::array_t<double> newPoints(std::size_t n) {
+  if (n > kMaxResultElements / 2) throwValue("result of " + std::to_string(n) + " points is too large");
+  return py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t(2)});
+}
+
+}  // namespace tgpy

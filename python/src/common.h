@@ -1,0 +1,78 @@
+// Conversions shared by the binding sources: points as (x, y) sequences,
+// point sets as (N, 2) float64 arrays, and the errors that name an argument.
+#pragma once
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <TavGeometry/TavTypes.h>
+
+#include <cstddef>
+#include <string>
+#include <type_traits>
+
+namespace tgpy {
+
+namespace py = pybind11;
+
+// A C-contiguous (N, 2) float64 array is read in place as N TavPoint values.
+static_assert(std::is_standard_layout<TavPoint>::value && sizeof(TavPoint) == 2 * sizeof(double),
+              "TavPoint must be two packed doubles");
+
+// Largest array the bindings allocate for a result (elements); larger requests
+// are refused with ValueError instead of exhausting memory.
+constexpr std::size_t kMaxResultElements = std::size_t(1) << 28;
+
+[[noreturn]] void throwType(const char* name, const std::string& expected, py::handle got);
+[[noreturn]] void throwValue(const std::string& message);
+
+// A point from any sequence of two real numbers (tuple, list, 1-D array).
+TavPoint toPoint(py::handle h, const char* name);
+py::tuple fromPoint(const TavPoint& p);
+py::tuple fromIPoint(const TavIPoint& p);
+
+// A bound value object of type T, or TypeError naming the argument.
+template <class T>
+const T& toValue(py::handle h, const char* name, const char* typeName) {
+  if (!py::isinstance<T>(h)) throwType(name, std::string("tavgeometry.") + typeName, h);
+  return *py::cast<const T*>(h);
+}
+
+// A point set: an (N, 2) array of a real dtype or a nested sequence. A
+// C-contiguous aligned float64 array is used without a copy; anything else is
+// converted once. Object, complex, bool and string dtypes are a TypeError; a
+// wrong shape is a ValueError naming the argument and the shape it has.
+struct Points {
+  py::array_t<double> array;  // keeps the data alive
+  const TavPoint* data = nullptr;
+  std::size_t n = 0;
+};
+Points toPoints(py::handle h, const char* name);
+
+// True when h should be read as many points rather than one: an array or a
+// sequence whose first element is itself a sequence.
+bool isPointSet(py::handle h);
+
+// A count argument: a Python int >= 0 and <= limit, else ValueError/TypeError.
+std::size_t toCount(py::handle h, const char* name, std::size_t limit);
+
+// A fresh (n, 2) float64 array, refused when n exceeds kMaxResultElements / 2.
+py::array_t<double> newPoints(std::size_t n);
+
+// Module parts, one per family.
+void bindTypes(py::module_& m);
+void bindScalar(py::module_& m);
+void bindPoint(py::module_& m);
+void bindLine(py::module_& m);
+void bindRect(py::module_& m);
+void bindRotator(py::module_& m);
+void bindCircle(py::module_& m);
+void bindArc(py::module_& m);
+void bindPolygon(py::module_& m);
+void bindScan(py::module_& m);
+void bindFit(py::module_& m);
+void bindRle(py::module_& m);
+void bindLog(py::module_& m);
+void bindBench(py::module_& m);
+
+}  // namespace tgpy

@@ -1,0 +1,23 @@
+// The compiled part of the tavgeometry package.
+#include <TavGeometry/TavGeometryVersion.h>
+
+#include "common.h"
+
+PYBIND11_MODULE(_tavgeometry, m) {
+  m.doc() = "TavGeometry bindings; import the tavgeometry package instead.";
+  m.attr("__version__") = TAVGEOMETRY_VERSION_STRING;
+  tgpy::bindTypes(m);
+  tgpy::bindScalar(m);
+  tgpy::bindPoint(m);
+  tgpy::bindLine(m);
+  tgpy::bindRect(m);
+  tgpy::bindRotator(m);
+  tgpy::bindCircle(m);
+  tgpy::bindArc(m);
+  tgpy::bindPolygon(m);
+  tgpy::bindScan(m);
+  tgpy::bindFit(m);
+  tgpy::bindRle(m);
+  tgpy::bindLog(m);
+  tgpy::bindBench(m);
+}

@@ -1,0 +1,40 @@
+"""TavGeometry: exact, fast plane geometry for raster images.
+
+Coordinates are image pixel positions: x is the column (to the right), y the row
+(downward). Angles are radians; a positive angle turns +x toward +y, which is
+clockwise on screen. A point is an ``(x, y)`` tuple (any sequence of two real
+numbers is accepted); a point set is a numpy array of shape ``(N, 2)`` (float64;
+other real dtypes and nested lists are converted, and a C-contiguous float64 array
+is read without a copy). A geometric failure (parallel lines, a refused fit, no
+crossing) returns ``None``.
+
+The circle fit's refusals are written to the standard ``logging`` module, logger
+``"tavgeometry"``, at level ERROR; the package adds a ``NullHandler`` so that
+nothing reaches stderr unless the application configures logging itself.
+
+Calls whose cost grows with their input release the GIL, and every function may be
+called from many threads at once. Calculators (``RleCalcDisk`` and friends) keep a
+cache: give each thread its own.
+"""
+
+import logging as _logging
+
+from . import _tavgeometry
+from ._tavgeometry import *  # noqa: F401,F403
+from ._tavgeometry import __version__  # noqa: F401
+
+_logging.getLogger("tavgeometry").addHandler(_logging.NullHandler())
+
+# The short names the field uses for the fits.
+fit_line = points_fit_line  # noqa: F405
+fit_circle = points_fit_circle  # noqa: F405
+fit_line_outliers = points_fit_line_outliers  # noqa: F405
+fit_circle_outliers = points_fit_circle_outliers  # noqa: F405
+fit_line_ransac = points_fit_line_ransac  # noqa: F405
+perimeter_points = calculate_perimiter_points  # noqa: F405
+
+__all__ = sorted(
+    [n for n in dir(_tavgeometry) if not n.startswith("_")]
+    + ["fit_line", "fit_circle", "fit_line_outliers", "fit_circle_outliers", "fit_line_ransac",
+       "perimeter_points"]
+)
