@@ -26,7 +26,7 @@ if [[ "${FUZZ_NO_BUILD:-0}" != 1 ]]; then
   san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
   CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTAVGEO_BUILD_FUZZ=ON -DTAVGEO_BUILD_TESTS=OFF -DTAVGEO_BUILD_TOOLS=OFF \
-    -DTAVGEO_BUILD_BENCH=OFF -DTAVGEO_WERROR=OFF \
+    -DTAVGEO_BUILD_BENCH=OFF -DTAVGEO_BUILD_PYTHON=OFF -DTAVGEO_WERROR=OFF \
     -DCMAKE_CXX_FLAGS="$san -fsanitize=fuzzer-no-link" \
     -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" >/dev/null
   cmake --build "$build" -j"${FUZZ_BUILD_JOBS:-2}"
