@@ -78,7 +78,22 @@ std::vector<int> toList(py::handle h, const char* name) {
   return out;
 }
 
+// Most perimeter points one call returns (512 MiB as int32 pairs). A list's
+// outline can be far larger than its words: a run of extent e may give e + 1
+// points. Every run gives at most extent + 2 points, and every extent is a
+// non-negative word of the list, so the sum of (w + 2) over the non-negative
+// words bounds the output whatever the list holds; above the limit the call is
+// refused before any point is made.
+constexpr unsigned long long kMaxPerimeterPoints = 1ull << 26;
+
 py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
+  unsigned long long bound = 0;
+  for (int w : list)
+    if (w >= 0) bound += static_cast<unsigned long long>(w) + 2;
+  if (bound > kMaxPerimeterPoints) {
+    throwValue("the outline of this list may hold up to " + std::to_string(bound) + " points, more than the limit of " +
+               std::to_string(kMaxPerimeterPoints));
+  }
   std::vector<TavIPoint> pts;
   {
     py::gil_scoped_release release;
