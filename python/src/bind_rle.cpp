@@ -79,17 +79,39 @@ std::vector<int> toList(py::handle h, const char* name) {
 }
 
 // Most perimeter points one call returns (512 MiB as int32 pairs). A list's
-// outline can be far larger than its words: a run of extent e may give e + 1
-// points. Every run gives at most extent + 2 points, and every extent is a
-// non-negative word of the list, so the sum of (w + 2) over the non-negative
-// words bounds the output whatever the list holds; above the limit the call is
-// refused before any point is made.
+// outline can be far larger than its words: a run of extent e gives up to
+// e + 2 points (its e + 1 pixels, an end twice when e is 0). The bound is the
+// sum of extent + 2 over the runs as the outline reads them when neither the
+// first column nor the first row in the header is negative (then a negative
+// word ends a record or the list); otherwise every non-negative word is taken
+// as a possible extent. Above the limit the call is refused before any point
+// is made.
 constexpr unsigned long long kMaxPerimeterPoints = 1ull << 26;
 
-py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
+unsigned long long perimeterBound(const std::vector<int>& list) {
+  const std::size_t n = list.size();
   unsigned long long bound = 0;
+  if (n < 7) return 0;
+  if (list[2] >= 0 && list[4] >= 0) {
+    std::size_t i = 6;
+    while (i < n && list[i] >= 0) {  // a row
+      ++i;
+      while (i < n && list[i] >= 0) {  // a run: start, extent
+        const int extent = i + 1 < n ? list[i + 1] : 0;
+        bound += static_cast<unsigned long long>(extent > 0 ? extent : 0) + 2;
+        i += 2;
+      }
+      ++i;  // the record's terminator
+    }
+    return bound;
+  }
   for (int w : list)
     if (w >= 0) bound += static_cast<unsigned long long>(w) + 2;
+  return bound;
+}
+
+py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
+  const unsigned long long bound = perimeterBound(list);
   if (bound > kMaxPerimeterPoints) {
     throwValue("the outline of this list may hold up to " + std::to_string(bound) + " points, more than the limit of " +
                std::to_string(kMaxPerimeterPoints));
