@@ -1,6 +1,6 @@
 """Benchmarks of the Python package, side by side in one run.
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py
+    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py [--plot FILE.svg]
 
 1. the cost of one scalar call against a trivial function of the same module;
 2. large inputs through Python against the same library call timed in C++;
@@ -9,6 +9,7 @@ Every figure is the median of repeated timings after a warm-up call; OpenCV
 runs on one thread, as the library does.
 """
 import statistics
+import sys
 import time
 import timeit
 
@@ -123,6 +124,7 @@ def main():
         ("circle fit, 10^3 points", lambda: tg.fit_circle(pts1k), None, sk_circle),
         ("consensus line, 10^3 points, 100 trials", lambda: tg.fit_line_ransac(lin1k, 200, 100), None, sk_ransac),
     ]
+    rows = []
     for name, ours, cv, sk in jobs:
         t_ours = per_call(ours)
         t_cv = per_call(cv) if cv else None
@@ -130,7 +132,29 @@ def main():
         cells = [fmt(t_ours), fmt(t_cv) if t_cv else "n/a", fmt(t_sk) if t_sk else "n/a",
                  f"{t_cv / t_ours:.1f}" if t_cv else "n/a", f"{t_sk / t_ours:.1f}" if t_sk else "n/a"]
         print(f"| {name} | " + " | ".join(cells) + " |")
+        rows.append((name, t_cv / t_ours if t_cv else None, t_sk / t_ours if t_sk else None))
+    if "--plot" in sys.argv:
+        plot(rows, sys.argv[sys.argv.index("--plot") + 1])
     print(f"\n{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}")
+
+
+def plot(rows, path):
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    fig, ax = plt.subplots(figsize=(8, 4.2))
+    ys = np.arange(len(rows))
+    ax.barh(ys - 0.2, [r[1] or 0 for r in rows], 0.4, label="OpenCV time / ours")
+    ax.barh(ys + 0.2, [r[2] or 0 for r in rows], 0.4, label="scikit-image time / ours")
+    ax.axvline(1, color="k", lw=0.8)
+    ax.set_xscale("log")
+    ax.set_yticks(ys, [r[0] for r in rows], fontsize=8)
+    ax.invert_yaxis()
+    ax.set_xlabel("speed-up of tavgeometry (log scale; missing bar: the peer has no such function)")
+    ax.legend(fontsize=8, loc="lower right")
+    fig.tight_layout()
+    fig.savefig(path)
 
 
 if __name__ == "__main__":
