@@ -116,14 +116,18 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   // the canvas are clipped away. The list is read with its length:
   // - a row is expected after a record's -1; the last word is the list's final -1
   //   (a -1 anywhere else where a row is expected is row -1); rows ascend strictly;
-  // - the first word after a row always starts a run: a record with no run (row,
-  //   -1, then a negative word or the end) is refused;
-  // - later in a record, a -1 followed by a negative word, or by the list's last
-  //   word, ends the record; a -1 followed by y + 1 (the next row, as the
-  //   calculators write rows without gaps) ends the record; any other -1 starts a
-  //   run (extent = next word). Starts below -1 are always runs.
-  // So a run at column -1 whose extent equals the next row number reads as a
-  // terminator. The calculators' region() never goes through this reader.
+  // - when header word 2 (the first column) is 0 or more, every -1 in a record
+  //   ends it (a record whose first word is -1 has no run and is refused);
+  // - when word 2 is negative (the calculators then have runs left of column 0),
+  //   the first word after a row always starts a run, so a record with no run
+  //   (row, -1, then a negative word or the list's last word) is refused; later
+  //   in the record, a -1 followed by a negative word, by the list's last word or
+  //   by y + 1 (the next row: the calculators write rows without gaps) ends the
+  //   record, any other -1 starts a run (its extent the next word). Starts below
+  //   -1 are always runs.
+  // So, with word 2 negative, a later run at column -1 whose extent equals the
+  // next row number reads as a terminator. The calculators' region() never goes
+  // through this reader.
   // Refused: fewer than 7 words, a negative width or height, rows not ascending,
   // a record with no run, a negative extent, a run cut short, a missing record
   // terminator or final -1, words after the final -1.

@@ -112,6 +112,7 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
   const int width = l[0], height = l[1];
   checkCanvas(width, height, "region list");
   if (l[n - 1] != -1) fail("region list: missing the final -1");
+  const bool negativeColumns = l[2] < 0;  // only then can a -1 be a column
   std::vector<TavRun> runs;
   size_t i = 6;
   bool haveRow = false;
@@ -124,7 +125,6 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
     haveRow = true;
     lastRow = y;
     ++i;
-    const size_t rowStart = runs.size();
     bool first = true;
     std::vector<TavRun> row;
     for (;;) {
@@ -133,10 +133,10 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
       if (w == -1) {
         const bool nextNegative = i + 1 < n && l[i + 1] < 0;
         const bool nextIsLast = i + 1 == n - 1;
+        const bool ends = !negativeColumns || nextNegative || nextIsLast;
         if (first) {
-          if (nextNegative || nextIsLast)
-            fail("region list: record of row " + std::to_string(y) + " has no run" + at(i));
-        } else if (nextNegative || nextIsLast || static_cast<int64_t>(l[i + 1]) == y + 1) {
+          if (ends) fail("region list: record of row " + std::to_string(y) + " has no run" + at(i));
+        } else if (ends || static_cast<int64_t>(l[i + 1]) == y + 1) {
           ++i;  // the record's terminator
           break;
         }
@@ -151,7 +151,6 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
       i += 2;
       first = false;
     }
-    (void)rowStart;
     if (row.size() > 1)
       std::sort(row.begin(), row.end(), [](const TavRun& a, const TavRun& b) { return a.x0 < b.x0; });
     for (const TavRun& r : row) append(&runs, r.y, r.x0, r.x1);
