@@ -130,7 +130,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   // through this reader.
   // Refused: fewer than 7 words, a negative width or height, rows not ascending,
   // a record with no run, a negative extent, a run cut short, a missing record
-  // terminator or final -1, words after the final -1.
+  // terminator or final -1 (the last word must be -1).
   static CTavGeoRegion fromRle(const std::vector<int>& list);
   static CTavGeoRegion fromRle(const int* list, size_t size);
   // The list: header (width, height, first column, last column, first row, last
