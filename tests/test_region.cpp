@@ -75,7 +75,7 @@ std::string errorOf(const std::function<void()>& f) {
 // Every operation against the pixel-by-pixel version on random pairs.
 TEST(Region, MatchesMaskReference) {
   std::mt19937 g(16);
-  for (int it = 0; it < 600; ++it) {
+  for (int it = 0; it < 2000; ++it) {
     const int w = static_cast<int>(g() % 14), h = static_cast<int>(g() % 14);
     const Mask ma = randomMask(g, w, h), mb = randomMask(g, w, h);
     const CTavGeoRegion a = fromM(ma), b = fromM(mb);

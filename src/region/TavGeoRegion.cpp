@@ -287,43 +287,33 @@ namespace {
 // Runs of the transposed region: row x of the result holds the y-runs of column
 // x. Each output run starts where a column run enters and ends where it leaves,
 // so the sweep costs the input runs plus the output runs.
-std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, int outCols) {
-  // open[y] = column where the current run of output row y began, -1 if none
-  std::vector<int> open(static_cast<size_t>(outRows), -1);
+std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows) {
+  // open[y] = column where the current run of output row y began
+  std::vector<int> open(static_cast<size_t>(outRows), 0);
+  std::vector<size_t> start(static_cast<size_t>(outRows) + 1, 0);
   std::vector<TavRun> out;
-  std::vector<RowSpan> rows = rowSpans(runs);
-  std::vector<size_t> rowCount(static_cast<size_t>(outRows) + 1, 0);
-  // previous input row's runs, to find which y enter and leave
-  const TavRun* prev = nullptr;
-  size_t prevN = 0;
-  int prevRow = -2;
-  auto emitRange = [&](int col, int a, int b, bool entering) {
-    for (int y = a; y < b; ++y) {
-      if (entering) {
-        open[static_cast<size_t>(y)] = col;
-      } else {
-        if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
-        out.push_back(TavRun{y, open[static_cast<size_t>(y)], col});
-        ++rowCount[static_cast<size_t>(y)];
-        open[static_cast<size_t>(y)] = -1;
-      }
-    }
-  };
-  // Symmetric difference of two sorted interval lists, calling f(a, b, inNew).
-  auto diff = [&](int col, const TavRun* o, size_t on, const TavRun* c, size_t cn) {
-    size_t i = 0, j = 0;
-    // walk boundaries
-    int pos = std::numeric_limits<int>::min();
+  // Walks the boundaries of the sorted intervals o (the previous input row) and
+  // c (the current one); the parts in c only enter at col, those in o only leave.
+  auto step = [&](int col, const TavRun* o, size_t on, const TavRun* c, size_t cn) {
+    const int kEnd = std::numeric_limits<int>::max();
+    size_t bi = 0, bj = 0;  // boundary indices: 2k is x0 of run k, 2k+1 its x1
     bool inO = false, inC = false;
-    size_t bi = 0, bj = 0;  // boundary indices: 2*k is x0, 2*k+1 is x1
-    (void)i;
-    (void)j;
     int segStart = 0;
     while (bi < 2 * on || bj < 2 * cn) {
-      const int vo = bi < 2 * on ? (bi % 2 == 0 ? o[bi / 2].x0 : o[bi / 2].x1) : std::numeric_limits<int>::max();
-      const int vc = bj < 2 * cn ? (bj % 2 == 0 ? c[bj / 2].x0 : c[bj / 2].x1) : std::numeric_limits<int>::max();
+      const int vo = bi < 2 * on ? ((bi & 1) ? o[bi / 2].x1 : o[bi / 2].x0) : kEnd;
+      const int vc = bj < 2 * cn ? ((bj & 1) ? c[bj / 2].x1 : c[bj / 2].x0) : kEnd;
       const int v = std::min(vo, vc);
-      const bool wasO = inO, wasC = inC;
+      if (inO != inC) {  // [segStart, v) lies in exactly one of them
+        for (int y = segStart; y < v; ++y) {
+          if (inC) {
+            open[static_cast<size_t>(y)] = col;
+          } else {
+            if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+            out.push_back(TavRun{y, open[static_cast<size_t>(y)], col});
+            ++start[static_cast<size_t>(y) + 1];
+          }
+        }
+      }
       if (vo == v) {
         inO = !inO;
         ++bi;
@@ -332,34 +322,28 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
         inC = !inC;
         ++bj;
       }
-      if (wasO != wasC) {  // [segStart, v) was in exactly one
-        if (wasC)
-          emitRange(col, segStart, v, true);
-        else
-          emitRange(col, segStart, v, false);
-      }
       segStart = v;
-      pos = v;
     }
-    (void)pos;
   };
-  for (const RowSpan& r : rows) {
-    const TavRun* cur = runs.data() + r.begin;
-    const size_t curN = r.end - r.begin;
-    if (prevRow != r.y - 1 && prevN > 0) {  // the previous row's runs all leave after it
-      diff(prevRow + 1, prev, prevN, nullptr, 0);
+  const TavRun* prev = nullptr;
+  size_t prevN = 0;
+  int prevRow = 0;
+  for (size_t i = 0; i < runs.size();) {
+    size_t j = i + 1;
+    while (j < runs.size() && runs[j].y == runs[i].y) ++j;
+    if (prevN > 0 && prevRow != runs[i].y - 1) {  // a gap: the previous row's runs all leave
+      step(prevRow + 1, prev, prevN, nullptr, 0);
       prevN = 0;
     }
-    diff(r.y, prevN > 0 ? prev : nullptr, prevN, cur, curN);
-    prev = cur;
-    prevN = curN;
-    prevRow = r.y;
+    step(runs[i].y, prev, prevN, runs.data() + i, j - i);
+    prev = runs.data() + i;
+    prevN = j - i;
+    prevRow = runs[i].y;
+    i = j;
   }
-  if (prevN > 0) diff(prevRow + 1, prev, prevN, nullptr, 0);
-  (void)outCols;
+  if (prevN > 0) step(prevRow + 1, prev, prevN, nullptr, 0);
   // counting sort by row; within a row the runs came in column order
-  std::vector<size_t> start(static_cast<size_t>(outRows) + 1, 0);
-  for (int y = 0; y < outRows; ++y) start[static_cast<size_t>(y) + 1] = start[static_cast<size_t>(y)] + rowCount[static_cast<size_t>(y)];
+  for (size_t y = 0; y < static_cast<size_t>(outRows); ++y) start[y + 1] += start[y];
   std::vector<TavRun> sorted(out.size());
   for (const TavRun& t : out) sorted[start[static_cast<size_t>(t.y)]++] = t;
   return sorted;
@@ -398,12 +382,12 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
   }
   if (pos != total)
     fail("COCO RLE: counts add up to " + std::to_string(pos) + ", not height * width = " + std::to_string(total));
-  return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h, w));
+  return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h));
 }
 
 TavCocoRle CTavGeoRegion::toCoco() const {
   TavCocoRle rle{m_height, m_width, {}};
-  const std::vector<TavRun> cols = transposeRuns(m_runs, m_width, m_height);
+  const std::vector<TavRun> cols = transposeRuns(m_runs, m_width);
   const int64_t total = static_cast<int64_t>(m_width) * m_height;
   int64_t end = 0;  // end of the last foreground count
   for (const TavRun& c : cols) {
