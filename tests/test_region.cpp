@@ -276,3 +276,23 @@ TEST(Region, CocoStringKnownValue) {
   std::unordered_set<CTavGeoRegion> set{r, CTavGeoRegion::fromCocoString(6, 10, "53X1ORO"), CTavGeoRegion(10, 6)};
   EXPECT_EQ(set.size(), 2u);
 }
+
+// Strided masks in and out, runs given unsorted and overlapping, boxes and
+// the many-point contains.
+TEST(Region, StridesRunsAndBoxes) {
+  const uint8_t rows[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};  // last column: padding
+  const CTavGeoRegion r = CTavGeoRegion::fromMask(&rows[0][0], 5, 3, 6);
+  EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
+  std::vector<uint8_t> out(3 * 7, 42);
+  r.toMask(out.data(), 7, 255);
+  EXPECT_EQ(out[7 * 0 + 1], 255);
+  EXPECT_EQ(out[7 * 0 + 3], 0);
+  EXPECT_EQ(out[7 * 0 + 5], 42);  // padding untouched
+  EXPECT_EQ(out[7 * 2 + 0], 255);
+  const CTavGeoRegion u = CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}});
+  EXPECT_EQ(u, r);  // merged, sorted, clipped (row 7 and columns past 5 dropped)
+  EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  EXPECT_EQ(r.contains({{1, 0}, {3, 0}, {0, 2}, {-1, 2}, {4, 3}}), (std::vector<uint8_t>{1, 0, 1, 0, 0}));
+  EXPECT_EQ(CTavGeoRegion::full(5, 3).area(), 15);
+  EXPECT_TRUE(CTavGeoRegion::full(0, 3).empty());
+}
