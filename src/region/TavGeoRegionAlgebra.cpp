@@ -79,11 +79,50 @@ CTavGeoRegion combine(const CTavGeoRegion& a, const CTavGeoRegion& b, Keep keep,
 
 }  // namespace
 
+// Union: the two run lists merged in (y, x0) order; append joins the runs
+// that touch or overlap.
 CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
-  return combine(*this, o, [](bool a, bool b) { return a || b; }, "union");
+  sameCanvas(*this, o, "union");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  std::vector<TavRun> out;
+  out.reserve(a.size() + b.size());
+  size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    const bool takeA = j >= b.size() || (i < a.size() && (a[i].y != b[j].y ? a[i].y < b[j].y : a[i].x0 < b[j].x0));
+    const TavRun& r = takeA ? a[i++] : b[j++];
+    append(&out, r.y, r.x0, r.x1);
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
+
+// Intersection: one pass over both lists; the pieces of a row never touch
+// (each comes from a different pair of separated runs).
 CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
-  return combine(*this, o, [](bool a, bool b) { return a && b; }, "intersection");
+  sameCanvas(*this, o, "intersection");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  std::vector<TavRun> out;
+  out.reserve(std::min(a.size(), b.size()));
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const TavRun& p = a[i];
+    const TavRun& q = b[j];
+    if (p.y != q.y) {
+      if (p.y < q.y)
+        ++i;
+      else
+        ++j;
+      continue;
+    }
+    const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
+    if (hi > lo) append(&out, p.y, lo, hi);
+    if (p.x1 < q.x1)
+      ++i;
+    else
+      ++j;
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
 CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
   return combine(*this, o, [](bool a, bool b) { return a && !b; }, "difference");
