@@ -10,6 +10,7 @@
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
+#include <TavGeometry/TavGeoRegion.h>
 #include <TavGeometry/TavTypes.h>
 
 #include <list>
@@ -36,6 +37,14 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   const std::vector<int>& rle() { return m_rle; }
   // The bounding box of the last computed region.
   const TavRect& boundingBox() { return m_boundingBox; }
+  // The number of runs of each record of rle(), in list order, written while
+  // calculating; it makes the list unambiguous (a run may start at column -1).
+  const std::vector<int>& recordRuns() const { return m_recordRuns; }
+  // The last result as a region on the width x height canvas: the list's runs
+  // read by recordRuns() (one pass over the runs, never the ambiguous list
+  // reader), merged where they touch or overlap and clipped to the canvas.
+  // Throws CTavGeoRegionError for a canvas beyond the region limits.
+  CTavGeoRegion region() const;
 
   // True when width, height, count and the bytes of the points equal the cached
   // last call (0.0 and -0.0 differ; an identical NaN matches).
@@ -58,6 +67,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   int m_width;
   int m_height;
   std::vector<int> m_rle;
+  std::vector<int> m_recordRuns;
   TavRect m_boundingBox;
   int m_lastWidth;
   int m_lastHeight;
@@ -74,6 +84,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
 // the polygon calculator scans at most kRleMaxRows rows (0 .. kRleMaxRows - 1).
 constexpr int kRleMaxRadius = 1000000;
 constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;
+// The polygon's list holds at most kRleMaxWords words (512 MiB); a polygon whose
+// list would be longer gives the header and terminator only (its box words and
+// box still from the vertices). Disk and annulus lists stay below 7 * kRleMaxRows.
+constexpr size_t kRleMaxWords = size_t{1} << 27;
 
 // Disk from points[0] (centre) and points[1] (a point on the rim). The centre
 // and the radius are truncated toward zero; each row y = cy + dy (dy from -r to
@@ -117,7 +131,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
 // Edges reaching above row 0 enter at row 0; edges whose ends lie on one row are
 // horizontal; rows from kRleMaxRows on are not scanned. count <= 0 or height <= 0:
 // header and terminator only. The box is that of the truncated vertices (zero
-// for no points). A NaN coordinate counts as no points. Always returns true.
+// for no points). A NaN coordinate counts as no points. A list beyond
+// kRleMaxWords words: header and terminator only. Always returns true.
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
  public:
   CTavGeoRleCalcPolygon();
@@ -183,6 +198,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   };
   std::vector<PendingEdge> m_pending;
   int m_scanRows = 0;  // rows 0 .. m_scanRows - 1 are scanned
+  bool m_tooLong = false;  // the list would pass kRleMaxWords
 };
 
 }  // namespace NTavGeometry

@@ -16,3 +16,4 @@
 #include <TavGeometry/TavGeoScan.h>
 #include <TavGeometry/TavGeoFit.h>
 #include <TavGeometry/TavGeoRleCalc.h>
+#include <TavGeometry/TavGeoRegion.h>

@@ -32,3 +32,28 @@ void CTavGeoRleCalc::storeComputedCoords(int width, int height, const TavPoint* 
 }
 
 }  // namespace NTavGeometry
+
+namespace NTavGeometry {
+
+// Walks the list by the run counts recorded while calculating; each record's
+// runs are clipped, sorted (the annulus' two runs may overlap) and merged.
+CTavGeoRegion CTavGeoRleCalc::region() const {
+  if (m_rle.size() < 2) return CTavGeoRegion();
+  const int width = m_rle[0], height = m_rle[1];
+  std::vector<TavRun> runs;
+  size_t i = 6;
+  for (const int n : m_recordRuns) {
+    if (i + 2 * static_cast<size_t>(n) + 1 >= m_rle.size()) break;  // guards a list out of step
+    const int y = m_rle[i++];
+    for (int k = 0; k < n; ++k, i += 2) {
+      const int64_t x0 = m_rle[i], x1 = int64_t{m_rle[i]} + m_rle[i + 1] + 1;
+      if (y < 0 || y >= height) continue;
+      const int64_t c0 = x0 < 0 ? 0 : x0, c1 = x1 > width ? width : x1;
+      if (c1 > c0) runs.push_back(TavRun{y, static_cast<int>(c0), static_cast<int>(c1)});
+    }
+    ++i;  // the record's -1
+  }
+  return CTavGeoRegion::fromRuns(width < 0 ? 0 : width, height < 0 ? 0 : height, std::move(runs));
+}
+
+}  // namespace NTavGeometry

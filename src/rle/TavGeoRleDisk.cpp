@@ -30,12 +30,14 @@ bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points
   }
   if (radius < 0) {
     detail::rleEmpty(&m_rle, width, height);
+    m_recordRuns.clear();
     m_boundingBox = TavRect();
   } else {
     // Header, then the records, then the terminator, written in place.
     m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, radius);
     fillCircle(cx, cy, radius);
     m_rle.push_back(-1);
+    m_recordRuns.assign(2 * static_cast<size_t>(radius) + 1, 1);
   }
   storeComputedCoords(width, height, points, count);
   return true;

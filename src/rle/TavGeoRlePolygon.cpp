@@ -108,7 +108,13 @@ bool CTavGeoRleCalcPolygon::calculate(int width, int height, const TavPoint* poi
     }
     updateActiveList(scan);
     processScan(scan);
+    if (m_tooLong) break;
     ++scan;
+  }
+  if (m_tooLong) {
+    m_rle.resize(6);
+    m_rle.shrink_to_fit();
+    m_recordRuns.clear();
   }
 
   pointsToBBox(points, static_cast<unsigned int>(n), &m_boundingBox);
@@ -129,6 +135,8 @@ void CTavGeoRleCalcPolygon::reset(int width, int height) {
   m_edgeTable.assign(static_cast<size_t>(m_scanRows), nullptr);
   m_boundingBox = TavRect();
   detail::rleEmpty(&m_rle, width, height);
+  m_recordRuns.clear();
+  m_tooLong = false;
 }
 
 // Each row's list is sorted by x, equal x in build order: the edges are sorted
@@ -238,7 +246,12 @@ void CTavGeoRleCalcPolygon::updateActiveList(int scan) {
 void CTavGeoRleCalcPolygon::processScan(int scan) {
   const size_t pairs = m_active.size() / 2;
   if (pairs == 0) return;
+  if (m_rle.size() + 2 * pairs + 3 > kRleMaxWords) {  // the record and the final -1 would not fit
+    m_tooLong = true;
+    return;
+  }
   m_rle.push_back(scan);
+  m_recordRuns.push_back(static_cast<int>(pairs));
   const ActiveEdge* a = m_active.data();
   for (size_t p = 0; p < pairs; ++p) {
     const double x1 = a[2 * p].x;

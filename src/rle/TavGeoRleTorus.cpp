@@ -35,11 +35,15 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
   }
   if (outer < 0) {
     detail::rleEmpty(&m_rle, width, height);
+    m_recordRuns.clear();
     m_boundingBox = TavRect();
   } else {
     m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, outer);
     fillTorus(cx, cy, radius1, radius2);
     m_rle.push_back(-1);
+    const int inner = radius1 < radius2 ? radius1 : radius2;
+    m_recordRuns.assign(2 * static_cast<size_t>(outer) + 1, 1);
+    for (int k = outer - inner; k <= outer + inner; ++k) m_recordRuns[static_cast<size_t>(k)] = 2;
   }
   storeComputedCoords(width, height, points, count);
   return true;

@@ -1,0 +1,581 @@
+// Region type: construction, conversions and measurements.
+#include <TavGeometry/TavGeoRegion.h>
+#include <TavGeometry/TavGeoRleCalc.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "region/TavGeoRegionInternal.h"
+
+namespace NTavGeometry {
+
+CTavGeoRegionError::CTavGeoRegionError(const std::string& what) : std::invalid_argument(what) {}
+CTavGeoRegionError::~CTavGeoRegionError() = default;
+
+namespace region_detail {
+
+void fail(const std::string& what) { throw CTavGeoRegionError(what); }
+
+void checkCanvas(int width, int height, const char* where) {
+  if (width < 0 || height < 0)
+    fail(std::string(where) + ": negative canvas size " + std::to_string(width) + " x " + std::to_string(height));
+  if (width > kRegionMaxSide || height > kRegionMaxSide ||
+      static_cast<int64_t>(width) * height > kRegionMaxPixels)
+    fail(std::string(where) + ": canvas " + std::to_string(width) + " x " + std::to_string(height) +
+         " exceeds the limits (side " + std::to_string(kRegionMaxSide) + ", pixels " +
+         std::to_string(kRegionMaxPixels) + ")");
+}
+
+std::vector<TavRun> normalise(std::vector<TavRun> runs) {
+  std::sort(runs.begin(), runs.end(),
+            [](const TavRun& a, const TavRun& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+  std::vector<TavRun> out;
+  out.reserve(runs.size());
+  for (const TavRun& r : runs) append(&out, r.y, r.x0, r.x1);
+  return out;
+}
+
+std::vector<RowSpan> rowSpans(const std::vector<TavRun>& runs) {
+  std::vector<RowSpan> rows;
+  for (size_t i = 0; i < runs.size();) {
+    size_t j = i + 1;
+    while (j < runs.size() && runs[j].y == runs[i].y) ++j;
+    rows.push_back(RowSpan{runs[i].y, i, j});
+    i = j;
+  }
+  return rows;
+}
+
+}  // namespace region_detail
+
+using namespace region_detail;
+
+namespace {
+
+// Clips [x0, x1) of row y to the canvas; false when nothing is left.
+bool clipRun(int64_t y, int64_t x0, int64_t x1, int width, int height, TavRun* out) {
+  if (y < 0 || y >= height) return false;
+  if (x0 < 0) x0 = 0;
+  if (x1 > width) x1 = width;
+  if (x1 <= x0) return false;
+  *out = TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)};
+  return true;
+}
+
+std::string at(size_t i) { return " at word " + std::to_string(i); }
+
+}  // namespace
+
+CTavGeoRegion::CTavGeoRegion() : m_width(0), m_height(0) {}
+
+CTavGeoRegion::CTavGeoRegion(int width, int height) : m_width(width), m_height(height) {
+  checkCanvas(width, height, "region");
+}
+
+CTavGeoRegion CTavGeoRegion::fromRuns(int width, int height, std::vector<TavRun> runs) {
+  checkCanvas(width, height, "region runs");
+  size_t kept = 0;
+  for (const TavRun& r : runs) {
+    TavRun c;
+    if (clipRun(r.y, r.x0, r.x1, width, height, &c)) runs[kept++] = c;
+  }
+  runs.resize(kept);
+  return CTavGeoRegionAccess::make(width, height, normalise(std::move(runs)));
+}
+
+CTavGeoRegion CTavGeoRegion::full(int width, int height) {
+  return fromBox(width, height, TavRegionBox{0, 0, width, height});
+}
+
+CTavGeoRegion CTavGeoRegion::fromBox(int width, int height, const TavRegionBox& box) {
+  checkCanvas(width, height, "region box");
+  const int64_t x0 = std::max<int64_t>(box.x, 0), x1 = std::min<int64_t>(int64_t{box.x} + box.width, width);
+  const int64_t y0 = std::max<int64_t>(box.y, 0), y1 = std::min<int64_t>(int64_t{box.y} + box.height, height);
+  std::vector<TavRun> runs;
+  if (x1 > x0 && y1 > y0) {
+    if (y1 - y0 > kRegionMaxRuns) fail("region box: result exceeds kRegionMaxRuns runs");
+    runs.reserve(static_cast<size_t>(y1 - y0));
+    for (int64_t y = y0; y < y1; ++y)
+      runs.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
+  }
+  return CTavGeoRegionAccess::make(width, height, std::move(runs));
+}
+
+// ------------------------------------------------------------ run-length list
+
+CTavGeoRegion CTavGeoRegion::fromRle(const std::vector<int>& list) { return fromRle(list.data(), list.size()); }
+
+CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
+  if (l == nullptr || n < 7) fail("region list: shorter than the 6 header words and the final -1");
+  const int width = l[0], height = l[1];
+  checkCanvas(width, height, "region list");
+  if (l[n - 1] != -1) fail("region list: missing the final -1");
+  const bool negativeColumns = l[2] < 0;  // only then can a -1 be a column
+  std::vector<TavRun> runs;
+  size_t i = 6;
+  bool haveRow = false;
+  int64_t lastRow = 0;
+  while (i < n - 1) {
+    const int64_t y = l[i];
+    if (haveRow && y <= lastRow)
+      fail("region list: rows not ascending (row " + std::to_string(y) + " after " + std::to_string(lastRow) + ")" +
+           at(i));
+    haveRow = true;
+    lastRow = y;
+    ++i;
+    bool first = true;
+    std::vector<TavRun> row;
+    for (;;) {
+      if (i >= n - 1) fail("region list: record of row " + std::to_string(y) + " has no terminator -1");
+      const int w = l[i];
+      if (w == -1) {
+        const bool nextNegative = i + 1 < n && l[i + 1] < 0;
+        const bool nextIsLast = i + 1 == n - 1;
+        const bool ends = !negativeColumns || nextNegative || nextIsLast;
+        if (first) {
+          if (ends) fail("region list: record of row " + std::to_string(y) + " has no run" + at(i));
+        } else if (ends || static_cast<int64_t>(l[i + 1]) == y + 1) {
+          ++i;  // the record's terminator
+          break;
+        }
+      }
+      if (i + 1 >= n - 1) fail("region list: run of row " + std::to_string(y) + " cut short" + at(i));
+      const int e = l[i + 1];
+      if (e < 0)
+        fail("region list: record of row " + std::to_string(y) + " has a negative extent (" + std::to_string(e) +
+             ")" + at(i + 1));
+      TavRun c;
+      if (clipRun(y, w, int64_t{w} + e + 1, width, height, &c)) row.push_back(c);
+      i += 2;
+      first = false;
+    }
+    if (row.size() > 1)
+      std::sort(row.begin(), row.end(), [](const TavRun& a, const TavRun& b) { return a.x0 < b.x0; });
+    for (const TavRun& r : row) append(&runs, r.y, r.x0, r.x1);
+  }
+  return CTavGeoRegionAccess::make(width, height, std::move(runs));
+}
+
+std::vector<int> CTavGeoRegion::toRle() const {
+  std::vector<int> l(6, 0);
+  l[0] = m_width;
+  l[1] = m_height;
+  if (!m_runs.empty()) {
+    const TavRegionBox b = bbox();
+    l[2] = b.x;
+    l[3] = b.x + b.width - 1;
+    l[4] = b.y;
+    l[5] = b.y + b.height - 1;
+  }
+  l.reserve(6 + 2 * m_runs.size() + 2 * static_cast<size_t>(m_runs.empty() ? 0 : bbox().height) + 1);
+  for (size_t i = 0; i < m_runs.size(); ++i) {
+    if (i == 0 || m_runs[i].y != m_runs[i - 1].y) l.push_back(m_runs[i].y);
+    l.push_back(m_runs[i].x0);
+    l.push_back(m_runs[i].x1 - m_runs[i].x0 - 1);
+    if (i + 1 == m_runs.size() || m_runs[i + 1].y != m_runs[i].y) l.push_back(-1);
+  }
+  l.push_back(-1);
+  return l;
+}
+
+// ------------------------------------------------------------ masks
+
+namespace {
+
+// Index of the first byte in [p, end) that is zero (want == 0) or nonzero
+// (want != 0), eight bytes at a time over uniform stretches.
+inline const uint8_t* findByte(const uint8_t* p, const uint8_t* end, bool wantNonzero) {
+  constexpr uint64_t kLow = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  while (end - p >= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (wantNonzero) {
+      if (w != 0) break;
+    } else {
+      // any zero byte in w?
+      if (((w - kLow) & ~w & kHigh) != 0) break;
+    }
+    p += 8;
+  }
+  if (wantNonzero) {
+    while (p < end && *p == 0) ++p;
+  } else {
+    while (p < end && *p != 0) ++p;
+  }
+  return p;
+}
+
+}  // namespace
+
+CTavGeoRegion CTavGeoRegion::fromMask(const uint8_t* data, int width, int height, ptrdiff_t stride) {
+  checkCanvas(width, height, "region mask");
+  if (stride < width) fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(width));
+  std::vector<TavRun> runs;
+  if (width == 0 || height == 0) return CTavGeoRegionAccess::make(width, height, std::move(runs));
+  if (data == nullptr) fail("region mask: null data for a non-empty canvas");
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = data + static_cast<ptrdiff_t>(y) * stride;
+    const uint8_t* end = row + width;
+    const uint8_t* p = row;
+    for (;;) {
+      p = findByte(p, end, true);
+      if (p == end) break;
+      const uint8_t* q = findByte(p + 1, end, false);
+      if (static_cast<int64_t>(runs.size()) >= kRegionMaxRuns) fail("region mask: more than kRegionMaxRuns runs");
+      runs.push_back(TavRun{y, static_cast<int>(p - row), static_cast<int>(q - row)});
+      p = q;
+      if (p == end) break;
+    }
+  }
+  return CTavGeoRegionAccess::make(width, height, std::move(runs));
+}
+
+void CTavGeoRegion::toMask(uint8_t* data, ptrdiff_t stride, uint8_t value) const {
+  if (stride < m_width) fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(m_width));
+  if (m_width == 0 || m_height == 0) return;
+  if (data == nullptr) fail("region mask: null data for a non-empty canvas");
+  size_t i = 0;
+  for (int y = 0; y < m_height; ++y) {
+    uint8_t* row = data + static_cast<ptrdiff_t>(y) * stride;
+    int x = 0;
+    for (; i < m_runs.size() && m_runs[i].y == y; ++i) {
+      std::memset(row + x, 0, static_cast<size_t>(m_runs[i].x0 - x));
+      std::memset(row + m_runs[i].x0, value, static_cast<size_t>(m_runs[i].x1 - m_runs[i].x0));
+      x = m_runs[i].x1;
+    }
+    std::memset(row + x, 0, static_cast<size_t>(m_width - x));
+  }
+}
+
+std::vector<uint8_t> CTavGeoRegion::toMask() const {
+  const int64_t n = static_cast<int64_t>(m_width) * m_height;
+  if (n > kRegionMaxMaskBytes) fail("region mask: canvas exceeds kRegionMaxMaskBytes pixels");
+  std::vector<uint8_t> mask(static_cast<size_t>(n));
+  if (n > 0) toMask(mask.data(), m_width, 1);
+  return mask;
+}
+
+CTavGeoRegion CTavGeoRegion::fromPixels(int width, int height, const std::vector<TavIPoint>& pixels) {
+  checkCanvas(width, height, "region pixels");
+  if (static_cast<int64_t>(pixels.size()) > kRegionMaxRuns) fail("region pixels: more than kRegionMaxRuns pixels");
+  std::vector<TavRun> runs;
+  runs.reserve(pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const TavIPoint& p = pixels[i];
+    if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
+      fail("region pixels: pixel " + std::to_string(i) + " (" + std::to_string(p.x) + ", " + std::to_string(p.y) +
+           ") outside the canvas");
+    runs.push_back(TavRun{p.y, p.x, p.x + 1});
+  }
+  return CTavGeoRegionAccess::make(width, height, normalise(std::move(runs)));
+}
+
+std::vector<TavIPoint> CTavGeoRegion::pixels() const {
+  std::vector<TavIPoint> out;
+  out.reserve(static_cast<size_t>(area()));
+  for (const TavRun& r : m_runs)
+    for (int x = r.x0; x < r.x1; ++x) out.push_back(TavIPoint{x, r.y});
+  return out;
+}
+
+// ------------------------------------------------------------ COCO
+
+namespace {
+
+// Runs of the transposed region: row x of the result holds the y-runs of column
+// x. Each output run starts where a column run enters and ends where it leaves,
+// so the sweep costs the input runs plus the output runs.
+std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows) {
+  // open[y] = column where the current run of output row y began
+  std::vector<int> open(static_cast<size_t>(outRows), 0);
+  std::vector<size_t> start(static_cast<size_t>(outRows) + 1, 0);
+  std::vector<TavRun> out;
+  // Walks the boundaries of the sorted intervals o (the previous input row) and
+  // c (the current one); the parts in c only enter at col, those in o only leave.
+  auto step = [&](int col, const TavRun* o, size_t on, const TavRun* c, size_t cn) {
+    const int kEnd = std::numeric_limits<int>::max();
+    size_t bi = 0, bj = 0;  // boundary indices: 2k is x0 of run k, 2k+1 its x1
+    bool inO = false, inC = false;
+    int segStart = 0;
+    while (bi < 2 * on || bj < 2 * cn) {
+      const int vo = bi < 2 * on ? ((bi & 1) ? o[bi / 2].x1 : o[bi / 2].x0) : kEnd;
+      const int vc = bj < 2 * cn ? ((bj & 1) ? c[bj / 2].x1 : c[bj / 2].x0) : kEnd;
+      const int v = std::min(vo, vc);
+      if (inO != inC) {  // [segStart, v) lies in exactly one of them
+        for (int y = segStart; y < v; ++y) {
+          if (inC) {
+            open[static_cast<size_t>(y)] = col;
+          } else {
+            if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+            out.push_back(TavRun{y, open[static_cast<size_t>(y)], col});
+            ++start[static_cast<size_t>(y) + 1];
+          }
+        }
+      }
+      if (vo == v) {
+        inO = !inO;
+        ++bi;
+      }
+      if (vc == v) {
+        inC = !inC;
+        ++bj;
+      }
+      segStart = v;
+    }
+  };
+  const TavRun* prev = nullptr;
+  size_t prevN = 0;
+  int prevRow = 0;
+  for (size_t i = 0; i < runs.size();) {
+    size_t j = i + 1;
+    while (j < runs.size() && runs[j].y == runs[i].y) ++j;
+    if (prevN > 0 && prevRow != runs[i].y - 1) {  // a gap: the previous row's runs all leave
+      step(prevRow + 1, prev, prevN, nullptr, 0);
+      prevN = 0;
+    }
+    step(runs[i].y, prev, prevN, runs.data() + i, j - i);
+    prev = runs.data() + i;
+    prevN = j - i;
+    prevRow = runs[i].y;
+    i = j;
+  }
+  if (prevN > 0) step(prevRow + 1, prev, prevN, nullptr, 0);
+  // counting sort by row; within a row the runs came in column order
+  for (size_t y = 0; y < static_cast<size_t>(outRows); ++y) start[y + 1] += start[y];
+  std::vector<TavRun> sorted(out.size());
+  for (const TavRun& t : out) sorted[start[static_cast<size_t>(t.y)]++] = t;
+  return sorted;
+}
+
+}  // namespace
+
+CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
+  const int h = rle.height, w = rle.width;
+  checkCanvas(w, h, "COCO RLE");
+  const int64_t total = static_cast<int64_t>(w) * h;
+  if (rle.counts.empty()) {
+    if (total != 0) fail("COCO RLE: no counts for a " + std::to_string(h) + " x " + std::to_string(w) + " canvas");
+    return CTavGeoRegion(w, h);
+  }
+  // column runs: row = x, runs over y
+  std::vector<TavRun> cols;
+  int64_t pos = 0;
+  for (size_t i = 0; i < rle.counts.size(); ++i) {
+    const int64_t c = rle.counts[i];
+    if (c < 0) fail("COCO RLE: count " + std::to_string(i) + " is negative (" + std::to_string(c) + ")");
+    if (c > total - pos)
+      fail("COCO RLE: counts add up to more than height * width = " + std::to_string(total) + " at count " +
+           std::to_string(i));
+    if (i % 2 == 1) {
+      int64_t s = pos;
+      const int64_t e = pos + c;
+      while (s < e) {  // split at column ends
+        const int64_t x = s / h, colEnd = (x + 1) * h;
+        const int64_t stop = std::min(e, colEnd);
+        append(&cols, static_cast<int>(x), static_cast<int>(s - x * h), static_cast<int>(stop - x * h));
+        s = stop;
+      }
+    }
+    pos += c;
+  }
+  if (pos != total)
+    fail("COCO RLE: counts add up to " + std::to_string(pos) + ", not height * width = " + std::to_string(total));
+  return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h));
+}
+
+TavCocoRle CTavGeoRegion::toCoco() const {
+  TavCocoRle rle{m_height, m_width, {}};
+  const std::vector<TavRun> cols = transposeRuns(m_runs, m_width);
+  const int64_t total = static_cast<int64_t>(m_width) * m_height;
+  int64_t end = 0;  // end of the last foreground count
+  for (const TavRun& c : cols) {
+    const int64_t s = static_cast<int64_t>(c.y) * m_height + c.x0, e = static_cast<int64_t>(c.y) * m_height + c.x1;
+    if (s == end && !rle.counts.empty() && rle.counts.size() % 2 == 0) {
+      rle.counts.back() += e - s;  // continues the previous column's run
+    } else {
+      rle.counts.push_back(s - end);
+      rle.counts.push_back(e - s);
+    }
+    end = e;
+  }
+  if (end < total || rle.counts.empty()) rle.counts.push_back(total - end);
+  return rle;
+}
+
+std::string CTavGeoRegion::cocoCountsToString(const std::vector<int64_t>& counts) {
+  std::string s;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    int64_t x = counts[i];
+    if (i > 2) x -= counts[i - 2];
+    uint64_t u = static_cast<uint64_t>(x);
+    const bool neg = x < 0;
+    for (;;) {
+      uint64_t c = u & 0x1f;
+      u = (u >> 5) | (neg ? ~(~uint64_t{0} >> 5) : 0);  // arithmetic shift
+      const bool more = (c & 0x10) ? u != ~uint64_t{0} : u != 0;
+      if (more) c |= 0x20;
+      s.push_back(static_cast<char>(c + 48));
+      if (!more) break;
+    }
+  }
+  return s;
+}
+
+std::vector<int64_t> CTavGeoRegion::cocoStringToCounts(const std::string& s) {
+  std::vector<int64_t> counts;
+  size_t p = 0;
+  while (p < s.size()) {
+    uint64_t x = 0;
+    int k = 0;
+    bool more = true;
+    while (more) {
+      if (p >= s.size()) fail("COCO string: value " + std::to_string(counts.size()) + " cut off at the end");
+      const int ch = static_cast<unsigned char>(s[p]);
+      if (ch < 48 || ch > 48 + 63)
+        fail("COCO string: bad character " + std::to_string(ch) + " at position " + std::to_string(p));
+      if (k >= 13) fail("COCO string: value " + std::to_string(counts.size()) + " has more than 13 groups");
+      const uint64_t c = static_cast<uint64_t>(ch - 48);
+      x |= (c & 0x1f) << (5 * k);
+      more = (c & 0x20) != 0;
+      ++p;
+      ++k;
+      if (!more && (c & 0x10) && 5 * k < 64) x |= ~uint64_t{0} << (5 * k);
+    }
+    int64_t v = static_cast<int64_t>(x);
+    const size_t m = counts.size();
+    if (m > 2) {
+      // values stay far from overflow: counts are checked to be in [0, 2^32)
+      if (v > (int64_t{1} << 40) || v < -(int64_t{1} << 40))
+        fail("COCO string: value " + std::to_string(m) + " out of range");
+      v += counts[m - 2];
+    }
+    if (v < 0) fail("COCO string: count " + std::to_string(m) + " is negative (" + std::to_string(v) + ")");
+    if (v > kRegionMaxPixels) fail("COCO string: count " + std::to_string(m) + " exceeds kRegionMaxPixels");
+    counts.push_back(v);
+  }
+  return counts;
+}
+
+CTavGeoRegion CTavGeoRegion::fromCocoString(int height, int width, const std::string& counts) {
+  return fromCoco(TavCocoRle{height, width, cocoStringToCounts(counts)});
+}
+
+std::string CTavGeoRegion::toCocoString() const { return cocoCountsToString(toCoco().counts); }
+
+// ------------------------------------------------------------ access
+
+bool CTavGeoRegion::operator==(const CTavGeoRegion& o) const {
+  return m_width == o.m_width && m_height == o.m_height && m_runs == o.m_runs;
+}
+
+size_t CTavGeoRegion::hash() const {
+  uint64_t h = 1469598103934665603ULL;
+  auto mix = [&h](uint64_t v) {
+    h ^= v;
+    h *= 1099511628211ULL;
+  };
+  mix(static_cast<uint32_t>(m_width));
+  mix(static_cast<uint32_t>(m_height));
+  for (const TavRun& r : m_runs) {
+    mix(static_cast<uint32_t>(r.y));
+    mix(static_cast<uint32_t>(r.x0));
+    mix(static_cast<uint32_t>(r.x1));
+  }
+  return static_cast<size_t>(h);
+}
+
+// ------------------------------------------------------------ measurements
+
+int64_t CTavGeoRegion::area() const {
+  int64_t a = 0;
+  for (const TavRun& r : m_runs) a += r.x1 - r.x0;
+  return a;
+}
+
+TavRegionBox CTavGeoRegion::bbox() const {
+  if (m_runs.empty()) return TavRegionBox{0, 0, 0, 0};
+  int x0 = m_runs[0].x0, x1 = m_runs[0].x1;
+  for (const TavRun& r : m_runs) {
+    x0 = std::min(x0, r.x0);
+    x1 = std::max(x1, r.x1);
+  }
+  return TavRegionBox{x0, m_runs.front().y, x1 - x0, m_runs.back().y - m_runs.front().y + 1};
+}
+
+TavPoint CTavGeoRegion::centroid() const {
+  const TavRegionMoments m = moments();
+  return TavPoint{m.m10 / m.m00, m.m01 / m.m00};
+}
+
+// Per run of n pixels from x0: sum x = n * (x0 + x1 - 1) / 2 (exact in 64 bits),
+// sum (x - c)^2 = n * (mean - c)^2 + n (n^2 - 1) / 12.
+TavRegionMoments CTavGeoRegion::moments() const {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  TavRegionMoments m{0, 0, 0, 0, 0, 0, nan, nan, nan, nan, nan, nan, nan, nan};
+  int64_t a = 0, sx = 0, sy = 0;
+  double s20 = 0, s11 = 0, s02 = 0;
+  for (const TavRun& r : m_runs) {
+    const int64_t n = r.x1 - r.x0;
+    const int64_t rx = n * (int64_t{r.x0} + r.x1 - 1) / 2;
+    const double dn = static_cast<double>(n), mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
+    a += n;
+    sx += rx;
+    sy += n * r.y;
+    s20 += dn * mean * mean + dn * (dn * dn - 1.0) / 12.0;
+    s11 += static_cast<double>(rx) * r.y;
+    s02 += dn * static_cast<double>(r.y) * static_cast<double>(r.y);
+  }
+  m.m00 = static_cast<double>(a);
+  m.m10 = static_cast<double>(sx);
+  m.m01 = static_cast<double>(sy);
+  m.m20 = s20;
+  m.m11 = s11;
+  m.m02 = s02;
+  if (a == 0) return m;
+  const double cx = m.m10 / m.m00, cy = m.m01 / m.m00;
+  double c20 = 0, c11 = 0, c02 = 0;
+  for (const TavRun& r : m_runs) {
+    const double dn = static_cast<double>(r.x1 - r.x0);
+    const double dx = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0 - cx;
+    const double dy = static_cast<double>(r.y) - cy;
+    c20 += dn * dx * dx + dn * (dn * dn - 1.0) / 12.0;
+    c11 += dn * dx * dy;
+    c02 += dn * dy * dy;
+  }
+  m.mu20 = c20;
+  m.mu11 = c11;
+  m.mu02 = c02;
+  const double a2 = m.m00 * m.m00;
+  m.nu20 = c20 / a2;
+  m.nu11 = c11 / a2;
+  m.nu02 = c02 / a2;
+  m.orientation = 0.5 * std::atan2(2.0 * c11, c20 - c02);
+  const double half = (c20 + c02) / 2.0;
+  const double d = std::sqrt(4.0 * c11 * c11 + (c20 - c02) * (c20 - c02)) / 2.0;
+  const double l1 = half + d, l2 = half - d;
+  m.eccentricity = l1 > 0 ? std::sqrt(std::max(0.0, 1.0 - l2 / l1)) : 0.0;
+  return m;
+}
+
+std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
+  return CTavGeoRleCalc::calculatePerimiterPoints(toRle());
+}
+
+bool CTavGeoRegion::contains(int x, int y) const {
+  auto it = std::upper_bound(m_runs.begin(), m_runs.end(), TavRun{y, x, x}, [](const TavRun& a, const TavRun& b) {
+    return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
+  });
+  if (it == m_runs.begin()) return false;
+  --it;
+  return it->y == y && x >= it->x0 && x < it->x1;
+}
+
+std::vector<uint8_t> CTavGeoRegion::contains(const std::vector<TavIPoint>& points) const {
+  std::vector<uint8_t> out(points.size());
+  for (size_t i = 0; i < points.size(); ++i) out[i] = contains(points[i].x, points[i].y) ? 1 : 0;
+  return out;
+}
+
+}  // namespace NTavGeometry

@@ -1,0 +1,405 @@
+// Region algebra: boolean operations, IoU, translation, clipping, morphology,
+// hole filling and connected components, all run by run.
+#include <TavGeometry/TavGeoRegion.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "region/TavGeoRegionInternal.h"
+
+namespace NTavGeometry {
+
+using namespace region_detail;
+
+namespace {
+
+void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) {
+  if (a.width() != b.width() || a.height() != b.height())
+    fail(std::string("region ") + op + ": canvases differ (" + std::to_string(a.width()) + " x " +
+         std::to_string(a.height()) + " and " + std::to_string(b.width()) + " x " + std::to_string(b.height()) + ")");
+}
+
+// Combines one row of a and one row of b (each sorted, disjoint, not touching)
+// by walking their boundaries; keep(inA, inB) says which parts survive.
+template <class Keep>
+void combineRow(int y, const TavRun* a, size_t na, const TavRun* b, size_t nb, Keep keep, std::vector<TavRun>* out) {
+  const int kEnd = std::numeric_limits<int>::max();
+  size_t ia = 0, ib = 0;  // boundary indices: 2k is x0 of run k, 2k+1 its x1
+  bool inA = false, inB = false;
+  int start = 0;
+  bool on = false;
+  while (ia < 2 * na || ib < 2 * nb) {
+    const int va = ia < 2 * na ? ((ia & 1) ? a[ia / 2].x1 : a[ia / 2].x0) : kEnd;
+    const int vb = ib < 2 * nb ? ((ib & 1) ? b[ib / 2].x1 : b[ib / 2].x0) : kEnd;
+    const int v = std::min(va, vb);
+    if (va == v) {
+      inA = !inA;
+      ++ia;
+    }
+    if (vb == v) {
+      inB = !inB;
+      ++ib;
+    }
+    const bool now = keep(inA, inB);
+    if (now && !on) {
+      start = v;
+      on = true;
+    } else if (!now && on) {
+      append(out, y, start, v);
+      on = false;
+    }
+  }
+}
+
+template <class Keep>
+CTavGeoRegion combine(const CTavGeoRegion& a, const CTavGeoRegion& b, Keep keep, const char* op) {
+  sameCanvas(a, b, op);
+  const std::vector<TavRun>& ra = a.runs();
+  const std::vector<TavRun>& rb = b.runs();
+  std::vector<TavRun> out;
+  out.reserve(std::max(ra.size(), rb.size()));
+  size_t i = 0, j = 0;
+  while (i < ra.size() || j < rb.size()) {
+    int y;
+    if (j >= rb.size() || (i < ra.size() && ra[i].y < rb[j].y))
+      y = ra[i].y;
+    else
+      y = rb[j].y;
+    size_t ie = i, je = j;
+    while (ie < ra.size() && ra[ie].y == y) ++ie;
+    while (je < rb.size() && rb[je].y == y) ++je;
+    combineRow(y, ra.data() + i, ie - i, rb.data() + j, je - j, keep, &out);
+    i = ie;
+    j = je;
+  }
+  return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+}
+
+}  // namespace
+
+// Union: the two run lists merged in (y, x0) order; append joins the runs
+// that touch or overlap.
+CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
+  sameCanvas(*this, o, "union");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  std::vector<TavRun> out;
+  out.reserve(a.size() + b.size());
+  size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    const bool takeA = j >= b.size() || (i < a.size() && (a[i].y != b[j].y ? a[i].y < b[j].y : a[i].x0 < b[j].x0));
+    const TavRun& r = takeA ? a[i++] : b[j++];
+    append(&out, r.y, r.x0, r.x1);
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+}
+
+// Intersection: one pass over both lists; the pieces of a row never touch
+// (each comes from a different pair of separated runs).
+CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
+  sameCanvas(*this, o, "intersection");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  std::vector<TavRun> out;
+  out.reserve(std::min(a.size(), b.size()));
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const TavRun& p = a[i];
+    const TavRun& q = b[j];
+    if (p.y != q.y) {
+      if (p.y < q.y)
+        ++i;
+      else
+        ++j;
+      continue;
+    }
+    const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
+    if (hi > lo) append(&out, p.y, lo, hi);
+    if (p.x1 < q.x1)
+      ++i;
+    else
+      ++j;
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+}
+CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
+  return combine(*this, o, [](bool a, bool b) { return a && !b; }, "difference");
+}
+CTavGeoRegion CTavGeoRegion::operator^(const CTavGeoRegion& o) const {
+  return combine(*this, o, [](bool a, bool b) { return a != b; }, "symmetric difference");
+}
+
+int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
+  sameCanvas(*this, o, "intersection");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  int64_t s = 0;
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const TavRun& p = a[i];
+    const TavRun& q = b[j];
+    if (p.y != q.y) {
+      if (p.y < q.y)
+        ++i;
+      else
+        ++j;
+      continue;
+    }
+    const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
+    if (hi > lo) s += hi - lo;
+    if (p.x1 < q.x1)
+      ++i;
+    else
+      ++j;
+  }
+  return s;
+}
+
+double CTavGeoRegion::iou(const CTavGeoRegion& o) const {
+  const int64_t inter = intersectionArea(o);
+  const int64_t uni = area() + o.area() - inter;
+  return uni == 0 ? 0.0 : static_cast<double>(inter) / static_cast<double>(uni);
+}
+
+CTavGeoRegion CTavGeoRegion::complement() const {
+  std::vector<TavRun> out;
+  size_t i = 0;
+  for (int y = 0; y < m_height && m_width > 0; ++y) {
+    int x = 0;
+    for (; i < m_runs.size() && m_runs[i].y == y; ++i) {
+      append(&out, y, x, m_runs[i].x0);
+      x = m_runs[i].x1;
+    }
+    append(&out, y, x, m_width);
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+}
+
+CTavGeoRegion CTavGeoRegion::translate(int dx, int dy) const {
+  std::vector<TavRun> out;
+  out.reserve(m_runs.size());
+  for (const TavRun& r : m_runs) {
+    const int64_t y = int64_t{r.y} + dy;
+    if (y < 0 || y >= m_height) continue;
+    const int64_t x0 = std::max<int64_t>(int64_t{r.x0} + dx, 0), x1 = std::min<int64_t>(int64_t{r.x1} + dx, m_width);
+    if (x1 > x0) out.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+}
+
+CTavGeoRegion CTavGeoRegion::clip(const TavRegionBox& box) const {
+  const int64_t bx0 = std::max<int64_t>(box.x, 0), bx1 = std::min<int64_t>(int64_t{box.x} + box.width, m_width);
+  const int64_t by0 = std::max<int64_t>(box.y, 0), by1 = std::min<int64_t>(int64_t{box.y} + box.height, m_height);
+  std::vector<TavRun> out;
+  for (const TavRun& r : m_runs) {
+    if (r.y < by0 || r.y >= by1) continue;
+    const int64_t x0 = std::max<int64_t>(r.x0, bx0), x1 = std::min<int64_t>(r.x1, bx1);
+    if (x1 > x0) out.push_back(TavRun{r.y, static_cast<int>(x0), static_cast<int>(x1)});
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+}
+
+// ------------------------------------------------------------ morphology
+
+namespace {
+
+// Half-widths of a symmetric element: row dy (|dy| <= r) holds dx in
+// [-half[dy + r], half[dy + r]].
+std::vector<int> squareElement(int r) { return std::vector<int>(2 * static_cast<size_t>(r) + 1, r); }
+
+std::vector<int> diskElement(int r) {
+  std::vector<int> half(2 * static_cast<size_t>(r) + 1);
+  const int64_t rr = int64_t{r} * r;
+  for (int dy = -r; dy <= r; ++dy) {
+    int64_t h = static_cast<int64_t>(std::sqrt(static_cast<double>(rr - int64_t{dy} * dy)));
+    while (h * h + int64_t{dy} * dy > rr) --h;
+    while ((h + 1) * (h + 1) + int64_t{dy} * dy <= rr) ++h;
+    half[static_cast<size_t>(dy + r)] = static_cast<int>(h);
+  }
+  return half;
+}
+
+void checkRadius(int r, const char* op) {
+  if (r < 0) fail(std::string("region ") + op + ": negative radius " + std::to_string(r));
+  if (r > kRegionMaxSide) fail(std::string("region ") + op + ": radius above kRegionMaxSide");
+}
+
+// Output row y is the union over dy of the runs of row y - dy widened by
+// half[dy]: the rows' runs are collected, sorted and merged.
+CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
+  const int r = static_cast<int>(half.size() / 2);
+  const std::vector<TavRun>& runs = a.runs();
+  std::vector<RowSpan> rows = rowSpans(runs);
+  std::vector<TavRun> out, row;
+  if (rows.empty() || r == 0) return a;
+  const int64_t yFirst = std::max<int64_t>(int64_t{rows.front().y} - r, 0);
+  const int64_t yLast = std::min<int64_t>(int64_t{rows.back().y} + r, a.height() - 1);
+  size_t lo = 0;  // first source row with y >= out row - r
+  for (int64_t y = yFirst; y <= yLast; ++y) {
+    while (lo < rows.size() && rows[lo].y < y - r) ++lo;
+    row.clear();
+    for (size_t k = lo; k < rows.size() && rows[k].y <= y + r; ++k) {
+      const int h = half[static_cast<size_t>(rows[k].y - y + r)];
+      for (size_t i = rows[k].begin; i < rows[k].end; ++i) {
+        const int64_t x0 = std::max<int64_t>(int64_t{runs[i].x0} - h, 0);
+        const int64_t x1 = std::min<int64_t>(int64_t{runs[i].x1} + h, a.width());
+        row.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
+      }
+    }
+    if (row.empty()) continue;
+    std::sort(row.begin(), row.end(), [](const TavRun& p, const TavRun& q) { return p.x0 < q.x0; });
+    for (const TavRun& t : row) append(&out, t.y, t.x0, t.x1);
+  }
+  return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+}
+
+// Output row y keeps x when, for every dy, row y + dy has a run covering
+// [x - half[dy], x + half[dy]]: the shrunk runs of the rows are intersected.
+CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
+  const int r = static_cast<int>(half.size() / 2);
+  if (r == 0) return a;
+  const std::vector<TavRun>& runs = a.runs();
+  std::vector<RowSpan> rows = rowSpans(runs);
+  std::vector<TavRun> out, acc, next;
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const int y = rows[k].y;
+    if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;
+    // rows y - r .. y + r must all be present: rows[k - r .. k + r] consecutive
+    if (k < static_cast<size_t>(r) || k + static_cast<size_t>(r) >= rows.size()) continue;
+    if (rows[k - static_cast<size_t>(r)].y != y - r || rows[k + static_cast<size_t>(r)].y != y + r) continue;
+    acc.clear();
+    for (int dy = -r; dy <= r; ++dy) {
+      const RowSpan& s = rows[k + static_cast<size_t>(static_cast<int64_t>(dy))];
+      const int h = half[static_cast<size_t>(dy + r)];
+      next.clear();
+      for (size_t i = s.begin; i < s.end; ++i) {
+        const int64_t x0 = int64_t{runs[i].x0} + h, x1 = int64_t{runs[i].x1} - h;
+        if (x1 > x0) next.push_back(TavRun{y, static_cast<int>(x0), static_cast<int>(x1)});
+      }
+      if (dy == -r) {
+        acc.swap(next);
+      } else {
+        std::vector<TavRun> both;
+        combineRow(y, acc.data(), acc.size(), next.data(), next.size(), [](bool p, bool q) { return p && q; },
+                   &both);
+        acc.swap(both);
+      }
+      if (acc.empty()) break;
+    }
+    for (const TavRun& t : acc) append(&out, t.y, t.x0, t.x1);
+  }
+  return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+}
+
+}  // namespace
+
+CTavGeoRegion CTavGeoRegion::dilateSquare(int r) const {
+  checkRadius(r, "dilate");
+  return dilate(*this, squareElement(std::min(r, std::max(m_width, m_height))));
+}
+CTavGeoRegion CTavGeoRegion::erodeSquare(int r) const {
+  checkRadius(r, "erode");
+  if (r > std::max(m_width, m_height)) return CTavGeoRegion(m_width, m_height);
+  return erode(*this, squareElement(r));
+}
+CTavGeoRegion CTavGeoRegion::dilateDisk(int r) const {
+  checkRadius(r, "dilate");
+  if (int64_t{r} > int64_t{m_width} + m_height) {  // the disk then covers the canvas from any pixel
+    return empty() ? *this : full(m_width, m_height);
+  }
+  return dilate(*this, diskElement(r));
+}
+CTavGeoRegion CTavGeoRegion::erodeDisk(int r) const {
+  checkRadius(r, "erode");
+  if (r > std::max(m_width, m_height)) return CTavGeoRegion(m_width, m_height);
+  return erode(*this, diskElement(r));
+}
+
+// ------------------------------------------------------------ components
+
+namespace {
+
+int findRoot(std::vector<int>& parent, int i) {
+  while (parent[static_cast<size_t>(i)] != i) {
+    parent[static_cast<size_t>(i)] = parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
+    i = parent[static_cast<size_t>(i)];
+  }
+  return i;
+}
+
+void unite(std::vector<int>& parent, int a, int b) {
+  a = findRoot(parent, a);
+  b = findRoot(parent, b);
+  if (a == b) return;
+  if (a < b)
+    parent[static_cast<size_t>(b)] = a;
+  else
+    parent[static_cast<size_t>(a)] = b;
+}
+
+// Labels runs by connected part; returns the number of parts. Labels are
+// numbered by each part's first run (runs are in row-major order).
+int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int>* label) {
+  const int n = static_cast<int>(runs.size());
+  std::vector<int> parent(runs.size());
+  std::iota(parent.begin(), parent.end(), 0);
+  const int slack = connectivity == 8 ? 1 : 0;
+  std::vector<RowSpan> rows = rowSpans(runs);
+  for (size_t k = 1; k < rows.size(); ++k) {
+    if (rows[k].y != rows[k - 1].y + 1) continue;
+    size_t i = rows[k - 1].begin, j = rows[k].begin;
+    while (i < rows[k - 1].end && j < rows[k].end) {
+      const TavRun& p = runs[i];
+      const TavRun& q = runs[j];
+      if (p.x0 < q.x1 + slack && q.x0 < p.x1 + slack) unite(parent, static_cast<int>(i), static_cast<int>(j));
+      if (p.x1 < q.x1)
+        ++i;
+      else
+        ++j;
+    }
+  }
+  label->assign(runs.size(), -1);
+  std::vector<int> rootLabel(runs.size(), -1);
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    const int root = findRoot(parent, i);
+    if (rootLabel[static_cast<size_t>(root)] < 0) rootLabel[static_cast<size_t>(root)] = count++;
+    (*label)[static_cast<size_t>(i)] = rootLabel[static_cast<size_t>(root)];
+  }
+  return count;
+}
+
+}  // namespace
+
+std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
+  if (connectivity != 4 && connectivity != 8)
+    fail("region components: connectivity must be 4 or 8, not " + std::to_string(connectivity));
+  std::vector<int> label;
+  const int count = labelRuns(m_runs, connectivity, &label);
+  std::vector<std::vector<TavRun>> parts(static_cast<size_t>(count));
+  for (size_t i = 0; i < m_runs.size(); ++i) parts[static_cast<size_t>(label[i])].push_back(m_runs[i]);
+  std::vector<CTavGeoRegion> out;
+  out.reserve(parts.size());
+  for (auto& p : parts) out.push_back(CTavGeoRegionAccess::make(m_width, m_height, std::move(p)));
+  return out;
+}
+
+CTavGeoRegion CTavGeoRegion::fillHoles() const {
+  const CTavGeoRegion back = complement();
+  const std::vector<TavRun>& runs = back.m_runs;
+  std::vector<int> label;
+  const int count = labelRuns(runs, 4, &label);
+  std::vector<char> outer(static_cast<size_t>(count), 0);
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const TavRun& r = runs[i];
+    if (r.y == 0 || r.y == m_height - 1 || r.x0 == 0 || r.x1 == m_width) outer[static_cast<size_t>(label[i])] = 1;
+  }
+  std::vector<TavRun> holes;
+  for (size_t i = 0; i < runs.size(); ++i)
+    if (!outer[static_cast<size_t>(label[i])]) holes.push_back(runs[i]);
+  return *this | CTavGeoRegionAccess::make(m_width, m_height, std::move(holes));
+}
+
+}  // namespace NTavGeometry

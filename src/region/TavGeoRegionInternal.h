@@ -1,0 +1,54 @@
+// Building blocks shared by the region sources: trusted construction from runs
+// already sorted and merged, the run limit and row views.
+#pragma once
+
+#include <TavGeometry/TavGeoRegion.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace NTavGeometry {
+
+struct CTavGeoRegionAccess {
+  // Takes runs that already satisfy the region's invariants.
+  static CTavGeoRegion make(int width, int height, std::vector<TavRun>&& runs) {
+    CTavGeoRegion r(width, height);
+    r.m_runs = std::move(runs);
+    return r;
+  }
+};
+
+namespace region_detail {
+
+[[noreturn]] void fail(const std::string& what);
+void checkCanvas(int width, int height, const char* where);
+
+// Appends a run to the sorted output, merging it with the last one when they
+// touch or overlap; refuses growth past kRegionMaxRuns.
+inline void append(std::vector<TavRun>* out, int y, int x0, int x1) {
+  if (x1 <= x0) return;
+  if (!out->empty()) {
+    TavRun& b = out->back();
+    if (b.y == y && x0 <= b.x1) {
+      if (x1 > b.x1) b.x1 = x1;
+      return;
+    }
+  }
+  if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+  out->push_back(TavRun{y, x0, x1});
+}
+
+// Sorts runs of any order by (y, x0) and merges touching or overlapping ones.
+std::vector<TavRun> normalise(std::vector<TavRun> runs);
+
+// [begin, end) indices of each row's runs, row by row for rows that have runs.
+struct RowSpan {
+  int y;
+  size_t begin;
+  size_t end;
+};
+std::vector<RowSpan> rowSpans(const std::vector<TavRun>& runs);
+
+}  // namespace region_detail
+}  // namespace NTavGeometry
