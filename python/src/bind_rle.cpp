@@ -1,5 +1,6 @@
 // Region calculators and perimeter pixels. A calculator's run-length list comes
 // back as a 1-D int32 array in the library's list format.
+#include <TavGeometry/TavGeoRegion.h>
 #include <TavGeometry/TavGeoRleCalc.h>
 
 #include <memory>
@@ -148,6 +149,16 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
       .def_property_readonly(
           "bounding_box", [](W& self) { return self.calc.boundingBox(); },
           "Pixel bounding box (Rect) of the last computed region.")
+      .def(
+          "region", [](W& self) { return self.calc.region(); },
+          "The last result as a tavgeometry.Region on the width x height canvas (clipped to it),\n"
+          "built from the calculator's runs without reading the list back.")
+      .def(
+          "to_mask",
+          [](W& self) {
+            return regionToMask(self.calc.region());
+          },
+          "The last result painted as an (height, width) uint8 mask, 1 inside, clipped to the image.")
       .def(
           "perimeter_points", [](W& self) { return perimeterOf(self.calc.rle()); },
           "Boundary pixels of the last region as an (N, 2) int32 array of (x, y), in list order.")

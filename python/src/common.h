@@ -11,6 +11,10 @@
 #include <string>
 #include <type_traits>
 
+namespace NTavGeometry {
+class CTavGeoRegion;
+}
+
 namespace tgpy {
 
 namespace py = pybind11;
@@ -59,6 +63,9 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 // A fresh (n, 2) float64 array, refused when n exceeds kMaxResultElements / 2.
 py::array_t<double> newPoints(std::size_t n);
 
+// The region painted as an (h, w) uint8 mask (ValueError when too large).
+py::array_t<uint8_t> regionToMask(const NTavGeometry::CTavGeoRegion& r);
+
 // Module parts, one per family.
 void bindTypes(py::module_& m);
 void bindScalar(py::module_& m);
@@ -72,6 +79,7 @@ void bindPolygon(py::module_& m);
 void bindScan(py::module_& m);
 void bindFit(py::module_& m);
 void bindRle(py::module_& m);
+void bindRegion(py::module_& m);
 void bindLog(py::module_& m);
 void bindBench(py::module_& m);
 

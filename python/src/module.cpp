@@ -18,6 +18,7 @@ PYBIND11_MODULE(_tavgeometry, m) {
   tgpy::bindScan(m);
   tgpy::bindFit(m);
   tgpy::bindRle(m);
+  tgpy::bindRegion(m);
   tgpy::bindLog(m);
   tgpy::bindBench(m);
 }

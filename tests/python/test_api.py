@@ -171,6 +171,14 @@ def test_hostile_input_returns_or_raises(p, q, k, w, h):
     tg.Rotator(a[0], a[1], b[0]).rotate(p), tg.RotatorF(a[0], a[1], b[1]).rotate(q)
     lists = [c.calculate(w, h, p).rle for c in (tg.RleCalcDisk(), tg.RleCalcTorus(), tg.RleCalcPolygon())]
     lists.append(np.clip(np.nan_to_num(p.ravel()), -2**31, 2**31 - 1).astype(np.int32))
+    words = lists[-1]
+    for parse in (lambda: tg.Region.from_rle(words),
+                  lambda: tg.Region.from_coco({"size": [w, h], "counts": np.abs(words).tolist()}),
+                  lambda: tg.Region.from_coco({"size": [w % 40, h % 40], "counts": bytes(words.astype(np.uint8))})):
+        try:
+            parse()
+        except ValueError:
+            pass
     for rle in lists:
         try:
             tg.calculate_perimiter_points(rle)

@@ -1,0 +1,300 @@
+// Regions: tg.Region, a run-length region on a width x height canvas, with its
+// conversions (masks, run-length lists, COCO RLE), measurements and algebra.
+// Refused inputs raise ValueError (the library's region error is an
+// invalid_argument, which the bindings turn into ValueError).
+#include <TavGeometry/TavGeoRegion.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common.h"
+
+namespace tgpy {
+
+using namespace NTavGeometry;
+using Region = CTavGeoRegion;
+
+namespace {
+
+template <class F>
+Region released(F f) {
+  py::gil_scoped_release release;
+  return f();
+}
+
+py::array_t<int32_t> runsArray(const Region& r) {
+  static_assert(sizeof(TavRun) == 3 * sizeof(int32_t), "TavRun must be three packed ints");
+  const auto& runs = r.runs();
+  py::array_t<int32_t> out({static_cast<py::ssize_t>(runs.size()), py::ssize_t(3)});
+  if (!runs.empty()) std::copy(runs.begin(), runs.end(), reinterpret_cast<TavRun*>(out.mutable_data()));
+  return out;
+}
+
+std::vector<int> intList(py::handle h, const char* name) {
+  py::array arr;
+  try {
+    arr = py::module_::import("numpy").attr("asarray")(h);
+  } catch (py::error_already_set& e) {
+    throw py::value_error(std::string(name) + " must be a 1-D sequence of integers: " + e.what());
+  }
+  const char kind = arr.dtype().kind();
+  if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f'))
+    throw py::type_error(std::string(name) + " must hold integers, got dtype " + py::str(arr.dtype()).cast<std::string>());
+  if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
+  auto as = py::module_::import("numpy").attr("asarray");
+  py::object lo = arr.attr("min")(), hi = arr.attr("max")();
+  if (arr.size() && (py::int_(hi).cast<long long>() > INT32_MAX || py::int_(lo).cast<long long>() < INT32_MIN))
+    throw py::value_error(std::string(name) + " holds a word outside int32");
+  auto i32 = py::array_t<int32_t, py::array::c_style | py::array::forcecast>::ensure(as(arr, "int32"));
+  return std::vector<int>(i32.data(), i32.data() + i32.size());
+}
+
+Region fromMask(py::handle mask) {
+  py::module_ np = py::module_::import("numpy");
+  py::array a = np.attr("asarray")(mask);
+  if (a.ndim() != 2) throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) + " dimensions");
+  const char kind = a.dtype().kind();
+  if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
+    throw py::type_error("mask must be a numeric or bool array, got dtype " + py::str(a.dtype()).cast<std::string>());
+  if (a.shape(0) > INT32_MAX || a.shape(1) > INT32_MAX) throw py::value_error("mask is too large");
+  const bool bytes = a.itemsize() == 1 && (kind == 'b' || kind == 'u' || kind == 'i');
+  if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
+    a = np.attr("ascontiguousarray")(np.attr("not_equal")(a, 0), "uint8");
+  }
+  const uint8_t* data = static_cast<const uint8_t*>(a.data());
+  const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
+  const ptrdiff_t stride = a.shape(0) > 1 ? a.strides(0) : w;
+  return released([&] { return Region::fromMask(w && h ? data : nullptr, w, h, stride); });
+}
+
+}  // namespace
+
+py::array_t<uint8_t> regionToMask(const Region& r) {
+  if (static_cast<std::size_t>(r.width()) * static_cast<std::size_t>(r.height()) > kMaxResultElements)
+    throwValue("a mask of " + std::to_string(r.width()) + " x " + std::to_string(r.height()) + " is too large");
+  py::array_t<uint8_t> out({static_cast<py::ssize_t>(r.height()), static_cast<py::ssize_t>(r.width())});
+  if (r.width() > 0 && r.height() > 0) {
+    uint8_t* d = out.mutable_data();
+    py::gil_scoped_release release;
+    r.toMask(d, r.width(), 1);
+  }
+  return out;
+}
+
+namespace {
+
+py::dict toCoco(const Region& r, bool compressed) {
+  py::dict d;
+  d["size"] = py::list(py::make_tuple(r.height(), r.width()));
+  if (compressed) {
+    d["counts"] = py::bytes(r.toCocoString());
+  } else {
+    TavCocoRle c = r.toCoco();
+    py::list counts;
+    for (int64_t v : c.counts) counts.append(v);
+    d["counts"] = counts;
+  }
+  return d;
+}
+
+Region fromCoco(py::handle rec) {
+  if (!py::isinstance<py::dict>(rec)) throwType("rle", "a dict {'size': [h, w], 'counts': ...}", rec);
+  py::dict d = py::reinterpret_borrow<py::dict>(rec);
+  if (!d.contains("size") || !d.contains("counts")) throwValue("rle must have the keys 'size' and 'counts'");
+  py::object size = d["size"];
+  if (py::len(size) != 2) throwValue("rle['size'] must be [height, width]");
+  long long h = 0, w = 0;
+  try {
+    h = py::int_(size[py::int_(0)]).cast<long long>();
+    w = py::int_(size[py::int_(1)]).cast<long long>();
+  } catch (py::error_already_set&) {
+    throwValue("rle['size'] must hold two integers");
+  } catch (py::cast_error&) {
+    throwValue("rle['size'] must hold two integers");
+  }
+  if (h < 0 || w < 0 || h > INT32_MAX || w > INT32_MAX) throwValue("rle['size'] out of range");
+  py::object counts = d["counts"];
+  if (py::isinstance<py::bytes>(counts) || py::isinstance<py::str>(counts)) {
+    std::string s = py::isinstance<py::bytes>(counts) ? counts.cast<std::string>() : counts.cast<std::string>();
+    return released([&] { return Region::fromCocoString(static_cast<int>(h), static_cast<int>(w), s); });
+  }
+  TavCocoRle c;
+  c.height = static_cast<int>(h);
+  c.width = static_cast<int>(w);
+  py::array a = py::module_::import("numpy").attr("asarray")(counts);
+  if (a.ndim() != 1 || (a.size() && a.dtype().kind() != 'i' && a.dtype().kind() != 'u'))
+    throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
+  auto v = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+  c.counts.assign(v.data(), v.data() + v.size());
+  return released([&] { return Region::fromCoco(c); });
+}
+
+const Region& R(py::handle h, const char* name) { return toValue<Region>(h, name, "Region"); }
+
+py::dict momentsDict(const Region& r) {
+  const TavRegionMoments m = r.moments();
+  py::dict d;
+  d["m00"] = m.m00; d["m10"] = m.m10; d["m01"] = m.m01;
+  d["m20"] = m.m20; d["m11"] = m.m11; d["m02"] = m.m02;
+  d["mu20"] = m.mu20; d["mu11"] = m.mu11; d["mu02"] = m.mu02;
+  d["nu20"] = m.nu20; d["nu11"] = m.nu11; d["nu02"] = m.nu02;
+  d["orientation"] = m.orientation; d["eccentricity"] = m.eccentricity;
+  return d;
+}
+
+int radiusOf(py::handle r) { return static_cast<int>(toCount(r, "r", 0x7fffffff)); }
+
+}  // namespace
+
+void bindRegion(py::module_& m) {
+  py::class_<Region> cls(m, "Region",
+                         "A set of pixels on a width x height canvas held as sorted, merged horizontal runs.\n"
+                         "Pixel (x, y) is column x, row y. Operations with two regions need the same canvas\n"
+                         "(ValueError otherwise); results are clipped to the canvas.");
+  cls.def(py::init<int, int>(), py::arg("width") = 0, py::arg("height") = 0, "The empty region on the canvas.")
+      .def_static("full", &Region::full, py::arg("width"), py::arg("height"), "The whole canvas.")
+      .def_static("from_mask", &fromMask, py::arg("mask"),
+                  "From any 2-D array of shape (h, w): nonzero is inside. A uint8 or bool array whose rows\n"
+                  "are contiguous is read in place.")
+      .def("to_mask", &regionToMask, "(h, w) uint8 array, 1 inside and 0 outside.")
+      .def_static("from_rle", [](py::handle l) {
+            std::vector<int> v = intList(l, "rle");
+            return released([&] { return Region::fromRle(v); });
+          }, py::arg("rle"),
+          "From a run-length list in the calculators' format (runs merged, clipped to the canvas in\n"
+          "header words 0 and 1); a malformed list raises ValueError naming what is wrong.")
+      .def("to_rle", [](const Region& r) {
+            std::vector<int> v = r.toRle();
+            py::array_t<int32_t> out(static_cast<py::ssize_t>(v.size()));
+            if (!v.empty()) std::copy(v.begin(), v.end(), out.mutable_data());
+            return out;
+          }, "The run-length list as a 1-D int32 array.")
+      .def_static("from_coco", &fromCoco, py::arg("rle"),
+                  "From a COCO RLE dict {'size': [h, w], 'counts': ...}: counts as bytes or str\n"
+                  "(compressed) or a list of integers (column-major, starting with background).")
+      .def("to_coco", &toCoco, py::arg("compressed") = true,
+           "The COCO RLE dict: {'size': [h, w], 'counts': bytes} (compressed, as COCO tools write it)\n"
+           "or, with compressed=False, counts as a list of integers.")
+      .def_static("from_pixels", [](int w, int h, py::handle pixels) {
+            Points p = toPoints(pixels, "pixels");
+            std::vector<TavIPoint> px(p.n);
+            for (std::size_t i = 0; i < p.n; ++i) {
+              const double x = p.data[i].x, y = p.data[i].y;
+              if (!(x >= INT32_MIN && x <= INT32_MAX && y >= INT32_MIN && y <= INT32_MAX) || x != static_cast<int>(x) ||
+                  y != static_cast<int>(y))
+                throwValue("pixels must hold integer coordinates");
+              px[i] = TavIPoint(static_cast<int>(x), static_cast<int>(y));
+            }
+            return released([&] { return Region::fromPixels(w, h, px); });
+          }, py::arg("width"), py::arg("height"), py::arg("pixels"), "From an (N, 2) array of integer (x, y).")
+      .def_property_readonly("width", &Region::width)
+      .def_property_readonly("height", &Region::height)
+      .def_property_readonly("runs", &runsArray, "(N, 3) int32 array of runs (y, x0, x1): pixels x0 <= x < x1 of row y.")
+      .def_property_readonly("area", &Region::area, "Number of pixels.")
+      .def_property_readonly("bbox", [](const Region& r) {
+            const TavRegionBox b = r.bbox();
+            return py::make_tuple(b.x, b.y, b.width, b.height);
+          }, "(x, y, width, height) of the pixels, as COCO's bbox; (0, 0, 0, 0) when empty.")
+      .def_property_readonly("centroid", [](const Region& r) { return fromPoint(r.centroid()); },
+                             "(x, y) mean of the pixels; (nan, nan) when empty.")
+      .def_property_readonly("moments", &momentsDict,
+                             "Image moments m00 .. m02, central mu20, mu11, mu02, normalised nu20, nu11, nu02,\n"
+                             "orientation (radians, major axis from +x toward +y) and eccentricity.")
+      .def("perimeter", [](const Region& r) {
+            std::vector<TavIPoint> p;
+            {
+              py::gil_scoped_release release;
+              p = r.perimeterPoints();
+            }
+            py::array_t<int32_t> out({static_cast<py::ssize_t>(p.size()), py::ssize_t(2)});
+            if (!p.empty()) std::copy(p.begin(), p.end(), reinterpret_cast<TavIPoint*>(out.mutable_data()));
+            return out;
+          }, "Boundary pixels as an (N, 2) int32 array of (x, y).")
+      .def("contains", [](const Region& r, py::handle x, py::object y) -> py::object {
+            if (!y.is_none()) {
+              if (!PyLong_Check(x.ptr())) throwType("x", "an int", x);
+              if (!PyLong_Check(y.ptr())) throwType("y", "an int", y);
+              int ox = 0, oy = 0;
+              const long long px = PyLong_AsLongLongAndOverflow(x.ptr(), &ox);
+              const long long py_ = PyLong_AsLongLongAndOverflow(y.ptr(), &oy);
+              if (ox || oy) return py::bool_(false);  // far outside any canvas
+              return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
+                               r.contains(static_cast<int>(px), static_cast<int>(py_)));
+            }
+            Points p = toPoints(x, "points");
+            py::array_t<bool> out(static_cast<py::ssize_t>(p.n));
+            bool* o = out.mutable_data();
+            {
+              py::gil_scoped_release release;
+              for (std::size_t i = 0; i < p.n; ++i) {
+                const double px = std::floor(p.data[i].x), py_ = std::floor(p.data[i].y);
+                o[i] = px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
+                       r.contains(static_cast<int>(px), static_cast<int>(py_));
+              }
+            }
+            return std::move(out);
+          }, py::arg("x"), py::arg("y") = py::none(),
+          "contains(x, y) -> bool for one pixel; contains(points) -> bool array for an (N, 2) array\n"
+          "(coordinates floored to the pixel).")
+      .def("__or__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a | o; }); })
+      .def("__and__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a & o; }); })
+      .def("__sub__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a - o; }); })
+      .def("__xor__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a ^ o; }); })
+      .def("iou", [](const Region& a, py::handle b) {
+            const Region& o = R(b, "other");
+            py::gil_scoped_release release;
+            return a.iou(o);
+          }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
+      .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); })
+      .def("translate", [](const Region& a, int dx, int dy) { return released([&] { return a.translate(dx, dy); }); },
+           py::arg("dx"), py::arg("dy"), "Shifted by (dx, dy), clipped to the canvas.")
+      .def("clip", [](const Region& a, int x, int y, int w, int h) {
+            return released([&] { return a.clip(TavRegionBox{x, y, w, h}); });
+          }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), "The part inside the rectangle.")
+      .def("dilate", [](const Region& a, py::handle r, const std::string& shape) {
+            const int rr = radiusOf(r);
+            if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
+            return released([&] { return shape == "square" ? a.dilateSquare(rr) : a.dilateDisk(rr); });
+          }, py::arg("r"), py::arg("shape") = "square",
+          "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.")
+      .def("erode", [](const Region& a, py::handle r, const std::string& shape) {
+            const int rr = radiusOf(r);
+            if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
+            return released([&] { return shape == "square" ? a.erodeSquare(rr) : a.erodeDisk(rr); });
+          }, py::arg("r"), py::arg("shape") = "square",
+          "Erosion by the same elements; pixels outside the canvas count as outside.")
+      .def("fill_holes", [](const Region& a) { return released([&] { return a.fillHoles(); }); },
+           "Adds the holes: parts of the complement (4-connected) that touch no canvas edge.")
+      .def("components", [](const Region& a, int connectivity) {
+            std::vector<Region> parts;
+            {
+              py::gil_scoped_release release;
+              parts = a.components(connectivity);
+            }
+            py::list out;
+            for (Region& r : parts) out.append(py::cast(std::move(r)));
+            return out;
+          }, py::arg("connectivity") = 8, "Connected parts (4 or 8) as a list of regions, by first pixel.")
+      .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
+      .def("__eq__", [](const Region& a, py::object b) -> py::object {
+            if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            return py::bool_(a == *py::cast<const Region*>(b));
+          })
+      .def("__hash__", [](const Region& a) { return static_cast<py::ssize_t>(a.hash()); })
+      .def("__repr__", [](const Region& a) {
+            return "Region(width=" + std::to_string(a.width()) + ", height=" + std::to_string(a.height()) +
+                   ", area=" + std::to_string(a.area()) + ", runs=" + std::to_string(a.runCount()) + ")";
+          })
+      .def(py::pickle([](const Region& a) { return py::make_tuple(a.width(), a.height(), runsArray(a)); },
+                      [](py::tuple t) {
+                        if (t.size() != 3) throwValue("bad pickled region");
+                        auto a = py::array_t<int32_t, py::array::c_style | py::array::forcecast>::ensure(t[2]);
+                        if (!a || a.ndim() != 2 || a.shape(1) != 3) throwValue("bad pickled region");
+                        std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
+                        if (!runs.empty()) std::copy_n(a.data(), runs.size() * 3, reinterpret_cast<int32_t*>(runs.data()));
+                        return Region::fromRuns(t[0].cast<int>(), t[1].cast<int>(), std::move(runs));
+                      }));
+}
+
+}  // namespace tgpy
