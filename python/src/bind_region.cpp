@@ -31,25 +31,6 @@ py::array_t<int32_t> runsArray(const Region& r) {
   return out;
 }
 
-std::vector<int> intList(py::handle h, const char* name) {
-  py::array arr;
-  try {
-    arr = py::module_::import("numpy").attr("asarray")(h);
-  } catch (py::error_already_set& e) {
-    throw py::value_error(std::string(name) + " must be a 1-D sequence of integers: " + e.what());
-  }
-  const char kind = arr.dtype().kind();
-  if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f'))
-    throw py::type_error(std::string(name) + " must hold integers, got dtype " + py::str(arr.dtype()).cast<std::string>());
-  if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
-  auto as = py::module_::import("numpy").attr("asarray");
-  py::object lo = arr.attr("min")(), hi = arr.attr("max")();
-  if (arr.size() && (py::int_(hi).cast<long long>() > INT32_MAX || py::int_(lo).cast<long long>() < INT32_MIN))
-    throw py::value_error(std::string(name) + " holds a word outside int32");
-  auto i32 = py::array_t<int32_t, py::array::c_style | py::array::forcecast>::ensure(as(arr, "int32"));
-  return std::vector<int>(i32.data(), i32.data() + i32.size());
-}
-
 Region fromMask(py::handle mask) {
   py::module_ np = py::module_::import("numpy");
   py::array a = np.attr("asarray")(mask);
@@ -159,7 +140,7 @@ void bindRegion(py::module_& m) {
                   "are contiguous is read in place.")
       .def("to_mask", &regionToMask, "(h, w) uint8 array, 1 inside and 0 outside.")
       .def_static("from_rle", [](py::handle l) {
-            std::vector<int> v = intList(l, "rle");
+            std::vector<int> v = toIntList(l, "rle");
             return released([&] { return Region::fromRle(v); });
           }, py::arg("rle"),
           "From a run-length list in the calculators' format (runs merged, clipped to the canvas in\n"

@@ -50,35 +50,6 @@ py::array_t<int32_t> perimeterArray(const std::vector<TavIPoint>& pts) {
   return out;
 }
 
-// A run-length list from Python: a 1-D sequence of integers that fit in int32.
-std::vector<int> toList(py::handle h, const char* name) {
-  py::array arr;
-  try {
-    arr = py::module_::import("numpy").attr("asarray")(h);
-  } catch (py::error_already_set& e) {
-    throw py::value_error(std::string(name) + " must be a 1-D sequence of integers: " + e.what());
-  }
-  const char kind = arr.dtype().kind();
-  if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f')) {
-    throw py::type_error(std::string(name) + " must hold integers, got dtype " +
-                         py::str(arr.dtype()).cast<std::string>());
-  }
-  if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
-  auto i64 = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
-  std::vector<int> out(static_cast<std::size_t>(i64.size()));
-  const int64_t* d = i64.data();
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    if (d[i] < INT32_MIN || d[i] > INT32_MAX) throw py::value_error(std::string(name) + " holds a word outside int32");
-    out[i] = static_cast<int>(d[i]);
-  }
-  if (kind == 'u') {  // uint64 values above INT64_MAX wrapped in the cast: check the source too
-    auto u = py::array_t<uint64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
-    for (py::ssize_t i = 0; i < u.size(); ++i)
-      if (u.data()[i] > uint64_t(INT32_MAX)) throw py::value_error(std::string(name) + " holds a word outside int32");
-  }
-  return out;
-}
-
 // Most perimeter points one call returns (512 MiB as int32 pairs). A list's
 // outline can be far larger than its words: a run of extent e gives up to
 // e + 2 points (its e + 1 pixels, an end twice when e is 0). The bound is the
@@ -195,7 +166,7 @@ void bindRle(py::module_& m) {
   m.attr("RLE_MAX_RADIUS") = kRleMaxRadius;
   m.attr("RLE_MAX_ROWS") = kRleMaxRows;
   m.def(
-      "calculate_perimiter_points", [](py::handle rle) { return perimeterOf(toList(rle, "rle")); }, py::arg("rle"),
+      "calculate_perimiter_points", [](py::handle rle) { return perimeterOf(toIntList(rle, "rle")); }, py::arg("rle"),
       "Boundary pixels of a run-length list (1-D integers) as an (N, 2) int32 array of (x, y) in\n"
       "list order: both end pixels of every run and each interior pixel that the record above or\n"
       "below leaves uncovered. Never reads past the list; shorter than 7 words gives no points.");

@@ -1,5 +1,6 @@
 #include "common.h"
 
+#include <cstdint>
 #include <sstream>
 
 namespace tgpy {
@@ -142,6 +143,35 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
 py::array_t<double> newPoints(std::size_t n) {
   if (n > kMaxResultElements / 2) throwValue("result of " + std::to_string(n) + " points is too large");
   return py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t(2)});
+}
+
+// A run-length list from Python: a 1-D sequence of integers that fit in int32.
+std::vector<int> toIntList(py::handle h, const char* name) {
+  py::array arr;
+  try {
+    arr = py::module_::import("numpy").attr("asarray")(h);
+  } catch (py::error_already_set& e) {
+    throw py::value_error(std::string(name) + " must be a 1-D sequence of integers: " + e.what());
+  }
+  const char kind = arr.dtype().kind();
+  if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f')) {
+    throw py::type_error(std::string(name) + " must hold integers, got dtype " +
+                         py::str(arr.dtype()).cast<std::string>());
+  }
+  if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
+  auto i64 = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+  std::vector<int> out(static_cast<std::size_t>(i64.size()));
+  const int64_t* d = i64.data();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (d[i] < INT32_MIN || d[i] > INT32_MAX) throw py::value_error(std::string(name) + " holds a word outside int32");
+    out[i] = static_cast<int>(d[i]);
+  }
+  if (kind == 'u') {  // uint64 values above INT64_MAX wrapped in the cast: check the source too
+    auto u = py::array_t<uint64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+    for (py::ssize_t i = 0; i < u.size(); ++i)
+      if (u.data()[i] > uint64_t(INT32_MAX)) throw py::value_error(std::string(name) + " holds a word outside int32");
+  }
+  return out;
 }
 
 }  // namespace tgpy

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace NTavGeometry {
 class CTavGeoRegion;
@@ -59,6 +60,10 @@ bool isPointSet(py::handle h);
 
 // A count argument: a Python int >= 0 and <= limit, else ValueError/TypeError.
 std::size_t toCount(py::handle h, const char* name, std::size_t limit);
+
+// A run-length list: a 1-D sequence of integers that all fit in int32, else
+// TypeError (not integers) or ValueError (shape, range) naming the argument.
+std::vector<int> toIntList(py::handle h, const char* name);
 
 // A fresh (n, 2) float64 array, refused when n exceeds kMaxResultElements / 2.
 py::array_t<double> newPoints(std::size_t n);
