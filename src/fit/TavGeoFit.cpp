@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "fit/TavGeoFitDraw.h"
 #include "fit/TavGeoFitRank.h"
 #include "fit/TavGeoFitSpread.h"
 #include "geometry/TavGeoInternal.h"
@@ -28,45 +29,6 @@ constexpr int kLineStraight = 69;
 
 int refuseCircle(int line, const char* message) {
   return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
-}
-
-// A linear congruential generator private to one call: state * 214013 +
-// 2531011 modulo 2^32, value = bits 16..30 of the state (0 .. 32767). The same
-// sequence for the same seed on every platform.
-class CLcg {
- public:
-  explicit CLcg(uint32_t seed) : m_state(seed) {}
-  int next() {
-    m_state = m_state * 214013u + 2531011u;  // modulo 2^32
-    return static_cast<int>((m_state >> 16) & 0x7FFFu);
-  }
-
- private:
-  uint32_t m_state;
-};
-
-// Low 32 bits of trunc(v) taken as an integer, for any double: exact for every
-// finite v (the same bits as converting to a 64-bit integer where that is
-// defined), 0 for NaN and infinities.
-uint32_t low32OfTrunc(double v) {
-  if (!std::isfinite(v)) return 0;
-  double r = std::fmod(std::trunc(v), 4294967296.0);  // exact, in (-2^32, 2^32)
-  if (r < 0.0) r += 4294967296.0;
-  return static_cast<uint32_t>(r);
-}
-
-uint32_t consensusSeed(const TavPoint* points, unsigned int n) {
-  uint32_t s = 0;
-  for (unsigned int i = 0; i < n; ++i) s = low32OfTrunc((points[i].y + points[i].x) + static_cast<double>(s));
-  return s;
-}
-
-// A draw scaled to 0 .. n; the top value 32767 would give n itself and is
-// taken as the last point.
-unsigned int drawIndex(CLcg& gen, unsigned int n) {
-  const double v = gen.next() / 32767.0 * static_cast<double>(n);
-  const unsigned int i = static_cast<unsigned int>(v);  // 0 <= v <= n
-  return i < n ? i : n - 1;
 }
 
 }  // namespace
@@ -322,7 +284,7 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
   bool found = false;
   unsigned int best1 = 0, best2 = 0;  // the best candidate's two points
   if (n >= 2 && count > 0) {
-    CLcg gen(consensusSeed(points, n));
+    detail::CLcg gen(detail::consensusSeed(points, n));
     double bestScore = DBL_MAX;
     double bestEdge = -1.0;  // largest kept distance of the best candidate, once there is one
     // A candidate's score is the sum of its m smallest distances added in
@@ -331,9 +293,9 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
     // is needed for the best candidate only: it is formed once, after the search.
     while (count > 0) {
       --count;
-      const unsigned int i1 = drawIndex(gen, n);
-      unsigned int i2 = drawIndex(gen, n);
-      while (i2 == i1) i2 = drawIndex(gen, n);
+      const unsigned int i1 = detail::drawIndex(gen, n);
+      unsigned int i2 = detail::drawIndex(gen, n);
+      while (i2 == i1) i2 = detail::drawIndex(gen, n);
 
       double score = 0.0;
       distancesTo(i1, i2);

@@ -1,0 +1,510 @@
+// The fits that measure: total least-squares line, Hyper and geometric circle
+// fits, consensus circle fit.
+//
+// Every fit here works in a frame centred on the mean of the points and scaled
+// by a power of two s chosen from their extent: the working coordinates are
+// ((x - mx) * s, (y - my) * s), of magnitude about 1. Multiplying by a power of
+// two is exact, and every later operation scales with it, so the frame changes
+// no digit of an ordinary result; it only keeps squares and fourth powers of
+// huge or tiny coordinates from overflowing or underflowing.
+#include <TavGeometry/TavGeoFit.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+#include "fit/TavGeoFitDraw.h"
+
+namespace NTavGeometry {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kRefused = 2;
+
+// The working frame of a point set.
+struct Frame {
+  double mx = 0.0;     // mean x
+  double my = 0.0;     // mean y
+  double scale = 1.0;  // power of two: working x = (x - mx) * scale
+  bool coincident = false;  // every point is the same point
+};
+
+// Fills f for n >= 1 points; false when a coordinate is NaN or infinite.
+bool findFrame(const TavPoint* points, unsigned int n, Frame& f) {
+  double xmin = points[0].x, xmax = xmin, ymin = points[0].y, ymax = ymin;
+  double sx = 0.0, sy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double x = points[i].x;
+    const double y = points[i].y;
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    xmin = std::min(xmin, x);
+    xmax = std::max(xmax, x);
+    ymin = std::min(ymin, y);
+    ymax = std::max(ymax, y);
+    sx += x;
+    sy += y;
+  }
+  const double half = std::max(xmax * 0.5 - xmin * 0.5, ymax * 0.5 - ymin * 0.5);  // cannot overflow
+  f.coincident = !(half > 0.0);
+  // half * scale lies in [1, 2); the exponent is bounded so that the scale stays
+  // finite for subnormal extents.
+  const int e = half > 0.0 ? std::max(std::ilogb(half), -1000) : 0;
+  f.scale = std::ldexp(1.0, -e);
+  const double count = static_cast<double>(n);
+  if (std::isfinite(sx) && std::isfinite(sy)) {
+    f.mx = sx / count;
+    f.my = sy / count;
+  } else {
+    // The plain sums overflowed: sum offsets from the middle of the box in the
+    // scaled frame instead, where each term is at most about 1.
+    const double cx = xmin * 0.5 + xmax * 0.5;
+    const double cy = ymin * 0.5 + ymax * 0.5;
+    double ox = 0.0, oy = 0.0;
+    for (unsigned int i = 0; i < n; ++i) {
+      ox += (points[i].x - cx) * f.scale;
+      oy += (points[i].y - cy) * f.scale;
+    }
+    f.mx = cx + (ox / count) / f.scale;
+    f.my = cy + (oy / count) / f.scale;
+  }
+  return true;
+}
+
+// A circle in the working frame.
+struct WorkCircle {
+  double a = 0.0;
+  double b = 0.0;
+  double r = 0.0;
+};
+
+TavCircle toImage(const Frame& f, const WorkCircle& w) {
+  return TavCircle(TavPoint(f.mx + w.a / f.scale, f.my + w.b / f.scale), w.r / f.scale);
+}
+
+// Below this ratio det / trace^2 of the centred scatter (about the minor to
+// major spread for thin sets) the points count as straight. Points on a line
+// give a ratio of rounding noise only, a few DBL_EPSILON times sqrt(n) (under
+// 1e-11 up to 10^9 points); an evenly sampled arc of angle t (radians) gives
+// about t^2 / 59, so 1e-10 refuses only arcs under about 7.7e-5 rad (0.0044
+// degrees), whose radius the points cannot tell.
+constexpr double kStraightRatio = 1e-10;
+
+// The Hyper fit in the working frame of f. Minimises the algebraic distance
+// sum (A z + B x + C y + D)^2, z = x^2 + y^2, under the constraint matrix
+// 2 * (gradient constraint) - (B^2 + C^2 - 4 A D); with centred data the
+// smallest non-negative root eta of the characteristic quartic
+// 4 eta^4 + A2 eta^2 + A1 eta + A0 gives the circle. Newton's method from
+// eta = 0 approaches that root monotonically; it stops when a step no longer
+// lowers |Q|.
+bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCircle& out) {
+  double sxx = 0.0, syy = 0.0, sxy = 0.0, sxz = 0.0, syz = 0.0, szz = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double u = (points[i].x - f.mx) * f.scale;
+    const double v = (points[i].y - f.my) * f.scale;
+    const double uu = u * u;
+    const double vv = v * v;
+    const double z = uu + vv;
+    sxx += uu;
+    syy += vv;
+    sxy += u * v;
+    sxz += u * z;
+    syz += v * z;
+    szz += z * z;
+  }
+  const double count = static_cast<double>(n);
+  const double mxx = sxx / count, myy = syy / count, mxy = sxy / count;
+  const double mxz = sxz / count, myz = syz / count, mzz = szz / count;
+  const double mz = mxx + myy;
+  const double cov = mxx * myy - mxy * mxy;
+  if (!(cov > kStraightRatio * mz * mz)) return false;
+  const double varZ = mzz - mz * mz;
+  const double a2 = 4.0 * cov - 3.0 * mz * mz - mzz;
+  const double a1 = varZ * mz + 4.0 * cov * mz - mxz * mxz - myz * myz;
+  const double a0 = mxz * (mxz * myy - myz * mxy) + myz * (myz * mxx - mxz * mxy) - varZ * cov;
+  const double a22 = a2 + a2;
+  double x = 0.0;
+  double y = a0;
+  for (int iter = 0; iter < 100; ++iter) {
+    const double dy = a1 + x * (a22 + 16.0 * x * x);
+    const double xNew = x - y / dy;
+    if (xNew == x || !std::isfinite(xNew)) break;
+    const double yNew = a0 + xNew * (a1 + xNew * (a2 + 4.0 * xNew * xNew));
+    if (!(std::fabs(yNew) < std::fabs(y))) break;
+    x = xNew;
+    y = yNew;
+  }
+  const double det = x * x - x * mz + cov;
+  if (!(std::fabs(det) > 0.0)) return false;
+  const double a = (mxz * (myy - x) - myz * mxy) / det / 2.0;
+  const double b = (myz * (mxx - x) - mxz * mxy) / det / 2.0;
+  const double r2 = a * a + b * b + mz - 2.0 * x;
+  if (!(r2 > 0.0) || !std::isfinite(r2)) return false;
+  out.a = a;
+  out.b = b;
+  out.r = std::sqrt(r2);
+  return true;
+}
+
+// Mean |distance to centre - radius| in image units.
+double meanAbsResidual(const TavPoint* points, unsigned int n, const Frame& f, const WorkCircle& w) {
+  double sum = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double u = (points[i].x - f.mx) * f.scale - w.a;
+    const double v = (points[i].y - f.my) * f.scale - w.b;
+    sum += std::fabs(std::sqrt(u * u + v * v) - w.r);
+  }
+  return sum / static_cast<double>(n) / f.scale;
+}
+
+// One evaluation of the geometric objective at a circle of the working frame:
+// the sum of squares, the normal matrix J^T J (row i of J is -(ux, uy, 1), the
+// unit vector from the centre to point i) and the right side -J^T d.
+struct Evaluation {
+  double sum = 0.0;     // sum of d_i^2
+  double sumAbs = 0.0;  // sum of |d_i|
+  double jtj[3][3] = {};
+  double rhs[3] = {};
+};
+
+void evaluate(const std::vector<TavPoint>& q, const WorkCircle& c, Evaluation& e) {
+  double f = 0.0, fa = 0.0, sxx = 0.0, sxy = 0.0, syy = 0.0, sx = 0.0, sy = 0.0;
+  double gx = 0.0, gy = 0.0, gr = 0.0;
+  for (const TavPoint& p : q) {
+    const double dx = p.x - c.a;
+    const double dy = p.y - c.b;
+    const double ri = std::sqrt(dx * dx + dy * dy);
+    const double d = ri - c.r;
+    double ux = 0.0, uy = 0.0;  // a point at the centre has no direction
+    if (ri > 0.0) {
+      ux = dx / ri;
+      uy = dy / ri;
+    }
+    f += d * d;
+    fa += std::fabs(d);
+    sxx += ux * ux;
+    sxy += ux * uy;
+    syy += uy * uy;
+    sx += ux;
+    sy += uy;
+    gx += ux * d;
+    gy += uy * d;
+    gr += d;
+  }
+  e.sum = f;
+  e.sumAbs = fa;
+  const double count = static_cast<double>(q.size());
+  const double m[3][3] = {{sxx, sxy, sx}, {sxy, syy, sy}, {sx, sy, count}};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) e.jtj[i][j] = m[i][j];
+  }
+  e.rhs[0] = gx;
+  e.rhs[1] = gy;
+  e.rhs[2] = gr;
+}
+
+// Solves the symmetric 3 x 3 system a x = b by Cholesky; false when a is not
+// positive definite (to rounding).
+bool solve3(const double a[3][3], const double b[3], double x[3]) {
+  double l[3][3] = {};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      double s = a[i][j];
+      for (int k = 0; k < j; ++k) s -= l[i][k] * l[j][k];
+      if (i == j) {
+        if (!(s > 0.0)) return false;
+        l[i][i] = std::sqrt(s);
+      } else {
+        l[i][j] = s / l[j][j];
+      }
+    }
+  }
+  double y[3];
+  for (int i = 0; i < 3; ++i) {
+    double s = b[i];
+    for (int k = 0; k < i; ++k) s -= l[i][k] * y[k];
+    y[i] = s / l[i][i];
+  }
+  for (int i = 2; i >= 0; --i) {
+    double s = y[i];
+    for (int k = i + 1; k < 3; ++k) s -= l[k][i] * x[k];
+    x[i] = s / l[i][i];
+  }
+  return std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2]);
+}
+
+constexpr int kMaxSteps = 100;
+constexpr double kStepTolerance = 1e-12;
+constexpr double kMaxDamping = 1e16;
+
+// Levenberg-Marquardt with Marquardt's scaling (the diagonal of J^T J grows by
+// the factor 1 + lambda). Starts from c, writes the result back to c.
+// Returns true when converged.
+bool levenbergMarquardt(const std::vector<TavPoint>& q, WorkCircle& c, Evaluation& cur, int& steps) {
+  evaluate(q, c, cur);
+  double lambda = 1e-3;
+  steps = 0;
+  Evaluation next;
+  while (steps < kMaxSteps) {
+    ++steps;
+    double damped[3][3];
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) damped[i][j] = cur.jtj[i][j];
+      damped[i][i] = cur.jtj[i][i] * (1.0 + lambda);
+    }
+    double delta[3];
+    if (!solve3(damped, cur.rhs, delta)) {
+      lambda *= 10.0;
+      if (lambda > kMaxDamping) return true;
+      continue;
+    }
+    // The working frame has half the extent of the points near 1.
+    const double tolerance = kStepTolerance * (1.0 + std::fabs(c.r));
+    const bool small = std::max({std::fabs(delta[0]), std::fabs(delta[1]), std::fabs(delta[2])}) <= tolerance;
+    WorkCircle trial;
+    trial.a = c.a + delta[0];
+    trial.b = c.b + delta[1];
+    trial.r = c.r + delta[2];
+    evaluate(q, trial, next);
+    if (next.sum < cur.sum) {
+      c = trial;
+      cur = next;
+      lambda = std::max(lambda * 0.1, 1e-12);
+    } else if (!small) {
+      lambda *= 10.0;
+      if (lambda > kMaxDamping) return true;  // no step lowers the sum any more
+      continue;
+    }
+    if (small) return true;
+  }
+  return false;
+}
+
+// Standard errors from sigma^2 (J^T J)^-1 with sigma^2 = sum / (n - 3), in the
+// working frame; NaN where the matrix is singular.
+void standardErrors(const Evaluation& e, unsigned int n, double se[3]) {
+  const double (&m)[3][3] = e.jtj;
+  const double c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1];
+  const double c11 = m[0][0] * m[2][2] - m[0][2] * m[2][0];
+  const double c22 = m[0][0] * m[1][1] - m[0][1] * m[1][0];
+  const double c01 = m[1][0] * m[2][2] - m[1][2] * m[2][0];
+  const double c02 = m[1][0] * m[2][1] - m[1][1] * m[2][0];
+  const double det = m[0][0] * c00 - m[0][1] * c01 + m[0][2] * c02;
+  const double sigma2 = e.sum / static_cast<double>(n - 3);
+  const double diag[3] = {c00, c11, c22};
+  for (int i = 0; i < 3; ++i) {
+    const double v = sigma2 * diag[i] / det;
+    se[i] = det > 0.0 && v >= 0.0 ? std::sqrt(v) : kNaN;
+  }
+}
+
+std::vector<TavPoint> workingPoints(const TavPoint* points, unsigned int n, const Frame& f) {
+  std::vector<TavPoint> q(n);
+  for (unsigned int i = 0; i < n; ++i) {
+    q[i] = TavPoint((points[i].x - f.mx) * f.scale, (points[i].y - f.my) * f.scale);
+  }
+  return q;
+}
+
+// The circle through three points of the working frame; false for coincident or
+// collinear points (the sine of the angle at a below 1e-12).
+bool circleThrough(const TavPoint& a, const TavPoint& b, const TavPoint& c, WorkCircle& out) {
+  const double bx = b.x - a.x, by = b.y - a.y;
+  const double cx = c.x - a.x, cy = c.y - a.y;
+  const double bb = bx * bx + by * by;
+  const double cc = cx * cx + cy * cy;
+  const double cross = bx * cy - by * cx;
+  if (!(std::fabs(cross) > 1e-12 * std::sqrt(bb) * std::sqrt(cc))) return false;
+  const double d = 2.0 * cross;
+  const double ux = (cy * bb - by * cc) / d;
+  const double uy = (bx * cc - cx * bb) / d;
+  out.a = a.x + ux;
+  out.b = a.y + uy;
+  out.r = std::sqrt(ux * ux + uy * uy);
+  return std::isfinite(out.a) && std::isfinite(out.b) && std::isfinite(out.r);
+}
+
+}  // namespace
+
+int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out, double* rms) {
+  if (out != nullptr) *out = TavLine();
+  if (rms != nullptr) *rms = 0.0;
+  Frame f;
+  if (n < 2 || !findFrame(points, n, f) || f.coincident) return 1;
+  double sxx = 0.0, sxy = 0.0, syy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    const double u = (points[i].x - f.mx) * f.scale;
+    const double v = (points[i].y - f.my) * f.scale;
+    sxx += u * u;
+    sxy += u * v;
+    syy += v * v;
+  }
+  // The eigenvector of the larger eigenvalue of [[sxx, sxy], [sxy, syy]], from
+  // the row with the larger diagonal: both of its terms are differences
+  // without cancellation, and a vertical or horizontal set gives an exact zero.
+  const double h = 0.5 * (sxx - syy);
+  const double root = std::sqrt(h * h + sxy * sxy);
+  double dx, dy;
+  if (sxx >= syy) {
+    dx = h + root;  // lambda - syy
+    dy = sxy;
+  } else {
+    dx = sxy;
+    dy = root - h;  // lambda - sxx
+  }
+  if (dx == 0.0 && dy == 0.0) dx = 1.0;  // no principal axis
+  if (dx < 0.0 || (dx == 0.0 && dy < 0.0)) {
+    dx = -dx;
+    dy = -dy;
+  }
+  const double len = std::sqrt(dx * dx + dy * dy);
+  dx /= len;
+  dy /= len;
+  if (out != nullptr) *out = TavLine(TavPoint(f.mx, f.my), TavPoint(f.mx + dx, f.my + dy));
+  if (rms != nullptr) {
+    double sum = 0.0;
+    for (unsigned int i = 0; i < n; ++i) {
+      const double u = (points[i].x - f.mx) * f.scale;
+      const double v = (points[i].y - f.my) * f.scale;
+      const double d = v * dx - u * dy;
+      sum += d * d;
+    }
+    *rms = std::sqrt(sum / static_cast<double>(n)) / f.scale;
+  }
+  return 0;
+}
+
+int pointsFitCircleHyper(const TavPoint* points, unsigned int n, TavCircle* circle, double* error) {
+  if (circle != nullptr) *circle = TavCircle();
+  if (error != nullptr) *error = 0.0;
+  Frame f;
+  WorkCircle w;
+  if (n < 3 || !findFrame(points, n, f) || f.coincident || !hyperInFrame(points, n, f, w)) return kRefused;
+  const TavCircle c = toImage(f, w);
+  if (!std::isfinite(c.center.x) || !std::isfinite(c.center.y) || !std::isfinite(c.radius)) return kRefused;
+  if (circle != nullptr) *circle = c;
+  if (error != nullptr) *error = meanAbsResidual(points, n, f, w);
+  return 0;
+}
+
+int pointsFitCircleGeometric(const TavPoint* points, unsigned int n, TavCircle* circle,
+                             TavCircleFitStats* stats, bool wantStandardErrors) {
+  if (circle != nullptr) *circle = TavCircle();
+  if (stats != nullptr) {
+    *stats = TavCircleFitStats();
+    stats->seCx = stats->seCy = stats->seR = kNaN;
+  }
+  Frame f;
+  WorkCircle w;
+  if (n < 3 || !findFrame(points, n, f) || f.coincident || !hyperInFrame(points, n, f, w)) return kRefused;
+  const std::vector<TavPoint> q = workingPoints(points, n, f);
+  Evaluation e;
+  int steps = 0;
+  const bool converged = levenbergMarquardt(q, w, e, steps);
+  const TavCircle c = toImage(f, w);
+  if (!(w.r >= 0.0) || !std::isfinite(c.center.x) || !std::isfinite(c.center.y) || !std::isfinite(c.radius)) {
+    return kRefused;
+  }
+  if (circle != nullptr) *circle = c;
+  if (stats != nullptr) {
+    const double count = static_cast<double>(n);
+    stats->rms = std::sqrt(e.sum / count) / f.scale;
+    stats->meanAbs = e.sumAbs / count / f.scale;
+    stats->iterations = steps;
+    stats->converged = converged;
+    if (wantStandardErrors && n > 3) {
+      double se[3];
+      standardErrors(e, n, se);
+      stats->seCx = se[0] / f.scale;
+      stats->seCy = se[1] / f.scale;
+      stats->seR = se[2] / f.scale;
+    }
+  }
+  return converged ? 0 : 1;
+}
+
+int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k, int candidates,
+                          TavCircle* circle, double* error, TavPoint* rejected) {
+  if (circle != nullptr) *circle = TavCircle();
+  if (error != nullptr) *error = 0.0;
+  Frame f;
+  if (n < 3 || k > n - 3 || !findFrame(points, n, f) || f.coincident) return kRefused;
+  const unsigned int m = n - k;  // points kept, at least 3
+  int count = candidates;
+  if (count < 1) {
+    double ratio = static_cast<double>(k) / static_cast<double>(n);
+    if (ratio < 0.02) ratio = 0.02;
+    const double c = (std::log(100.0 * ratio) - 1.0) * static_cast<double>(k);
+    count = c >= 1.0 ? static_cast<int>(std::min(c, 2147483647.0)) : 0;
+  }
+  const std::vector<TavPoint> q = workingPoints(points, n, f);
+  std::vector<double> dist(n);
+  std::vector<double> values(n);
+  auto distancesTo = [&](const WorkCircle& c) {
+    for (unsigned int j = 0; j < n; ++j) {
+      const double dx = q[j].x - c.a;
+      const double dy = q[j].y - c.b;
+      dist[j] = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
+    }
+  };
+
+  // A score is the sum of the m smallest distances in ascending order; a
+  // candidate whose m smallest, summed in any order, exceed the best score by
+  // more than that sum's rounding cannot win and skips the sort.
+  const double slack = 1.0 + 2.0 * static_cast<double>(m) * DBL_EPSILON;
+  bool found = false;
+  WorkCircle best;
+  double bestScore = DBL_MAX;
+  detail::CLcg gen(detail::consensusSeed(points, n));
+  for (int t = 0; t < count && bestScore > 0.0; ++t) {
+    const unsigned int i1 = detail::drawIndex(gen, n);
+    unsigned int i2 = detail::drawIndex(gen, n);
+    while (i2 == i1) i2 = detail::drawIndex(gen, n);
+    unsigned int i3 = detail::drawIndex(gen, n);
+    while (i3 == i1 || i3 == i2) i3 = detail::drawIndex(gen, n);
+    WorkCircle c;
+    if (!circleThrough(q[i1], q[i2], q[i3], c)) continue;
+    distancesTo(c);
+    std::copy(dist.begin(), dist.end(), values.begin());
+    if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
+    double anyOrder = 0.0;
+    for (unsigned int j = 0; j < m; ++j) anyOrder += values[j];
+    if (!(anyOrder <= bestScore * slack)) continue;  // also skips a NaN sum
+    std::sort(values.begin(), values.begin() + m);
+    double score = 0.0;
+    for (unsigned int j = 0; j < m; ++j) score += values[j];
+    if (!(score < bestScore)) continue;
+    bestScore = score;
+    best = c;
+    found = true;
+  }
+  if (!found) {
+    // No candidate: the geometric fit of all points stands as the one.
+    Evaluation e;
+    int steps = 0;
+    if (!hyperInFrame(points, n, f, best)) return kRefused;
+    levenbergMarquardt(q, best, e, steps);
+  }
+  distancesTo(best);
+  std::vector<unsigned int> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(), [&](unsigned int a, unsigned int b) { return dist[a] < dist[b]; });
+  std::vector<TavPoint> kept(m);
+  for (unsigned int j = 0; j < m; ++j) kept[j] = points[order[j]];
+  TavCircle result;
+  TavCircleFitStats stats;
+  const int status = pointsFitCircleGeometric(kept.data(), m, &result, &stats, false);
+  if (status == kRefused) return kRefused;
+  if (circle != nullptr) *circle = result;
+  if (error != nullptr) *error = stats.meanAbs;
+  if (rejected != nullptr) {
+    for (unsigned int j = 0; j < k; ++j) rejected[j] = points[order[m + j]];
+  }
+  return status;
+}
+
+}  // namespace NTavGeometry
