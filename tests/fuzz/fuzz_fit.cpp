@@ -1,6 +1,6 @@
 // Line, circle, outlier-rejecting and consensus fits. The consensus fit is
 // compared bit for bit with the literal step-by-step algorithm on finite input.
-// needs: TavGeoFit.h:pointsFitLineRansac
+// needs: TavGeoFit.h:pointsFitLineRansac TavGeoFit.h:pointsFitCircleRansac
 // reference: ransac_reference.cpp
 #include <TavGeometry/TavGeoFit.h>
 #include <TavGeometry/TavGeoPoint.h>
@@ -195,6 +195,61 @@ void consensus(FuzzInput& in, bool hostile) {
   }
 }
 
+// The fits that measure: every call returns with its documented status, a
+// refusal leaves zeroed outputs, a set with a non-finite coordinate is
+// refused, and a success gives finite results with the residual figures
+// consistent with the circle.
+void measuringFits(FuzzInput& in, bool hostile) {
+  const std::vector<TavPoint> v = makePoints(in, hostile, 64);
+  const unsigned int n = static_cast<unsigned int>(v.size());
+  auto pts = copyOf(v);
+  const bool finite = allFinite(v);
+
+  TavLine line;
+  double rms = -1.0;
+  const int ls = pointsFitLineOrthogonal(pts.get(), n, &line, &rms);
+  FUZZ_CHECK(ls == 0 || ls == 1);
+  if (!finite) FUZZ_CHECK(ls == 1);
+  if (ls == 1) FUZZ_CHECK(line.p1.x == 0 && line.p2.x == 0 && rms == 0);
+  if (ls == 0) {
+    const double dx = line.p2.x - line.p1.x, dy = line.p2.y - line.p1.y;
+    FUZZ_CHECK(rms >= 0 && std::isfinite(rms) && (dx > 0 || (dx == 0 && dy > 0)));
+  }
+
+  auto checkCircle = [&](int status, const TavCircle& c, double error) {
+    if (!finite) FUZZ_CHECK(status == 2);
+    if (status == 2) {
+      FUZZ_CHECK(c.center.x == 0 && c.center.y == 0 && c.radius == 0 && error == 0);
+    } else {
+      FUZZ_CHECK(std::isfinite(c.center.x) && std::isfinite(c.center.y) && c.radius >= 0);
+      FUZZ_CHECK(std::isfinite(c.radius) && error >= 0);
+    }
+  };
+  TavCircle c;
+  double error = -1.0;
+  const int hs = pointsFitCircleHyper(pts.get(), n, &c, &error);
+  FUZZ_CHECK(hs == 0 || hs == 2);
+  checkCircle(hs, c, error);
+
+  TavCircleFitStats st;
+  const int gs = pointsFitCircleGeometric(pts.get(), n, &c, &st, (in.byte() & 1) != 0);
+  FUZZ_CHECK(gs >= 0 && gs <= 2 && (gs == 2) == (hs == 2));
+  checkCircle(gs, c, st.meanAbs);
+  if (gs != 2) FUZZ_CHECK(st.meanAbs <= st.rms * (1 + 1e-9) && st.iterations >= 1 && st.iterations <= 100);
+
+  const unsigned int k = in.byte() % (n + 2);
+  const int candidates = static_cast<int>(in.byte()) - 8;
+  std::unique_ptr<TavPoint[]> rejected(new TavPoint[k + 1]);
+  rejected[0] = kSentinel;
+  const int rs = pointsFitCircleRansac(pts.get(), n, k, candidates, &c, &error, rejected.get());
+  FUZZ_CHECK(rs >= 0 && rs <= 2);
+  if (n < 3 || k > n - 3) FUZZ_CHECK(rs == 2);
+  checkCircle(rs, c, error);
+  if (rs == 2) FUZZ_CHECK(sameBits(rejected[0], kSentinel));
+  std::vector<TavPoint> pool = v;
+  for (unsigned int i = 0; rs != 2 && i < k; ++i) FUZZ_CHECK(takeFrom(&pool, rejected[i]));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -202,15 +257,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
-  switch (sel % 3) {
+  switch (sel % 4) {
     case 0:
       plainFits(in, hostile);
       break;
     case 1:
       outlierFits(in, hostile);
       break;
-    default:
+    case 2:
       consensus(in, hostile);
+      break;
+    default:
+      measuringFits(in, hostile);
       break;
   }
   return 0;
