@@ -100,18 +100,24 @@ struct TavRegionBox {
 /// origin keep their precision. For an empty region the central and normalised
 /// moments, orientation and eccentricity are NaN.
 struct TavRegionMoments {
-  double m00;           ///< Area: number of pixels.
-  double m10;           ///< Sum of x.
-  double m01;           ///< Sum of y.
-  double m20;           ///< Sum of x^2.
-  double m11;           ///< Sum of x*y.
-  double m02;           ///< Sum of y^2.
-  double mu20;          ///< Central moment: sum of (x - cx)^2.
-  double mu11;          ///< Central moment: sum of (x - cx)(y - cy).
-  double mu02;          ///< Central moment: sum of (y - cy)^2.
-  double nu20;          ///< mu20 / m00^2.
-  double nu11;          ///< mu11 / m00^2.
-  double nu02;          ///< mu02 / m00^2.
+  /// \name Raw moments
+  /// @{
+
+  /// \brief m_pq = sum of x^p y^q over the pixels; m00 is the area.
+  double m00, m10, m01, m20, m11, m02;
+  /// @}
+  /// \name Central moments
+  /// @{
+
+  /// \brief mu_pq = sum of (x - cx)^p (y - cy)^q about the centroid (cx, cy).
+  double mu20, mu11, mu02;
+  /// @}
+  /// \name Normalised central moments
+  /// @{
+
+  /// \brief nu_pq = mu_pq / m00^2 (p + q = 2).
+  double nu20, nu11, nu02;
+  /// @}
   /// \brief Angle of the major axis, 0.5 * atan2(2 mu11, mu20 - mu02), in
   /// radians in [-pi/2, pi/2], measured from the +x axis toward +y (rows grow
   /// downward, so a positive angle turns clockwise on screen).
