@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test: the release build (unit, packaging and tool tests), the
-# library and tests again under AddressSanitizer + UndefinedBehaviorSanitizer
-# (clang), every fuzz target for a bounded time, and the concurrency test under
-# ThreadSanitizer. Any failure stops the run with a non-zero status.
+# Runs every test: the release build (unit, packaging and tool tests) and its
+# reference manual (doxygen; any warning fails), the library and tests again
+# under AddressSanitizer + UndefinedBehaviorSanitizer (clang), every fuzz
+# target for a bounded time, and the concurrency test under ThreadSanitizer.
+# Any failure stops the run with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -11,6 +12,8 @@ jobs=$(nproc)
 echo "== release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
+echo "== reference manual"
+cmake --build build --target docs
 ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest.log
 
 echo "== clang + AddressSanitizer + UndefinedBehaviorSanitizer"

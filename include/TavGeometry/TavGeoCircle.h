@@ -1,5 +1,7 @@
-// Circles: through three points, inscribed in a triangle, and the crossings of
-// a circle with a line or with another circle.
+/// \file
+/// \brief Circles: through three points, inscribed in a triangle, and the
+/// crossings of a circle with a line or with another circle.
+/// \ingroup circles
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -7,37 +9,58 @@
 
 namespace NTavGeometry {
 
-// The circle through three points, built from two chord slopes; the first
-// ordering of (p1,p2,p3), (p1,p3,p2), (p2,p1,p3), (p2,p3,p1), (p3,p2,p1), (p3,p1,p2)
-// whose chords are neither horizontal nor vertical (within 1e-5), or that forms a
-// vertical-then-horizontal right angle, is used. *out is zeroed on entry; false
-// (zero circle) for collinear points (slopes within 1e-5), no usable ordering, or a
-// non-finite result.
+/// \defgroup circles Circles
+/// \brief Circle through three points, inscribed circle, and the crossings of
+/// a circle with a line or another circle.
+///
+/// Pixels; every function is O(1).
+/// @{
+
+/// \brief The circle through three points, built from two chord slopes.
+///
+/// The first ordering of (p1,p2,p3), (p1,p3,p2), (p2,p1,p3), (p2,p3,p1),
+/// (p3,p2,p1), (p3,p1,p2) whose chords are neither horizontal nor vertical
+/// (within 1e-5), or that forms a vertical-then-horizontal right angle, is used.
+/// `*out` is zeroed on entry.
+/// \return False (zero circle) for collinear points (slopes within 1e-5), no
+///         usable ordering, or a non-finite result.
 TAVGEOMETRY_EXPORT bool circleIn3Points(const TavPoint& p1, const TavPoint& p2, const TavPoint& p3,
                                         TavCircle* out);
 
-// The inscribed circle of the triangle, from the inner angle bisectors at pb
-// and pc; radius = distance from the centre to the line pa-pb. *out is zeroed on
-// entry; false (zero circle) for collinear or coincident vertices and for a
-// non-finite result.
+/// \brief The inscribed circle of the triangle pa, pb, pc.
+///
+/// Built from the inner angle bisectors at pb and pc; radius = distance from the
+/// centre to the line pa-pb. `*out` is zeroed on entry.
+/// \return False (zero circle) for collinear or coincident vertices and for a
+///         non-finite result.
 TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb, const TavPoint& pc,
                                          TavCircle* out);
 
-// Crossings of the circle with the infinite line, written to pts[0..1]; *count
-// = 2, 1 (tangent: the quadratic's discriminant below 1e-5 in size) or 0.
-// pts[0] is the crossing of larger x (of larger y for a line within 1e-5 of
-// vertical). Entries beyond *count are set to (0, 0); non-finite crossings
-// give count 0.
+/// \brief Crossings of the circle with the infinite line.
+///
+/// pts[0] is the crossing of larger x (of larger y for a line within 1e-5 of
+/// vertical). Entries beyond `*count` are set to (0, 0); non-finite crossings
+/// give count 0.
+/// \param circle, line The circle and the infinite line.
+/// \param[out] pts Two points, both always written.
+/// \param[out] count 2, 1 (tangent: the quadratic's discriminant below 1e-5 in
+///             size) or 0.
 TAVGEOMETRY_EXPORT void circleLineIntersection(const TavCircle& circle, const TavLine& line, TavPoint* pts,
                                                int* count);
 
-// Crossings of two circles in pts[0..1] (both always written); *count = 2, 1
-// (touching exactly, no tolerance) or 0 (apart, nested, concentric or not
-// finite). pts[0] lies left of the direction from the first centre to the
-// second when y grows upward (right on an image whose y grows downward). With
-// count 0 or 1 both points are the foot of the chord on the line of centres;
-// for concentric circles that is the first centre.
+/// \brief Crossings of two circles.
+///
+/// pts[0] lies left of the direction from the first centre to the second when
+/// y grows upward (right on an image whose y grows downward). With count 0 or 1
+/// both points are the foot of the chord on the line of centres; for concentric
+/// circles that is the first centre.
+/// \param first, second The circles.
+/// \param[out] pts Two points, both always written.
+/// \param[out] count 2, 1 (touching exactly, no tolerance) or 0 (apart, nested,
+///             concentric or not finite).
 TAVGEOMETRY_EXPORT void circleCircleIntersection(const TavCircle& first, const TavCircle& second,
                                                  TavPoint* pts, int* count);
+
+/// @}
 
 }  // namespace NTavGeometry

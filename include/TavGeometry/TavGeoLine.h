@@ -1,7 +1,8 @@
-// Lines: validity and orientation tests, intercepts, comparison, implicit and
-// polar forms; relations between two lines and between a line and a point.
-// A TavLine stands for the infinite line through p1 and p2 unless a comment
-// says otherwise; its direction is p2 - p1. Outputs may alias the inputs.
+/// \file
+/// \brief Lines: validity and orientation tests, intercepts, comparison,
+/// implicit and polar forms; relations between two lines and between a line
+/// and a point.
+/// \ingroup lines
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -9,53 +10,77 @@
 
 namespace NTavGeometry {
 
-// True when the end points are more than 1e-8 apart (NaN gives false).
+/// \defgroup lines Lines
+/// \brief Tests, intercepts, implicit and polar forms of a line; crossings,
+/// bisectors, distances, perpendiculars and parallels.
+///
+/// A TavLine stands for the infinite line through p1 and p2 unless a function
+/// says otherwise; its direction is p2 - p1. Outputs may alias the inputs.
+/// Pixels and radians; every function is O(1).
+/// @{
+
+/// \brief True when the end points are more than 1e-8 apart (NaN gives false).
 TAVGEOMETRY_EXPORT bool lineIsValid(const TavLine& line);
-// True when |y2 - y1| <= 1e-5 (NaN gives false).
+/// \brief True when |y2 - y1| <= 1e-5 (NaN gives false).
 TAVGEOMETRY_EXPORT bool lineIsHoriz(const TavLine& line);
-// True when |x2 - x1| <= 1e-5 (NaN gives false).
+/// \brief True when |x2 - x1| <= 1e-5 (NaN gives false).
 TAVGEOMETRY_EXPORT bool lineIsVert(const TavLine& line);
-// *x = the x at which the line reaches height y, measured from p2. A line
-// within 1e-5 of horizontal has none: *x = 0 and false.
+/// \brief `*x` = the x at which the line reaches height y, measured from p2.
+/// \return False, with `*x` = 0, for a line within 1e-5 of horizontal (it has none).
 TAVGEOMETRY_EXPORT bool lineXIntercept(const TavLine& line, double y, double* x);
-// *y = the y of the line at column x, measured from p2. A line within 1e-5 of
-// vertical has none: *y = 0 and false.
+/// \brief `*y` = the y of the line at column x, measured from p2.
+/// \return False, with `*y` = 0, for a line within 1e-5 of vertical (it has none).
 TAVGEOMETRY_EXPORT bool lineYIntercept(const TavLine& line, double x, double* y);
-// True when |sin| of the angle between the two directions is below 1e-6;
-// opposite directions are parallel. No short-line rule.
+/// \brief True when |sin| of the angle between the two directions is below 1e-6.
+///
+/// Opposite directions are parallel. No short-line rule.
 TAVGEOMETRY_EXPORT bool lineIsParallel(const TavLine& first, const TavLine& second);
-// True when both describe the same infinite line: parallel, and intercepts
-// within 1e-5 on the axis that the first line's direction crosses. A line too
-// short to cross that axis (under about 1.4e-5) matches no line.
+/// \brief True when both describe the same infinite line.
+///
+/// Parallel, and intercepts within 1e-5 on the axis that the first line's
+/// direction crosses. A line too short to cross that axis (under about 1.4e-5)
+/// matches no line.
 TAVGEOMETRY_EXPORT bool lineCompare(const TavLine& first, const TavLine& second);
-// Writes coefY*y + coefX*x + constant = 0 for the line: (0, 1, -x2) when
-// |dx| < 1e-5 (zero length included), otherwise (1, -m, m*x2 - y2), m = dy/dx.
+/// \brief Writes coefY*y + coefX*x + constant = 0 for the line.
+///
+/// (0, 1, -x2) when |dx| < 1e-5 (zero length included), otherwise
+/// (1, -m, m*x2 - y2) with m = dy/dx. All three outputs are always written.
 TAVGEOMETRY_EXPORT void line2AbcLineEquation(const TavLine& line, double* coefY, double* coefX,
                                              double* constant);
-// Polar form: *ro = distance of the line from the origin (>= 0), *theta = the
-// direction of its normal in [0, pi). A degenerate line away from the origin
-// gets theta 0. Both outputs are always written.
+/// \brief Polar form of the line: distance from the origin and normal direction.
+///
+/// A degenerate line away from the origin gets theta 0. Both outputs are always
+/// written.
+/// \param line The line.
+/// \param[out] ro Distance of the line from the origin (>= 0), pixels.
+/// \param[out] theta Direction of its normal in [0, pi), radians.
 TAVGEOMETRY_EXPORT void lineToRoTheta(const TavLine& line, double* ro, double* theta);
 
-// Crossing point of the two infinite lines. False, with *out untouched, only
-// when the determinant is exactly 0 (parallel or zero-length lines).
+/// \brief Crossing point of the two infinite lines.
+/// \return False, with `*out` untouched, only when the determinant is exactly 0
+///         (parallel or zero-length lines).
 TAVGEOMETRY_EXPORT bool lineLineIntersection(const TavLine& first, const TavLine& second, TavPoint* out);
-// True when the lines are exactly parallel and on one line (no tolerance).
+/// \brief True when the lines are exactly parallel and on one line (no tolerance).
 TAVGEOMETRY_EXPORT bool lineLineIsCollinear(const TavLine& first, const TavLine& second);
-// *out = bisector of the smaller angle between the directions (turned by a
-// quarter turn when they differ by more than pi/2), 10000 long from the
-// crossing point; for parallel lines the line halfway between, with the first
-// line's direction.
+/// \brief `*out` = bisector of the smaller angle between the directions.
+///
+/// The bisector is turned by a quarter turn when the directions differ by more
+/// than pi/2, and runs 10000 long from the crossing point. For parallel lines
+/// it is the line halfway between, with the first line's direction.
 TAVGEOMETRY_EXPORT void lineLineBisect(const TavLine& first, const TavLine& second, TavLine* out);
-// *dist = distance between the crossings of `across` with first and second.
-// False with *dist = 0 when first and second are the same line or when
-// `across` is parallel to either of them (no crossing to measure from).
+/// \brief `*dist` = distance between the crossings of `across` with first and second.
+/// \return False, with `*dist` = 0, when first and second are the same line or
+///         when `across` is parallel to either of them (no crossing to measure
+///         from).
 TAVGEOMETRY_EXPORT bool lineLineDist(const TavLine& first, const TavLine& second, const TavLine& across,
                                      double* dist);
-// *out = segment from p to its orthogonal projection on the line; a line of
-// zero length gives the all-zero segment.
+/// \brief `*out` = segment from p to its orthogonal projection on the line.
+///
+/// A line of zero length gives the all-zero segment.
 TAVGEOMETRY_EXPORT void linePointToLinePerpendicular(const TavLine& line, const TavPoint& p, TavLine* out);
-// *out = p -> p + (p2 - p1): the line's direction vector placed at p.
+/// \brief `*out` = p -> p + (p2 - p1): the line's direction vector placed at p.
 TAVGEOMETRY_EXPORT void linePointToLineParallel(const TavLine& line, const TavPoint& p, TavLine* out);
+
+/// @}
 
 }  // namespace NTavGeometry

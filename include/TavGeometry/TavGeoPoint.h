@@ -1,4 +1,6 @@
-// Point operations: midpoint, distance, direction, rotation, bounding box.
+/// \file
+/// \brief Point operations: midpoint, distance, direction, rotation, bounding box.
+/// \ingroup points
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -6,40 +8,65 @@
 
 namespace NTavGeometry {
 
-// out = midpoint of a and b.
+/// \defgroup points Points
+/// \brief Midpoint, distance, direction, rotation, point-line distance and
+/// bounding box of points.
+///
+/// Pixels and radians; a positive angle turns +x toward +y (clockwise on an
+/// image whose y grows downward). Every function is O(1) except pointsToBBox
+/// (O(n)).
+/// @{
+
+/// \brief `*out` = midpoint of a and b.
 TAVGEOMETRY_EXPORT void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out);
-// Euclidean distance (overflow-safe hypot).
+/// \brief Euclidean distance (overflow-safe hypot), in pixels.
 TAVGEOMETRY_EXPORT double pointPointDist(const TavPoint& a, const TavPoint& b);
-// Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi] (-pi only when
-// dx < 0 and dy is a negative zero); 0 when the points are closer than 0.01.
+/// \brief Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi].
+///
+/// -pi only when dx < 0 and dy is a negative zero; 0 when the points are
+/// closer than 0.01.
 TAVGEOMETRY_EXPORT double pointPointAngle(const TavPoint& from, const TavPoint& to);
-// angleOut = atan2(dy, dx) and distOut = hypot(dx, dy), with no tolerance.
-// Note the order: the angle goes to the third argument, the distance to the fourth.
+/// \brief `*angleOut` = atan2(dy, dx) and `*distOut` = hypot(dx, dy), with no tolerance.
+///
+/// Note the order: the angle goes to the third argument, the distance to the fourth.
+/// \param from, to The vector runs from `from` to `to`.
+/// \param[out] angleOut Direction in radians, in [-pi, pi].
+/// \param[out] distOut Length in pixels.
 TAVGEOMETRY_EXPORT void pointPointDistAngle(const TavPoint& from, const TavPoint& to,
                                             double* angleOut, double* distOut);
-// out = the point at signed distance dist from `from` toward `toward`.
-// Coincident points take the vertical branch: (from.x, from.y - dist).
+/// \brief `*out` = the point at signed distance dist from `from` toward `toward`.
+///
+/// Coincident points take the vertical branch: (from.x, from.y - dist).
 TAVGEOMETRY_EXPORT void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist,
                                     TavPoint* out);
-// Rotates *p about center by angle (positive turns +x toward +y), in place.
+/// \brief Rotates `*p` about center by angle radians (positive turns +x toward +y), in place.
 TAVGEOMETRY_EXPORT void pointRotate(const TavPoint& center, double angle, TavPoint* p);
-// out = line of length 10000 from p in direction angle.
+/// \brief `*out` = line of length 10000 from p in direction angle (radians).
 TAVGEOMETRY_EXPORT void pointAngleToLine(const TavPoint& p, double angle, TavLine* out);
-// Direction angle from p1 to p2, as pointPointAngle; 0 for a line shorter than 0.01.
+/// \brief Direction angle from p1 to p2, as pointPointAngle; 0 for a line shorter than 0.01.
 TAVGEOMETRY_EXPORT double lineAngle(const TavLine& line);
-// Unsigned distance from p to the infinite line; the distance to p1 when the
-// line is shorter than 1e-8.
+/// \brief Unsigned distance from p to the infinite line.
+///
+/// The distance to p1 when the line is shorter than 1e-8.
 TAVGEOMETRY_EXPORT double pointLineDist(const TavPoint& p, const TavLine& line);
-// out = line from third through the midpoint of first and second. out is zeroed
-// on entry; false (zero line) when second equals first or third exactly.
+/// \brief `*out` = line from third through the midpoint of first and second.
+///
+/// `*out` is zeroed on entry.
+/// \return False (and the zero line) when second equals first or third exactly.
 TAVGEOMETRY_EXPORT bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second,
                                             const TavPoint& third, TavLine* out);
-// True if p lies in the unrotated rectangle, all edges included (angle ignored).
+/// \brief True if p lies in the unrotated rectangle, all edges included (angle ignored).
 TAVGEOMETRY_EXPORT bool pointInRect(const TavPoint& p, const TavRect& rect);
-// out = integral pixel box of the points (coordinates truncated toward zero):
-// x, y = first column and row, width/height = last - first + 1, angle 0.
-// No points (or only NaN points) give all zeros. Truncation saturates at the
-// int range.
+/// \brief `*out` = integral pixel box of the points (coordinates truncated toward zero).
+///
+/// x, y = first column and row, width/height = last - first + 1, angle 0.
+/// No points (or only NaN points) give all zeros. Truncation saturates at the
+/// int range. Cost O(n).
+/// \param points n points; a null array counts as no points.
+/// \param n Number of points.
+/// \param[out] out The box.
 TAVGEOMETRY_EXPORT void pointsToBBox(const TavPoint* points, unsigned int n, TavRect* out);
+
+/// @}
 
 }  // namespace NTavGeometry

@@ -1,28 +1,8 @@
-// Regions on a width x height canvas held as sorted, merged horizontal runs:
-// conversions (run-length lists, 8-bit masks, pixel sets, COCO RLE), measurements,
-// set algebra, morphology and connected components, each working run by run.
-//
-// Conventions
-// - Pixel (x, y) is column x, row y; the canvas holds 0 <= x < width, 0 <= y < height.
-// - A run {y, x0, x1} covers the pixels x0 <= x < x1 of row y (x1 is one past the
-//   last column). A region's runs are sorted by (y, x0), lie inside the canvas, have
-//   x1 > x0 and neither touch nor overlap within a row (x1 < next x0).
-// - Errors: every refused input or size throws CTavGeoRegionError (derived from
-//   std::invalid_argument) whose what() names the problem, e.g. "region list:
-//   record of row 4 has a negative extent (-3) at word 9". Nothing else is thrown
-//   except std::bad_alloc for an allocation the limits below allow but the system
-//   cannot give. A binding maps CTavGeoRegionError to ValueError. A call that
-//   throws leaves its operands unchanged.
-// - Limits: width and height are 0 .. kRegionMaxSide and width * height is at most
-//   kRegionMaxPixels (so COCO counts fit 32 bits); no region holds more than
-//   kRegionMaxRuns runs (an operation whose result would is refused);
-//   toMask() without a buffer is refused above kRegionMaxMaskBytes pixels.
-// - Canvases: operations with two regions (|, &, -, ^, iou) need the same width and
-//   height and refuse different canvases. Results never leave the canvas: translate,
-//   dilate and lists whose runs reach outside are clipped to it.
-// - Empty regions (area 0, also on a 0 x 0 canvas) are valid everywhere: bbox {0,0,0,0},
-//   centroid, central and normalised moments, orientation and eccentricity NaN, iou
-//   of two empty regions 0.
+/// \file
+/// \brief Regions on a width x height canvas held as sorted, merged horizontal
+/// runs: conversions, measurements, set algebra, morphology and connected
+/// components.
+/// \ingroup regions
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -37,182 +17,326 @@
 
 namespace NTavGeometry {
 
+/// \defgroup regions Regions
+/// \brief Pixel sets on a canvas held as runs: conversions (run-length lists,
+/// 8-bit masks, pixel sets, COCO RLE), measurements, set algebra, morphology
+/// and connected components, each working run by run.
+///
+/// **Conventions**
+/// - Pixel (x, y) is column x, row y; the canvas holds 0 <= x < width,
+///   0 <= y < height.
+/// - A run {y, x0, x1} covers the pixels x0 <= x < x1 of row y (x1 is one past
+///   the last column). A region's runs are sorted by (y, x0), lie inside the
+///   canvas, have x1 > x0 and neither touch nor overlap within a row
+///   (x1 < next x0).
+/// - Errors: every refused input or size throws CTavGeoRegionError (derived
+///   from std::invalid_argument) whose what() names the problem, e.g. "region
+///   list: record of row 4 has a negative extent (-3) at word 9". Nothing else
+///   is thrown except std::bad_alloc for an allocation the limits below allow
+///   but the system cannot give. The Python binding maps CTavGeoRegionError to
+///   ValueError. A call that throws leaves its operands unchanged.
+/// - Limits: width and height are 0 .. kRegionMaxSide and width * height is at
+///   most kRegionMaxPixels (so COCO counts fit 32 bits); no region holds more
+///   than kRegionMaxRuns runs (an operation whose result would is refused);
+///   toMask() without a buffer is refused above kRegionMaxMaskBytes pixels.
+/// - Canvases: operations with two regions (|, &, -, ^, iou) need the same
+///   width and height and refuse different canvases. Results never leave the
+///   canvas: translate, dilate and lists whose runs reach outside are clipped
+///   to it.
+/// - Empty regions (area 0, also on a 0 x 0 canvas) are valid everywhere: bbox
+///   {0,0,0,0}; centroid, central and normalised moments, orientation and
+///   eccentricity NaN; iou of two empty regions 0.
+/// @{
+
+/// \brief Largest canvas width or height (2^24).
 constexpr int kRegionMaxSide = 1 << 24;
+/// \brief Largest canvas pixel count width * height (2^32 - 1).
 constexpr int64_t kRegionMaxPixels = 4294967295LL;  // 2^32 - 1
+/// \brief Most runs of one region (2^25 = 33,554,432 runs, 384 MiB).
 constexpr int64_t kRegionMaxRuns = 1LL << 25;       // 33,554,432 runs (384 MiB)
+/// \brief Largest canvas (in pixels) that toMask() without a buffer paints (2^30).
 constexpr int64_t kRegionMaxMaskBytes = 1LL << 30;
 
-// The one error type of this header (see Conventions).
+/// \brief The one error type of the regions: a refused input or size.
+///
+/// what() names the problem (see \ref regions, Conventions).
 class TAVGEOMETRY_EXPORT CTavGeoRegionError : public std::invalid_argument {
  public:
+  /// \brief An error with the message what.
   explicit CTavGeoRegionError(const std::string& what);
+  /// \brief Destroys the error.
   ~CTavGeoRegionError() override;
 };
 
-// One run: pixels x0 <= x < x1 of row y.
+/// \brief One run: pixels x0 <= x < x1 of row y.
 struct TavRun {
-  int y;
-  int x0;
-  int x1;
+  int y;   ///< Row.
+  int x0;  ///< First column.
+  int x1;  ///< One past the last column.
+  /// \brief Same row and columns.
   bool operator==(const TavRun& o) const { return y == o.y && x0 == o.x0 && x1 == o.x1; }
+  /// \brief Not operator==.
   bool operator!=(const TavRun& o) const { return !(*this == o); }
 };
 
-// An integer rectangle: columns x .. x + width - 1, rows y .. y + height - 1.
+/// \brief An integer rectangle: columns x .. x + width - 1, rows y .. y + height - 1.
 struct TavRegionBox {
-  int x;
-  int y;
-  int width;
-  int height;
+  int x;       ///< First column.
+  int y;       ///< First row.
+  int width;   ///< Number of columns.
+  int height;  ///< Number of rows.
+  /// \brief Same position and size.
   bool operator==(const TavRegionBox& o) const {
     return x == o.x && y == o.y && width == o.width && height == o.height;
   }
 };
 
-// Image moments of the pixel set, each pixel a unit mass at its integer
-// coordinates (x, y): m_pq = sum x^p y^q, mu_pq about the centroid
-// (m10/m00, m01/m00), nu_pq = mu_pq / m00^(1 + (p+q)/2). Central moments are
-// summed about the centroid run by run (not derived from the raw ones), so
-// regions far from the origin keep their precision.
-// orientation = 0.5 * atan2(2 mu11, mu20 - mu02): the angle of the major axis in
-// radians, in [-pi/2, pi/2], measured from the +x axis toward +y (rows grow
-// downward, so a positive angle turns clockwise on screen).
-// eccentricity = sqrt(1 - l2 / l1) with l1 >= l2 the eigenvalues of
-// [[mu20, mu11], [mu11, mu02]]; 0 when l1 == 0 (one pixel).
+/// \brief Image moments of the pixel set, each pixel a unit mass at its integer
+/// coordinates (x, y).
+///
+/// m_pq = sum x^p y^q, mu_pq about the centroid (m10/m00, m01/m00),
+/// nu_pq = mu_pq / m00^(1 + (p+q)/2). Central moments are summed about the
+/// centroid run by run (not derived from the raw ones), so regions far from the
+/// origin keep their precision. For an empty region the central and normalised
+/// moments, orientation and eccentricity are NaN.
 struct TavRegionMoments {
+  /// \name Raw moments
+  /// @{
+
+  /// \brief m_pq = sum of x^p y^q over the pixels; m00 is the area.
   double m00, m10, m01, m20, m11, m02;
+  /// @}
+  /// \name Central moments
+  /// @{
+
+  /// \brief mu_pq = sum of (x - cx)^p (y - cy)^q about the centroid (cx, cy).
   double mu20, mu11, mu02;
+  /// @}
+  /// \name Normalised central moments
+  /// @{
+
+  /// \brief nu_pq = mu_pq / m00^2 (p + q = 2).
   double nu20, nu11, nu02;
+  /// @}
+  /// \brief Angle of the major axis, 0.5 * atan2(2 mu11, mu20 - mu02), in
+  /// radians in [-pi/2, pi/2], measured from the +x axis toward +y (rows grow
+  /// downward, so a positive angle turns clockwise on screen).
   double orientation;
+  /// \brief sqrt(1 - l2 / l1) with l1 >= l2 the eigenvalues of
+  /// [[mu20, mu11], [mu11, mu02]]; 0 when l1 == 0 (one pixel).
   double eccentricity;
 };
 
-// COCO RLE of a region: size [height, width] and counts over the pixels in
-// column-major order (index x * height + y), alternating background and
-// foreground and starting with background (a leading 0 when pixel (0, 0) is in).
+/// \brief COCO RLE of a region: size [height, width] and counts over the pixels
+/// in column-major order.
+///
+/// The pixel index is x * height + y; the counts alternate background and
+/// foreground and start with background (a leading 0 when pixel (0, 0) is in).
 struct TavCocoRle {
-  int height;
-  int width;
-  std::vector<int64_t> counts;
+  int height;                   ///< Canvas height (rows).
+  int width;                    ///< Canvas width (columns).
+  std::vector<int64_t> counts;  ///< Alternating background and foreground counts.
 };
 
+/// \brief A set of pixels on a width x height canvas, held as sorted, merged runs.
+///
+/// See \ref regions for the conventions on runs, errors, limits and empty
+/// regions. Regions are values: operations return new regions and leave their
+/// operands unchanged; const members may run on many threads at once.
 class TAVGEOMETRY_EXPORT CTavGeoRegion {
  public:
-  // The empty region on a 0 x 0 canvas.
+  /// \brief The empty region on a 0 x 0 canvas.
   CTavGeoRegion();
-  // The empty region on a width x height canvas (limits checked).
+  /// \brief The empty region on a width x height canvas (limits checked).
+  /// \throws CTavGeoRegionError for a canvas beyond the limits.
   CTavGeoRegion(int width, int height);
-  // From runs in any order, possibly touching or overlapping; runs with
-  // x1 <= x0 are ignored, parts outside the canvas are clipped.
+  /// \brief From runs in any order, possibly touching or overlapping.
+  ///
+  /// Runs with x1 <= x0 are ignored, parts outside the canvas are clipped.
+  /// O(runs log runs).
   static CTavGeoRegion fromRuns(int width, int height, std::vector<TavRun> runs);
-  // The whole canvas, or the rectangle box clipped to it.
+  /// \brief The whole canvas. O(height).
   static CTavGeoRegion full(int width, int height);
+  /// \brief The rectangle box clipped to the canvas. O(box height).
   static CTavGeoRegion fromBox(int width, int height, const TavRegionBox& box);
 
-  // ---- conversions
-  // From a calculator's run-length list (format in TavGeoRleCalc.h); the canvas is
-  // header words 0 and 1, words 2 to 5 (the box) are not used. Runs of a record may
-  // touch, overlap or come in any order; they are merged. Rows and columns outside
-  // the canvas are clipped away. The list is read with its length:
-  // - a row is expected after a record's -1; the last word is the list's final -1
-  //   (a -1 anywhere else where a row is expected is row -1); rows ascend strictly;
-  // - when header word 2 (the first column) is 0 or more, every -1 in a record
-  //   ends it (a record whose first word is -1 has no run and is refused);
-  // - when word 2 is negative (the calculators then have runs left of column 0),
-  //   the first word after a row always starts a run, so a record with no run
-  //   (row, -1, then a negative word or the list's last word) is refused; later
-  //   in the record, a -1 followed by a negative word, by the list's last word or
-  //   by y + 1 (the next row: the calculators write rows without gaps) ends the
-  //   record, any other -1 starts a run (its extent the next word). Starts below
-  //   -1 are always runs.
-  // So, with word 2 negative, a later run at column -1 whose extent equals the
-  // next row number reads as a terminator. The calculators' region() never goes
-  // through this reader.
-  // Refused: fewer than 7 words, a negative width or height, rows not ascending,
-  // a record with no run, a negative extent, a run cut short, a missing record
-  // terminator or final -1 (the last word must be -1).
+  /// \name Conversions
+  /// @{
+
+  /// \brief From a calculator's run-length list (format in TavGeoRleCalc.h and
+  /// \ref rle-format).
+  ///
+  /// The canvas is header words 0 and 1; words 2 to 5 (the box) are not used.
+  /// Runs of a record may touch, overlap or come in any order; they are merged.
+  /// Rows and columns outside the canvas are clipped away. The list is read with
+  /// its length:
+  /// - a row is expected after a record's -1; the last word is the list's final
+  ///   -1 (a -1 anywhere else where a row is expected is row -1); rows ascend
+  ///   strictly;
+  /// - when header word 2 (the first column) is 0 or more, every -1 in a record
+  ///   ends it (a record whose first word is -1 has no run and is refused);
+  /// - when word 2 is negative (the calculators then have runs left of column
+  ///   0), the first word after a row always starts a run, so a record with no
+  ///   run (row, -1, then a negative word or the list's last word) is refused;
+  ///   later in the record, a -1 followed by a negative word, by the list's last
+  ///   word or by y + 1 (the next row: the calculators write rows without gaps)
+  ///   ends the record, any other -1 starts a run (its extent the next word).
+  ///   Starts below -1 are always runs.
+  ///
+  /// So, with word 2 negative, a later run at column -1 whose extent equals the
+  /// next row number reads as a terminator. The calculators' region() never
+  /// goes through this reader. O(words + runs log runs).
+  /// \throws CTavGeoRegionError for fewer than 7 words, a negative width or
+  ///         height, rows not ascending, a record with no run, a negative
+  ///         extent, a run cut short, a missing record terminator or final -1
+  ///         (the last word must be -1), and a canvas beyond the limits.
   static CTavGeoRegion fromRle(const std::vector<int>& list);
+  /// \brief From a run-length list of size words at list; as the vector form.
   static CTavGeoRegion fromRle(const int* list, size_t size);
-  // The list: header (width, height, first column, last column, first row, last
-  // row; all 0 for an empty region), one record per row, final -1.
+  /// \brief The run-length list of the region.
+  ///
+  /// Header (width, height, first column, last column, first row, last row; all
+  /// 0 for an empty region), one record per row, final -1. O(runs).
   std::vector<int> toRle() const;
 
-  // From a row-major 8-bit mask (nonzero is inside); row y starts at
-  // data + y * stride, stride >= width. data may be null only for an empty canvas.
+  /// \brief From a row-major 8-bit mask (nonzero is inside).
+  ///
+  /// Row y starts at data + y * stride, stride >= width. data may be null only
+  /// for an empty canvas. O(width * height).
   static CTavGeoRegion fromMask(const uint8_t* data, int width, int height, ptrdiff_t stride);
-  // Writes every canvas pixel: value inside, 0 outside (stride >= width).
+  /// \brief Writes every canvas pixel: value inside, 0 outside (stride >= width).
+  ///
+  /// Row y starts at data + y * stride. O(width * height).
   void toMask(uint8_t* data, ptrdiff_t stride, uint8_t value = 1) const;
-  // height * width bytes, row-major, 1 inside and 0 outside.
+  /// \brief height * width bytes, row-major, 1 inside and 0 outside.
+  /// \throws CTavGeoRegionError above kRegionMaxMaskBytes pixels.
   std::vector<uint8_t> toMask() const;
 
-  // From pixels; duplicates allowed, a pixel outside the canvas is refused.
+  /// \brief From pixels; duplicates allowed.
+  /// \throws CTavGeoRegionError for a pixel outside the canvas.
   static CTavGeoRegion fromPixels(int width, int height, const std::vector<TavIPoint>& pixels);
+  /// \brief Every pixel of the region, in row-major order. O(area).
   std::vector<TavIPoint> pixels() const;  // row-major order
 
-  // COCO RLE. fromCoco refuses a negative count, sizes out of range, and counts
-  // that do not add up to height * width (an empty counts list is the empty
-  // region of a canvas with no pixels only).
+  /// \brief From COCO RLE.
+  ///
+  /// An empty counts list is the empty region of a canvas with no pixels only.
+  /// \throws CTavGeoRegionError for a negative count, sizes out of range, and
+  ///         counts that do not add up to height * width.
   static CTavGeoRegion fromCoco(const TavCocoRle& rle);
+  /// \brief The COCO RLE of the region.
   TavCocoRle toCoco() const;
-  // The compressed string form of the counts (as written in COCO annotation
-  // files): counts[i] minus counts[i-2] for i > 2, each value in 5-bit groups,
-  // least significant first, as characters 48 + group, 0x20 marking that more
-  // groups follow and the last group's 0x10 bit the sign. Refused: a character
-  // outside '0' .. 'o', a value cut off at the string's end, a value of more than
-  // 13 groups, and the count checks of fromCoco.
+  /// \brief From the compressed string form of COCO counts (as written in COCO
+  /// annotation files).
+  ///
+  /// The string holds counts[i] minus counts[i-2] for i > 2, each value in 5-bit
+  /// groups, least significant first, as characters 48 + group, 0x20 marking
+  /// that more groups follow and the last group's 0x10 bit the sign.
+  /// \throws CTavGeoRegionError for a character outside '0' .. 'o', a value cut
+  ///         off at the string's end, a value of more than 13 groups, and the
+  ///         count checks of fromCoco.
   static CTavGeoRegion fromCocoString(int height, int width, const std::string& counts);
+  /// \brief The compressed string form of toCoco()'s counts.
   std::string toCocoString() const;
+  /// \brief Encodes counts in the compressed string form (see fromCocoString).
   static std::string cocoCountsToString(const std::vector<int64_t>& counts);
+  /// \brief Decodes the compressed string form into counts (see fromCocoString).
+  /// \throws CTavGeoRegionError for a malformed string or a count that is
+  ///         negative or above kRegionMaxPixels.
   static std::vector<int64_t> cocoStringToCounts(const std::string& s);
 
-  // ---- access
+  /// @}
+  /// \name Access
+  /// @{
+
+  /// \brief Canvas width.
   int width() const { return m_width; }
+  /// \brief Canvas height.
   int height() const { return m_height; }
+  /// \brief The runs, sorted by (y, x0), merged, inside the canvas.
   const std::vector<TavRun>& runs() const { return m_runs; }
+  /// \brief Number of runs.
   size_t runCount() const { return m_runs.size(); }
+  /// \brief True when the region has no pixel.
   bool empty() const { return m_runs.empty(); }
+  /// \brief Same canvas and same pixels. O(runs).
   bool operator==(const CTavGeoRegion& o) const;
+  /// \brief Not operator==.
   bool operator!=(const CTavGeoRegion& o) const { return !(*this == o); }
+  /// \brief A hash of the canvas and the runs (equal regions hash equal). O(runs).
   size_t hash() const;
 
-  // ---- measurements, O(runs)
+  /// @}
+  /// \name Measurements, O(runs)
+  /// @{
+
+  /// \brief Number of pixels.
   int64_t area() const;
+  /// \brief The smallest box holding every pixel; {0, 0, 0, 0} when empty.
   TavRegionBox bbox() const;
+  /// \brief (m10 / m00, m01 / m00), in pixels; NaN when empty.
   TavPoint centroid() const;  // (m10 / m00, m01 / m00)
+  /// \brief Raw, central and normalised moments, orientation and eccentricity.
   TavRegionMoments moments() const;
-  // The perimeter pixels of CTavGeoRleCalc::calculatePerimiterPoints on toRle().
+  /// \brief The perimeter pixels of CTavGeoRleCalc::calculatePerimiterPoints on toRle().
   std::vector<TavIPoint> perimeterPoints() const;
+  /// \brief True when pixel (x, y) is in the region (false outside the canvas). O(log runs).
   bool contains(int x, int y) const;  // O(log runs)
+  /// \brief For each point 1 inside, 0 outside. O(points x log runs).
   std::vector<uint8_t> contains(const std::vector<TavIPoint>& points) const;  // 1 inside, 0 outside
 
-  // ---- algebra, O(runs of both)
+  /// @}
+  /// \name Algebra, O(runs of both)
+  /// Two-region operations refuse different canvases (CTavGeoRegionError).
+  /// @{
+
+  /// \brief Union.
   CTavGeoRegion operator|(const CTavGeoRegion& o) const;
+  /// \brief Intersection.
   CTavGeoRegion operator&(const CTavGeoRegion& o) const;
+  /// \brief Difference: the pixels of this region not in o.
   CTavGeoRegion operator-(const CTavGeoRegion& o) const;
+  /// \brief Symmetric difference.
   CTavGeoRegion operator^(const CTavGeoRegion& o) const;
+  /// \brief Area of the intersection, without building it.
   int64_t intersectionArea(const CTavGeoRegion& o) const;
+  /// \brief |a & b| / |a | b|, 0 when both are empty.
   double iou(const CTavGeoRegion& o) const;  // |a & b| / |a | b|, 0 when both are empty
+  /// \brief The canvas pixels not in the region. O(runs + height).
   CTavGeoRegion complement() const;
+  /// \brief The region moved by (dx, dy), clipped to the canvas. O(runs).
   CTavGeoRegion translate(int dx, int dy) const;  // clipped to the canvas
+  /// \brief The part of the region inside box. O(runs).
   CTavGeoRegion clip(const TavRegionBox& box) const;
 
-  // ---- morphology, O(runs x rows of the element)
-  // Square element: offsets |dx| <= r, |dy| <= r. Disk element: offsets with
-  // dx^2 + dy^2 <= r^2. r < 0 is refused, r = 0 is the identity. Dilation is
-  // clipped to the canvas; erosion keeps p when p + every offset is in the region,
-  // so pixels outside the canvas count as outside (a region on the canvas edge
-  // erodes from the edge).
+  /// @}
+  /// \name Morphology, O(runs x rows of the element)
+  /// Square element: offsets |dx| <= r, |dy| <= r. Disk element: offsets with
+  /// dx^2 + dy^2 <= r^2. r < 0 is refused, r = 0 is the identity. Dilation is
+  /// clipped to the canvas; erosion keeps p when p + every offset is in the
+  /// region, so pixels outside the canvas count as outside (a region on the
+  /// canvas edge erodes from the edge).
+  /// @{
+
+  /// \brief Dilation by the square of half-width r.
   CTavGeoRegion dilateSquare(int r) const;
+  /// \brief Erosion by the square of half-width r.
   CTavGeoRegion erodeSquare(int r) const;
+  /// \brief Dilation by the disk of radius r.
   CTavGeoRegion dilateDisk(int r) const;
+  /// \brief Erosion by the disk of radius r.
   CTavGeoRegion erodeDisk(int r) const;
-  // Adds the holes: 4-connected parts of the complement that touch no canvas
-  // edge. O(runs + height).
+  /// \brief Adds the holes: 4-connected parts of the complement that touch no
+  /// canvas edge. O(runs + height).
   CTavGeoRegion fillHoles() const;
-  // Connected parts (connectivity 4 or 8, anything else refused), ordered by their
-  // first pixel in row-major order. O(runs) with union-find over runs of adjacent
-  // rows that overlap (4) or overlap or touch diagonally (8).
+  /// \brief Connected parts, ordered by their first pixel in row-major order.
+  ///
+  /// O(runs) with union-find over runs of adjacent rows that overlap (4) or
+  /// overlap or touch diagonally (8).
+  /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   std::vector<CTavGeoRegion> components(int connectivity) const;
+
+  /// @}
 
  private:
   int m_width;
@@ -222,11 +346,17 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   friend struct CTavGeoRegionAccess;
 };
 
+/// @}
+
 }  // namespace NTavGeometry
 
 namespace std {
+/// \brief std::hash of a region: CTavGeoRegion::hash(), so regions can key
+/// unordered containers.
+/// \ingroup regions
 template <>
 struct hash<NTavGeometry::CTavGeoRegion> {
+  /// \brief r.hash().
   size_t operator()(const NTavGeometry::CTavGeoRegion& r) const { return r.hash(); }
 };
 }  // namespace std

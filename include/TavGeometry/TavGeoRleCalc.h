@@ -1,12 +1,7 @@
-// Region calculators: a disk, an annulus or a polygon on a width x height image
-// turned into a run-length list, and the perimeter pixels of such a list.
-//
-// Run-length list (std::vector<int>):
-//   header  [0] image width, [1] image height, [2] first column, [3] last column,
-//           [4] first row, [5] last row (of the bounding box, last ones included);
-//   records row y, then runs (x, extent) covering columns x .. x + extent, then -1;
-//           records in strictly ascending row order;
-//   end     a final -1 (so a list with rows ends in -1, -1).
+/// \file
+/// \brief Region calculators: a disk, an annulus or a polygon on a width x height
+/// image turned into a run-length list, and the perimeter pixels of such a list.
+/// \ingroup rlecalc
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -19,59 +14,94 @@
 
 namespace NTavGeometry {
 
-// Base of the region calculators: holds the last list, its bounding box and a
-// cache of the last computed call. The base itself computes nothing.
+/// \defgroup rlecalc Run-length calculators
+/// \brief Disks, annuli and polygons rasterised into run-length lists, and the
+/// perimeter pixels of a list.
+///
+/// Run-length list (`std::vector<int>`, drawn out in \ref rle-format):
+/// - header: [0] image width, [1] image height, [2] first column, [3] last
+///   column, [4] first row, [5] last row (of the bounding box, last ones
+///   included);
+/// - records: row y, then runs (x, extent) covering columns x .. x + extent,
+///   then -1; records in strictly ascending row order;
+/// - end: a final -1 (so a list with rows ends in -1, -1).
+///
+/// A run may start left of column 0 (x negative, -1 included), so a -1 inside a
+/// record can be a run start as well as a terminator; recordRuns() and region()
+/// read the list without that ambiguity. A calculator keeps a cache of its last
+/// call and is not meant to be shared between threads: use one per thread.
+/// @{
+
+/// \brief Base of the region calculators: holds the last list, its bounding box
+/// and a cache of the last computed call.
+///
+/// The base itself computes nothing.
 class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
  public:
+  /// \brief A calculator with no result yet: empty list, zero box, no cached call.
   CTavGeoRleCalc();
+  /// \brief Destroys the calculator.
   virtual ~CTavGeoRleCalc();
+  /// \brief Not copyable.
   CTavGeoRleCalc(const CTavGeoRleCalc&) = delete;
+  /// \brief Not copyable.
   CTavGeoRleCalc& operator=(const CTavGeoRleCalc&) = delete;
 
-  // Computes the region of the first `count` points on a width x height image,
-  // unless the call equals the cached last one byte for byte. Concrete
-  // calculators always return true; the base returns false and changes nothing.
+  /// \brief Computes the region of the first `count` points on a width x height
+  /// image, unless the call equals the cached last one byte for byte.
+  ///
+  /// The meaning of the points is the derived calculator's.
+  /// \return Concrete calculators always return true; the base returns false
+  ///         and changes nothing.
   virtual bool calculate(int width, int height, const TavPoint* points, int count);
 
-  // The run-length list of the last computation (empty before the first).
+  /// \brief The run-length list of the last computation (empty before the first).
   const std::vector<int>& rle() { return m_rle; }
-  // The bounding box of the last computed region.
+  /// \brief The bounding box of the last computed region, in pixels.
   const TavRect& boundingBox() { return m_boundingBox; }
-  // The number of runs of each record of rle(), in list order, written while
-  // calculating; it makes the list unambiguous (a run may start at column -1).
+  /// \brief The number of runs of each record of rle(), in list order, written
+  /// while calculating.
+  ///
+  /// It makes the list unambiguous (a run may start at column -1).
   const std::vector<int>& recordRuns() const { return m_recordRuns; }
-  // The last result as a region on the width x height canvas: the list's runs
-  // read by recordRuns() (one pass over the runs, never the ambiguous list
-  // reader), merged where they touch or overlap and clipped to the canvas.
-  // Throws CTavGeoRegionError for a canvas beyond the region limits.
+  /// \brief The last result as a region on the width x height canvas.
+  ///
+  /// The list's runs are read by recordRuns() (one pass over the runs, never the
+  /// ambiguous list reader), merged where they touch or overlap and clipped to
+  /// the canvas. O(runs).
+  /// \throws CTavGeoRegionError for a canvas beyond the region limits.
   CTavGeoRegion region() const;
 
-  // True when width, height, count and the bytes of the points equal the cached
-  // last call (0.0 and -0.0 differ; an identical NaN matches).
+  /// \brief True when width, height, count and the bytes of the points equal the
+  /// cached last call (0.0 and -0.0 differ; an identical NaN matches).
   bool compareWithLastComputedCoords(int width, int height, const TavPoint* points, int count);
-  // Records the call as the cache key.
+  /// \brief Records the call as the cache key.
   void storeComputedCoords(int width, int height, const TavPoint* points, int count);
 
-  // Boundary pixels of a run-length list in list order: both end pixels of every
-  // run and each interior pixel whose column the record above or below leaves
-  // uncovered. See docs/DECISIONS.md for lists with negative rows or columns.
-  // A null pointer gives an empty result; a negative row ends the list.
+  /// \brief Boundary pixels of a run-length list, in list order.
+  ///
+  /// Both end pixels of every run and each interior pixel whose column the
+  /// record above or below leaves uncovered. See docs/DECISIONS.md for lists with
+  /// negative rows or columns. A null pointer gives an empty result; a negative
+  /// row ends the list. O(words).
   static std::vector<TavIPoint> calculatePerimiterPoints(const int* rle);
-  // The same for a list held whole in a vector (its last word is the final -1),
-  // never reading past it. When header word 4 (first row) is negative, records
-  // of negative rows are passed over, so a region reaching above row 0 gives the
-  // outline of its part in rows 0 and up. Shorter than 7 words: empty result.
+  /// \brief Boundary pixels of a list held whole in a vector (its last word is the
+  /// final -1), never reading past it.
+  ///
+  /// When header word 4 (first row) is negative, records of negative rows are
+  /// passed over, so a region reaching above row 0 gives the outline of its part
+  /// in rows 0 and up. Shorter than 7 words: empty result. O(words).
   static std::vector<TavIPoint> calculatePerimiterPoints(const std::vector<int>& rle);
 
  protected:
-  int m_width;
-  int m_height;
-  std::vector<int> m_rle;
-  std::vector<int> m_recordRuns;
-  TavRect m_boundingBox;
-  int m_lastWidth;
-  int m_lastHeight;
-  std::vector<TavPoint> m_lastCoords;
+  int m_width;                        ///< Image width of the last computation.
+  int m_height;                       ///< Image height of the last computation.
+  std::vector<int> m_rle;             ///< The list rle() returns.
+  std::vector<int> m_recordRuns;      ///< Runs per record, as recordRuns() returns.
+  TavRect m_boundingBox;              ///< The box boundingBox() returns.
+  int m_lastWidth;                    ///< Cache key: width of the last call.
+  int m_lastHeight;                   ///< Cache key: height of the last call.
+  std::vector<TavPoint> m_lastCoords; ///< Cache key: points of the last call.
 
  private:
   static void findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
@@ -79,64 +109,86 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   static bool isInSegments(int x, std::vector<int>* segments);
 };
 
-// Limits that keep every list bounded (see docs/DECISIONS.md, Regions).
-// A disk or annulus whose radius exceeds kRleMaxRadius gives an empty list;
-// the polygon calculator scans at most kRleMaxRows rows (0 .. kRleMaxRows - 1).
+/// \brief Largest radius of a disk or annulus, pixels; a larger one gives an
+/// empty list.
+///
+/// One of the limits that keep every list bounded (see docs/DECISIONS.md,
+/// Regions).
 constexpr int kRleMaxRadius = 1000000;
+/// \brief Rows the polygon calculator scans at most (0 .. kRleMaxRows - 1).
 constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;
-// The polygon's list holds at most kRleMaxWords words (512 MiB); a polygon whose
-// list would be longer gives the header and terminator only (its box words and
-// box still from the vertices). Disk and annulus lists stay below 7 * kRleMaxRows.
+/// \brief Most words of a polygon's list (512 MiB).
+///
+/// A polygon whose list would be longer gives the header and terminator only
+/// (its box words and box still from the vertices). Disk and annulus lists stay
+/// below 7 * kRleMaxRows.
 constexpr size_t kRleMaxWords = size_t{1} << 27;
 
-// Disk from points[0] (centre) and points[1] (a point on the rim). The centre
-// and the radius are truncated toward zero; each row y = cy + dy (dy from -r to
-// r) gets the single run trunc(cx - h + 0.5), extent trunc(2h + 0.5) with
-// h = sqrt(r^2 - dy^2). Rows and columns are not clipped to the image. Header
-// words 0 and 1 hold width and height. An empty list (header words 2 to 5 all 0,
-// no rows) and a zero box come from count < 2 (negative included), a null
-// array, a centre that is not finite or does not truncate to an int, a centre
-// +- radius outside the int range, or a radius above kRleMaxRadius or NaN.
-// Always returns true.
+/// \brief Disk calculator: points[0] is the centre, points[1] a point on the rim.
+///
+/// The centre and the radius are truncated toward zero; each row y = cy + dy
+/// (dy from -r to r) gets the single run trunc(cx - h + 0.5), extent
+/// trunc(2h + 0.5) with h = sqrt(r^2 - dy^2). Rows and columns are not clipped
+/// to the image. Header words 0 and 1 hold width and height. An empty list
+/// (header words 2 to 5 all 0, no rows) and a zero box come from count < 2
+/// (negative included), a null array, a centre that is not finite or does not
+/// truncate to an int, a centre +- radius outside the int range, or a radius
+/// above kRleMaxRadius or NaN. calculate() always returns true; O(r).
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcDisk : public CTavGeoRleCalc {
  public:
+  /// \brief A disk calculator with no result yet.
   CTavGeoRleCalcDisk();
+  /// \brief Destroys the calculator.
   ~CTavGeoRleCalcDisk() override;
+  /// \brief Computes the disk of points[0] and points[1] (see the class); always true.
   bool calculate(int width, int height, const TavPoint* points, int count) override;
 
  private:
   void fillCircle(int cx, int cy, int radius);
 };
 
-// Annulus from points[0] (centre) and one point on each circle (points[1],
-// points[2], either order). Rows with |dy| <= inner radius get two runs of equal
-// extent trunc(ho - hi + 0.5): the left from trunc(cx - ho + 0.5), the right from
-// trunc(cx + 0.5 + hi); other rows get the disk's run. The runs may touch or
-// overlap. Empty list and zero box as for the disk (count < 3, etc.).
+/// \brief Annulus calculator: points[0] is the centre, points[1] and points[2]
+/// one point on each circle (either order).
+///
+/// Rows with |dy| <= inner radius get two runs of equal extent
+/// trunc(ho - hi + 0.5): the left from trunc(cx - ho + 0.5), the right from
+/// trunc(cx + 0.5 + hi); other rows get the disk's run. The runs may touch or
+/// overlap. Empty list and zero box as for the disk (count < 3, etc.).
+/// calculate() always returns true; O(outer radius).
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
  public:
+  /// \brief An annulus calculator with no result yet.
   CTavGeoRleCalcTorus();
+  /// \brief Destroys the calculator.
   ~CTavGeoRleCalcTorus() override;
+  /// \brief Computes the annulus of points[0..2] (see the class); always true.
   bool calculate(int width, int height, const TavPoint* points, int count) override;
 
  private:
   void fillTorus(int cx, int cy, int radius1, int radius2);
 };
 
-// Closed polygon from points[0 .. count-1] (vertices truncated toward zero),
-// filled even-odd on rows 0 .. height - 1: an edge is present on the rows from
-// its upper end to the row above its lower end, its x stepped row by row in
-// float; each row's edges, sorted by x, pair off into runs (x, extent) with
-// x = trunc(x1 + 0.5) and extent = trunc(x2 - x1 + 0.5). Columns are not clipped.
-// Edges reaching above row 0 enter at row 0; edges whose ends lie on one row are
-// horizontal; rows from kRleMaxRows on are not scanned. count <= 0 or height <= 0:
-// header and terminator only. The box is that of the truncated vertices (zero
-// for no points). A NaN coordinate counts as no points. A list beyond
-// kRleMaxWords words: header and terminator only. Always returns true.
+/// \brief Polygon calculator: the closed polygon points[0 .. count-1], filled
+/// even-odd.
+///
+/// Vertices are truncated toward zero and the polygon is filled on rows
+/// 0 .. height - 1: an edge is present on the rows from its upper end to the row
+/// above its lower end, its x stepped row by row in float; each row's edges,
+/// sorted by x, pair off into runs (x, extent) with x = trunc(x1 + 0.5) and
+/// extent = trunc(x2 - x1 + 0.5). Columns are not clipped. Edges reaching above
+/// row 0 enter at row 0; edges whose ends lie on one row are horizontal; rows
+/// from kRleMaxRows on are not scanned. count <= 0 or height <= 0: header and
+/// terminator only. The box is that of the truncated vertices (zero for no
+/// points). A NaN coordinate counts as no points. A list beyond kRleMaxWords
+/// words: header and terminator only. calculate() always returns true; cost
+/// O(count log count + rows scanned x edges per row + words).
 class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
  public:
+  /// \brief A polygon calculator with no result yet.
   CTavGeoRleCalcPolygon();
+  /// \brief Destroys the calculator.
   ~CTavGeoRleCalcPolygon() override;
+  /// \brief Computes the polygon of points[0 .. count-1] (see the class); always true.
   bool calculate(int width, int height, const TavPoint* points, int count) override;
 
  private:
@@ -200,5 +252,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
   int m_scanRows = 0;  // rows 0 .. m_scanRows - 1 are scanned
   bool m_tooLong = false;  // the list would pass kRleMaxWords
 };
+
+/// @}
 
 }  // namespace NTavGeometry

@@ -1,5 +1,7 @@
-// TavGeometry: plane geometry for raster-image applications.
-// Including this header gives every type, function and class of the library.
+/// \file
+/// \brief TavGeometry: plane geometry for raster-image applications.
+///
+/// Including this header gives every type, function and class of the library.
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
@@ -17,3 +19,12 @@
 #include <TavGeometry/TavGeoFit.h>
 #include <TavGeometry/TavGeoRleCalc.h>
 #include <TavGeometry/TavGeoRegion.h>
+
+/// \namespace NTavGeometry
+/// \brief Every function, class and constant of TavGeometry (the plain value
+/// types of TavTypes.h are global).
+///
+/// Coordinates are pixels (x the column, y the row, growing downward); angles
+/// are radians, positive from +x toward +y (clockwise on screen). Every call
+/// returns on any input, NaN and infinities included; what a failed call writes
+/// is stated with each function.

@@ -1,27 +1,40 @@
-// Rotators: turn coordinates in place about a fixed centre by a fixed angle.
-// A positive angle turns the positive x axis toward the positive y axis.
-// The sine and cosine are evaluated on every rotate() call; the three fields
-// (angle, centre x, centre y) are the whole state, copied member by member.
+/// \file
+/// \brief Rotators: turn coordinates in place about a fixed centre by a fixed angle.
+/// \ingroup rotators
 #pragma once
 
 #include <TavGeometry/TavGeometryExport.h>
 
 namespace NTavGeometry {
 
-// Double-precision rotator.
+/// \defgroup rotators Rotators
+/// \brief Turn coordinates in place about a fixed centre by a fixed angle.
+///
+/// A positive angle (radians) turns the positive x axis toward the positive y
+/// axis: clockwise on an image whose y grows downward. The sine and cosine are
+/// evaluated on every rotate() call; the three fields (angle, centre x, centre
+/// y) are the whole state, copied member by member. rotate() is O(1).
+/// @{
+
+/// \brief Double-precision rotator.
 class TAVGEOMETRY_EXPORT CTavRotator {
  public:
-  // Centre (x, y) and angle in radians; the default leaves every point unchanged.
+  /// \brief Centre (x, y) in pixels and angle a in radians; the default leaves
+  /// every point unchanged.
   CTavRotator(double x = 0.0, double y = 0.0, double a = 0.0) : m_a(a), m_x(x), m_y(y) {}
-  // Replaces centre and angle (same argument order as the constructor).
+  /// \brief Replaces centre and angle (same argument order as the constructor).
   void set(double x, double y, double a);
-  // Replaces the angle only.
+  /// \brief Replaces the angle only (radians).
   void setAngle(double a);
-  // Rotates (*px, *py) about the centre and writes it back. px and py must be
-  // two different doubles.
+  /// \brief Rotates (`*px`, `*py`) about the centre and writes it back.
+  ///
+  /// px and py must be two different doubles.
   void rotate(double* px, double* py) const;
+  /// \brief Centre x, pixels.
   double x() const { return m_x; }
+  /// \brief Centre y, pixels.
   double y() const { return m_y; }
+  /// \brief Angle, radians.
   double a() const { return m_a; }
 
  private:
@@ -30,21 +43,28 @@ class TAVGEOMETRY_EXPORT CTavRotator {
   double m_y;
 };
 
-// Single-precision rotator: differences and sine/cosine are rounded to float,
-// products and sums are formed in double, the results are stored as float.
+/// \brief Single-precision rotator.
+///
+/// Differences and sine/cosine are rounded to float, products and sums are
+/// formed in double, the results are stored as float.
 class TAVGEOMETRY_EXPORT CTavRotatorF {
  public:
-  // Centre (x, y) and angle in radians; the default leaves every point unchanged.
+  /// \brief Centre (x, y) in pixels and angle a in radians; the default leaves
+  /// every point unchanged.
   CTavRotatorF(float x = 0.0f, float y = 0.0f, float a = 0.0f) : m_a(a), m_x(x), m_y(y) {}
-  // Replaces centre and angle (same argument order as the constructor).
+  /// \brief Replaces centre and angle (same argument order as the constructor).
   void set(float x, float y, float a);
-  // Replaces the angle only.
+  /// \brief Replaces the angle only (radians).
   void setAngle(float a);
-  // Rotates (*px, *py) about the centre and writes it back. px and py must be
-  // two different floats.
+  /// \brief Rotates (`*px`, `*py`) about the centre and writes it back.
+  ///
+  /// px and py must be two different floats.
   void rotate(float* px, float* py) const;
+  /// \brief Centre x, pixels.
   float x() const { return m_x; }
+  /// \brief Centre y, pixels.
   float y() const { return m_y; }
+  /// \brief Angle, radians.
   float a() const { return m_a; }
 
  private:
@@ -52,5 +72,7 @@ class TAVGEOMETRY_EXPORT CTavRotatorF {
   float m_x;
   float m_y;
 };
+
+/// @}
 
 }  // namespace NTavGeometry

@@ -15,9 +15,9 @@ void bindLine(py::module_& m) {
   m.def("line_is_valid", [](py::handle l) { return lineIsValid(L(l, "line")); }, py::arg("line"),
         "True when the end points are more than 1e-8 apart (NaN gives False).");
   m.def("line_is_horiz", [](py::handle l) { return lineIsHoriz(L(l, "line")); }, py::arg("line"),
-        "True when |y2 - y1| <= 1e-5.");
+        "True when |y2 - y1| <= 1e-5 (NaN gives False).");
   m.def("line_is_vert", [](py::handle l) { return lineIsVert(L(l, "line")); }, py::arg("line"),
-        "True when |x2 - x1| <= 1e-5.");
+        "True when |x2 - x1| <= 1e-5 (NaN gives False).");
   m.def(
       "line_x_intercept",
       [](py::handle l, double y) -> py::object {

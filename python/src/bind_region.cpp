@@ -168,9 +168,10 @@ void bindRegion(py::module_& m) {
               px[i] = TavIPoint(static_cast<int>(x), static_cast<int>(y));
             }
             return released([&] { return Region::fromPixels(w, h, px); });
-          }, py::arg("width"), py::arg("height"), py::arg("pixels"), "From an (N, 2) array of integer (x, y).")
-      .def_property_readonly("width", &Region::width)
-      .def_property_readonly("height", &Region::height)
+          }, py::arg("width"), py::arg("height"), py::arg("pixels"), "From an (N, 2) array of integer (x, y); duplicates allowed, a pixel outside the canvas\n"
+             "raises ValueError.")
+      .def_property_readonly("width", &Region::width, "Canvas width (columns).")
+      .def_property_readonly("height", &Region::height, "Canvas height (rows).")
       .def_property_readonly("runs", &runsArray, "(N, 3) int32 array of runs (y, x0, x1): pixels x0 <= x < x1 of row y.")
       .def_property_readonly("area", &Region::area, "Number of pixels.")
       .def_property_readonly("bbox", [](const Region& r) {
@@ -227,7 +228,8 @@ void bindRegion(py::module_& m) {
             py::gil_scoped_release release;
             return a.iou(o);
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
-      .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); })
+      .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
+           "The canvas pixels not in the region.")
       .def("translate", [](const Region& a, int dx, int dy) { return released([&] { return a.translate(dx, dy); }); },
            py::arg("dx"), py::arg("dy"), "Shifted by (dx, dy), clipped to the canvas.")
       .def("clip", [](const Region& a, int x, int y, int w, int h) {
@@ -238,7 +240,8 @@ void bindRegion(py::module_& m) {
             if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
             return released([&] { return shape == "square" ? a.dilateSquare(rr) : a.dilateDisk(rr); });
           }, py::arg("r"), py::arg("shape") = "square",
-          "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.")
+          "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.\n"
+          "r must be an int >= 0 (0: unchanged).")
       .def("erode", [](const Region& a, py::handle r, const std::string& shape) {
             const int rr = radiusOf(r);
             if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
@@ -256,7 +259,8 @@ void bindRegion(py::module_& m) {
             py::list out;
             for (Region& r : parts) out.append(py::cast(std::move(r)));
             return out;
-          }, py::arg("connectivity") = 8, "Connected parts (4 or 8) as a list of regions, by first pixel.")
+          }, py::arg("connectivity") = 8, "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
+          "their first pixel in row-major order.")
       .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
       .def("__eq__", [](const Region& a, py::object b) -> py::object {
             if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);

@@ -34,7 +34,8 @@ void bindScan(py::module_& m) {
       },
       py::arg("arc"), py::arg("length"), py::arg("spacing"),
       "Spokes from radius r to r + length across the arc, spacing pixels apart at the outer radius,\n"
-      "as an (N, 2, 2) array (line i runs from [i, 0] to [i, 1]).");
+      "as an (N, 2, 2) array (line i runs from [i, 0] to [i, 1]). A spacing of 0 or a step count\n"
+      "of SCAN_LINES_MAX or more gives the start spoke only.");
   m.def(
       "poly_line_to_poly_rake",
       [](py::handle points, double halfLength, double spacing) {
@@ -49,7 +50,9 @@ void bindScan(py::module_& m) {
       },
       py::arg("points"), py::arg("half_length"), py::arg("spacing"),
       "Lines 2*half_length long, spacing apart along the polyline, across each segment and fanned\n"
-      "at corners, p1 on the +90 degree side, as an (N, 2, 2) array.");
+      "at corners, p1 on the +90 degree side (right of the path on an image), as an (N, 2, 2)\n"
+      "array. No lines (shape (0, 2, 2)) for fewer than 2 points, a half_length or spacing that\n"
+      "is not finite and > 0, or more than SCAN_LINES_MAX lines.");
 }
 
 }  // namespace tgpy

@@ -90,11 +90,12 @@ void bindTypes(py::module_& m) {
                            "width = last column - first column + 1.");
   rect.def(py::init<double, double, double, double, double>(), py::arg("x"), py::arg("y"), py::arg("width"),
            py::arg("height"), py::arg("angle") = 0.0)
-      .def_property_readonly("x", [](const TavRect& r) { return r.x; })
-      .def_property_readonly("y", [](const TavRect& r) { return r.y; })
-      .def_property_readonly("width", [](const TavRect& r) { return r.width; })
-      .def_property_readonly("height", [](const TavRect& r) { return r.height; })
-      .def_property_readonly("angle", [](const TavRect& r) { return r.angle; });
+      .def_property_readonly("x", [](const TavRect& r) { return r.x; }, "Left edge (smallest x), pixels.")
+      .def_property_readonly("y", [](const TavRect& r) { return r.y; }, "Top edge (smallest y), pixels.")
+      .def_property_readonly("width", [](const TavRect& r) { return r.width; }, "Extent along x, pixels.")
+      .def_property_readonly("height", [](const TavRect& r) { return r.height; }, "Extent along y, pixels.")
+      .def_property_readonly("angle", [](const TavRect& r) { return r.angle; },
+                             "Rotation about the centre, radians (positive turns +x toward +y).");
   addValueProtocol<TavRect>(rect, "Rect");
 }
 

@@ -17,8 +17,10 @@ PYBIND11_MODULE(_tavgeometry, m) {
   tgpy::bindPolygon(m);
   tgpy::bindScan(m);
   tgpy::bindFit(m);
-  tgpy::bindRle(m);
+  // Region before the calculators, so that their region() signatures name
+  // tavgeometry.Region rather than the C++ type.
   tgpy::bindRegion(m);
+  tgpy::bindRle(m);
   tgpy::bindLog(m);
   tgpy::bindBench(m);
 }
