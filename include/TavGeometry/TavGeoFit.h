@@ -109,6 +109,7 @@ TAVGEOMETRY_EXPORT int pointsFitLineRansac(const TavPoint* points, unsigned int 
 // library. Costs are for n points.
 
 /// Summary of a geometric circle fit (pixels).
+/// \ingroup fits
 struct TavCircleFitStats {
   double rms = 0.0;       ///< sqrt(mean squared distance of the points to the circle)
   double meanAbs = 0.0;   ///< mean unsigned distance of the points to the circle
@@ -119,56 +120,61 @@ struct TavCircleFitStats {
   double seR = 0.0;       ///< standard error of the radius (likewise)
 };
 
-// Total least-squares line: the line through the centroid along the principal
-// axis of the centred scatter, minimising the orthogonal distances. out gets
-// p1 = the centroid and p2 = p1 + the unit direction, the direction taken with
-// x > 0, or x = 0 and y > 0; vertical and horizontal sets give an exactly axial
-// direction. A scatter with no principal axis (equal spreads, no covariance, as
-// the corners of a square) gives the horizontal line. *rms = sqrt(mean squared
-// orthogonal distance) (an extra pass; skipped when rms is null). Returns 0, or
-// 1 with both outputs zeroed for fewer than 2 distinct points or a non-finite
-// coordinate. O(n), two passes (three with rms).
+/// Total least-squares line: the line through the centroid along the principal
+/// axis of the centred scatter, minimising the orthogonal distances. out gets
+/// p1 = the centroid and p2 = p1 + the unit direction, the direction taken with
+/// x > 0, or x = 0 and y > 0; vertical and horizontal sets give an exactly axial
+/// direction (rounded into p2 where the centroid is beyond about 1e15). A
+/// scatter with no principal axis (equal spreads, no covariance, as
+/// the corners of a square) gives the horizontal line. `*rms` = sqrt(mean squared
+/// orthogonal distance) (an extra pass; skipped when rms is null). Returns 0, or
+/// 1 with both outputs zeroed for fewer than 2 distinct points or a non-finite
+/// coordinate. O(n), two passes (three with rms).
+/// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out,
                                                double* rms);
 
-// Hyper-accurate algebraic circle fit: the algebraic fit whose constraint
-// removes the essential (second order) bias of the algebraic fits, so it gives
-// no systematic shrinking of the radius on short arcs. *error = mean |distance to
-// centre - radius|. circle and error are zeroed first. Returns 0, or 2 for fewer
-// than 3 points, a non-finite coordinate, or points on or nearly on a straight
-// line (the scatter's minor to major spread below 1e-10, an arc of under about
-// 0.005 degrees). O(n), three passes.
+/// Hyper-accurate algebraic circle fit: the algebraic fit whose constraint
+/// removes the essential (second order) bias of the algebraic fits, so it gives
+/// no systematic shrinking of the radius on short arcs. `*error` = mean |distance to
+/// centre - radius|. circle and error are zeroed first. Returns 0, or 2 for fewer
+/// than 3 points, a non-finite coordinate, or points on or nearly on a straight
+/// line (the scatter's minor to major spread below 1e-10, an arc of under about
+/// 0.005 degrees). O(n), three passes.
+/// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleHyper(const TavPoint* points, unsigned int n, TavCircle* circle,
                                             double* error);
 
-// Geometric circle fit: minimises the sum of squared orthogonal distances
-// |distance to centre - radius| by Levenberg-Marquardt, started from the Hyper
-// fit. Converged means a step moved centre and radius by at most 1e-12 of
-// (half the extent of the points + radius), or no step, however short, lowers
-// the sum any more; at most 100 steps are tried. stats (may be null) gets the
-// RMS and mean absolute distances, the step count and, when wantStandardErrors
-// is true and n > 3, the standard errors of centre and radius from the
-// covariance sigma^2 (J^T J)^-1 at the result, sigma^2 = sum of squares / (n - 3);
-// otherwise they are NaN. Returns 0 when converged, 1 when stopped at the step
-// limit (circle and stats hold the last accepted iterate), 2 when refused as the
-// Hyper fit refuses (circle zeroed, stats zero with NaN errors). O(n) per step.
+/// Geometric circle fit: minimises the sum of squared orthogonal distances
+/// |distance to centre - radius| by Levenberg-Marquardt, started from the Hyper
+/// fit. Converged means a step moved centre and radius by at most 1e-12 of
+/// (half the extent of the points + radius), or no step, however short, lowers
+/// the sum any more; at most 100 steps are tried. stats (may be null) gets the
+/// RMS and mean absolute distances, the step count and, when wantStandardErrors
+/// is true and n > 3, the standard errors of centre and radius from the
+/// covariance sigma^2 (J^T J)^-1 at the result, sigma^2 = sum of squares / (n - 3);
+/// otherwise they are NaN. Returns 0 when converged, 1 when stopped at the step
+/// limit (circle and stats hold the last accepted iterate), 2 when refused as the
+/// Hyper fit refuses (circle zeroed, stats zero with NaN errors). O(n) per step.
+/// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleGeometric(const TavPoint* points, unsigned int n, TavCircle* circle,
                                                 TavCircleFitStats* stats, bool wantStandardErrors);
 
-// Random-sample-consensus circle: tries `candidates` circles through three
-// drawn points (below 1: a count from the outlier ratio k / n, as the consensus
-// line fit counts), skips draws of coincident or collinear points, keeps the
-// circle whose n - k nearest points (by |distance to centre - radius|) lie
-// closest in sum, added in ascending order, and refits those points
-// geometrically. *error = mean distance of the kept points to the result;
-// rejected (may be null) gets the k other points, nearest the chosen
-// candidate first, equal distances in input order. Deterministic and thread-safe: the draws come from
-// a private generator seeded from the coordinates, the same on every machine.
-// With no usable candidate the geometric fit of all points stands as the
-// candidate. Returns the refit's status: 0, 1 (refit stopped at its step limit;
-// the circle is written) or 2 (refused: fewer than 3 points kept (k > n - 3), a
-// non-finite coordinate, or a refused fit; circle and error zeroed, rejected
-// not written). O(candidates * n).
+/// Random-sample-consensus circle: tries `candidates` circles through three
+/// drawn points (below 1: a count from the outlier ratio k / n, as the consensus
+/// line fit counts), skips draws of coincident or collinear points, keeps the
+/// circle whose n - k nearest points (by |distance to centre - radius|) lie
+/// closest in sum, added in ascending order, and refits those points
+/// geometrically. `*error` = mean distance of the kept points to the result;
+/// rejected (may be null) gets the k other points, nearest the chosen
+/// candidate first, equal distances in input order. Deterministic and thread-safe: the draws come from
+/// a private generator seeded from the coordinates, the same on every machine.
+/// With no usable candidate the geometric fit of all points stands as the
+/// candidate. Returns the refit's status: 0, 1 (refit stopped at its step limit;
+/// the circle is written) or 2 (refused: fewer than 3 points kept (k > n - 3), a
+/// non-finite coordinate, or a refused fit; circle and error zeroed, rejected
+/// not written). O(candidates * n).
+/// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k,
                                              int candidates, TavCircle* circle, double* error,
                                              TavPoint* rejected);

@@ -39,6 +39,19 @@ void bindBench(py::module_& m) {
             double e = 0.0;
             pointsFitCircle(p.data, n, &c, &e);
             sink += c.radius;
+          } else if (what == "fit_line_orthogonal") {
+            TavLine l;
+            pointsFitLineOrthogonal(p.data, n, &l, nullptr);
+            sink += l.p1.y;
+          } else if (what == "fit_circle_hyper") {
+            TavCircle c;
+            double e = 0.0;
+            pointsFitCircleHyper(p.data, n, &c, &e);
+            sink += c.radius;
+          } else if (what == "fit_circle_geometric") {
+            TavCircle c;
+            pointsFitCircleGeometric(p.data, n, &c, nullptr, false);
+            sink += c.radius;
           } else if (what == "polygon") {
             CTavGeoRleCalcPolygon fresh;  // no cache hit
             fresh.calculate(width, height, p.data, static_cast<int>(n));

@@ -25,6 +25,102 @@ py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n)
   return out;
 }
 
+void bindFitMeasure(py::module_& m) {
+  m.def(
+      "points_fit_line_orthogonal",
+      [](py::handle points) -> py::object {
+        Points p = toPoints(points, "points");
+        const unsigned int n = countOf(p);
+        TavLine line;
+        double rms = 0.0;
+        int rc;
+        {
+          py::gil_scoped_release release;
+          rc = pointsFitLineOrthogonal(p.data, n, &line, &rms);
+        }
+        if (rc != 0) return py::none();
+        return py::make_tuple(line, rms);
+      },
+      py::arg("points"),
+      "Total least-squares line: through the centroid along the principal axis of the centred\n"
+      "points (orthogonal distances). (Line from the centroid one unit along the axis, RMS\n"
+      "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.");
+  m.def(
+      "points_fit_circle_hyper",
+      [](py::handle points) -> py::object {
+        Points p = toPoints(points, "points");
+        const unsigned int n = countOf(p);
+        TavCircle c;
+        double err = 0.0;
+        int rc;
+        {
+          py::gil_scoped_release release;
+          rc = pointsFitCircleHyper(p.data, n, &c, &err);
+        }
+        if (rc != 0) return py::none();
+        return py::make_tuple(c, err);
+      },
+      py::arg("points"),
+      "Hyper-accurate algebraic circle fit (no essential bias on short arcs): (Circle, mean\n"
+      "|distance to centre - radius|), or None for fewer than 3 points, non-finite coordinates or\n"
+      "(nearly) collinear points.");
+  m.def(
+      "points_fit_circle_geometric",
+      [](py::handle points, bool standardErrors) -> py::object {
+        Points p = toPoints(points, "points");
+        const unsigned int n = countOf(p);
+        TavCircle c;
+        TavCircleFitStats s{};
+        int rc;
+        {
+          py::gil_scoped_release release;
+          rc = pointsFitCircleGeometric(p.data, n, &c, &s, standardErrors);
+        }
+        if (rc == 2) return py::none();
+        py::dict d;
+        d["rms"] = s.rms;
+        d["mean_abs"] = s.meanAbs;
+        d["iterations"] = s.iterations;
+        d["converged"] = rc == 0;
+        if (standardErrors) {
+          d["se_center_x"] = s.seCx;
+          d["se_center_y"] = s.seCy;
+          d["se_radius"] = s.seR;
+        }
+        return py::make_tuple(c, d);
+      },
+      py::arg("points"), py::arg("standard_errors") = false,
+      "Geometric circle fit (least squares of orthogonal distances, Levenberg-Marquardt from the\n"
+      "Hyper fit): (Circle, stats) with stats = {'rms', 'mean_abs', 'iterations', 'converged'} and,\n"
+      "with standard_errors, 'se_center_x', 'se_center_y', 'se_radius' (pixels). converged is False\n"
+      "when the iteration limit stopped it (the circle is still the best found). None when refused.");
+  m.def(
+      "points_fit_circle_ransac",
+      [](py::handle points, py::handle k, int candidates, bool returnRejected) -> py::object {
+        Points p = toPoints(points, "points");
+        const unsigned int n = countOf(p);
+        const unsigned int kk = kOf(k);
+        if (candidates < 0) throwValue("candidates must be >= 0 (0 chooses a count from k / N)");
+        std::vector<TavPoint> rejected(returnRejected ? std::min(kk, n) : 0);
+        TavCircle c;
+        double err = 0.0;
+        int rc;
+        {
+          py::gil_scoped_release release;
+          rc = pointsFitCircleRansac(p.data, n, kk, candidates, &c, &err,
+                                     returnRejected ? rejected.data() : nullptr);
+        }
+        if (rc != 0) return py::none();
+        if (!returnRejected) return py::make_tuple(c, err);
+        return py::make_tuple(c, err, pointsArray(rejected, kk));
+      },
+      py::arg("points"), py::arg("k"), py::arg("candidates") = 0, py::arg("return_rejected") = false,
+      "Consensus circle: circles through three drawn points scored by the N - k nearest points,\n"
+      "the best refitted geometrically on them. (Circle, mean distance of the kept points[, rejected\n"
+      "(k, 2)]); None when refused. Deterministic: the draws come from a generator seeded from the\n"
+      "coordinates.");
+}
+
 }  // namespace
 
 void bindFit(py::module_& m) {
@@ -146,6 +242,7 @@ void bindFit(py::module_& m) {
       "keeps the one whose N - k nearest points lie closest, refits them by least squares.\n"
       "(Line, mean distance of the kept points[, rejected (k, 2), nearest first]); None when k >= N.\n"
       "Deterministic: the draws come from a generator seeded from the coordinates.");
+  bindFitMeasure(m);
 }
 
 }  // namespace tgpy

@@ -31,10 +31,15 @@ fit_circle = points_fit_circle  # noqa: F405
 fit_line_outliers = points_fit_line_outliers  # noqa: F405
 fit_circle_outliers = points_fit_circle_outliers  # noqa: F405
 fit_line_ransac = points_fit_line_ransac  # noqa: F405
+fit_line_orthogonal = points_fit_line_orthogonal  # noqa: F405
+fit_circle_hyper = points_fit_circle_hyper  # noqa: F405
+fit_circle_geometric = points_fit_circle_geometric  # noqa: F405
+fit_circle_ransac = points_fit_circle_ransac  # noqa: F405
 perimeter_points = calculate_perimiter_points  # noqa: F405
 
 __all__ = sorted(
     [n for n in dir(_tavgeometry) if not n.startswith("_")]
     + ["fit_line", "fit_circle", "fit_line_outliers", "fit_circle_outliers", "fit_line_ransac",
+       "fit_line_orthogonal", "fit_circle_hyper", "fit_circle_geometric", "fit_circle_ransac",
        "perimeter_points"]
 )

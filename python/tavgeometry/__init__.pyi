@@ -185,11 +185,28 @@ def points_fit_line_outliers(points: PointSet, k: int, return_removed: bool = Fa
 def points_fit_line_ransac(points: PointSet, k: int, candidates: int = 0,
                            return_rejected: bool = False) -> tuple | None:
     """(Line, mean distance of the kept points[, rejected (k, 2)]); None when k >= N."""
+def points_fit_line_orthogonal(points: PointSet) -> Tuple[Line, float] | None:
+    """(Line from the centroid one unit along the principal axis, RMS orthogonal distance);
+    None for fewer than 2 distinct points or a non-finite coordinate."""
+def points_fit_circle_hyper(points: PointSet) -> Tuple[Circle, float] | None:
+    """(Circle, mean |distance to centre - radius|); None for < 3 points, non-finite or
+    (nearly) collinear points."""
+def points_fit_circle_geometric(points: PointSet, standard_errors: bool = False) -> Tuple[Circle, dict] | None:
+    """(Circle, {'rms', 'mean_abs', 'iterations', 'converged'[, 'se_center_x', 'se_center_y',
+    'se_radius']}); None when refused as points_fit_circle_hyper refuses."""
+def points_fit_circle_ransac(points: PointSet, k: int, candidates: int = 0,
+                             return_rejected: bool = False) -> tuple | None:
+    """(Circle, mean distance of the kept points[, rejected (k, 2)]); None when k > N - 3,
+    a coordinate is not finite or the refit is refused."""
 fit_line = points_fit_line
 fit_circle = points_fit_circle
 fit_line_outliers = points_fit_line_outliers
 fit_circle_outliers = points_fit_circle_outliers
 fit_line_ransac = points_fit_line_ransac
+fit_line_orthogonal = points_fit_line_orthogonal
+fit_circle_hyper = points_fit_circle_hyper
+fit_circle_geometric = points_fit_circle_geometric
+fit_circle_ransac = points_fit_circle_ransac
 
 # regions
 def calculate_perimiter_points(rle: npt.ArrayLike) -> npt.NDArray[np.int32]: ...

@@ -456,6 +456,8 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
   // candidate whose m smallest, summed in any order, exceed the best score by
   // more than that sum's rounding cannot win and skips the sort.
   const double slack = 1.0 + 2.0 * static_cast<double>(m) * DBL_EPSILON;
+  const double capSlack = 1.0 + 4.0 * static_cast<double>(n) * DBL_EPSILON;  // both sums' rounding
+  double bestEdge = 0.0;
   bool found = false;
   WorkCircle best;
   double bestScore = DBL_MAX;
@@ -468,7 +470,21 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
     while (i3 == i1 || i3 == i2) i3 = detail::drawIndex(gen, n);
     WorkCircle c;
     if (!circleThrough(q[i1], q[i2], q[i3], c)) continue;
-    distancesTo(c);
+    if (found) {
+      // For any cap, sum_j min(d_j, cap) - k * cap is at most the sum of the m
+      // smallest distances; with the best candidate's largest kept distance as
+      // the cap this proves most candidates worse in one pass.
+      double capped = 0.0;
+      for (unsigned int j = 0; j < n; ++j) {
+        const double dx = q[j].x - c.a;
+        const double dy = q[j].y - c.b;
+        dist[j] = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
+        capped += std::min(dist[j], bestEdge);
+      }
+      if (!(capped - static_cast<double>(k) * bestEdge <= bestScore * capSlack)) continue;
+    } else {
+      distancesTo(c);
+    }
     std::copy(dist.begin(), dist.end(), values.begin());
     if (m < n) std::nth_element(values.begin(), values.begin() + m, values.end());
     double anyOrder = 0.0;
@@ -479,6 +495,7 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
     for (unsigned int j = 0; j < m; ++j) score += values[j];
     if (!(score < bestScore)) continue;
     bestScore = score;
+    bestEdge = values[m - 1];
     best = c;
     found = true;
   }

@@ -39,6 +39,10 @@ BAD = [
     (lambda: tg.fit_line_ransac(SQUARE, -1), ValueError, ["k", ">= 0"]),
     (lambda: tg.fit_line_ransac(SQUARE, 1, -5), ValueError, ["candidates"]),
     (lambda: tg.fit_circle_outliers(SQUARE, -2), ValueError, ["k"]),
+    (lambda: tg.fit_circle_ransac(SQUARE, -1), ValueError, ["k", ">= 0"]),
+    (lambda: tg.fit_circle_ransac(SQUARE, 1, -5), ValueError, ["candidates"]),
+    (lambda: tg.fit_circle_geometric(np.zeros((3, 3))), ValueError, ["points", "(3, 3)"]),
+    (lambda: tg.fit_line_orthogonal("points"), TypeError, ["points"]),
     (lambda: tg.calculate_perimiter_points([1.5, 2.0]), TypeError, ["rle"]),
     (lambda: tg.calculate_perimiter_points([[1, 2]]), ValueError, ["rle", "1-D"]),
     (lambda: tg.calculate_perimiter_points([1 << 40]), ValueError, ["rle", "int32"]),
@@ -184,3 +188,29 @@ def test_hostile_input_returns_or_raises(p, q, k, w, h):
             tg.calculate_perimiter_points(rle)
         except ValueError as e:  # an outline that could exceed the size limit is refused
             assert "limit" in str(e)
+
+
+def test_measuring_fits_against_cv2_and_an_exact_circle():
+    cv2 = pytest.importorskip("cv2")
+    rng = np.random.default_rng(4)
+    for _ in range(50):
+        p = (rng.normal(size=(60, 2)) @ rng.normal(size=(2, 2)) * 100).astype(np.float32).astype(float)
+        line, rms = tg.fit_line_orthogonal(p)
+        vx, vy, x0, y0 = cv2.fitLine(p.astype(np.float32), cv2.DIST_L2, 0, 0, 0).ravel()
+        d = np.array([line.p2[0] - line.p1[0], line.p2[1] - line.p1[1]])
+        assert abs(abs(d @ [vx, vy]) - 1) < 1e-6  # cv2 hands back float32 results
+        assert np.allclose(line.p1, [x0, y0], rtol=1e-6, atol=1e-4)
+        assert rms == pytest.approx(np.sqrt(np.mean(((p - line.p1) @ [-d[1], d[0]]) ** 2)))
+    t = np.linspace(0, np.pi / 6, 40)
+    arc = np.c_[50 + 80 * np.cos(t), -3 + 80 * np.sin(t)]
+    for fit in (tg.fit_circle_hyper, tg.fit_circle_geometric, lambda a: tg.fit_circle_ransac(a, 4)):
+        c = fit(arc)[0]
+        assert (*c.center, c.radius) == pytest.approx((50, -3, 80), rel=1e-9)
+    c, stats = tg.fit_circle_geometric(arc + rng.normal(0, 0.3, arc.shape), standard_errors=True)
+    assert stats["converged"] and 0 < stats["mean_abs"] <= stats["rms"] and stats["se_radius"] > 0
+    c, err, rejected = tg.fit_circle_ransac(np.r_[arc, [[0, 0], [500, 500]]], 2, return_rejected=True)
+    assert sorted(map(tuple, rejected)) == [(0, 0), (500, 500)]
+    for bad in ([[0, 0], [1, 1], [2, 2]], [[0, 0], [1, np.nan], [2, 5]]):
+        assert tg.fit_circle_hyper(bad) is None and tg.fit_circle_geometric(bad) is None
+    assert tg.fit_line_orthogonal([[1, 1], [1, 1]]) is None
+    assert tg.fit_circle_ransac(arc[:5], 3) is None
