@@ -142,6 +142,12 @@ TEST(FitMeasure, OrthogonalLineIsExactOnAxesAndMatchesThePrincipalAxis) {
   EXPECT_TRUE(l.p1.x == 3 && l.p1.y == 14.0 / 3 && l.p2.x == 3 && l.p2.y == l.p1.y + 1 && rms == 0);
   ASSERT_EQ(pointsFitLineOrthogonal(horizontal, 4, &l, &rms), 0);
   EXPECT_TRUE(l.p1.y == -2 && l.p2.y == -2 && l.p2.x == l.p1.x + 1 && rms == 0);
+  // Far from the origin with a small extent: the plain mean is off by more
+  // than the extent, which must not leak into the fit.
+  std::vector<TavPoint> far;
+  for (int i = 0; i < 12; ++i) far.emplace_back(-2147483000.0 + 7 * i, -1.2658e305);
+  ASSERT_EQ(pointsFitLineOrthogonal(far.data(), 12, &l, &rms), 0);
+  EXPECT_TRUE(l.p1.y == -1.2658e305 && l.p2.y == l.p1.y && rms == 0);
   const TavPoint falling[] = {{0, 10}, {1, 9}, {2, 8}, {3, 7.5}};
   ASSERT_EQ(pointsFitLineOrthogonal(falling, 4, &l, nullptr), 0);
   EXPECT_GT(l.p2.x - l.p1.x, 0.0);

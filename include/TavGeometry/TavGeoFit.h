@@ -140,7 +140,7 @@ TAVGEOMETRY_EXPORT int pointsFitLineOrthogonal(const TavPoint* points, unsigned 
 /// centre - radius|. circle and error are zeroed first. Returns 0, or 2 for fewer
 /// than 3 points, a non-finite coordinate, or points on or nearly on a straight
 /// line (the scatter's minor to major spread below 1e-10, an arc of under about
-/// 0.005 degrees). O(n), three passes.
+/// 0.005 degrees), or a circle not finite in doubles. O(n), three passes.
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleHyper(const TavPoint* points, unsigned int n, TavCircle* circle,
                                             double* error);
@@ -155,7 +155,8 @@ TAVGEOMETRY_EXPORT int pointsFitCircleHyper(const TavPoint* points, unsigned int
 /// covariance sigma^2 (J^T J)^-1 at the result, sigma^2 = sum of squares / (n - 3);
 /// otherwise they are NaN. Returns 0 when converged, 1 when stopped at the step
 /// limit (circle and stats hold the last accepted iterate), 2 when refused as the
-/// Hyper fit refuses (circle zeroed, stats zero with NaN errors). O(n) per step.
+/// Hyper fit refuses or the result is not finite in doubles (circle zeroed,
+/// stats zero with NaN errors). O(n) per step.
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleGeometric(const TavPoint* points, unsigned int n, TavCircle* circle,
                                                 TavCircleFitStats* stats, bool wantStandardErrors);

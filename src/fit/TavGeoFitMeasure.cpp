@@ -32,12 +32,19 @@ struct Frame {
   double my = 0.0;     // mean y
   double scale = 1.0;  // power of two: working x = (x - mx) * scale
   bool coincident = false;  // every point is the same point
+  // A working coordinate. For a shrinking scale the difference x - mx of points
+  // spread near DBL_MAX could overflow, so both terms are scaled first; that is
+  // the same number (each product is exact unless it is subnormal). For a growing scale x - mx is at
+  // most twice the small extent, while x * scale could overflow.
+  double wx(double x) const { return scale <= 1.0 ? x * scale - mx * scale : (x - mx) * scale; }
+  double wy(double y) const { return scale <= 1.0 ? y * scale - my * scale : (y - my) * scale; }
 };
 
 // Fills f for n >= 1 points; false when a coordinate is NaN or infinite.
 bool findFrame(const TavPoint* points, unsigned int n, Frame& f) {
-  double xmin = points[0].x, xmax = xmin, ymin = points[0].y, ymax = ymin;
-  double sx = 0.0, sy = 0.0;
+  const double x0 = points[0].x, y0 = points[0].y;
+  double xmin = x0, xmax = x0, ymin = y0, ymax = y0;
+  double sx = 0.0, sy = 0.0;  // offsets from the first point: accurate to the extent
   for (unsigned int i = 0; i < n; ++i) {
     const double x = points[i].x;
     const double y = points[i].y;
@@ -46,8 +53,8 @@ bool findFrame(const TavPoint* points, unsigned int n, Frame& f) {
     xmax = std::max(xmax, x);
     ymin = std::min(ymin, y);
     ymax = std::max(ymax, y);
-    sx += x;
-    sy += y;
+    sx += x - x0;
+    sy += y - y0;
   }
   const double half = std::max(xmax * 0.5 - xmin * 0.5, ymax * 0.5 - ymin * 0.5);  // cannot overflow
   f.coincident = !(half > 0.0);
@@ -57,21 +64,25 @@ bool findFrame(const TavPoint* points, unsigned int n, Frame& f) {
   f.scale = std::ldexp(1.0, -e);
   const double count = static_cast<double>(n);
   if (std::isfinite(sx) && std::isfinite(sy)) {
-    f.mx = sx / count;
-    f.my = sy / count;
+    f.mx = x0 + sx / count;
+    f.my = y0 + sy / count;
   } else {
-    // The plain sums overflowed: sum offsets from the middle of the box in the
-    // scaled frame instead, where each term is at most about 1.
+    // Points spread beyond DBL_MAX: sum offsets from the middle of the box in
+    // the scaled frame instead, where each term is at most about 1.
     const double cx = xmin * 0.5 + xmax * 0.5;
     const double cy = ymin * 0.5 + ymax * 0.5;
     double ox = 0.0, oy = 0.0;
     for (unsigned int i = 0; i < n; ++i) {
-      ox += (points[i].x - cx) * f.scale;
-      oy += (points[i].y - cy) * f.scale;
+      ox += points[i].x * f.scale - cx * f.scale;
+      oy += points[i].y * f.scale - cy * f.scale;
     }
     f.mx = cx + (ox / count) / f.scale;
     f.my = cy + (oy / count) / f.scale;
   }
+  // Rounding can move the mean just outside the box; inside it, every working
+  // coordinate is at most about 4.
+  f.mx = std::min(std::max(f.mx, xmin), xmax);
+  f.my = std::min(std::max(f.my, ymin), ymax);
   return true;
 }
 
@@ -104,8 +115,8 @@ constexpr double kStraightRatio = 1e-10;
 bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCircle& out) {
   double sxx = 0.0, syy = 0.0, sxy = 0.0, sxz = 0.0, syz = 0.0, szz = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double u = (points[i].x - f.mx) * f.scale;
-    const double v = (points[i].y - f.my) * f.scale;
+    const double u = f.wx(points[i].x);
+    const double v = f.wy(points[i].y);
     const double uu = u * u;
     const double vv = v * v;
     const double z = uu + vv;
@@ -154,8 +165,8 @@ bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCi
 double meanAbsResidual(const TavPoint* points, unsigned int n, const Frame& f, const WorkCircle& w) {
   double sum = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double u = (points[i].x - f.mx) * f.scale - w.a;
-    const double v = (points[i].y - f.my) * f.scale - w.b;
+    const double u = f.wx(points[i].x) - w.a;
+    const double v = f.wy(points[i].y) - w.b;
     sum += std::fabs(std::sqrt(u * u + v * v) - w.r);
   }
   return sum / static_cast<double>(n) / f.scale;
@@ -305,7 +316,7 @@ void standardErrors(const Evaluation& e, unsigned int n, double se[3]) {
 std::vector<TavPoint> workingPoints(const TavPoint* points, unsigned int n, const Frame& f) {
   std::vector<TavPoint> q(n);
   for (unsigned int i = 0; i < n; ++i) {
-    q[i] = TavPoint((points[i].x - f.mx) * f.scale, (points[i].y - f.my) * f.scale);
+    q[i] = TavPoint(f.wx(points[i].x), f.wy(points[i].y));
   }
   return q;
 }
@@ -337,8 +348,8 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
   if (n < 2 || !findFrame(points, n, f) || f.coincident) return 1;
   double sxx = 0.0, sxy = 0.0, syy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double u = (points[i].x - f.mx) * f.scale;
-    const double v = (points[i].y - f.my) * f.scale;
+    const double u = f.wx(points[i].x);
+    const double v = f.wy(points[i].y);
     sxx += u * u;
     sxy += u * v;
     syy += v * v;
@@ -368,8 +379,8 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
   if (rms != nullptr) {
     double sum = 0.0;
     for (unsigned int i = 0; i < n; ++i) {
-      const double u = (points[i].x - f.mx) * f.scale;
-      const double v = (points[i].y - f.my) * f.scale;
+      const double u = f.wx(points[i].x);
+      const double v = f.wy(points[i].y);
       const double d = v * dx - u * dy;
       sum += d * d;
     }

@@ -239,7 +239,7 @@ void measuringFits(FuzzInput& in, bool hostile) {
 
   TavCircleFitStats st;
   const int gs = pointsFitCircleGeometric(pts.get(), n, &c, &st, (in.byte() & 1) != 0);
-  FUZZ_CHECK(gs >= 0 && gs <= 2 && (gs == 2) == (hs == 2));
+  FUZZ_CHECK(gs >= 0 && gs <= 2);  // either may refuse a result it cannot represent
   checkCircle(gs, c, st.meanAbs);
   if (gs != 2) FUZZ_CHECK(st.meanAbs <= st.rms * (1 + 1e-9) && st.iterations >= 1 && st.iterations <= 100);
 
