@@ -129,7 +129,7 @@ struct TavCircleFitStats {
 /// the corners of a square) gives the horizontal line. `*rms` = sqrt(mean squared
 /// orthogonal distance) (an extra pass; skipped when rms is null). Returns 0, or
 /// 1 with both outputs zeroed for fewer than 2 distinct points or a non-finite
-/// coordinate. O(n), two passes (three with rms).
+/// coordinate. O(n): one pass (two with rms) for sets whose sums stay in range, else three (four).
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out,
                                                double* rms);

@@ -344,15 +344,43 @@ bool circleThrough(const TavPoint& a, const TavPoint& b, const TavPoint& c, Work
 int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out, double* rms) {
   if (out != nullptr) *out = TavLine();
   if (rms != nullptr) *rms = 0.0;
+  if (n < 2) return 1;
+  // One pass over offsets from the first point: the central sums follow with
+  // little cancellation (the offsets are at most the extent). Sets whose sums
+  // overflow or underflow, hold a NaN or an infinity, or may be coincident go
+  // the way of the other fits: a frame found first, then the sums.
   Frame f;
-  if (n < 2 || !findFrame(points, n, f) || f.coincident) return 1;
-  double sxx = 0.0, sxy = 0.0, syy = 0.0;
+  const double x0 = points[0].x, y0 = points[0].y;
+  double ox = 0.0, oy = 0.0, sxx = 0.0, sxy = 0.0, syy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double u = f.wx(points[i].x);
-    const double v = f.wy(points[i].y);
+    const double u = points[i].x - x0;
+    const double v = points[i].y - y0;
+    ox += u;
+    oy += v;
     sxx += u * u;
     sxy += u * v;
     syy += v * v;
+  }
+  const double count = static_cast<double>(n);
+  sxx -= ox * (ox / count);
+  sxy -= ox * (oy / count);
+  syy -= oy * (oy / count);
+  const bool plain = std::isfinite(sxx) && std::isfinite(sxy) && std::isfinite(syy) && sxx + syy > 1e-250 && sxx + syy < 1e150 &&
+                     std::isfinite(x0) && std::isfinite(y0);
+  if (plain) {
+    f.mx = x0 + ox / count;
+    f.my = y0 + oy / count;
+    f.scale = 1.0;
+  } else {
+    if (!findFrame(points, n, f) || f.coincident) return 1;
+    sxx = sxy = syy = 0.0;
+    for (unsigned int i = 0; i < n; ++i) {
+      const double u = f.wx(points[i].x);
+      const double v = f.wy(points[i].y);
+      sxx += u * u;
+      sxy += u * v;
+      syy += v * v;
+    }
   }
   // The eigenvector of the larger eigenvalue of [[sxx, sxy], [sxy, syy]], from
   // the row with the larger diagonal: both of its terms are differences
@@ -372,6 +400,11 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
     dx = -dx;
     dy = -dy;
   }
+  // The vector can be tiny (a nearly round scatter with a tiny covariance):
+  // bring its larger component near 1 by a power of two before normalising.
+  const int ex = std::ilogb(std::max(std::fabs(dx), std::fabs(dy)));
+  dx = std::ldexp(dx, -ex);
+  dy = std::ldexp(dy, -ex);
   const double len = std::sqrt(dx * dx + dy * dy);
   dx /= len;
   dy /= len;
