@@ -553,7 +553,12 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
   distancesTo(best);
   std::vector<unsigned int> order(n);
   std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [&](unsigned int a, unsigned int b) { return dist[a] < dist[b]; });
+  // Ascending distance, equal distances (and NaNs, taken as +inf) in input order.
+  auto key = [&](unsigned int i) { return dist[i] == dist[i] ? dist[i] : HUGE_VAL; };
+  std::sort(order.begin(), order.end(), [&](unsigned int a, unsigned int b) {
+    const double ka = key(a), kb = key(b);
+    return ka < kb || (ka == kb && a < b);
+  });
   std::vector<TavPoint> kept(m);
   for (unsigned int j = 0; j < m; ++j) kept[j] = points[order[j]];
   TavCircle result;
