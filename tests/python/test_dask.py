@@ -1,9 +1,10 @@
 """A batch of 10,000 mixed jobs on a Dask LocalCluster with two worker
 processes gives exactly the serial results."""
-import importlib.util
+import importlib.machinery
 import pathlib
 import pickle
 import sys
+import types
 
 import pytest
 
@@ -14,10 +15,11 @@ EXAMPLE = pathlib.Path(__file__).resolve().parents[2] / "examples" / "dask_batch
 
 
 def load_example():
-    spec = importlib.util.spec_from_file_location("dask_batch", EXAMPLE)
-    module = importlib.util.module_from_spec(spec)
+    loader = importlib.machinery.SourceFileLoader("dask_batch", str(EXAMPLE))
+    module = types.ModuleType(loader.name)
+    module.__file__ = str(EXAMPLE)
     sys.modules["dask_batch"] = module
-    spec.loader.exec_module(module)
+    loader.exec_module(module)
     cloudpickle.register_pickle_by_value(module)  # the workers cannot import it by name
     return module
 
