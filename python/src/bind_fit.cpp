@@ -19,6 +19,21 @@ unsigned int countOf(const Points& p) {
 
 unsigned int kOf(py::handle k) { return static_cast<unsigned int>(toCount(k, "k", 0xffffffffu)); }
 
+// (Circle, error) of a fit with the circle fits' signature, or None when refused.
+py::object circleFit(py::handle points, int (*fit)(const TavPoint*, unsigned int, TavCircle*, double*)) {
+  Points p = toPoints(points, "points");
+  const unsigned int n = countOf(p);
+  TavCircle c;
+  double err = 0.0;
+  int rc;
+  {
+    py::gil_scoped_release release;
+    rc = fit(p.data, n, &c, &err);
+  }
+  if (rc != 0) return py::none();
+  return py::make_tuple(c, err);
+}
+
 py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n) {
   py::array_t<double> out = newPoints(n);
   if (n) std::copy(pts.begin(), pts.begin() + static_cast<std::ptrdiff_t>(n), reinterpret_cast<TavPoint*>(out.mutable_data()));
@@ -47,19 +62,7 @@ void bindFitMeasure(py::module_& m) {
       "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.");
   m.def(
       "points_fit_circle_hyper",
-      [](py::handle points) -> py::object {
-        Points p = toPoints(points, "points");
-        const unsigned int n = countOf(p);
-        TavCircle c;
-        double err = 0.0;
-        int rc;
-        {
-          py::gil_scoped_release release;
-          rc = pointsFitCircleHyper(p.data, n, &c, &err);
-        }
-        if (rc != 0) return py::none();
-        return py::make_tuple(c, err);
-      },
+      [](py::handle points) { return circleFit(points, pointsFitCircleHyper); },
       py::arg("points"),
       "Hyper-accurate algebraic circle fit (no essential bias on short arcs): (Circle, mean\n"
       "|distance to centre - radius|), or None for fewer than 3 points, non-finite coordinates or\n"
@@ -158,19 +161,7 @@ void bindFit(py::module_& m) {
       "Mean unsigned distance (pixels) of the points to the infinite line; 0 for no points.");
   m.def(
       "points_fit_circle",
-      [](py::handle points) -> py::object {
-        Points p = toPoints(points, "points");
-        const unsigned int n = countOf(p);
-        TavCircle c;
-        double err = 0.0;
-        int rc;
-        {
-          py::gil_scoped_release release;
-          rc = pointsFitCircle(p.data, n, &c, &err);
-        }
-        if (rc != 0) return py::none();
-        return py::make_tuple(c, err);
-      },
+      [](py::handle points) { return circleFit(points, pointsFitCircle); },
       py::arg("points"),
       "Algebraic least-squares circle: (Circle, mean |distance to centre - radius|), or None (and a\n"
       "record on the 'tavgeometry' logger) for fewer than 3 points, no spread along x or y, or\n"
