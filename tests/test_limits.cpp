@@ -130,4 +130,14 @@ TEST(Limits, PerimeterOutputIsBoundedByTheList) {
   ASSERT_EQ(pts.size(), 1000000u);
   EXPECT_EQ(pts.front().x, 0);
   EXPECT_EQ(pts.back().x, 999999);
+  // Past kRleMaxPerimeterPoints the answer is empty, found before the points
+  // are written: a run of 2^31 - 1 pixels (16 GiB of points), from either
+  // reader, and a run one pixel past the limit after an ordinary record.
+  const int wide = std::numeric_limits<int>::max() - 1;
+  const List huge = {0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1};
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty());
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
+  const int over = static_cast<int>(kRleMaxPerimeterPoints);  // extent n covers n + 1 pixels
+  const List justOver = {0, 0, 0, over, 5, 5, 5, 0, over, -1, -1};
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(justOver).empty());
 }

@@ -279,6 +279,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Raw, central and normalised moments, orientation and eccentricity.
   TavRegionMoments moments() const;
   /// \brief The perimeter pixels of CTavGeoRleCalc::calculatePerimiterPoints on toRle().
+  /// \throws CTavGeoRegionError when the perimeter has more than 2^27 points
+  /// (kRleMaxPerimeterPoints, 1 GiB).
   std::vector<TavIPoint> perimeterPoints() const;
   /// \brief True when pixel (x, y) is in the region (false outside the canvas). O(log runs).
   bool contains(int x, int y) const;  // O(log runs)

@@ -83,14 +83,16 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// Both end pixels of every run and each interior pixel whose column the
   /// record above or below leaves uncovered. See docs/DECISIONS.md for lists with
   /// negative rows or columns. A null pointer gives an empty result; a negative
-  /// row ends the list. O(words).
+  /// row ends the list. A perimeter of more than kRleMaxPerimeterPoints points
+  /// gives an empty result as well. O(words + points).
   static std::vector<TavIPoint> calculatePerimiterPoints(const int* rle);
   /// \brief Boundary pixels of a list held whole in a vector (its last word is the
   /// final -1), never reading past it.
   ///
   /// When header word 4 (first row) is negative, records of negative rows are
   /// passed over, so a region reaching above row 0 gives the outline of its part
-  /// in rows 0 and up. Shorter than 7 words: empty result. O(words).
+  /// in rows 0 and up. Shorter than 7 words, or a perimeter of more than
+  /// kRleMaxPerimeterPoints points: empty result. O(words + points).
   static std::vector<TavIPoint> calculatePerimiterPoints(const std::vector<int>& rle);
 
  protected:
@@ -104,7 +106,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   std::vector<TavPoint> m_lastCoords; ///< Cache key: points of the last call.
 
  private:
-  static void findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
+  static bool findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
                                   std::vector<int>* current, std::vector<int>* next, int y);
   static bool isInSegments(int x, std::vector<int>* segments);
 };
@@ -123,6 +125,12 @@ constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;
 /// (its box words and box still from the vertices). Disk and annulus lists stay
 /// below 7 * kRleMaxRows.
 constexpr size_t kRleMaxWords = size_t{1} << 27;
+/// \brief Most points calculatePerimiterPoints() returns (2^27 points, 1 GiB).
+///
+/// The perimeter of a list grows with its run extents, not its word count: one
+/// run of 2^31 pixels on a wide image would need 16 GiB. A longer perimeter
+/// gives an empty result.
+constexpr size_t kRleMaxPerimeterPoints = size_t{1} << 27;
 
 /// \brief Disk calculator: points[0] is the centre, points[1] a point on the rim.
 ///

@@ -560,7 +560,11 @@ TavRegionMoments CTavGeoRegion::moments() const {
 }
 
 std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
-  return CTavGeoRleCalc::calculatePerimiterPoints(toRle());
+  std::vector<TavIPoint> points = CTavGeoRleCalc::calculatePerimiterPoints(toRle());
+  // Every non-empty region has perimeter pixels; an empty answer is the limit.
+  if (points.empty() && !m_runs.empty())
+    throw CTavGeoRegionError("region perimeter: more than " + std::to_string(kRleMaxPerimeterPoints) + " points");
+  return points;
 }
 
 bool CTavGeoRegion::contains(int x, int y) const {

@@ -190,13 +190,19 @@ bool CTavGeoRleCalc::isInSegments(int x, std::vector<int>* segments) {
 // in list order. An interior pixel is left out exactly when both neighbours
 // cover its column, so the covered intervals are the intersections of the two
 // merged lists, walked side by side from each run's second pixel on.
-void CTavGeoRleCalc::findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
+bool CTavGeoRleCalc::findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
                                          std::vector<int>* current, std::vector<int>* next, int y) {
+  // Room left under kRleMaxPerimeterPoints; a run's pixels are counted before
+  // they are written, so the vector never grows past the limit.
+  const auto fits = [result](long long pixels) {
+    return pixels <= static_cast<long long>(kRleMaxPerimeterPoints - result->size());
+  };
   const std::vector<int>& above = *previous;
   const std::vector<int>& below = *next;
   for (std::size_t s = 0; s + 1 < current->size(); s += 2) {
     const int first = (*current)[s];
     const int last = (*current)[s + 1];
+    if (!fits(2)) return false;
     result->emplace_back(first, y);
     long long lo = static_cast<long long>(first) + 1;
     const long long hi = static_cast<long long>(last) - 1;
@@ -213,20 +219,23 @@ void CTavGeoRleCalc::findPerimiterPoints(std::vector<TavIPoint>* result, std::ve
         }
         if (coverLo > coverHi || coverHi < lo) continue;
         const long long gapEnd = std::min(hi, coverLo - 1);
+        if (!fits(gapEnd - lo + 2)) return false;
         for (long long x = lo; x <= gapEnd; ++x) result->emplace_back(static_cast<int>(x), y);
         lo = coverHi + 1;
       }
+      if (!fits(hi - lo + 2)) return false;
       for (long long x = lo; x <= hi; ++x) result->emplace_back(static_cast<int>(x), y);
     }
     result->emplace_back(last, y);
   }
+  return true;
 }
 
 namespace {
 
 // The walk over the records, one record ahead of the one whose points it emits.
 std::vector<TavIPoint> walkRecords(ListReader reader,
-                                   void (*find)(std::vector<TavIPoint>*, std::vector<int>*, std::vector<int>*,
+                                   bool (*find)(std::vector<TavIPoint>*, std::vector<int>*, std::vector<int>*,
                                                 std::vector<int>*, int)) {
   std::vector<TavIPoint> result;
   std::vector<int> curSegments;
@@ -248,7 +257,7 @@ std::vector<TavIPoint> walkRecords(ListReader reader,
     } else {
       nextMerged.clear();
     }
-    find(&result, &prevMerged, &curSegments, &nextMerged, curY);
+    if (!find(&result, &prevMerged, &curSegments, &nextMerged, curY)) return std::vector<TavIPoint>();
     if (!hasNext) break;
     prevMerged.swap(curMerged);
     curMerged.swap(nextMerged);
