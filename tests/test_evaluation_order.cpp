@@ -41,7 +41,7 @@ TavCircle slopeCircle(const TavPoint& q1, const TavPoint& q2, const TavPoint& q3
   const double as = (q2.y - q1.y) / (q2.x - q1.x), bs = (q3.y - q2.y) / (q3.x - q2.x);
   const double cx = (as * bs * (q1.y - q3.y) + bs * (q1.x + q2.x) - as * (q2.x + q3.x)) / (2 * (bs - as));
   const double cy = (q1.y + q2.y) * 0.5 - (cx - (q1.x + q2.x) * 0.5) / as;
-  return TavCircle(TavPoint(cx, cy), std::hypot(cx - q1.x, cy - q1.y));
+  return TavCircle(TavPoint(cx, cy), pointPointDist(TavPoint(cx - q1.x, cy - q1.y), TavPoint()));
 }
 
 bool sameBits(const TavCircle& a, const TavCircle& b) {
@@ -79,7 +79,7 @@ TEST(EvaluationOrder, PointDistancesAndPointOnLine) {
   for (int i = 0; i < kRounds; ++i) {
     const TavPoint a = d.point(), b = d.point(), p = d.point();
     const double dist = pointPointDist(a, b);
-    ASSERT_EQ(dist, std::hypot(a.x - b.x, a.y - b.y)) << i;
+    ASSERT_EQ(dist, pointPointDist(TavPoint(a.x - b.x, a.y - b.y), TavPoint())) << i;
     otherDist += dist != std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
 
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -91,7 +91,7 @@ TEST(EvaluationOrder, PointDistancesAndPointOnLine) {
     const double s = d(-50, 50);
     TavPoint on;
     pointOnLine(a, b, s, &on);
-    const double hl = std::hypot(a.x - b.x, a.y - b.y);
+    const double hl = pointPointDist(TavPoint(a.x - b.x, a.y - b.y), TavPoint());
     ASSERT_TRUE(isPt(on, a.x + s * (b.x - a.x) / hl, a.y + s * (b.y - a.y) / hl)) << i;
     otherOnLine += on.x != a.x + s * ((b.x - a.x) / hl);
   }
@@ -232,7 +232,7 @@ TEST(EvaluationOrder, CircleFormulas) {
     ASSERT_EQ(count, h2 > 0 ? 2 : h2 == 0 ? 1 : 0) << i;
     ASSERT_TRUE(isPt(pts[0], (c1.center.x + a * ux) - h * uy, (c1.center.y + a * uy) + h * ux)) << i;
     ASSERT_TRUE(isPt(pts[1], (c1.center.x + a * ux) + h * uy, (c1.center.y + a * uy) - h * ux)) << i;
-    otherCircles += pts[0].x != c1.center.x + a * (dx / std::hypot(dx, dy)) - h * uy;
+    otherCircles += pts[0].x != c1.center.x + a * (dx / pointPointDist(TavPoint(dx, dy), TavPoint())) - h * uy;
   }
   EXPECT_GT(otherIn3, kRounds / 50);
   EXPECT_GT(otherLine, kRounds / 200);
@@ -325,7 +325,7 @@ TEST(EvaluationOrder, ArcThroughThreePoints) {
         ((x1 * x1 + y1 * y1) + 2 * cy * y3 - (x3 * x3 + y3 * y3) - 2 * cy * y1) / (2 * (x1 - x3));
     ASSERT_EQ(arc.center.y, cy) << i;
     ASSERT_EQ(arc.center.x, cx) << i;
-    ASSERT_EQ(arc.radius, std::hypot(cx - x1, cy - y1)) << i;
+    ASSERT_EQ(arc.radius, pointPointDist(TavPoint(cx - x1, cy - y1), TavPoint())) << i;
     ASSERT_EQ(arc.startAngle, std::atan2(y1 - cy, x1 - cx)) << i;
     const double other2 = 2 * (x1 * (y2 - y3) + x2 * (y3 - y1) + x3 * (y1 - y2));
     other += cy != ((x1 * x1 + y1 * y1) * (x3 - x2) + (x2 * x2 + y2 * y2) * (x1 - x3) +

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "check.h"
 
@@ -42,6 +43,40 @@ TEST(Point, MiddleDistanceAngle) {
   EXPECT_EQ(pointPointAngle(TavPoint(0, -0.0), TavPoint(-1, 0)), kPi);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(1.001, 1.009))), 0.0);
   EXPECT_EQ(lineAngle(TavLine(TavPoint(1, 1), TavPoint(0, 2))), 3 * kPi / 4);
+}
+
+TEST(Point, DistanceIsCorrectlyRoundedAndScaleFree) {
+  // Half-integer coordinates below 2^24 have squares whose sum is exact in a
+  // double, so the correctly rounded distance is IEEE sqrt of that sum. Scaling
+  // both points by 2^k must scale the distance exactly (the branches for huge
+  // and tiny operands); pointPointDistAngle gives the same distance.
+  std::mt19937_64 rng(7);
+  std::uniform_int_distribution<int> half(-(1 << 25), 1 << 25);
+  for (int i = 0; i < 20000; ++i) {
+    const double x = half(rng) * 0.5, y = half(rng) * 0.5;
+    const double want = std::sqrt(x * x + y * y);
+    ASSERT_EQ(pointPointDist(TavPoint(x, y), TavPoint()), want) << x << " " << y;
+    for (const double k : {0x1p-1000, 0x1p-600, 0x1p+600, 0x1p+900})
+      ASSERT_EQ(pointPointDist(TavPoint(x * k, y * k), TavPoint()), want * k) << x << " " << y << " " << k;
+    double angle = 0.0, dist = 0.0;
+    pointPointDistAngle(TavPoint(), TavPoint(x, y), &angle, &dist);
+    ASSERT_EQ(dist, want);
+  }
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  const double tiny = std::numeric_limits<double>::denorm_min(), big = std::numeric_limits<double>::max();
+  struct Case {
+    double x, y, want;
+  } cases[] = {{inf, nan, inf},   {nan, -inf, inf},  {nan, 1.0, nan},   {0.0, -0.0, 0.0},
+               {-big, 0.0, big},  {tiny, 0.0, tiny}, {tiny, tiny, tiny}, {big, big, inf},
+               {3e-320, 4e-320, 5e-320}, {0x1p-1022, 0x1p-1022, 0x1.6a09e667f3bcdp-1022}};
+  for (const Case& c : cases) {
+    const double got = pointPointDist(TavPoint(c.x, c.y), TavPoint());
+    if (std::isnan(c.want)) {
+      EXPECT_TRUE(std::isnan(got)) << c.x << " " << c.y;
+    } else {
+      EXPECT_EQ(got, c.want) << c.x << " " << c.y;
+    }
+  }
 }
 
 TEST(Point, DistAngleWritesAngleToThirdArgument) {

@@ -65,7 +65,7 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   if (!(std::fabs(den) >= 1e-5)) return false;
   const double cx = (s1 + 2.0 * cy * yk - sk - 2.0 * cy * y1) / den;
 
-  const double r = std::hypot(cx - x1, cy - y1);
+  const double r = detail::roundedHypot(cx - x1, cy - y1);
   if (!isFinite(cx) || !isFinite(cy) || !isFinite(r)) return false;
 
   // atan2 keeps every angle in [-pi, pi], so each loop below runs at most twice.

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "geometry/TavGeoInternal.h"
+
 namespace NTavGeometry {
 
 namespace {
@@ -45,7 +47,7 @@ bool circleFromOrdering(const TavPoint& q1, const TavPoint& q2, const TavPoint& 
     cy = (q1.y + q2.y) * 0.5 - (cx - (q1.x + q2.x) * 0.5) / aSlope;
   }
   c->center = TavPoint(cx, cy);
-  c->radius = std::hypot(cx - q1.x, cy - q1.y);
+  c->radius = detail::roundedHypot(cx - q1.x, cy - q1.y);
   return true;
 }
 

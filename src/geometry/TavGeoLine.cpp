@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "geometry/TavGeoInternal.h"
+
 namespace NTavGeometry {
 
 namespace {
@@ -14,7 +16,7 @@ constexpr double kQuarterPi = 0.7853981633974483;
 }  // namespace
 
 bool lineIsValid(const TavLine& line) {
-  return std::hypot(line.p2.x - line.p1.x, line.p2.y - line.p1.y) > 1e-8;
+  return detail::roundedHypot(line.p2.x - line.p1.x, line.p2.y - line.p1.y) > 1e-8;
 }
 
 bool lineIsHoriz(const TavLine& line) { return std::fabs(line.p2.y - line.p1.y) <= 1e-5; }
@@ -96,7 +98,7 @@ void lineToRoTheta(const TavLine& line, double* ro, double* theta) {
   double t;
   if (r < 1e-8) {
     t = lineAngle(l) + kHalfPi;
-  } else if (std::hypot(l.p2.x - l.p1.x, l.p2.y - l.p1.y) <= 1e-8) {
+  } else if (detail::roundedHypot(l.p2.x - l.p1.x, l.p2.y - l.p1.y) <= 1e-8) {
     t = 0.0;
   } else {
     const double a = lineAngle(l);

@@ -11,7 +11,7 @@ void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out) {
   out->y = (a.y + b.y) * 0.5;
 }
 
-double pointPointDist(const TavPoint& a, const TavPoint& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double pointPointDist(const TavPoint& a, const TavPoint& b) { return detail::roundedHypot(a.x - b.x, a.y - b.y); }
 
 double pointPointAngle(const TavPoint& from, const TavPoint& to) {
   const double dx = to.x - from.x;
@@ -24,7 +24,7 @@ void pointPointDistAngle(const TavPoint& from, const TavPoint& to, double* angle
   const double dx = to.x - from.x;
   const double dy = to.y - from.y;
   *angleOut = std::atan2(dy, dx);
-  *distOut = std::hypot(dx, dy);
+  *distOut = detail::roundedHypot(dx, dy);
 }
 
 void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist, TavPoint* out) {
@@ -35,7 +35,7 @@ void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist, TavP
     out->y = from.y;
     out->x = toward.x > from.x ? from.x + dist : from.x - dist;
   } else {
-    const double len = std::hypot(from.x - toward.x, from.y - toward.y);
+    const double len = detail::roundedHypot(from.x - toward.x, from.y - toward.y);
     const double ox = from.x + dist * (toward.x - from.x) / len;
     const double oy = from.y + dist * (toward.y - from.y) / len;
     out->x = ox;
@@ -65,7 +65,7 @@ double pointLineDist(const TavPoint& p, const TavLine& line) {
   const double dy = line.p2.y - line.p1.y;
   const double len = std::sqrt(dx * dx + dy * dy);
   if (len >= 1e-8) return std::fabs((p.y - line.p1.y) * dx / len - (p.x - line.p1.x) * dy / len);
-  return std::hypot(p.x - line.p1.x, p.y - line.p1.y);
+  return detail::roundedHypot(p.x - line.p1.x, p.y - line.p1.y);
 }
 
 bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second, const TavPoint& third,

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "geometry/TavGeoInternal.h"
+
 namespace NTavGeometry {
 
 namespace {
@@ -56,7 +58,7 @@ TavPoint cornerPoint(const TavLine& in, const TavLine& out) {
   return x;
 }
 
-double dist(const TavPoint& a, const TavPoint& b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double dist(const TavPoint& a, const TavPoint& b) { return detail::roundedHypot(b.x - a.x, b.y - a.y); }
 
 // True when the path doubles back on itself at the vertex q between the
 // segments p -> q and q -> r: they point in opposite directions and are

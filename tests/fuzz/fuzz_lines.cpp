@@ -22,12 +22,12 @@ const TavPoint kSentinel(-4242.25, 4242.75);
 double scaleOf(const TavLine& l) {
   return 1.0 + std::fabs(l.p1.x) + std::fabs(l.p1.y) + std::fabs(l.p2.x) + std::fabs(l.p2.y);
 }
-double lengthOf(const TavLine& l) { return std::hypot(l.p2.x - l.p1.x, l.p2.y - l.p1.y); }
+double lengthOf(const TavLine& l) { return pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint()); }
 
 void singleLine(FuzzInput& in, bool hostile) {
   const TavLine l = in.line(hostile);
   const double dx = l.p2.x - l.p1.x, dy = l.p2.y - l.p1.y;
-  FUZZ_CHECK(lineIsValid(l) == (std::hypot(dx, dy) > 1e-8));
+  FUZZ_CHECK(lineIsValid(l) == (pointPointDist(TavPoint(dx, dy), TavPoint()) > 1e-8));
   FUZZ_CHECK(lineIsHoriz(l) == (std::fabs(dy) <= 1e-5));
   FUZZ_CHECK(lineIsVert(l) == (std::fabs(dx) <= 1e-5));
 
@@ -170,7 +170,7 @@ void rotators(FuzzInput& in, bool hostile) {
   copy.rotate(&q2.x, &q2.y);
   FUZZ_CHECK(sameValue(q, q2));
   if (!hostile) {
-    const double before = std::hypot(p.x - cx, p.y - cy), after = std::hypot(q.x - cx, q.y - cy);
+    const double before = pointPointDist(TavPoint(p.x - cx, p.y - cy), TavPoint()), after = pointPointDist(TavPoint(q.x - cx, q.y - cy), TavPoint());
     FUZZ_CHECK(std::fabs(before - after) <= 1e-9 * (1.0 + before + std::fabs(cx) + std::fabs(cy)));
     double ccx = cx, ccy = cy;
     rot.rotate(&ccx, &ccy);
