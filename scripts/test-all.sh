@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the release build (unit, packaging and tool tests) and its
-# reference manual (doxygen; any warning fails), the library and tests again
+# reference manual (doxygen; any warning fails), the determinism digest with
+# GCC and Clang at -O0 and -O2, the library and tests again
 # under AddressSanitizer + UndefinedBehaviorSanitizer (clang), every fuzz
 # target for a bounded time, and the concurrency test under ThreadSanitizer.
 # Any failure stops the run with a non-zero status.
@@ -15,6 +16,9 @@ cmake --build build -j"$jobs"
 echo "== reference manual"
 cmake --build build --target docs
 ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest.log
+
+echo "== determinism: GCC and Clang at -O0 and -O2 give the recorded digest"
+bash scripts/determinism.sh
 
 echo "== clang + AddressSanitizer + UndefinedBehaviorSanitizer"
 san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
