@@ -19,7 +19,12 @@ namespace NTavGeometry {
 
 /// \brief `*out` = midpoint of a and b.
 TAVGEOMETRY_EXPORT void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out);
-/// \brief Euclidean distance (overflow-safe hypot), in pixels.
+/// \brief Euclidean distance hypot(a.x - b.x, a.y - b.y), in pixels.
+///
+/// The library's own hypot: overflow-safe, correctly rounded in every test
+/// against a 113-bit reference (normal results), and built from sqrt, fma and
+/// the four operations only, so it gives the same bits with every C library.
+/// Every distance inside the library uses it. Infinity wins over NaN.
 TAVGEOMETRY_EXPORT double pointPointDist(const TavPoint& a, const TavPoint& b);
 /// \brief Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi].
 ///

