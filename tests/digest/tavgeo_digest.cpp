@@ -408,7 +408,8 @@ void calculators(Digest& g, Rng& rng) {
     if (!calc.rle().empty()) {
       const std::vector<TavIPoint> per = CTavGeoRleCalc::calculatePerimiterPoints(calc.rle());
       g.all(per, [&](const TavIPoint& q) { g.i(q.x), g.i(q.y); });
-      g.u(CTavGeoRleCalc::calculatePerimiterPoints(calc.rle().data()).size());
+      const std::vector<TavIPoint> walked = CTavGeoRleCalc::calculatePerimiterPoints(calc.rle().data());
+      g.all(walked, [&](const TavIPoint& q) { g.i(q.x), g.i(q.y); });
     }
   }
   CTavGeoRleCalc base;
