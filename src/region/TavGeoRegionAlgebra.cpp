@@ -226,43 +226,63 @@ void checkRadius(int r, const char* op) {
   if (r > kRegionMaxSide) fail(std::string("region ") + op + ": radius above kRegionMaxSide");
 }
 
+// Appends [x0, x1) to a row's sorted runs, merging it into the last run when
+// they touch or overlap (x0 is never below the last run's x0).
+inline void appendRow(std::vector<TavRun>* row, int y, int x0, int x1) {
+  if (x1 <= x0) return;
+  if (!row->empty() && x0 <= row->back().x1) {
+    if (x1 > row->back().x1) row->back().x1 = x1;
+    return;
+  }
+  row->push_back(TavRun{y, x0, x1});
+}
+
 // Output row y is the union over dy of the runs of row y - dy widened by
-// half[dy]: the rows' runs are collected, sorted and merged.
+// half[dy]. Each source row's widened runs stay sorted, so they are merged
+// into the row's union one source row at a time: O(runs of the union + runs
+// of the source row) per source row, no sort.
 CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
   const int r = static_cast<int>(half.size() / 2);
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
-  std::vector<TavRun> out, row;
+  std::vector<TavRun> out, acc, merged;
   if (rows.empty() || r == 0) return a;
   const int64_t yFirst = std::max<int64_t>(int64_t{rows.front().y} - r, 0);
   const int64_t yLast = std::min<int64_t>(int64_t{rows.back().y} + r, a.height() - 1);
+  const int64_t width = a.width();
   size_t lo = 0;  // first source row with y >= out row - r
   for (int64_t y = yFirst; y <= yLast; ++y) {
     while (lo < rows.size() && rows[lo].y < y - r) ++lo;
-    row.clear();
+    const int oy = static_cast<int>(y);
+    acc.clear();
     for (size_t k = lo; k < rows.size() && rows[k].y <= y + r; ++k) {
       const int h = half[static_cast<size_t>(rows[k].y - y + r)];
-      for (size_t i = rows[k].begin; i < rows[k].end; ++i) {
-        const int64_t x0 = std::max<int64_t>(int64_t{runs[i].x0} - h, 0);
-        const int64_t x1 = std::min<int64_t>(int64_t{runs[i].x1} + h, a.width());
-        row.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
+      merged.clear();
+      size_t i = 0;
+      for (size_t s = rows[k].begin; s < rows[k].end; ++s) {
+        const int x0 = static_cast<int>(std::max<int64_t>(int64_t{runs[s].x0} - h, 0));
+        const int x1 = static_cast<int>(std::min<int64_t>(int64_t{runs[s].x1} + h, width));
+        for (; i < acc.size() && acc[i].x0 <= x0; ++i) appendRow(&merged, oy, acc[i].x0, acc[i].x1);
+        appendRow(&merged, oy, x0, x1);
       }
+      for (; i < acc.size(); ++i) appendRow(&merged, oy, acc[i].x0, acc[i].x1);
+      acc.swap(merged);
     }
-    if (row.empty()) continue;
-    std::sort(row.begin(), row.end(), [](const TavRun& p, const TavRun& q) { return p.x0 < q.x0; });
-    for (const TavRun& t : row) append(&out, t.y, t.x0, t.x1);
+    for (const TavRun& t : acc) append(&out, t.y, t.x0, t.x1);
   }
   return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
 }
 
 // Output row y keeps x when, for every dy, row y + dy has a run covering
-// [x - half[dy], x + half[dy]]: the shrunk runs of the rows are intersected.
+// [x - half[dy], x + half[dy]]: the shrunk runs of the rows are intersected,
+// one row at a time. Pieces of an intersection of two rows' runs never touch
+// (they lie in different runs of one row or the other), so no merging is needed.
 CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
   const int r = static_cast<int>(half.size() / 2);
   if (r == 0) return a;
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
-  std::vector<TavRun> out, acc, next;
+  std::vector<TavRun> out, acc, both;
   for (size_t k = 0; k < rows.size(); ++k) {
     const int y = rows[k].y;
     if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;
@@ -273,17 +293,24 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
     for (int dy = -r; dy <= r; ++dy) {
       const RowSpan& s = rows[k + static_cast<size_t>(static_cast<int64_t>(dy))];
       const int h = half[static_cast<size_t>(dy + r)];
-      next.clear();
-      for (size_t i = s.begin; i < s.end; ++i) {
-        const int64_t x0 = int64_t{runs[i].x0} + h, x1 = int64_t{runs[i].x1} - h;
-        if (x1 > x0) next.push_back(TavRun{y, static_cast<int>(x0), static_cast<int>(x1)});
-      }
       if (dy == -r) {
-        acc.swap(next);
+        for (size_t i = s.begin; i < s.end; ++i) {
+          const int64_t x0 = int64_t{runs[i].x0} + h, x1 = int64_t{runs[i].x1} - h;
+          if (x1 > x0) acc.push_back(TavRun{y, static_cast<int>(x0), static_cast<int>(x1)});
+        }
       } else {
-        std::vector<TavRun> both;
-        combineRow(y, acc.data(), acc.size(), next.data(), next.size(), [](bool p, bool q) { return p && q; },
-                   &both);
+        both.clear();
+        size_t i = 0, t = s.begin;
+        while (i < acc.size() && t < s.end) {
+          const int64_t x0 = int64_t{runs[t].x0} + h, x1 = int64_t{runs[t].x1} - h;
+          const int64_t lo = std::max<int64_t>(acc[i].x0, x0), hi = std::min<int64_t>(acc[i].x1, x1);
+          if (lo < hi) both.push_back(TavRun{y, static_cast<int>(lo), static_cast<int>(hi)});
+          if (acc[i].x1 < x1) {
+            ++i;
+          } else {
+            ++t;
+          }
+        }
         acc.swap(both);
       }
       if (acc.empty()) break;
