@@ -79,20 +79,46 @@ CTavGeoRegion combine(const CTavGeoRegion& a, const CTavGeoRegion& b, Keep keep,
 
 }  // namespace
 
-// Union: the two run lists merged in (y, x0) order; append joins the runs
-// that touch or overlap.
+// Union: the two run lists merged in (y, x0) order, runs that touch or overlap
+// joined. The loop is written without data-dependent branches (which of the
+// two runs comes first, and whether it joins the last output run, are about
+// as likely as not): every run is stored at the end of the output and the end
+// moves only when the run does not join the last one.
 CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "union");
   const std::vector<TavRun>& a = m_runs;
   const std::vector<TavRun>& b = o.m_runs;
-  std::vector<TavRun> out;
-  out.reserve(a.size() + b.size());
+  if (a.empty()) return o;
+  if (b.empty()) return *this;
+  const auto key = [](const TavRun& r) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
+  };  // rows and columns are >= 0, so this orders by (y, x0)
+  std::vector<TavRun> out(a.size() + b.size());
+  TavRun* w = out.data();  // the last output run
   size_t i = 0, j = 0;
-  while (i < a.size() || j < b.size()) {
-    const bool takeA = j >= b.size() || (i < a.size() && (a[i].y != b[j].y ? a[i].y < b[j].y : a[i].x0 < b[j].x0));
-    const TavRun& r = takeA ? a[i++] : b[j++];
-    append(&out, r.y, r.x0, r.x1);
+  *w = key(a[0]) < key(b[0]) ? a[i++] : b[j++];
+  while (i < a.size() && j < b.size()) {
+    const bool takeA = key(a[i]) < key(b[j]);
+    const TavRun r = takeA ? a[i] : b[j];
+    i += takeA ? 1 : 0;
+    j += takeA ? 0 : 1;
+    const bool join = r.y == w->y && r.x0 <= w->x1;
+    w->x1 = join ? std::max(w->x1, r.x1) : w->x1;
+    w += join ? 0 : 1;
+    *w = join ? *w : r;
   }
+  const TavRun* rest = i < a.size() ? a.data() + i : b.data() + j;
+  const TavRun* restEnd = i < a.size() ? a.data() + a.size() : b.data() + b.size();
+  for (; rest < restEnd; ++rest) {
+    const TavRun& r = *rest;
+    if (r.y == w->y && r.x0 <= w->x1) {
+      w->x1 = std::max(w->x1, r.x1);
+    } else {
+      *++w = r;
+    }
+  }
+  out.resize(static_cast<size_t>(w - out.data()) + 1);
+  if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
 
