@@ -762,7 +762,7 @@ def configure(args):
     if os.path.exists(os.path.join(args.build_dir, "CMakeCache.txt")):
         return
     cmd = ["nice", "-n", "10", "cmake", "-S", ROOT, "-B", args.build_dir,
-           "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG",
+           "-DCMAKE_BUILD_TYPE=Release",
            "-DCMAKE_INTERPROCEDURAL_OPTIMIZATION=OFF", "-DTAVGEO_BUILD_TOOLS=ON",
            "-DTAVGEO_BUILD_PYTHON=ON", "-DTAVGEO_BUILD_TESTS=ON"]
     status, _, out = run(cmd)
