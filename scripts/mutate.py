@@ -723,8 +723,11 @@ def suites(args, family):
     build = args.build_dir
     env_py = dict(os.environ, PYTHONPATH=os.path.join(build, "python"), TAVGEO_BUILD_DIR=build)
     s = [("unit", [os.path.join(build, "tests", "tavgeo_tests"), "--gtest_brief=1"], None),
-         ("tool", ["ctest", "--test-dir", build, "-R", "^tool_", "-j%d" % args.jobs,
-                   "--stop-on-failure"], None)]
+         # the quick tool groups first, then the two slow ones (about 6 s and 16 s)
+         ("tool", ["ctest", "--test-dir", build, "-R", "^tool_", "-E", "^tool_(limits|hostile)$",
+                   "-j%d" % args.jobs, "--stop-on-failure"], None),
+         ("tool", ["ctest", "--test-dir", build, "-R", "^tool_(limits|hostile)$",
+                   "-j%d" % args.jobs, "--stop-on-failure"], None)]
     if family in ("python", "bindings") or args.python_tests:
         s.append(("python", ["/usr/bin/python3", "-m", "pytest", "-q", "-x", "-p",
                              "no:cacheprovider", os.path.join(ROOT, "tests", "python")], env_py))
@@ -744,18 +747,23 @@ def build(args, family):
     return run(cmd)
 
 
-def run_tests(args, family, timeout):
-    """Runs the suites fastest first; returns ('killed'|'survived'|'timeout', suite, seconds)."""
+def run_tests(args, family, limits=None):
+    """Runs the suites fastest first, stopping at the first failure.
+
+    limits[i] is the timeout of suite i (None: no limit). Returns the verdict
+    ('killed', 'survived' or 'timeout'), the suite, the seconds and, with no
+    limits, the seconds of every suite."""
     total = 0.0
-    for name, cmd, env in suites(args, family):
-        left = None if timeout is None else max(1.0, timeout - total)
-        status, secs, out = run(cmd, timeout=left, env=env)
+    times = []
+    for i, (name, cmd, env) in enumerate(suites(args, family)):
+        status, secs, out = run(cmd, timeout=None if limits is None else limits[i], env=env)
+        times.append(secs)
         total += secs
         if status == "timeout":
             return "timeout", name, total, out
         if status != 0:
             return "killed", name, total, out
-    return "survived", None, total, ""
+    return "survived", None, total, times
 
 
 def configure(args):
@@ -783,8 +791,10 @@ def main():
     ap.add_argument("--python-tests", action="store_true",
                     help="run the Python tests for C++ mutants too (always for Python mutants)")
     ap.add_argument("--timeout", type=float, default=None,
-                    help="test timeout per mutant in seconds (default: 5 x the measured "
-                         "baseline test time, at least 30 s)")
+                    help="timeout of each test suite per mutant in seconds (default: "
+                         "--timeout-factor x the suite's measured baseline time, at least 10 s)")
+    ap.add_argument("--timeout-factor", type=float, default=5.0,
+                    help="multiple of the baseline time a suite may take (default 5)")
     ap.add_argument("--build-dir", default=os.path.join(ROOT, "build-mut"))
     ap.add_argument("--list", action="store_true", help="print the chosen mutants and stop")
     ap.add_argument("--keep-going", action="store_true",
@@ -829,43 +839,62 @@ def main():
     interrupted = False
     try:
         configure(args)
-        fam_any = "python" if "python" in fams or "bindings" in fams else "geometry"
         status, secs, out = run(["nice", "-n", "10", "cmake", "--build", args.build_dir,
-                                 "-j%d" % args.jobs, "--target"] + targets(args, fam_any))
+                                 "-j%d" % args.jobs, "--target"] + targets(args, "geometry"))
         if status != 0:
             sys.exit("the unmutated sources do not build:\n" + out[-3000:])
-        base = {}
-        for fam in sorted(set(["geometry"] + (["python"] if fam_any == "python" else []))):
-            verdict, suite, tsecs, out = run_tests(args, fam, None)
-            if verdict != "survived":
-                sys.exit("the tests fail on the unmutated sources (%s):\n%s" % (suite, out[-3000:]))
-            base[fam] = tsecs
-        print("baseline: tests pass; C++ suites %.1f s%s" % (
-            base["geometry"], "; with Python %.1f s" % base["python"] if "python" in base else ""),
-            flush=True)
+        base = {}  # family kind -> seconds of each suite on the unmutated sources
+
+        def baseline(kind):
+            if kind not in base:
+                verdict, suite, tsecs, times = run_tests(args, kind)
+                if verdict != "survived":
+                    sys.exit("the tests fail on the unmutated sources (%s):\n%s"
+                             % (suite, times[-3000:]))
+                base[kind] = times
+                print("baseline (%s mutants): tests pass in %s s" % (
+                    "C++" if kind == "geometry" else "Python",
+                    " + ".join("%.1f" % t for t in times)), flush=True)
+            return base[kind]
+
+        baseline("geometry")
         for i, m in enumerate(chosen, 1):
-            fam_key = "python" if (m.family in ("python", "bindings") or args.python_tests) \
-                and "python" in base else "geometry"
-            timeout = args.timeout or max(30.0, 5.0 * base[fam_key])
+            kind = "python" if m.family in ("python", "bindings") or args.python_tests \
+                else "geometry"
+            if kind not in base:
+                srcs.restore()  # the baseline runs on the original sources
+                status, _, out = run(["nice", "-n", "10", "cmake", "--build", args.build_dir,
+                                      "-j%d" % args.jobs, "--target"] + targets(args, kind))
+                if status != 0:
+                    sys.exit("the unmutated sources do not build:\n" + out[-3000:])
+                baseline(kind)
+            if args.timeout:
+                limits = [args.timeout] * len(base[kind])
+            else:
+                limits = [max(10.0, args.timeout_factor * t) for t in base[kind]]
             t0 = time.monotonic()
             srcs.mutate(m)
             bstatus, bsecs, bout = build(args, m.family)
             if bstatus != 0:
                 verdict, suite, tsecs = "discarded", None, 0.0
             else:
-                verdict, suite, tsecs, _ = run_tests(args, m.family, timeout)
+                verdict, suite, tsecs, _ = run_tests(args, m.family, limits)
             srcs.restore(m.path) if (i == len(chosen) or chosen[i].path != m.path) else None
             dt = time.monotonic() - t0
             results.append({"key": m.key(), "family": m.family, "file": rel(m.path),
                             "line": m.line, "op": m.op, "what": m.what, "verdict": verdict,
                             "suite": suite, "build_s": round(bsecs, 2), "test_s": round(tsecs, 2)})
+            write_json(results, time.monotonic() - t_start, args, fams, lines, json_path, True)
             print("[%3d/%d] %-9s %-28s %s (build %.1f s, tests %.1f s)" % (
                 i, len(chosen), verdict + ("" if suite is None else "/" + suite),
-                "", m.describe(), bsecs, tsecs), flush=True)
+                m.describe(), bsecs, tsecs), flush=True)
     except KeyboardInterrupt as e:
         interrupted = True
         print("interrupted (%s): restoring sources" % e, file=sys.stderr, flush=True)
     finally:
+        # A second signal must not cut the restore short.
+        signal.signal(signal.SIGINT, signal.SIG_IGN)
+        signal.signal(signal.SIGTERM, signal.SIG_IGN)
         srcs.restore()
     elapsed = time.monotonic() - t_start
     report(results, elapsed, args, fams, lines, json_path, interrupted)
@@ -873,25 +902,14 @@ def main():
 
 
 def report(results, elapsed, args, fams, lines, json_path, interrupted):
-    def counts(rs):
-        k = sum(r["verdict"] == "killed" for r in rs)
-        s = sum(r["verdict"] == "survived" for r in rs)
-        t = sum(r["verdict"] == "timeout" for r in rs)
-        d = sum(r["verdict"] == "discarded" for r in rs)
-        score = 100.0 * (k + t) / (k + t + s) if k + t + s else 0.0
-        return k, s, t, d, score
-
     k, s, t, d, score = counts(results)
     print()
     print("per family:")
-    per = {}
     for f in fams:
         rs = [r for r in results if r["family"] == f]
         if not rs:
             continue
         fk, fs, ft, fd, fsc = counts(rs)
-        per[f] = {"killed": fk, "survived": fs, "timeout": ft, "discarded": fd,
-                  "score": round(fsc, 1), "code_lines": lines[f]}
         print("  %-9s killed %3d, survived %3d, timed out %2d, discarded %3d, score %5.1f%%" % (
             f, fk, fs, ft, fd, fsc))
     print("killed %d, survived %d, timed out %d, discarded %d, score %.1f%% "
@@ -903,15 +921,37 @@ def report(results, elapsed, args, fams, lines, json_path, interrupted):
         print("  %s:%d: %s" % (r["file"], r["line"], r["what"]))
     print("elapsed %.0f s (%.1f min)%s" % (elapsed, elapsed / 60,
                                             ", interrupted" if interrupted else ""))
+    write_json(results, elapsed, args, fams, lines, json_path, interrupted)
+    print("results written to %s" % json_path)
+
+
+def counts(rs):
+    k = sum(r["verdict"] == "killed" for r in rs)
+    s = sum(r["verdict"] == "survived" for r in rs)
+    t = sum(r["verdict"] == "timeout" for r in rs)
+    d = sum(r["verdict"] == "discarded" for r in rs)
+    score = 100.0 * (k + t) / (k + t + s) if k + t + s else 0.0
+    return k, s, t, d, score
+
+
+def write_json(results, elapsed, args, fams, lines, json_path, partial):
+    k, s, t, d, score = counts(results)
+    per = {}
+    for f in fams:
+        rs = [r for r in results if r["family"] == f]
+        if rs:
+            fk, fs, ft, fd, fsc = counts(rs)
+            per[f] = {"killed": fk, "survived": fs, "timeout": ft, "discarded": fd,
+                      "score": round(fsc, 1), "code_lines": lines[f]}
     os.makedirs(os.path.dirname(json_path), exist_ok=True)
-    with open(json_path, "w") as f:
+    with open(json_path + ".tmp", "w") as f:
         json.dump({"seed": args.seed, "count": args.count, "families": fams,
                    "python_tests": args.python_tests, "elapsed_s": round(elapsed, 1),
-                   "interrupted": interrupted,
+                   "incomplete": partial,
                    "totals": {"killed": k, "survived": s, "timeout": t, "discarded": d,
                               "score": round(score, 1)},
                    "per_family": per, "mutants": results}, f, indent=1)
-    print("results written to %s" % json_path)
+    os.replace(json_path + ".tmp", json_path)
 
 
 if __name__ == "__main__":
