@@ -885,7 +885,7 @@ def main():
                             "line": m.line, "op": m.op, "what": m.what, "verdict": verdict,
                             "suite": suite, "build_s": round(bsecs, 2), "test_s": round(tsecs, 2)})
             write_json(results, time.monotonic() - t_start, args, fams, lines, json_path, True)
-            print("[%3d/%d] %-9s %-28s %s (build %.1f s, tests %.1f s)" % (
+            print("[%3d/%d] %-16s %s (build %.1f s, tests %.1f s)" % (
                 i, len(chosen), verdict + ("" if suite is None else "/" + suite),
                 m.describe(), bsecs, tsecs), flush=True)
     except KeyboardInterrupt as e:
