@@ -802,6 +802,9 @@ def main():
                          "(by default the run stops)")
     ap.add_argument("--json", default=None, help="results file (default <build-dir>/mutants.json)")
     ap.add_argument("--stats", action="store_true", help="print the site counts per family")
+    ap.add_argument("--survivors-of", metavar="JSON", default=None,
+                    help="run only the mutants that survived in this results file (same seed, "
+                         "count and families), e.g. again with --python-tests")
     args = ap.parse_args()
     args.build_dir = os.path.abspath(args.build_dir)
     fams = [f for f in args.families.split(",") if f]
@@ -812,6 +815,14 @@ def main():
             sys.exit("unknown family %s" % f)
     sites, lines = enumerate_sites(fams)
     chosen, quota = sample(sites, lines, args.count, args.seed)
+    if args.survivors_of:
+        with open(args.survivors_of) as f:
+            prev = json.load(f)
+        keep = {r["key"] for r in prev["mutants"] if r["verdict"] == "survived"}
+        chosen = [m for m in chosen if m.key() in keep]
+        if len(chosen) != len(keep):
+            sys.exit("%s does not match this mutant set (%d of %d survivors found)"
+                     % (args.survivors_of, len(chosen), len(keep)))
     if args.stats or args.list:
         for f in fams:
             print("# %-9s %5d code lines %5d sites %4d sampled" % (f, lines[f], len(sites[f]),
