@@ -137,9 +137,7 @@ def cpp_tokens(src):
             toks.append(Tok(kind, text, pos, m.end(), line))
         nls = text.count("\n")
         if kind == "ws" or kind == "comment":
-            at_line_start = at_line_start and nls == 0 or nls > 0 or (kind == "ws" and at_line_start)
-            if nls > 0:
-                at_line_start = True
+            at_line_start = at_line_start or nls > 0
         else:
             at_line_start = False
         line += nls
