@@ -866,7 +866,7 @@ def main():
                     " + ".join("%.1f" % t for t in times)), flush=True)
             return base[kind]
 
-        baseline("geometry")
+        baseline("python" if args.python_tests else "geometry")
         for i, m in enumerate(chosen, 1):
             kind = "python" if m.family in ("python", "bindings") or args.python_tests \
                 else "geometry"
