@@ -19,19 +19,21 @@ unsigned int countOf(const Points& p) {
 
 unsigned int kOf(py::handle k) { return static_cast<unsigned int>(toCount(k, "k", 0xffffffffu)); }
 
-// (Circle, error) of a fit with the circle fits' signature, or None when refused.
-py::object circleFit(py::handle points, int (*fit)(const TavPoint*, unsigned int, TavCircle*, double*)) {
+// (shape, figure) of a fit that writes one shape and one double (the circle
+// fits' error, the orthogonal line's RMS), or None when refused.
+template <class Shape>
+py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int, Shape*, double*)) {
   Points p = toPoints(points, "points");
   const unsigned int n = countOf(p);
-  TavCircle c;
-  double err = 0.0;
+  Shape shape;
+  double figure = 0.0;
   int rc;
   {
     py::gil_scoped_release release;
-    rc = fit(p.data, n, &c, &err);
+    rc = fit(p.data, n, &shape, &figure);
   }
   if (rc != 0) return py::none();
-  return py::make_tuple(c, err);
+  return py::make_tuple(shape, figure);
 }
 
 py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n) {
@@ -43,26 +45,14 @@ py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n)
 void bindFitMeasure(py::module_& m) {
   m.def(
       "points_fit_line_orthogonal",
-      [](py::handle points) -> py::object {
-        Points p = toPoints(points, "points");
-        const unsigned int n = countOf(p);
-        TavLine line;
-        double rms = 0.0;
-        int rc;
-        {
-          py::gil_scoped_release release;
-          rc = pointsFitLineOrthogonal(p.data, n, &line, &rms);
-        }
-        if (rc != 0) return py::none();
-        return py::make_tuple(line, rms);
-      },
+      [](py::handle points) { return shapeFit<TavLine>(points, pointsFitLineOrthogonal); },
       py::arg("points"),
       "Total least-squares line: through the centroid along the principal axis of the centred\n"
       "points (orthogonal distances). (Line from the centroid one unit along the axis, RMS\n"
       "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.");
   m.def(
       "points_fit_circle_hyper",
-      [](py::handle points) { return circleFit(points, pointsFitCircleHyper); },
+      [](py::handle points) { return shapeFit<TavCircle>(points, pointsFitCircleHyper); },
       py::arg("points"),
       "Hyper-accurate algebraic circle fit (no essential bias on short arcs): (Circle, mean\n"
       "|distance to centre - radius|), or None for fewer than 3 points, non-finite coordinates or\n"
@@ -161,7 +151,7 @@ void bindFit(py::module_& m) {
       "Mean unsigned distance (pixels) of the points to the infinite line; 0 for no points.");
   m.def(
       "points_fit_circle",
-      [](py::handle points) { return circleFit(points, pointsFitCircle); },
+      [](py::handle points) { return shapeFit<TavCircle>(points, pointsFitCircle); },
       py::arg("points"),
       "Algebraic least-squares circle: (Circle, mean |distance to centre - radius|), or None (and a\n"
       "record on the 'tavgeometry' logger) for fewer than 3 points, no spread along x or y, or\n"

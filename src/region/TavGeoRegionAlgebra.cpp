@@ -253,7 +253,10 @@ void checkRadius(int r, const char* op) {
 }
 
 // Appends [x0, x1) to a row's sorted runs, merging it into the last run when
-// they touch or overlap (x0 is never below the last run's x0).
+// they touch or overlap (x0 is never below the last run's x0). This is append()
+// without its row test and run limit, which a buffer of one row never needs;
+// it is dilation's innermost step, and append() there made dilation of the
+// star and blob benchmarks 10 to 25 % slower.
 inline void appendRow(std::vector<TavRun>* row, int y, int x0, int x1) {
   if (x1 <= x0) return;
   if (!row->empty() && x0 <= row->back().x1) {
