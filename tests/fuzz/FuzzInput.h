@@ -242,10 +242,39 @@ inline bool verbose() {
   return on;
 }
 
+// A broken invariant. In a fuzz build it aborts the run (a finding); in the
+// unit test runner, which replays the same targets, it throws this, and the
+// test reports the target, the input and the check.
+struct Broken {
+  const char* file;
+  int line;
+  const char* what;
+};
+
 [[noreturn]] inline void fail(const char* file, int line, const char* what) {
+#ifdef TAVFUZZ_IN_TESTS
+  throw Broken{file, line, what};
+#else
   std::fprintf(stderr, "invariant broken at %s:%d: %s\n", file, line, what);
   std::abort();
+#endif
 }
+
+// Every target registers its checker; the unit test runner runs each on its
+// committed corpus and on `randomRuns` seeded random inputs.
+using Body = void (*)(FuzzInput&);
+struct Target {
+  const char* name;
+  Body body;
+  int randomRuns;
+};
+inline std::vector<Target>& targets() {
+  static std::vector<Target> all;
+  return all;
+}
+struct Registrar {
+  Registrar(const char* name, Body body, int randomRuns) { targets().push_back({name, body, randomRuns}); }
+};
 
 }  // namespace tavfuzz
 
@@ -254,3 +283,22 @@ inline bool verbose() {
   do {                                                       \
     if (!(cond)) ::tavfuzz::fail(__FILE__, __LINE__, #cond); \
   } while (0)
+
+// Defines a target's checker once: `TAVFUZZ_TARGET(fuzz_lines, 400) { ...in... }`.
+// The fuzz build gets the libFuzzer entry point, the unit test runner a
+// registered checker it feeds with the corpus and random inputs.
+#ifdef TAVFUZZ_IN_TESTS
+#define TAVFUZZ_TARGET(name, randomRuns)                   \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in);       \
+  static const ::tavfuzz::Registrar tavfuzzRegistrar(#name, &tavfuzzBody, randomRuns); \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#else
+#define TAVFUZZ_TARGET(name, randomRuns)                                     \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                         \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+    ::tavfuzz::FuzzInput in(data, size);                                     \
+    tavfuzzBody(in);                                                         \
+    return 0;                                                                \
+  }                                                                          \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#endif

@@ -195,8 +195,7 @@ void polygons(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_circles, 300) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   switch (sel % 3) {
@@ -210,5 +209,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       polygons(in, hostile);
       break;
   }
-  return 0;
 }

@@ -258,9 +258,8 @@ void measuringFits(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+TAVFUZZ_TARGET(fuzz_fit, 300) {
   CTavLog::_log = &g_log;
-  FuzzInput in(data, size);
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   switch (sel % 4) {
@@ -277,5 +276,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       measuringFits(in, hostile);
       break;
   }
-  return 0;
 }

@@ -197,8 +197,7 @@ void rotators(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_lines, 300) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   switch (sel % 4) {
@@ -215,5 +214,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       rotators(in, hostile);
       break;
   }
-  return 0;
 }

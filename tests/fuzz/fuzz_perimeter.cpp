@@ -278,8 +278,7 @@ void checkAnyWords(FuzzInput& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_perimeter, 300) {
   switch (in.byte() % 3) {
     case 0:
       checkWellFormed(in);
@@ -291,5 +290,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       checkAnyWords(in);
       break;
   }
-  return 0;
 }

@@ -42,8 +42,7 @@ Mask randomMask(FuzzInput& in, int w, int h) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_region_algebra, 300) {
   const int w = in.count(24), h = in.count(24);
   const Mask ma = randomMask(in, w, h), mb = randomMask(in, w, h);
   const CTavGeoRegion a = CTavGeoRegion::fromMask(ma.px.data(), w, h, w);
@@ -80,5 +79,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     all = all | p;
   }
   FUZZ_CHECK(all == a);
-  return 0;
 }

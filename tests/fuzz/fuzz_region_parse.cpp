@@ -82,12 +82,10 @@ void parseString(FuzzInput& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_region_parse, 300) {
   switch (in.byte() % 3) {
     case 0: parseList(in); break;
     case 1: parseCounts(in); break;
     default: parseString(in); break;
   }
-  return 0;
 }

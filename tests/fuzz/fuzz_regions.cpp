@@ -132,8 +132,7 @@ std::vector<TavPoint> makePoints(FuzzInput& in, int kind, int* count) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_regions, 300) {
   Slot slots[3];
   slots[0].calc.reset(new CTavGeoRleCalcDisk());
   slots[0].kind = 0;
@@ -239,5 +238,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(s.calc->calculate(width, height, p, count));
     FUZZ_CHECK(s.calc->rle().data() == dataNow && s.calc->rle() == ref);
   }
-  return 0;
 }

@@ -202,8 +202,7 @@ void boxes(FuzzInput& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_scalar_points, 300) {
   switch (in.byte() % 3) {
     case 0:
       scalars(in);
@@ -215,5 +214,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       boxes(in);
       break;
   }
-  return 0;
 }

@@ -100,13 +100,11 @@ void rake(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzInput in(data, size);
+TAVFUZZ_TARGET(fuzz_scan, 300) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   if (sel & 1)
     spokes(in, hostile);
   else
     rake(in, hostile);
-  return 0;
 }
