@@ -261,19 +261,18 @@ struct Broken {
 }
 
 // Every target registers its checker; the unit test runner runs each on its
-// committed corpus and on `randomRuns` seeded random inputs.
+// committed corpus and on seeded random inputs.
 using Body = void (*)(FuzzInput&);
 struct Target {
   const char* name;
   Body body;
-  int randomRuns;
 };
 inline std::vector<Target>& targets() {
   static std::vector<Target> all;
   return all;
 }
 struct Registrar {
-  Registrar(const char* name, Body body, int randomRuns) { targets().push_back({name, body, randomRuns}); }
+  Registrar(const char* name, Body body) { targets().push_back({name, body}); }
 };
 
 }  // namespace tavfuzz
@@ -284,16 +283,16 @@ struct Registrar {
     if (!(cond)) ::tavfuzz::fail(__FILE__, __LINE__, #cond); \
   } while (0)
 
-// Defines a target's checker once: `TAVFUZZ_TARGET(fuzz_lines, 400) { ...in... }`.
+// Defines a target's checker once: `TAVFUZZ_TARGET(fuzz_lines) { ...in... }`.
 // The fuzz build gets the libFuzzer entry point, the unit test runner a
 // registered checker it feeds with the corpus and random inputs.
 #ifdef TAVFUZZ_IN_TESTS
-#define TAVFUZZ_TARGET(name, randomRuns)                   \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);       \
-  static const ::tavfuzz::Registrar tavfuzzRegistrar(#name, &tavfuzzBody, randomRuns); \
+#define TAVFUZZ_TARGET(name)                                               \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                       \
+  static const ::tavfuzz::Registrar tavfuzzRegistrar(#name, &tavfuzzBody); \
   static void tavfuzzBody(::tavfuzz::FuzzInput& in)
 #else
-#define TAVFUZZ_TARGET(name, randomRuns)                                     \
+#define TAVFUZZ_TARGET(name)                                                 \
   static void tavfuzzBody(::tavfuzz::FuzzInput& in);                         \
   extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
     ::tavfuzz::FuzzInput in(data, size);                                     \

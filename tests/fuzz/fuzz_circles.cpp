@@ -195,7 +195,7 @@ void polygons(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_circles, 300) {
+TAVFUZZ_TARGET(fuzz_circles) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   switch (sel % 3) {

@@ -197,7 +197,7 @@ void rotators(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_lines, 300) {
+TAVFUZZ_TARGET(fuzz_lines) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   switch (sel % 4) {

@@ -278,7 +278,7 @@ void checkAnyWords(FuzzInput& in) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_perimeter, 300) {
+TAVFUZZ_TARGET(fuzz_perimeter) {
   switch (in.byte() % 3) {
     case 0:
       checkWellFormed(in);

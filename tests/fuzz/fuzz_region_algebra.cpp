@@ -42,7 +42,7 @@ Mask randomMask(FuzzInput& in, int w, int h) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_region_algebra, 300) {
+TAVFUZZ_TARGET(fuzz_region_algebra) {
   const int w = in.count(24), h = in.count(24);
   const Mask ma = randomMask(in, w, h), mb = randomMask(in, w, h);
   const CTavGeoRegion a = CTavGeoRegion::fromMask(ma.px.data(), w, h, w);

@@ -82,7 +82,7 @@ void parseString(FuzzInput& in) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_region_parse, 300) {
+TAVFUZZ_TARGET(fuzz_region_parse) {
   switch (in.byte() % 3) {
     case 0: parseList(in); break;
     case 1: parseCounts(in); break;

@@ -132,7 +132,7 @@ std::vector<TavPoint> makePoints(FuzzInput& in, int kind, int* count) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_regions, 300) {
+TAVFUZZ_TARGET(fuzz_regions) {
   Slot slots[3];
   slots[0].calc.reset(new CTavGeoRleCalcDisk());
   slots[0].kind = 0;

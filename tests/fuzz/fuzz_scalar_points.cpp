@@ -202,7 +202,7 @@ void boxes(FuzzInput& in) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_scalar_points, 300) {
+TAVFUZZ_TARGET(fuzz_scalar_points) {
   switch (in.byte() % 3) {
     case 0:
       scalars(in);

@@ -100,7 +100,7 @@ void rake(FuzzInput& in, bool hostile) {
 
 }  // namespace
 
-TAVFUZZ_TARGET(fuzz_scan, 300) {
+TAVFUZZ_TARGET(fuzz_scan) {
   const uint8_t sel = in.byte();
   const bool hostile = (sel & 0x80) != 0;
   if (sel & 1)
