@@ -1,9 +1,11 @@
-// Polygons shared by the region tests and benchmarks.
+// Polygons and number lists shared by the region tests and benchmarks.
 #pragma once
 
 #include <TavGeometry/TavTypes.h>
 
 #include <cmath>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace tavtest {
@@ -13,12 +15,27 @@ namespace tavtest {
 inline std::vector<TavPoint> star(int points, double cx, double cy, double outer, double inner,
                                   double phase = 0.1) {
   std::vector<TavPoint> v;
-  const int n = 2 * points;
-  for (int i = 0; i < n; ++i) {
-    const double a = phase + 6.283185307179586 * i / n;
-    const double r = (i % 2 == 0) ? outer : inner;
+  for (int i = 0; i < 2 * points; ++i) {
+    const double a = phase + 6.283185307179586 * i / (2 * points), r = (i % 2 == 0) ? outer : inner;
     v.emplace_back(cx + r * std::cos(a), cy + r * std::sin(a));
   }
+  return v;
+}
+
+// The numbers of a string such as "1 -2 3", in order.
+template <class T = int>
+std::vector<T> nums(const std::string& s) {
+  std::istringstream in(s);
+  std::vector<T> v;
+  for (T x; in >> x;) v.push_back(x);
+  return v;
+}
+
+// Points of a string of coordinates "x0 y0 x1 y1 ...".
+inline std::vector<TavPoint> points(const std::string& s) {
+  const std::vector<double> d = nums<double>(s);
+  std::vector<TavPoint> v;
+  for (size_t i = 0; i + 1 < d.size(); i += 2) v.emplace_back(d[i], d[i + 1]);
   return v;
 }
 

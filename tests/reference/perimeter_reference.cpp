@@ -5,28 +5,25 @@
 
 namespace tavref {
 
+namespace {
+
+// True when some pair (first, last) of segments has first <= x <= last.
 bool isInSegmentsLiteral(int x, const std::vector<int>& segments) {
-  for (std::size_t i = 0; i + 1 < segments.size(); i += 2) {
+  for (std::size_t i = 0; i + 1 < segments.size(); i += 2)
     if (segments[i] <= x && x <= segments[i + 1]) return true;
-  }
   return false;
 }
 
-namespace {
-
 void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous,
                 const std::vector<int>& current, const std::vector<int>& next, int y) {
-  if (current.empty()) return;
   for (std::size_t s = 0; s + 1 < current.size(); s += 2) {
-    const int first = current[s];
-    const int last = current[s + 1];
+    const int first = current[s], last = current[s + 1];
     result->emplace_back(first, y);
     for (long long x = static_cast<long long>(first) + 1; x <= static_cast<long long>(last) - 1; ++x) {
       const int xi = static_cast<int>(x);
       if (isInSegmentsLiteral(xi, current) &&
-          !(isInSegmentsLiteral(xi, previous) && isInSegmentsLiteral(xi, next))) {
+          !(isInSegmentsLiteral(xi, previous) && isInSegmentsLiteral(xi, next)))
         result->emplace_back(xi, y);
-      }
     }
     result->emplace_back(last, y);
   }
@@ -36,39 +33,27 @@ void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous
 
 std::vector<TavIPoint> perimeterPointsLiteral(const int* rle) {
   std::vector<TavIPoint> result;
-  std::vector<int> previous;
-  std::vector<int> current;
-  std::vector<int> next;
-  previous.reserve(100);
-  current.reserve(100);
-  next.reserve(100);
-
+  std::vector<int> previous, current, next;
   std::size_t i = 6;
   bool haveCurrent = false;
   int currentY = 0;
-  for (;;) {
-    const int y = rle[i];
-    if (y < 0) break;
+  for (int y = rle[i]; y >= 0; y = rle[i]) {
     ++i;
     next.clear();
-    while (rle[i] >= 0) {
+    for (; rle[i] >= 0; i += 2) {
       const long long last = static_cast<long long>(rle[i]) + rle[i + 1];
       next.push_back(rle[i]);
       next.push_back(last > INT_MAX ? INT_MAX : static_cast<int>(last));
-      i += 2;
     }
     ++i;  // the record's terminator
     if (haveCurrent) findPoints(&result, previous, current, next, currentY);
-    // Rotate: previous <- current <- next.
-    previous.swap(current);
+    previous.swap(current);  // previous <- current <- next
     current.swap(next);
     haveCurrent = true;
     currentY = y;
   }
-  if (haveCurrent) {
-    next.clear();
-    findPoints(&result, previous, current, next, currentY);
-  }
+  next.clear();
+  if (haveCurrent) findPoints(&result, previous, current, next, currentY);
   return result;
 }
 

@@ -14,7 +14,4 @@ namespace tavref {
 // column of a run saturates at INT_MAX, as in the library.
 std::vector<TavIPoint> perimeterPointsLiteral(const int* rle);
 
-// True when some pair (first, last) of segments has first <= x <= last.
-bool isInSegmentsLiteral(int x, const std::vector<int>& segments);
-
 }  // namespace tavref

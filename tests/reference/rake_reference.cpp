@@ -49,8 +49,10 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     offsets(p[i + 1], p[i + 2], h, &a2, &b2);
     const TavPoint xa = corner(a, a2);
     const TavPoint xb = corner(b, b2);
-    const double dPos = NTavGeometry::pointPointDist(TavPoint(xa.x - posRail.back().x, xa.y - posRail.back().y), TavPoint());
-    const double dNeg = NTavGeometry::pointPointDist(TavPoint(xb.x - negRail.back().x, xb.y - negRail.back().y), TavPoint());
+    const double dPos =
+        NTavGeometry::pointPointDist(TavPoint(xa.x - posRail.back().x, xa.y - posRail.back().y), TavPoint());
+    const double dNeg =
+        NTavGeometry::pointPointDist(TavPoint(xb.x - negRail.back().x, xb.y - negRail.back().y), TavPoint());
     const bool neg = dNeg < dPos;
     const TavPoint x = neg ? xb : xa;
     TavLine perpIn, perpOut;
@@ -75,7 +77,9 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     double sweep = NTavGeometry::lineAngle(perpOut) - start;
     TavPoint r(x.x + 2 * h, x.y);
     NTavGeometry::CTavRotator(x.x, x.y, start + sweep * 0.5).rotate(&r.x, &r.y);
-    if (NTavGeometry::pointPointDist(TavPoint(q.x - r.x, q.y - r.y), TavPoint()) > NTavGeometry::pointPointDist(TavPoint(q.x - x.x, q.y - x.y), TavPoint()) && std::fabs(sweep) > 0.1) {
+    if (NTavGeometry::pointPointDist(TavPoint(q.x - r.x, q.y - r.y), TavPoint()) >
+            NTavGeometry::pointPointDist(TavPoint(q.x - x.x, q.y - x.y), TavPoint()) &&
+        std::fabs(sweep) > 0.1) {
       sweep = sweep > 0 ? sweep - 6.283185307179586 : sweep + 6.283185307179586;
     }
     fans.insert(fans.end(), {x.x, x.y, 2 * h, start, sweep});

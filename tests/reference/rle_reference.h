@@ -13,8 +13,8 @@ namespace tavref {
 std::vector<int> rleDisk(int width, int height, const TavPoint* points, int count, TavRect* box);
 // Annulus list of centre points[0] and rim points[1], points[2].
 std::vector<int> rleTorus(int width, int height, const TavPoint* points, int count, TavRect* box);
-// Polygon list: per-row linked lists sorted by insertion, a fresh record for
-// every carried edge, pairing in list order.
+// Polygon list: per-row edge lists kept sorted by insertion, every edge that
+// goes on carried to the next row, pairing in list order.
 std::vector<int> rlePolygon(int width, int height, const TavPoint* points, int count, TavRect* box);
 
 }  // namespace tavref
