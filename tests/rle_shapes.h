@@ -31,12 +31,4 @@ std::vector<T> nums(const std::string& s) {
   return v;
 }
 
-// Points of a string of coordinates "x0 y0 x1 y1 ...".
-inline std::vector<TavPoint> points(const std::string& s) {
-  const std::vector<double> d = nums<double>(s);
-  std::vector<TavPoint> v;
-  for (size_t i = 0; i + 1 < d.size(); i += 2) v.emplace_back(d[i], d[i + 1]);
-  return v;
-}
-
 }  // namespace tavtest

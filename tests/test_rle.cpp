@@ -1,15 +1,21 @@
-// The region calculators. fuzz_regions compares their lists and boxes with the
-// step-by-step references and models the cache; here: worked examples, limits,
-// huge lists, the cache key's bytes, allocations (counted by replacing the
-// global operator new of the test program).
+// Region calculators, perimeter points and the run-based region. The fuzz
+// targets compare the calculators (fuzz_regions), the perimeter of well-formed
+// lists (fuzz_perimeter) and the region algebra (fuzz_region_algebra) with the
+// references; here: what they leave out. The global operator new of the test
+// program is replaced here to count allocations.
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <new>
-#include <string>
+#include <random>
+#include <unordered_set>
 
+#include "reference/perimeter_reference.h"
+#include "reference/region_reference.h"
 #include "reference/rle_reference.h"
 #include "rle_shapes.h"
 
@@ -24,62 +30,40 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace NTavGeometry;
 using List = std::vector<int>;
+using tavtest::nums;
 
 namespace {
-struct Calcs {
-  CTavGeoRleCalcDisk disk;
-  CTavGeoRleCalcTorus torus;
-  CTavGeoRleCalcPolygon polygon;
-  CTavGeoRleCalc* get(int kind) {
-    return kind == 0 ? &disk : kind == 1 ? &torus : static_cast<CTavGeoRleCalc*>(&polygon);
-  }
-};
+List flat(const std::vector<TavIPoint>& v) {  // x0 y0 x1 y1 ...
+  List out;
+  for (const TavIPoint& p : v) out.insert(out.end(), {p.x, p.y});
+  return out;
+}
+List walk(const List& l) { return flat(CTavGeoRleCalc::calculatePerimiterPoints(l.data())); }
+List walkVector(const List& l) { return flat(CTavGeoRleCalc::calculatePerimiterPoints(l)); }
+List literal(const List& l) { return flat(tavref::perimeterPointsLiteral(l.data())); }
+
 struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the list
   void mark() { m_rle.assign(1, 4242); }
   bool marked() const { return m_rle == List{4242}; }
 };
 }  // namespace
 
-// Run starts trunc(cx - h + 0.5), toward zero; the hole's rows split in two runs;
-// the polygon's columns are not clipped.
-TEST(Rle, WorkedExamples) {
-  const struct {
-    int kind;  // 0 disk, 1 annulus, 2 polygon
-    const char *points, *list;
-  } rows[] = {{0, "-3.5 -2.9 -3.5 -2.9", "-3 -3 -2 -2 -2 -2 0 -1 -1"},
-              {1, "5 5 6 5 8 5",
-               "2 8 2 8 2 5 0 -1 3 3 4 -1 4 2 3 5 3 -1 5 2 2 6 2 -1 6 2 3 5 3 -1 7 3 4 -1 8 5 0 -1 -1"},
-              {2, "-3 1 40 1 40 3 -3 3", "-2 40 1 3 1 -2 43 -1 2 -2 43 -1 -1"}};
-  Calcs c;
-  for (const auto& r : rows) {
-    const std::vector<TavPoint> v = tavtest::points(r.points);
-    EXPECT_TRUE(c.get(r.kind)->calculate(7, 8, v.data(), static_cast<int>(v.size())));
-    List expected = tavtest::nums(std::string("7 8 ") + r.list);
-    EXPECT_EQ(c.get(r.kind)->rle(), expected) << r.points;
-  }
-  const TavRect& b = c.torus.boundingBox();
-  EXPECT_TRUE(b.x == 2 && b.y == 2 && b.width == 7 && b.height == 7 && b.angle == 0);
-}
-
-// Past the radius limit, beyond the int range, too few points, a negative
-// count, a null array: the header alone and a zero box. Rows: kind, count, points.
+// Rows: kind (0 disk, 1 annulus), count, points. Past the radius limit, beyond
+// the int range, a null array: the header alone and a zero box.
 TEST(Rle, UnrepresentableInputGivesTheEmptyList) {
   const char* const rows[] = {"0 2 5 5 1000006 5",
                               "0 2 3e9 5 3e9 6",
                               "0 2 2147483000 5 2147484000 5",
-                              "0 1 5 5",
                               "1 3 5 5 5 1000006 6 5",
-                              "1 2 5 5 8 5",
                               "1 3 -2147483000 0 -2147483000 700 -2147483000 2",
-                              "1 -2147483648 5 5 8 5 6 5",
-                              "2 -7 1 1 4 1 4 4",
                               "1 5"};
-  Calcs c;
+  CTavGeoRleCalcDisk disk;
+  CTavGeoRleCalcTorus torus;
   for (const char* r : rows) {
-    const std::vector<double> d = tavtest::nums<double>(r);
+    const std::vector<double> d = nums<double>(r);
     std::vector<TavPoint> v;
     for (size_t i = 2; i + 1 < d.size(); i += 2) v.emplace_back(d[i], d[i + 1]);
-    CTavGeoRleCalc* calc = c.get(static_cast<int>(d[0]));
+    CTavGeoRleCalc* calc = d[0] == 0 ? static_cast<CTavGeoRleCalc*>(&disk) : &torus;
     EXPECT_TRUE(calc->calculate(7, 8, v.empty() ? nullptr : v.data(), static_cast<int>(d[1])));
     EXPECT_EQ(calc->rle(), (List{7, 8, 0, 0, 0, 0, -1})) << r;
     const TavRect& b = calc->boundingBox();
@@ -117,43 +101,203 @@ TEST(Rle, CacheKeyIsTheBytesOfTheLastCall) {
   EXPECT_TRUE(d.calculate(0, 0, pts, 0));  // the fresh key: 0 x 0, no points
   EXPECT_TRUE(d.rle().empty());
   d.storeComputedCoords(20, 30, pts, 2);
-  EXPECT_TRUE(d.compareWithLastComputedCoords(20, 30, pts, 2));
   EXPECT_FALSE(d.compareWithLastComputedCoords(20, 30, negZero, 2));
-  Marked poly;  // a negative count is no points: the key of count 0
-  TavPoint sq[4] = {{1, 1}, {4, 1}, {4, 4}, {1, 4}};
-  const struct {
-    int w, h, count;
-    double x0;
-    bool cached;
-  } calls[] = {{10, 10, 4, 1, false},  {10, 10, 4, 1, true},  {10, 11, 4, 1, false},
-               {11, 11, 4, 1, false},  {11, 11, 3, 1, false}, {11, 11, 3, 1 + 1e-15, false},
-               {11, 11, -2, 1, false}, {11, 11, 0, 1, true}};
-  for (const auto& k : calls) {
+  Marked poly;
+  const TavPoint sq[4] = {{1, 1}, {4, 1}, {4, 4}, {1, 4}};
+  const int calls[][3] = {
+      {10, 4, 0}, {10, 4, 1}, {11, 4, 0}, {11, -2, 0}, {11, 0, 1}};  // height, count, cached
+  for (const auto& k : calls) {  // a negative count is no points: the key of count 0
     poly.mark();
-    sq[0].x = k.x0;
-    EXPECT_TRUE(poly.calculate(k.w, k.h, sq, k.count));
-    EXPECT_EQ(poly.marked(), k.cached) << k.w << " " << k.h << " " << k.count;
+    EXPECT_TRUE(poly.calculate(10, k[0], sq, k[1]));
+    EXPECT_EQ(poly.marked(), k[2] == 1) << k[0] << " " << k[1];
   }
 }
 
 TEST(Rle, ReusedCalculatorsStopAllocating) {
-  Calcs c;
-  const std::vector<TavPoint> first = tavtest::star(500, 512, 512, 500, 250);
+  CTavGeoRleCalcPolygon c;
+  CTavGeoRleCalcTorus t;
+  std::vector<std::vector<TavPoint>> stars = {tavtest::star(500, 512, 512, 500, 250)};
+  for (int i = 0; i < 20; ++i)
+    stars.push_back(tavtest::star(500 - 20 * i, 512 + i * 0.37, 500 - i, 450 - 7 * i, 200));
   const TavPoint big[3] = {{100, 100}, {600, 100}, {100, 400}};
   const long before = g_allocations;
-  c.polygon.calculate(1024, 1024, first.data(), static_cast<int>(first.size()));
-  c.disk.calculate(10, 10, big, 2);
-  c.torus.calculate(10, 10, big, 3);
-  EXPECT_GT(g_allocations, before);  // the counter sees the library's allocations
-  std::vector<std::vector<TavPoint>> stars;
-  for (int i = 0; i < 20; ++i)
-    stars.push_back(tavtest::star(500 - 20 * i, 512 + i * 0.37, 500 - i, 450 - 7 * i, 200, 0.05 * i));
+  t.calculate(10, 10, big, 3);
+  c.calculate(1024, 1000, stars[0].data(), static_cast<int>(stars[0].size()));
   const long reused = g_allocations;
-  for (int i = 0; i < 20; ++i) {
-    c.polygon.calculate(1024, 1000, stars[i].data(), static_cast<int>(stars[i].size()));
-    const TavPoint p[3] = {{50.5, 60}, {50.5 + 25 * i, 60}, {50.5, 60 + 12 * i}};
-    c.disk.calculate(10, 10, p, 2);
-    c.torus.calculate(10, 10, p, 3);
+  EXPECT_GT(reused, before);  // the counter sees the library's allocations
+  for (const auto& v : stars) {
+    c.calculate(1024, 1000, v.data(), static_cast<int>(v.size()));
+    const TavPoint p[3] = {{50.5, 60}, {50.5 + v.size() / 4.0, 60}, {50.5, 60 + v.size() / 9.0}};
+    t.calculate(10, 10, p, 3);
   }
   EXPECT_EQ(g_allocations, reused);
+}
+
+// Readings fuzz_perimeter leaves out: records without runs; header column < 0
+// (runs clipped at column 0, those ending left of it dropped, the record kept;
+// after the first run, -1 and the next row end the record, -1 and anything
+// else is a run); negative starts and rows ending records and lists.
+TEST(Perimeter, ExactOutlinesInListOrder) {
+  const struct {
+    int column;  // header word 2
+    const char *list, *xy;
+  } rows[] = {{0, "0 0 2 -1 1 -1 2 0 2 -1 3 0 2 -1 -1", "0 0 1 0 2 0 0 2 1 2 2 2 0 3 1 3 2 3"},
+              {-2, "3 0 0 -1 4 -1 3 -1 5 -1 4 -1 6 -1 3 -1 7 0 0 -1 -1",
+               "0 3 0 3 0 4 1 4 2 4 0 5 3 5 0 6 1 6 2 6 0 7 0 7"},
+              {-9, "0 0 3 -1 1 -9 4 -1 2 0 3 -1 3 0 1 -2 4 -1 -1",
+               "0 0 1 0 2 0 3 0 0 2 1 2 2 2 3 2 0 3 1 3 0 3 1 3 2 3"},
+              {-5, "4 -5 3 -1 2 -1 5 0 0 -1 -1", "0 4 1 4 0 5 0 5"},
+              {-5, "4 -5 3 -1 5 0 0 -1 -1", "0 5 0 5"},
+              {0, "0 0 3 -1 1 2 1 -3 5 -1 -1", "0 0 1 0 2 0 3 0 2 1 3 1"},  // "5 -1": an empty row 5
+              {0, "0 0 2 -1 -3 0 2 -1 4 0 2 -1 -1", "0 0 1 0 2 0"},
+              {0, "-2 5 0 -1 3 5 0 -1 -1", ""}};
+  for (const auto& r : rows) {
+    List l = nums("0 0 " + std::to_string(r.column) + " 0 0 0 " + r.list);
+    EXPECT_EQ(walk(l), nums(r.xy)) << r.list;
+    EXPECT_EQ(walkVector(l), nums(r.xy)) << r.list;  // header word 4 is 0: the same reading
+    EXPECT_TRUE(r.column < 0 || literal(l) == nums(r.xy)) << r.list;
+  }
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty());
+  for (const char* s : {"", "0 0 0 0 0 0", "0 0 0 0 0 0 -1"}) EXPECT_TRUE(walkVector(nums(s)).empty());
+  const int s = 2147483000, e = 1000000000;  // start + extent passes INT_MAX: the last column saturates
+  const List l = {0, 0, 0, 0, 0, 0, 0, s, e, -1, 1, s, e, INT_MAX, 0, -1, 2, s, e, -1, -1};
+  const List got = walk(l);
+  ASSERT_EQ(got.size(), 2 * (648u + 4u + 648u));
+  EXPECT_EQ(List(got.begin() + 2 * 647, got.begin() + 2 * 652),
+            (List{INT_MAX, 0, s, 1, INT_MAX, 1, INT_MAX, 1, INT_MAX, 1}));
+  EXPECT_EQ(got, literal(l));
+}
+
+// The calculators' lists, past the top and the left edge too, split into records
+// by recordRuns(): region() holds their runs cut to the canvas, the vector form
+// outlines them cut to rows and columns 0 and up, the pointer form stops at a
+// negative row. Polygons of up to 40 vertices give rows of many runs.
+TEST(Perimeter, CalculatorListsCutAtTheTopAndLeftEdges) {
+  CTavGeoRleCalcDisk disk;
+  CTavGeoRleCalcTorus torus;
+  CTavGeoRleCalcPolygon polygon;
+  CTavGeoRleCalc* const calcs[3] = {&disk, &torus, &polygon};
+  std::mt19937 rng(99);
+  auto real = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  int cut = 0, skipped = 0;
+  for (int iter = 0; iter < 3000; ++iter) {
+    const double r = real(0, 30);
+    const TavPoint c(real(-20, 60), real(-20, 70)),
+        d[3] = {c, TavPoint(c.x + r, c.y), TavPoint(c.x, c.y + real(0, r))};
+    TavPoint poly[40];
+    for (TavPoint& p : poly) p = TavPoint(real(-30, 60), real(-20, 60));
+    disk.calculate(64, 50, d, 2);
+    torus.calculate(64, 50, d, 3);
+    polygon.calculate(64, 50, poly, 3 + iter % 38);
+    for (CTavGeoRleCalc* calc : calcs) {
+      const List l = calc->rle();
+      List inside = {l[0], l[1], 0, l[3], l[4], l[5]};
+      tavref::Mask m(64, 50);
+      bool ambiguous = false;  // a later run at -1 of extent y + 1 reads as the record's end
+      size_t i = 6;
+      for (const int runs : calc->recordRuns()) {
+        const int y = l[i++];
+        if (y >= 0) inside.push_back(y);
+        for (int k = 0; k < runs; ++k, i += 2) {
+          ambiguous = ambiguous || (k > 0 && l[i] == -1 && l[i + 1] == y + 1);
+          const int first = std::max(l[i], 0), last = l[i] + l[i + 1];
+          if (y >= 0 && last >= 0) inside.insert(inside.end(), {first, last - first});
+          for (int x = first; x <= last && x < 64 && y >= 0 && y < 50; ++x) m.set(x, y, 1);
+        }
+        if (y >= 0) inside.push_back(-1);
+        ASSERT_EQ(l[i++], -1);
+      }
+      inside.push_back(-1);
+      ASSERT_EQ(i + 1, l.size());
+      ASSERT_EQ(calc->region().toMask(), m.px) << iter;
+      skipped += ambiguous;
+      if (ambiguous) continue;
+      cut += l[2] < 0 || l[4] < 0;
+      ASSERT_EQ(walkVector(l), literal(inside)) << iter;
+      ASSERT_EQ(walk(l), l[6] < 0 ? List{} : literal(l[2] < 0 ? inside : l)) << iter;
+    }
+  }
+  EXPECT_GT(cut, 3000);
+  EXPECT_LT(skipped, 300);
+}
+
+TEST(Region, MatchesTheMaskReference) {
+  std::mt19937 g(16);
+  for (int it = 0; it < 1500; ++it) {
+    const int w = static_cast<int>(g() % 14), h = static_cast<int>(g() % 14);
+    tavref::Mask ma(w, h);
+    const unsigned density = g() % 11;  // 0 empty, 10 full
+    for (auto& p : ma.px) p = g() % 10 < density;
+    const CTavGeoRegion a = CTavGeoRegion::fromMask(ma.px.data(), w, h, w);
+    const TavRegionBox box{static_cast<int>(g() % 16) - 4, static_cast<int>(g() % 16) - 4,
+                           static_cast<int>(g() % 16), static_cast<int>(g() % 16)};
+    EXPECT_EQ(a.clip(box), a & CTavGeoRegion::fromBox(w, h, box));
+    EXPECT_EQ(a.complement(), CTavGeoRegion::full(w, h) - a);
+    EXPECT_EQ(a.toCoco().counts, tavref::maskCoco(ma));
+    EXPECT_EQ(CTavGeoRegion::fromPixels(w, h, a.pixels()), a);
+    EXPECT_EQ(a.iou(a.clip(box)), a.empty() ? 0.0 : double(a.clip(box).area()) / double(a.area()));
+    EXPECT_EQ(flat(a.perimeterPoints()), walkVector(a.toRle()));
+    for (int conn : {4, 8}) {  // the parts in order of their first pixel
+      std::vector<int> label;
+      const std::vector<CTavGeoRegion> parts = a.components(conn);
+      ASSERT_EQ(static_cast<int>(parts.size()), tavref::maskLabel(ma, conn, &label));
+      for (size_t k = 0; k < parts.size(); ++k)
+        for (size_t i = 0; i < label.size(); ++i)
+          ASSERT_EQ(parts[k].toMask()[i], label[i] == int(k)) << k << " " << conn;
+    }
+    double ref[9];
+    tavref::maskMoments(ma, ref);
+    const TavRegionMoments m = a.moments();
+    const double got[9] = {m.m00, m.m10, m.m01, m.m20, m.m11, m.m02, m.mu20, m.mu11, m.mu02};
+    for (int i = 0; i < (ref[0] > 0 ? 9 : 6); ++i)
+      EXPECT_NEAR(got[i], ref[i], 1e-9 * (1 + std::fabs(ref[i]))) << i;
+    EXPECT_TRUE(ref[0] > 0 ||
+                (std::isnan(m.mu20) && std::isnan(a.centroid().x) && a.bbox() == TavRegionBox{0, 0, 0, 0}));
+    for (int y = -1; y <= h; ++y)
+      for (int x = -1; x <= w; ++x) ASSERT_EQ(a.contains(x, y), ma.at(x, y) != 0);
+  }
+}
+
+TEST(Region, MomentsCocoStringsStridesAndRefusals) {
+  std::vector<TavIPoint> diag, row;
+  for (int i = 0; i < 10; ++i) diag.push_back({i, i});
+  for (int i = 2; i < 7; ++i) row.push_back({i, 3});
+  const TavRegionMoments d = CTavGeoRegion::fromPixels(20, 20, diag).moments(),
+                         m = CTavGeoRegion::fromPixels(20, 20, row).moments();
+  EXPECT_NEAR(d.orientation, M_PI / 4, 1e-12);  // from +x toward +y
+  EXPECT_NEAR(d.eccentricity, 1.0, 1e-12);
+  EXPECT_TRUE(m.mu20 == 10.0 && m.nu20 == 10.0 / 25.0 && m.orientation == 0.0);  // mu20 = 4 + 1 + 0 + 1 + 4
+  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 20, row).bbox(), (TavRegionBox{2, 3, 5, 1}));
+  EXPECT_EQ(CTavGeoRegion::fromPixels(5, 5, {{4, 4}}).moments().eccentricity, 0.0);
+  // COCO: deltas from counts[i-2] for i > 2, 5-bit groups with continuation and sign bits, column-major
+  // pixels.
+  const std::vector<int64_t> counts = {5, 3, 40, 2, 10};
+  EXPECT_EQ(CTavGeoRegion::cocoCountsToString(counts), "53X1ORO");
+  EXPECT_EQ(CTavGeoRegion::cocoStringToCounts("53X1ORO"), counts);
+  const CTavGeoRegion c = CTavGeoRegion::fromCocoString(6, 10, "53X1ORO");
+  EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
+  std::unordered_set<CTavGeoRegion> set{c, CTavGeoRegion::fromCocoString(6, 10, "53X1ORO"),
+                                        CTavGeoRegion(10, 6)};
+  EXPECT_EQ(set.size(), 2u);  // equal regions hash alike
+  const uint8_t px[3][6] = {
+      {0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};  // last column: padding
+  const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
+  EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
+  std::vector<uint8_t> out(3 * 7, 42);
+  r.toMask(out.data(), 7, 255);
+  EXPECT_EQ(List(out.begin(), out.begin() + 15), nums("0 255 255 0 255 42 42 0 0 0 0 255 42 42 255"));
+  // merged, sorted, clipped: row 7 and columns past 5 dropped
+  EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
+            r);
+  EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  EXPECT_EQ(r.contains({{1, 0}, {3, 0}, {0, 2}, {-1, 2}, {4, 3}}), (std::vector<uint8_t>{1, 0, 1, 0, 0}));
+  EXPECT_EQ(CTavGeoRegion::full(5, 3).area(), 15);
+  const CTavGeoRegion a(4, 4), b(4, 5);
+  EXPECT_THROW((void)(a | b), CTavGeoRegionError);
+  EXPECT_THROW(a.iou(b), CTavGeoRegionError);
+  EXPECT_THROW(a.components(6), CTavGeoRegionError);
+  EXPECT_THROW(a.dilateDisk(-1), CTavGeoRegionError);
+  EXPECT_THROW(CTavGeoRegion::fromPixels(4, 4, {{4, 0}}), CTavGeoRegionError);
+  EXPECT_THROW(CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3), CTavGeoRegionError);
+  EXPECT_THROW(CTavGeoRegion::fromCoco({70000, 70000, {0}}), CTavGeoRegionError);
 }

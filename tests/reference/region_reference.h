@@ -9,14 +9,10 @@
 namespace tavref {
 
 struct Mask {
-  int w = 0;
-  int h = 0;
+  int w = 0, h = 0;
   std::vector<uint8_t> px;  // row-major, 0 or 1
-  Mask() = default;
   Mask(int width, int height) : w(width), h(height), px(static_cast<size_t>(width) * height, 0) {}
-  uint8_t at(int x, int y) const {
-    return x < 0 || y < 0 || x >= w || y >= h ? 0 : px[static_cast<size_t>(y) * w + x];
-  }
+  uint8_t at(int x, int y) const { return x < 0 || y < 0 || x >= w || y >= h ? 0 : px[size_t(y) * w + x]; }
   void set(int x, int y, uint8_t v) { px[static_cast<size_t>(y) * w + x] = v; }
 };
 
