@@ -48,29 +48,8 @@ double halfChord(int r, int dy) {
   return std::sqrt(static_cast<double>(int64_t{r} * r) - static_cast<double>(int64_t{dy} * dy));
 }
 
-}  // namespace
-
-std::vector<int> rleDisk(int width, int height, const TavPoint* p, int count, TavRect* box) {
-  int r = 0, cx = 0, cy = 0;
-  if (p == nullptr || count < 2 || !readCircle(p[0], p[1], &r) || !readCentre(p[0], r, &cx, &cy))
-    return emptyList(width, height, box);
-  std::vector<int> l = {width, height, cx - r, cx + r, cy - r, cy + r};
-  for (int dy = -r; dy <= r; ++dy) {
-    const double h = halfChord(r, dy);
-    l.insert(l.end(), {cy + dy, static_cast<int>(static_cast<double>(cx) - h + 0.5),
-                       static_cast<int>(2 * h + 0.5), -1});
-  }
-  l.push_back(-1);
-  *box = TavRect(cx - r, cy - r, 2 * r + 1, 2 * r + 1, 0);
-  return l;
-}
-
-std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, TavRect* box) {
-  int r1 = 0, r2 = 0, cx = 0, cy = 0;
-  if (p == nullptr || count < 3 || !readCircle(p[0], p[1], &r1) || !readCircle(p[0], p[2], &r2))
-    return emptyList(width, height, box);
-  const int outer = r1 < r2 ? r2 : r1, inner = r1 < r2 ? r1 : r2;
-  if (!readCentre(p[0], outer, &cx, &cy)) return emptyList(width, height, box);
+// Rows of the annulus about (cx, cy) between the radii; no hole for inner < 0.
+std::vector<int> rings(int width, int height, int cx, int cy, int outer, int inner, TavRect* box) {
   std::vector<int> l = {width, height, cx - outer, cx + outer, cy - outer, cy + outer};
   for (int dy = -outer; dy <= outer; ++dy) {
     const double ho = halfChord(outer, dy);
@@ -87,6 +66,24 @@ std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, T
   l.push_back(-1);
   *box = TavRect(cx - outer, cy - outer, 2 * outer + 1, 2 * outer + 1, 0);
   return l;
+}
+
+}  // namespace
+
+std::vector<int> rleDisk(int width, int height, const TavPoint* p, int count, TavRect* box) {
+  int r = 0, cx = 0, cy = 0;
+  if (p == nullptr || count < 2 || !readCircle(p[0], p[1], &r) || !readCentre(p[0], r, &cx, &cy))
+    return emptyList(width, height, box);
+  return rings(width, height, cx, cy, r, -1, box);
+}
+
+std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, TavRect* box) {
+  int r1 = 0, r2 = 0, cx = 0, cy = 0;
+  if (p == nullptr || count < 3 || !readCircle(p[0], p[1], &r1) || !readCircle(p[0], p[2], &r2))
+    return emptyList(width, height, box);
+  const int outer = r1 < r2 ? r2 : r1, inner = r1 < r2 ? r1 : r2;
+  if (!readCentre(p[0], outer, &cx, &cy)) return emptyList(width, height, box);
+  return rings(width, height, cx, cy, outer, inner, box);
 }
 
 namespace {
