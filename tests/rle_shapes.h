@@ -23,11 +23,10 @@ inline std::vector<TavPoint> star(int points, double cx, double cy, double outer
 }
 
 // The numbers of a string such as "1 -2 3", in order.
-template <class T = int>
-std::vector<T> nums(const std::string& s) {
+inline std::vector<int> nums(const std::string& s) {
   std::istringstream in(s);
-  std::vector<T> v;
-  for (T x; in >> x;) v.push_back(x);
+  std::vector<int> v;
+  for (int x; in >> x;) v.push_back(x);
   return v;
 }
 

@@ -10,9 +10,6 @@
 
 namespace tavref {
 
-using NTavGeometry::kRleMaxRadius;
-using NTavGeometry::kRleMaxRows;
-
 namespace {
 
 int truncInt(double v) {  // defined truncation, saturating, NaN -> 0
@@ -29,7 +26,7 @@ std::vector<int> emptyList(int width, int height, TavRect* box) {
 // Radius as the calculators read it; false for the inputs that give an empty list.
 bool readCircle(const TavPoint& c, const TavPoint& rim, int* r) {
   const double d = NTavGeometry::pointPointDist(c, rim);
-  if (std::isnan(d) || d >= kRleMaxRadius + 1.0) return false;
+  if (std::isnan(d) || d >= NTavGeometry::kRleMaxRadius + 1.0) return false;
   *r = static_cast<int>(d);
   return true;
 }
@@ -89,23 +86,21 @@ std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, T
 namespace {
 
 struct Edge {
-  float x;   // column where the edge crosses the row
-  float dx;  // change per row
+  float x, dx;  // column where the edge crosses the row, change per row
   int yEnd;
 };
 
+bool byX(const Edge& a, const Edge& b) { return a.x < b.x; }
+
 // Each row's edges sorted by x, equal x in insertion order.
 void insert(std::vector<Edge>* row, const Edge& e) {
-  row->insert(
-      std::upper_bound(row->begin(), row->end(), e, [](const Edge& a, const Edge& b) { return a.x < b.x; }),
-      e);
+  row->insert(std::upper_bound(row->begin(), row->end(), e, byX), e);
 }
 
 void makeEdge(std::vector<std::vector<Edge>>* table, const TavPoint& p1, const TavPoint& p2) {
   if (p2.y == p1.y) return;
   const bool down = truncInt(p1.y) > truncInt(p2.y);
-  const TavPoint& up = down ? p2 : p1;
-  const TavPoint& lo = down ? p1 : p2;
+  const TavPoint &up = down ? p2 : p1, &lo = down ? p1 : p2;
   const int x0 = truncInt(up.x), y0 = truncInt(up.y), x1 = truncInt(lo.x), y1 = truncInt(lo.y);
   if (y0 == y1) return;  // horizontal at pixel level
   const double dx = static_cast<double>(int64_t{x1} - x0) / static_cast<double>(int64_t{y1} - y0);
@@ -126,7 +121,7 @@ std::vector<int> rlePolygon(int width, int height, const TavPoint* p, int count,
   for (int i = 0; i < count; ++i)
     if (std::isnan(p[i].x) || std::isnan(p[i].y)) count = 0;  // no defined outline
   std::vector<int> l = {width, height, 0, 0, 0, 0};
-  const int rows = height <= 0 ? 0 : (height < kRleMaxRows ? height : kRleMaxRows);
+  const int rows = height <= 0 ? 0 : std::min(height, NTavGeometry::kRleMaxRows);
   std::vector<std::vector<Edge>> table(static_cast<size_t>(rows));
   for (int i = 0; i < count; ++i) makeEdge(&table, p[i], p[(i + 1) % count]);
   for (size_t scan = 0; scan < table.size(); ++scan) {
