@@ -36,7 +36,7 @@ struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the lis
 }  // namespace
 
 // Rows: kind (0 disk, 1 annulus), points. Past the radius limit, beyond the int
-// range, a null array: the header alone and a zero box, after a computed list.
+// range, a null array: the header alone, a zero box and no records, after a computed list.
 TEST(Rle, UnrepresentableInputGivesTheEmptyList) {
   const double rows[][7] = {{0, 5, 5, 1000006, 5},
                             {0, 2147483000, 5, 2147484000, 5},
@@ -53,7 +53,7 @@ TEST(Rle, UnrepresentableInputGivesTheEmptyList) {
       EXPECT_TRUE(calc->calculate(7, 8, p, 3));
       EXPECT_EQ(calc->rle(), (List{7, 8, 0, 0, 0, 0, -1})) << r[1] << (p ? "" : " null");
       const TavRect& b = calc->boundingBox();
-      EXPECT_TRUE(b.x == 0 && b.y == 0 && b.width == 0 && b.height == 0);
+      EXPECT_TRUE(b.x == 0 && b.y == 0 && b.width == 0 && b.height == 0 && calc->recordRuns().empty());
     }
   }
 }
@@ -229,8 +229,8 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
   EXPECT_EQ(std::hash<CTavGeoRegion>()(c), c.hash());
   EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());
-  const uint8_t px[3][6] = {
-      {0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};  // last column: padding
+  // A strided mask (last column: padding) in and out.
+  const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
   EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
   std::vector<uint8_t> out(3 * 7, 42);

@@ -9,7 +9,7 @@
 
 namespace tavref {
 
-// Disk list of centre points[0] and rim points[1]: row by row with push_back.
+// Disk list of centre points[0] and rim points[1]: row by row.
 std::vector<int> rleDisk(int width, int height, const TavPoint* points, int count, TavRect* box);
 // Annulus list of centre points[0] and rim points[1], points[2].
 std::vector<int> rleTorus(int width, int height, const TavPoint* points, int count, TavRect* box);
