@@ -39,27 +39,26 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     return TavPoint(x, d());
   };
   for (int i = 0; i < 3000; ++i) {
+    SCOPED_TRACE(i);
     // pointRotate adds the centre before the sine term; the rotator adds it last.
     const TavPoint c = pt(), a = pt(), b = pt(), q = pt();
     const double angle = d(-4, 4), cs = std::cos(angle), sn = std::sin(angle), dx = q.x - c.x, dy = q.y - c.y;
     TavPoint p = q;
     pointRotate(c, angle, &p);
-    ASSERT_TRUE(isPt(p, (cs * dx + c.x) - sn * dy, (sn * dx + c.y) + cs * dy)) << i;
+    ASSERT_TRUE(isPt(p, (cs * dx + c.x) - sn * dy, (sn * dx + c.y) + cs * dy));
     double rx = q.x, ry = q.y;
     CTavRotator(c.x, c.y, angle).rotate(&rx, &ry);
-    ASSERT_TRUE(isPt(TavPoint(rx, ry), (cs * dx - sn * dy) + c.x, (sn * dx + cs * dy) + c.y)) << i;
+    ASSERT_TRUE(isPt(TavPoint(rx, ry), (cs * dx - sn * dy) + c.x, (sn * dx + cs * dy) + c.y));
     const double lx = b.x - a.x, ly = b.y - a.y, len = std::sqrt(lx * lx + ly * ly);
-    ASSERT_EQ(pointLineDist(q, TavLine(a, b)), std::fabs((q.y - a.y) * lx / len - (q.x - a.x) * ly / len))
-        << i;
+    ASSERT_EQ(pointLineDist(q, TavLine(a, b)), std::fabs((q.y - a.y) * lx / len - (q.x - a.x) * ly / len));
     const double s = d(-50, 50), hl = pointPointDist(TavPoint(a.x - b.x, a.y - b.y), TavPoint());
     pointOnLine(a, b, s, &p);
-    ASSERT_TRUE(isPt(p, a.x + s * (b.x - a.x) / hl, a.y + s * (b.y - a.y) / hl)) << i;
+    ASSERT_TRUE(isPt(p, a.x + s * (b.x - a.x) / hl, a.y + s * (b.y - a.y) / hl));
     const double fx = d(-0.5, 1.5), fy = d(-0.5, 1.5), c00 = d(), c10 = d(), c01 = d(), c11 = d();
     ASSERT_EQ(bilinearInterpolate(fx, fy, c00, c10, c01, c11),
-              (1 - fx) * (1 - fy) * c00 + fx * (1 - fy) * c10 + (1 - fx) * fy * c01 + fx * fy * c11)
-        << i;
+              (1 - fx) * (1 - fy) * c00 + fx * (1 - fy) * c10 + (1 - fx) * fy * c01 + fx * fy * c11);
     const double s0 = d(), s1 = d(), s2 = d();
-    ASSERT_EQ(parabolaFit(s0, s1, s2), (s0 - s2) / (2 * (s0 - 2 * s1 + s2))) << i;
+    ASSERT_EQ(parabolaFit(s0, s1, s2), (s0 - s2) / (2 * (s0 - 2 * s1 + s2)));
 
     // Crossings are measured along the first line; the x intercept from p2; the bisector turns from the
     // first angle by half the (short way round) difference, from the crossing.
@@ -67,10 +66,10 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     const double fdx = f.p2.x - f.p1.x, fdy = f.p2.y - f.p1.y, gdx = g.p2.x - g.p1.x, gdy = g.p2.y - g.p1.y;
     ASSERT_TRUE(lineLineIntersection(f, g, &p));
     const double t = (gdx * (f.p1.y - g.p1.y) - gdy * (f.p1.x - g.p1.x)) / (fdx * gdy - fdy * gdx);
-    ASSERT_TRUE(isPt(p, f.p1.x + t * fdx, f.p1.y + t * fdy)) << i;
+    ASSERT_TRUE(isPt(p, f.p1.x + t * fdx, f.p1.y + t * fdy));
     const double y = d();
     double x = 0;
-    ASSERT_TRUE(lineXIntercept(f, y, &x) && x == f.p2.x - (f.p2.y - y) * fdx / fdy) << i;
+    ASSERT_TRUE(lineXIntercept(f, y, &x) && x == f.p2.x - (f.p2.y - y) * fdx / fdy);
     TavLine out;
     lineLineBisect(f, g, &out);
     const double a1 = std::atan2(fdy, fdx), a2 = std::atan2(gdy, gdx);
@@ -79,13 +78,12 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     if (diff < -kPi) diff += 2 * kPi;
     const double turn = a1 + diff * 0.5 + (std::fabs(diff) > kHalfPi ? kHalfPi : 0.0);
     ASSERT_TRUE(out.p1.x == p.x &&
-                isPt(out.p2, p.x + 10000.0 * std::cos(turn), p.y + 10000.0 * std::sin(turn)))
-        << i;
+                isPt(out.p2, p.x + 10000.0 * std::cos(turn), p.y + 10000.0 * std::sin(turn)));
 
     // Circle through chords well away from horizontal and vertical: the first ordering.
     const TavPoint q1 = pt(), q2(q1.x + d(1, 100), q1.y + d(1, 100)), q3(q2.x + d(1, 100), q2.y - d(1, 100));
     TavCircle circ;
-    ASSERT_TRUE(circleIn3Points(q1, q2, q3, &circ) && same(circ, slopeCircle(q1, q2, q3))) << i;
+    ASSERT_TRUE(circleIn3Points(q1, q2, q3, &circ) && same(circ, slopeCircle(q1, q2, q3)));
     // Circle and a slanted line: y = m x + k put into the quadratic term by term.
     const TavCircle circle(pt(), d(1, 500));
     const TavLine line(pt(), pt());
@@ -97,8 +95,8 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
                              k * k + ccx * ccx - 2 * ccy * k + ccy * ccy - r * r, roots, &n);
     TavPoint pts[2];
     circleLineIntersection(circle, line, pts, &count);
-    ASSERT_EQ(count, n) << i;
-    ASSERT_TRUE(n != 2 || (isPt(pts[0], roots[0], m * roots[0] + k) && pts[1].x == roots[1])) << i;
+    ASSERT_EQ(count, n);
+    ASSERT_TRUE(n != 2 || (isPt(pts[0], roots[0], m * roots[0] + k) && pts[1].x == roots[1]));
     // Two circles: the distance of the centres by a plain square root.
     const TavCircle e1(pt(), d(1, 800)), e2(pt(), d(1, 800));
     const double ex = e2.center.x - e1.center.x, ey = e2.center.y - e1.center.y;
@@ -106,9 +104,9 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     const double along = (dd * dd + e1.radius * e1.radius - e2.radius * e2.radius) / (2 * dd);
     const double h2 = e1.radius * e1.radius - along * along, h = h2 > 0 ? std::sqrt(h2) : 0.0;
     circleCircleIntersection(e1, e2, pts, &count);
-    ASSERT_EQ(count, h2 > 0 ? 2 : h2 == 0 ? 1 : 0) << i;
-    ASSERT_TRUE(isPt(pts[0], (e1.center.x + along * ux) - h * uy, (e1.center.y + along * uy) + h * ux)) << i;
-    ASSERT_TRUE(isPt(pts[1], (e1.center.x + along * ux) + h * uy, (e1.center.y + along * uy) - h * ux)) << i;
+    ASSERT_EQ(count, h2 > 0 ? 2 : h2 == 0 ? 1 : 0);
+    ASSERT_TRUE(isPt(pts[0], (e1.center.x + along * ux) - h * uy, (e1.center.y + along * uy) + h * ux));
+    ASSERT_TRUE(isPt(pts[1], (e1.center.x + along * ux) + h * uy, (e1.center.y + along * uy) - h * ux));
 
     if (i % 10 == 0) {  // the area adds, then subtracts each product
       std::vector<TavPoint> v(3 + i / 10 % 9);
@@ -118,7 +116,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
         area += v[j].x * v[(j + 1) % v.size()].y;
         area -= v[j].y * v[(j + 1) % v.size()].x;
       }
-      ASSERT_EQ(polygonArea(v.data(), static_cast<unsigned>(v.size())), std::fabs(area * 0.5)) << i;
+      ASSERT_EQ(polygonArea(v.data(), static_cast<unsigned>(v.size())), std::fabs(area * 0.5));
     }
     if (i % 30 == 0) {  // arc sampling advances the angle by repeated addition
       const TavArc arc(pt(), d(2, 40), d(-3, 3), d(-6, 6));
@@ -126,7 +124,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
       std::vector<TavPoint> poly(num), set;
       arcToPolyline(arc, poly.data(), num);
       arcToPointSet(arc, &set);
-      ASSERT_EQ(set.size(), static_cast<std::size_t>(std::fabs(arc.sweepAngle) * arc.radius)) << i;
+      ASSERT_EQ(set.size(), static_cast<std::size_t>(std::fabs(arc.sweepAngle) * arc.radius));
       const double step = arc.sweepAngle / static_cast<double>(num - 1);
       const double sstep = arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
       for (int which = 0; which < 2; ++which) {
@@ -134,7 +132,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
         for (const TavPoint& e : which ? set : poly) {
           ASSERT_TRUE(
               isPt(e, arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)))
-              << i << " " << which;
+              << which;
           phi += which ? sstep : step;
         }
       }
@@ -143,10 +141,9 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     const TavPoint p2(b.x, a.y), p3(b.x, q.y), p4(q.x, a.y);
     if (std::fabs(a.x - b.x) >= 1 && std::fabs(a.y - b.y) >= 1 && std::fabs(b.x - q.x) >= 1 &&
         std::fabs(b.y - q.y) >= 1 && std::fabs(a.x - q.x) >= 1 && std::fabs(a.y - q.y) >= 1) {
-      ASSERT_TRUE(!circleIn3Points(a, p2, q, &circ) || same(circ, slopeCircle(a, q, p2))) << i;  // p1p2 level
-      ASSERT_TRUE(!circleIn3Points(a, b, p3, &circ) || same(circ, slopeCircle(b, a, p3)))
-          << i;  // p2p3 upright
-      ASSERT_TRUE(!circleIn3Points(a, b, p4, &circ) || same(circ, slopeCircle(a, b, p4))) << i;  // p1p3 level
+      ASSERT_TRUE(!circleIn3Points(a, p2, q, &circ) || same(circ, slopeCircle(a, q, p2)));  // p1p2 level
+      ASSERT_TRUE(!circleIn3Points(a, b, p3, &circ) || same(circ, slopeCircle(b, a, p3)));  // p2p3 upright
+      ASSERT_TRUE(!circleIn3Points(a, b, p4, &circ) || same(circ, slopeCircle(a, b, p4)));  // p1p3 level
     }
     // The arc's centre from the squared coordinates, y first.
     const double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y, x3 = q.x, y3 = q.y;
@@ -159,8 +156,8 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
                       den;
     const double cx =
         ((x1 * x1 + y1 * y1) + 2 * cy * y3 - (x3 * x3 + y3 * y3) - 2 * cy * y1) / (2 * (x1 - x3));
-    ASSERT_TRUE(isPt(arc.center, cx, cy)) << i;
-    ASSERT_EQ(arc.radius, pointPointDist(TavPoint(cx - x1, cy - y1), TavPoint())) << i;
-    ASSERT_EQ(arc.startAngle, std::atan2(y1 - cy, x1 - cx)) << i;
+    ASSERT_TRUE(isPt(arc.center, cx, cy));
+    ASSERT_EQ(arc.radius, pointPointDist(TavPoint(cx - x1, cy - y1), TavPoint()));
+    ASSERT_EQ(arc.startAngle, std::atan2(y1 - cy, x1 - cx));
   }
 }
