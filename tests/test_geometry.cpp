@@ -174,10 +174,10 @@ TEST(Line, IntersectionsAndForms) {
     EXPECT_TRUE(isNum(ro, c[4], c[5]) && isNum(theta, c[6], c[7])) << c[0] << " " << c[1] << ": " << ro;
   }
   // {line, line, line across, ok, distance between the crossings}; a failure writes 0.
-  const double dists[][14] = {{0, 0, 10, 0, 0, 4, 10, 4, 0, 0, 3, 4, 1, 5},
-                              {0, 0, 10, 0, 0, 0, 10, 0, 3, -1, 3, 9, 0, 0},
-                              {0, 0, 10, 0, 0, 0, 10, 10, 5, -1, 5, 9, 1, 5},
-                              {0, 0, 10, 0, 0, 4, 10, 4, 0, 50, 10, 50, 0, 0}};
+  const double dists[][14] = {
+      {0, 0, 10, 0, 0, 4, 10, 4, 0, 0, 3, 4, 1, 5},   {0, 0, 10, 0, 0, 0, 10, 0, 3, -1, 3, 9, 0, 0},
+      {0, 0, 10, 0, 0, 0, 10, 10, 5, -1, 5, 9, 1, 5}, {0, 0, 10, 0, 0, 4, 10, 4, 0, 50, 10, 50, 0, 0},
+      {0, 0, 10, 0, 0, 4, 10, 4, 3, -1, 3, 9, 1, 4},  {0, 10, 10, 0, 0, 4, 10, 4, 0, 50, 10, 50, 0, 0}};
   for (const auto& e : dists) {
     double d = -1;
     EXPECT_EQ(lineLineDist(L(e), L(e + 4), L(e + 8), &d), e[12] != 0) << e[5] << " " << e[8];
@@ -341,11 +341,9 @@ TEST(Arc, In3Points) {
   // Failures leave the output: four times the area just below 1e-5; not collinear, but all x within
   // 1e-5; collinear up to rounding far from the origin, a circle of radius 3e16 on which the first and
   // last points have one angle (found by fuzz_circles).
-  const double bad[][6] = {{0, 0, 1, 1, 2, 2},
-                           {0, 0, 0, 0, 5, 3},
-                           {0, 0, 1, 0, 0, 4.9e-6},
-                           {0, 0, 4e-6, 1000, 0, 2000},
-                           {4.6875, -0.0, 2147483722.0, 75, -0.0, -0.0}};
+  const double bad[][6] = {{0, 0, 1, 1, 2, 2},      {0, 0, 0, 0, 5, 3},
+                           {0, 0, 1, 0, 0, 4.9e-6}, {0, 0, 4e-6, 1000, 0, 2000},
+                           {kNaN, 0, 0, 1, -1, 0},  {4.6875, -0.0, 2147483722.0, 75, -0.0, -0.0}};
   for (const auto& p : bad) {
     a = TavArc(TavPoint(11, 12), 13, 14, 15);
     EXPECT_FALSE(arcIn3Points(P(p), P(p + 2), P(p + 4), &a)) << p[2];
@@ -360,30 +358,22 @@ TEST(Arc, TestPointPointAlongAndPolyline) {
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);
   // {radius, start, sweep, point, tolerance, inside}: the start is included, the end excluded, the radial
   // tolerance inclusive; -10 rad is 2.566 rad, 10 rad 3.717 rad; atan2 gives +pi for (-10, 0), the start
-  // of an arc from -pi but the end of one to pi; an infinite sweep holds every angle.
-  const double cases[][7] = {{10, kPi, kHalfPi, -10, 0, 0.5, 1},
-                             {10, kPi, kHalfPi, 0, -10.5, 0.5, 0},
-                             {10, 0, kHalfPi, 10.5, 0, 0.5, 1},
-                             {10, 0, kHalfPi, 10.5, 0, 0.4999, 0},
-                             {10, kHalfPi, -kHalfPi, 0, 10, 0.1, 1},
-                             {10, kHalfPi, -kHalfPi, 10, 0, 0.1, 0},
-                             {10, kHalfPi, -kHalfPi, 7, 7, 0.2, 1},
-                             {10, kHalfPi, -kHalfPi, -7, 7, 0.2, 0},
-                             {10, 13 * kPi, kHalfPi, -7, -7, 0.2, 1},
-                             {10, -11 * kPi, kHalfPi, 7, 7, 0.2, 0},
-                             {10, -10, 1, on3.x, on3.y, 1e-9, 1},
-                             {10, -10, 1, on2.x, on2.y, 1e-9, 0},
-                             {10, 10, -1, on3.x, on3.y, 1e-9, 1},
-                             {10, 10, -1, on2.x, on2.y, 1e-9, 0},
-                             {10, -kPi, 1, -10, 0, 1e-9, 1},
-                             {10, kPi, -1, -10, -0.0, 1e-9, 1},
-                             {10, kPi - 1, 1, -10, 0, 1e-9, 0},
-                             {10, 1e20, 1, fp.x, fp.y, 1e-9, 1},
-                             {10, 1e20, 1, fm.x, fm.y, 1e-9, 0},
-                             {10, -1e20, -1, bm.x, bm.y, 1e-9, 1},
-                             {1, 1e300, 7, 1, 0, 0.5, 1},
-                             {10, 2, kInf, 10, 0, 0.1, 1},
-                             {10, 0, kNaN, 10, 0, 0.1, 0}};
+  // of an arc from -pi but the end of one to pi; a full turn or more, or an infinite sweep, holds every
+  // angle.
+  const double pi = kPi, h = kHalfPi;  // h: a quarter turn
+  const double cases[][7] = {{10, pi, h, -10, 0, 0.5, 1},         {10, pi, h, 0, -10.5, 0.5, 0},
+                             {10, 0, h, 10.5, 0, 0.5, 1},         {10, 0, h, 10.5, 0, 0.4999, 0},
+                             {10, 0, h, 9.5, 0, 0.5, 1},          {10, h, -h, 0, 10, 0.1, 1},
+                             {10, h, -h, 10, 0, 0.1, 0},          {10, h, -h, 7, 7, 0.2, 1},
+                             {10, h, -h, -7, 7, 0.2, 0},          {10, 13 * pi, h, -7, -7, 0.2, 1},
+                             {10, -11 * pi, h, 7, 7, 0.2, 0},     {10, -pi, 1, -10, 0, 1e-9, 1},
+                             {10, pi, -1, -10, -0.0, 1e-9, 1},    {10, pi - 1, 1, -10, 0, 1e-9, 0},
+                             {1, 1e300, 7, 1, 0, 0.5, 1},         {10, 2, kInf, 10, 0, 0.1, 1},
+                             {10, 0, kNaN, 10, 0, 0.1, 0},        {10, -10, 1, on3.x, on3.y, 1e-9, 1},
+                             {10, -10, 1, on2.x, on2.y, 1e-9, 0}, {10, 10, -1, on3.x, on3.y, 1e-9, 1},
+                             {10, 10, -1, on2.x, on2.y, 1e-9, 0}, {10, 1e20, 1, fp.x, fp.y, 1e-9, 1},
+                             {10, 1e20, 1, fm.x, fm.y, 1e-9, 0},  {10, -1e20, -1, bm.x, bm.y, 1e-9, 1},
+                             {10, 1, 2 * pi, -10, 0, 1e-9, 1},    {10, 1, -7, 0, -10, 1e-9, 1}};
   for (const auto& e : cases)
     EXPECT_EQ(arcTestPoint(TavArc(TavPoint(0, 0), e[0], e[1], e[2]), P(e + 3), e[5]), e[6] != 0)
         << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << e[4];
