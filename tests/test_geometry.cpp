@@ -151,10 +151,9 @@ TEST(Line, IntersectionsAndForms) {
   double v = -1;  // from p2
   EXPECT_TRUE(lineYIntercept(L(4, 8, 2, 4), 10, &v) && v == 20);
   // {line, coefficients of y, x, 1}: p2 satisfies the equation; |dx| < 1e-5 is the vertical form.
-  const double abc[][7] = {{0, 1, 1, 3, 1, -2, -1},
-                           {2, 7, 2, 7, 0, 1, -2},
-                           {1, 1, 4, 7, 1, -2, 1},
-                           {0, 0, 0.0000099, 1, 0, 1, -0.0000099}};
+  const double abc[][7] = {{0, 1, 1, 3, 1, -2, -1}, {2, 7, 2, 7, 0, 1, -2},
+                           {3, 0, 3, 5, 0, 1, -3},  {0, 0, 2, 4, 1, -2, 0},
+                           {1, 1, 4, 7, 1, -2, 1},  {0, 0, 0.0000099, 1, 0, 1, -0.0000099}};
   double cy = 9, cx = 9, cc = 9;
   for (const auto& e : abc) {
     line2AbcLineEquation(L(e), &cy, &cx, &cc);
@@ -165,6 +164,7 @@ TEST(Line, IntersectionsAndForms) {
   // {line, ro, tolerance, theta, tolerance}: theta in [0, pi), the same for the line below the origin.
   const double polar[][8] = {{-5, 3, 5, 3, 3, 0, kHalfPi, 1e-15},
                              {-5, -3, 5, -3, 3, 0, kHalfPi, 1e-15},
+                             {5, -1, 5, 1, 5, 0, 0, 1e-15},
                              {10, 0, 20, 10, 10 / std::sqrt(2.0), 1e-12, 3 * kPi / 4, 1e-12},
                              {3, 4, 3, 4.005, 3, 1e-12, kHalfPi, 1e-15},
                              {3, 4, 3, 4, 5, 0, 0, 0}};
@@ -242,6 +242,8 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
   const double in3[][10] = {{2, 2, 0, 0, 0, 2, 1, 1, std::sqrt(2.0), 0},
                             {0, 0, 1e-5, 2, 2, 2 + 1e-6, (1e-5 + 2) * 0.5, 1, kNaN, 0},
                             {1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+                            {0, 0, 0, 2, 2, 2, 1, 1, std::sqrt(2.0), 0},
+                            {0, 0, 1e-6, 2, 2, 2 + 1e-6, (1e-6 + 2) * 0.5, 1, kNaN, 0},
                             {0, 0, 0, 0, 5, 0, 2.5, 0, 2.5, 1e-12}};
   TavCircle c;
   for (const auto& e : in3) {
@@ -253,8 +255,8 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
   for (const TavPoint& h : {h1, h2, h3}) EXPECT_NEAR(pointPointDist(c.center, h) / c.radius, 1, 1e-12);
   // Failures give the zero circle. The last goes nearly back the way it came: the first ordering's slopes
   // differ by 9.5e-6 and it fails, though (p1, p3, p2) has slopes 2e-4 apart: no later ordering is tried.
-  const double bad[][6] = {
-      {0, 0, 1, 1, 2, 2}, {0, 0, 0, 5, 0, 9}, {0, 0, 1, 1e300, 2, -1e300}, {0, 0, 10, 10, 0.5, 0.5 + 9e-5}};
+  const double bad[][6] = {{0, 0, 1, 1, 2, 2},    {0, 0, 0, 5, 0, 9},    {0, 0, 1, 1e300, 2, -1e300},
+                           {kNaN, 0, 2, 2, 4, 0}, {0, 0, kInf, 2, 4, 1}, {0, 0, 10, 10, 0.5, 0.5 + 9e-5}};
   for (const auto& p : bad) {
     c = TavCircle(TavPoint(-99, -98), 97);
     EXPECT_FALSE(circleIn3Points(P(p), P(p + 2), P(p + 4), &c) || !isCircle(c, 0, 0, 0)) << p[3];
@@ -281,8 +283,10 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
 TEST(Circle, LineAndCircleIntersections) {
   // {circle, line, count, points}: vertical (also of zero length, through its point), larger y first;
   // points beyond the count are zeroed.
-  const double lines[][12] = {{0, 0, 5, 3, 10, 3, -10, 2, 3, 4, 3, -4},
-                              {0, 0, 5, 0, 1, 0, 1, 2, 0, 5, 0, -5}};
+  const double lines[][12] = {
+      {0, 0, 5, 3, 10, 3, -10, 2, 3, 4, 3, -4}, {0, 0, 5, 0, 1, 0, 1, 2, 0, 5, 0, -5},
+      {0, 0, 5, 5, -1, 5, 1, 1, 5, 0, 0, 0},    {0, 0, 5, 6, -1, 6, 1, 0, 0, 0, 0, 0},
+      {0, 0, 5, -10, 3, 10, 3, 2, 4, 3, -4, 3}, {2, 7, 5, 0, 12, 1, 12, 1, 2, 12, 0, 0}};
   TavPoint pts[2];
   int n = -1;
   for (const auto& e : lines) {
