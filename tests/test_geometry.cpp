@@ -162,12 +162,11 @@ TEST(Line, IntersectionsAndForms) {
   line2AbcLineEquation(L(0, 0, 0.00001, 1), &cy, &cx, &cc);
   EXPECT_EQ(cy, 1.0);
   // {line, ro, tolerance, theta, tolerance}: theta in [0, pi), the same for the line below the origin.
-  const double polar[][8] = {{-5, 3, 5, 3, 3, 0, kHalfPi, 1e-15},
-                             {-5, -3, 5, -3, 3, 0, kHalfPi, 1e-15},
-                             {5, -1, 5, 1, 5, 0, 0, 1e-15},
-                             {10, 0, 20, 10, 10 / std::sqrt(2.0), 1e-12, 3 * kPi / 4, 1e-12},
-                             {3, 4, 3, 4.005, 3, 1e-12, kHalfPi, 1e-15},
-                             {3, 4, 3, 4, 5, 0, 0, 0}};
+  const double r = 10 / std::sqrt(2.0), t = 3 * kPi / 4, h = kHalfPi;
+  const double polar[][8] = {{-5, 3, 5, 3, 3, 0, h, 1e-15},   {5, 3, -5, 3, 3, 0, h, 1e-15},
+                             {-5, -3, 5, -3, 3, 0, h, 1e-15}, {5, -1, 5, 1, 5, 0, 0, 1e-15},
+                             {0, 0, 1, 1, 0, 0, t, 1e-15},    {3, 4, 3, 4.005, 3, 1e-12, h, 1e-15},
+                             {3, 4, 3, 4, 5, 0, 0, 0},        {10, 0, 20, 10, r, 1e-12, t, 1e-12}};
   for (const auto& c : polar) {
     double ro = -1, theta = -1;
     lineToRoTheta(L(c), &ro, &theta);
@@ -239,12 +238,10 @@ TEST(Polygon, InsideByEvenOddOverAllEdges) {
 TEST(Circle, ThroughThreePointsAndInTriangle) {
   // {three points, centre, radius (NaN: not checked), tolerance}. Right angles take x from q2, q3 and y
   // from q1, q2, as they are; a chord up to 1e-5 wide is vertical; equal points give radius 0.
-  const double in3[][10] = {{2, 2, 0, 0, 0, 2, 1, 1, std::sqrt(2.0), 0},
-                            {0, 0, 1e-5, 2, 2, 2 + 1e-6, (1e-5 + 2) * 0.5, 1, kNaN, 0},
-                            {1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-                            {0, 0, 0, 2, 2, 2, 1, 1, std::sqrt(2.0), 0},
-                            {0, 0, 1e-6, 2, 2, 2 + 1e-6, (1e-6 + 2) * 0.5, 1, kNaN, 0},
-                            {0, 0, 0, 0, 5, 0, 2.5, 0, 2.5, 1e-12}};
+  const double r2 = std::sqrt(2.0), y6 = 2 + 1e-6, x5 = (1e-5 + 2) * 0.5, x6 = (1e-6 + 2) * 0.5;
+  const double in3[][10] = {{2, 2, 0, 0, 0, 2, 1, 1, r2, 0},        {0, 0, 0, 2, 2, 2, 1, 1, r2, 0},
+                            {0, 0, 1e-5, 2, 2, y6, x5, 1, kNaN, 0}, {0, 0, 1e-6, 2, 2, y6, x6, 1, kNaN, 0},
+                            {1, 1, 1, 1, 1, 1, 1, 1, 0, 0},         {0, 0, 0, 0, 5, 0, 2.5, 0, 2.5, 1e-12}};
   TavCircle c;
   for (const auto& e : in3) {
     ASSERT_TRUE(circleIn3Points(P(e), P(e + 2), P(e + 4), &c)) << e[2];
@@ -281,8 +278,8 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
 }
 
 TEST(Circle, LineAndCircleIntersections) {
-  // {circle, line, count, points}: vertical (also of zero length, through its point), larger y first;
-  // points beyond the count are zeroed.
+  // {circle, line, count, points}: larger x first, whichever way the line points; vertical (also of zero
+  // length, through its point), larger y first; points beyond the count are zeroed.
   const double lines[][12] = {
       {0, 0, 5, 3, 10, 3, -10, 2, 3, 4, 3, -4}, {0, 0, 5, 0, 1, 0, 1, 2, 0, 5, 0, -5},
       {0, 0, 5, 5, -1, 5, 1, 1, 5, 0, 0, 0},    {0, 0, 5, 6, -1, 6, 1, 0, 0, 0, 0, 0},
