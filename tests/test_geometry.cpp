@@ -102,32 +102,31 @@ TEST(Scalar, NormalisersQuadraticAndMeanAngle) {
 }
 
 TEST(Line, PredicatesAndComparisons) {
-  enum { kValid, kHoriz, kVert, kCollinear, kCompare, kParallel };
-  // {kind, line, other line, result}. Compare: the same infinite line within 1e-5 (x intercepts for steep
-  // lines); a zero-length line is no line; lines shorter than 0.01 keep their direction.
-  const double rows[][10] = {{kValid, 0, 0, 0, 1e-8, 0, 0, 0, 0, 0},
-                             {kHoriz, 0, 0, 100, 1e-5, 0, 0, 0, 0, 1},
-                             {kHoriz, 0, 0, 100, 1.01e-5, 0, 0, 0, 0, 0},
-                             {kVert, 0, 0, 1e-5, 50, 0, 0, 0, 0, 1},
-                             {kCollinear, 0, 0, 1, 1, 0, 0, 1, 1.0000001, 0},
-                             {kCompare, 2, 0, 2, 5, 2.0001, 9, 2.0001, -9, 0},
-                             {kCompare, 2, 0, 2, 5, 2.000009, 9, 2.000009, -9, 1},
-                             {kCompare, 0, 0, 10, 0, 0, 1e-5, 10, 1e-5, 1},
-                             {kCompare, 3, 5, 3, -5, 7, 5, 7, -5, 0},
-                             {kCompare, 3, 0, 3, 0.005, 7, 0, 7, 10, 0},
-                             {kCompare, 5, 7, 5, 7, 0, 0, 10, 0, 0},
-                             {kParallel, 0, 0, 1, 0, 0, 0, 1e6, 0.5, 1},
-                             {kParallel, 0, 0, 1, 0, 0, 0, 1e6, 2, 0},
-                             {kParallel, 0, 0, 1, 0, 0, 0, 0.001, 0.001, 0}};
+  enum { kValid, kHoriz, kVert, kCol, kSame, kPar };
+  // {kind, line, other line, result}. lineCompare (kSame): the same infinite line within 1e-5 (x intercepts
+  // for steep lines); a zero-length line is no line; lines shorter than 0.01 keep their direction.
+  const double rows[][10] = {
+      {kValid, 0, 0, 0, 1e-8, 0, 0, 0, 0, 0},     {kValid, 0, 0, 0, 1e-7, 0, 0, 0, 0, 1},
+      {kHoriz, 0, 0, 100, 1e-5, 0, 0, 0, 0, 1},   {kHoriz, 0, 0, 100, 1.01e-5, 0, 0, 0, 0, 0},
+      {kVert, 0, 0, 1e-5, 50, 0, 0, 0, 0, 1},     {kCol, 0, 0, 1, 1, 0, 0, 1, 1.0000001, 0},
+      {kCol, 0, 0, 1, 1, 5, 5, 2, 2, 1},          {kCol, 0, 0, 1, 0, 0, 1e-300, 1, 1e-300, 0},
+      {kSame, 0, 0, 0, 5, 1e-4, 9, 1e-4, -9, 0},  {kSame, 0, 0, 0, 5, 9e-6, 9, 9e-6, -9, 1},
+      {kSame, 0, 0, 10, 0, 0, 1e-5, 10, 1e-5, 1}, {kSame, 3, 5, 3, -5, 7, 5, 7, -5, 0},
+      {kSame, 3, 0, 3, 0.005, 7, 0, 7, 10, 0},    {kSame, 5, 7, 5, 7, 0, 0, 10, 0, 0},
+      {kSame, 5, 7, 5, 7, 5, 7, 5, 7, 0},         {kSame, 0, 1, 10, 1, 3, 1, -5, 1, 1},
+      {kSame, 10, 1, 0, 1, -4, 1, 7, 1, 1},       {kSame, 10, 1, 0, 1, 10, 6, 0, 6, 0},
+      {kSame, 3, 5, 3, -5, 3, 1, 3, 2, 1},        {kPar, 0, 0, 1, 0, 0, 0, 1e6, 0.5, 1},
+      {kPar, 0, 0, 1, 0, 0, 0, 1e6, 2, 0},        {kPar, 0, 0, 1, 0, 0, 0, 0.001, 0.001, 0},
+      {kPar, 0, 0, 1, 1, 0, 0, 0.001, 0.001, 1},  {kPar, 0, 0, 1, 0, 5, 5, -3, 5, 1}};
   for (const auto& r : rows) {
     const TavLine a = L(r + 1), b = L(r + 5);
     const int k = static_cast<int>(r[0]);
-    const bool got = k == kValid       ? lineIsValid(a)
-                     : k == kHoriz     ? lineIsHoriz(a)
-                     : k == kVert      ? lineIsVert(a)
-                     : k == kCollinear ? lineLineIsCollinear(a, b)
-                     : k == kCompare   ? lineCompare(a, b)
-                                       : lineIsParallel(a, b);
+    const bool got = k == kValid   ? lineIsValid(a)
+                     : k == kHoriz ? lineIsHoriz(a)
+                     : k == kVert  ? lineIsVert(a)
+                     : k == kCol   ? lineLineIsCollinear(a, b)
+                     : k == kSame  ? lineCompare(a, b)
+                                   : lineIsParallel(a, b);
     EXPECT_EQ(got, r[9] != 0) << k << ": " << r[1] << " " << r[2] << " " << r[4] << " " << r[5];
   }
 }
@@ -208,14 +207,17 @@ TEST(RectClip, CrossingsInEdgeOrderAndMargin) {
         << h[0] << " " << h[1];
   }
   const double misses[][5] = {
-      {-20, 0, 0, 20, 0},    {5, 5, 5, 5, 0},        {0, 16, 1, 16, 1},
-      {0, 18.5, 1, 18.5, 2}, {28.5, 0, 29.5, 30, 2}, {kNaN, 5, 15, 5, 0},
-      {-5, 5, 15, 5, 4},     {-5, 5, 15, 5, 5},      {-5, -1.0000001, 15, -1.0000001, 0}};
+      {-20, 0, 0, 20, 0},     {5, 5, 5, 5, 0},     {0, 16, 1, 16, 1},   {0, 18.5, 1, 18.5, 2},
+      {28.5, 0, 29.5, 30, 2}, {kNaN, 5, 15, 5, 0}, {-5, 5, 15, 5, 4},   {-5, 5, 15, 5, 5},
+      {29, 0, 29, 1, 2},      {-5, 5, kInf, 5, 0}, {-5, -2, 15, -2, 0}, {-5, -1.0000001, 15, -1.0000001, 0}};
   for (const auto& m : misses) {
     TavPoint a(-7, -8), b(-9, -6);
     EXPECT_FALSE(lineRectIntersection(L(m), rects[static_cast<int>(m[4])], &a, &b)) << m[0] << " " << m[1];
     EXPECT_TRUE(isPt(a, -7, -8) && isPt(b, -9, -6)) << m[0] << " " << m[1];
   }
+  TavLine l = L(-5, 5, 15, 5);  // the outputs may be the line's own points
+  ASSERT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2));
+  EXPECT_TRUE(isLine(l, 10, 5, 0, 5));
 }
 
 TEST(Polygon, InsideByEvenOddOverAllEdges) {
@@ -275,6 +277,8 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
   c = TavCircle(TavPoint(-99, -98), 97);
   EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(2, 2), TavPoint(1, 1), &c) || !isCircle(c, 0, 0, 0));
   EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3), nullptr));
+  ASSERT_TRUE(circleInTriangle(TavPoint(0, 0), TavPoint(4e150, 0), TavPoint(0, 3e150), &c));  // huge, finite
+  EXPECT_TRUE(isCircle(c, 1e150, 1e150, 1e150, 1e138));
 }
 
 TEST(Circle, LineAndCircleIntersections) {
@@ -403,4 +407,7 @@ TEST(Rotator, IdentityFloatRoundingAndOverflow) {
   float fx = 806.740234f, fy = -424.449341f;  // float differences, sine and cosine; double sums; one rounding
   CTavRotatorF(-761.019043f, -739.942871f, 0.198395252f).rotate(&fx, &fy);
   EXPECT_EQ(fx, 713.804626f);
+  fx = fy = std::numeric_limits<float>::max();  // x = -max * (1 + 4.4e-8) in double: past the float range
+  CTavRotatorF(0.0f, 0.0f, static_cast<float>(kHalfPi)).rotate(&fx, &fy);
+  EXPECT_EQ(fx, -std::numeric_limits<float>::infinity());
 }
