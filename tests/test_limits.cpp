@@ -1,7 +1,6 @@
-// The limits of the model, each on both sides: the largest radius, the rows a
-// polygon scan covers, the most points an arc is sampled into, the most scan
-// lines one call lays, and angles far from the interval they fold into. Every
-// call beyond a limit returns at once with the documented fallback.
+// The limits of the model, each on both sides: the largest radius, the rows a polygon scan covers, the most
+// points an arc is sampled into, the most scan lines one call lays, the most perimeter points. Beyond a limit
+// a call returns at once with its fallback. Then inputs found by the fuzz targets, with what was mended.
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
@@ -12,132 +11,110 @@
 using namespace NTavGeometry;
 
 namespace {
-
 using List = std::vector<int>;
-
-List disk(double cx, double cy, double r) {
-  CTavGeoRleCalcDisk c;
-  const TavPoint p[2] = {TavPoint(cx, cy), TavPoint(cx + r, cy)};
-  EXPECT_TRUE(c.calculate(7, 9, p, 2));
-  return c.rle();
-}
-
-List torus(double cx, double cy, double r1, double r2) {
-  CTavGeoRleCalcTorus c;
-  const TavPoint p[3] = {TavPoint(cx, cy), TavPoint(cx + r1, cy), TavPoint(cx, cy + r2)};
-  EXPECT_TRUE(c.calculate(7, 9, p, 3));
-  return c.rle();
-}
-
 const List kEmpty = {7, 9, 0, 0, 0, 0, -1};
+const double kInf = std::numeric_limits<double>::infinity(), kNaN = std::numeric_limits<double>::quiet_NaN();
 
+template <class Calc>
+List rle(std::vector<TavPoint> p) {
+  Calc c;
+  EXPECT_TRUE(c.calculate(7, 9, p.data(), static_cast<int>(p.size())));
+  return c.rle();
+}
+List disk(double cx, double cy, double r) { return rle<CTavGeoRleCalcDisk>({{cx, cy}, {cx + r, cy}}); }
+List torus(double r1, double r2) { return rle<CTavGeoRleCalcTorus>({{0, 0}, {r1, 0}, {0, r2}}); }
 }  // namespace
 
-TEST(Limits, DiskRadiusUpToTheLimitBeyondGivesEmptyList) {
-  // At the limit: 2r + 1 rows of one run each.
-  const List at = disk(0, 0, kRleMaxRadius);
+TEST(Limits, DiskAndAnnulusRadius) {
+  const List at = disk(0, 0, kRleMaxRadius);  // 2r + 1 rows of one run each
   ASSERT_EQ(at.size(), 6u + 4u * (2u * kRleMaxRadius + 1u) + 1u);
-  EXPECT_EQ(at[2], -kRleMaxRadius);
-  EXPECT_EQ(at[5], kRleMaxRadius);
-  // One pixel more, an infinite or a NaN radius: header and terminator only.
-  EXPECT_EQ(disk(0, 0, kRleMaxRadius + 1.0), kEmpty);
-  EXPECT_EQ(disk(0, 0, std::numeric_limits<double>::infinity()), kEmpty);
-  EXPECT_EQ(disk(0, 0, std::nan("")), kEmpty);
-  // A centre whose rows or columns would leave the int range.
-  EXPECT_EQ(disk(2147483647.0 - 5, 0, 10), kEmpty);
-  EXPECT_EQ(disk(0, -1e300, 10), kEmpty);
-}
-
-TEST(Limits, AnnulusOuterRadiusUpToTheLimit) {
-  EXPECT_EQ(torus(0, 0, kRleMaxRadius + 1.0, 3), kEmpty);
-  EXPECT_EQ(torus(0, 0, 3, kRleMaxRadius + 1.0), kEmpty);
-  const List at = torus(0, 0, kRleMaxRadius, kRleMaxRadius - 1);
-  EXPECT_EQ(at[4], -kRleMaxRadius);
-  EXPECT_EQ(at[5], kRleMaxRadius);
-  EXPECT_EQ(at.back(), -1);
+  EXPECT_TRUE(at[2] == -kRleMaxRadius && at[5] == kRleMaxRadius);
+  // One pixel more, infinite or NaN, or a centre whose rows or columns leave the int range.
+  for (const List& l :
+       {disk(0, 0, kRleMaxRadius + 1.0), disk(0, 0, kInf), disk(0, 0, kNaN), disk(2147483647.0 - 5, 0, 10),
+        disk(0, -1e300, 10), torus(kRleMaxRadius + 1.0, 3), torus(3, kRleMaxRadius + 1.0)})
+    EXPECT_EQ(l, kEmpty);
+  const List ring = torus(kRleMaxRadius, kRleMaxRadius - 1);
+  EXPECT_TRUE(ring[4] == -kRleMaxRadius && ring[5] == kRleMaxRadius && ring.back() == -1);
 }
 
 TEST(Limits, PolygonScanStopsAtTheRowLimit) {
-  // A tall thin triangle reaching far below the row limit on the largest image.
   const TavPoint tri[3] = {TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3.0 * kRleMaxRows)};
   CTavGeoRleCalcPolygon c;
   ASSERT_TRUE(c.calculate(10, std::numeric_limits<int>::max(), tri, 3));
   const List& l = c.rle();
-  // The last record is row kRleMaxRows - 1: "row, start, extent, -1" before the terminator.
   ASSERT_GE(l.size(), 11u);
-  EXPECT_EQ(l[l.size() - 5], kRleMaxRows - 1);
-  EXPECT_EQ(l[1], std::numeric_limits<int>::max());  // the height is still reported
-  // Negative height: no rows (the header still carries the vertices' box);
-  // negative count: no points at all.
+  // The last record is "row, start, extent, -1", before the terminator; the height is still reported.
+  EXPECT_TRUE(l[l.size() - 5] == kRleMaxRows - 1 && l[1] == std::numeric_limits<int>::max());
+  // Negative height: no rows, the header still carries the vertices' box; negative count: no points.
   ASSERT_TRUE(c.calculate(10, -5, tri, 3));
   EXPECT_EQ(c.rle(), (List{10, -5, 0, 4, 0, 3 * kRleMaxRows, -1}));
   ASSERT_TRUE(c.calculate(10, 10, tri, -3));
   EXPECT_EQ(c.rle(), (List{10, 10, 0, 0, 0, 0, -1}));
 }
 
-TEST(Limits, ArcPointSetUpToTwoToTheTwentyFour) {
-  std::vector<TavPoint> pts(3);
-  // Beyond the cap, infinite or NaN: empty, whatever the vector held.
-  arcToPointSet(TavArc(TavPoint(0, 0), 1e7, 0, 2.0), &pts);
-  EXPECT_TRUE(pts.empty());
-  pts.resize(3);
-  arcToPointSet(TavArc(TavPoint(0, 0), std::numeric_limits<double>::infinity(), 0, 1), &pts);
-  EXPECT_TRUE(pts.empty());
-  // Inside the cap: one point per unit of length.
-  arcToPointSet(TavArc(TavPoint(0, 0), 1000, 0, 2.5), &pts);
-  EXPECT_EQ(pts.size(), 2500u);
-}
-
-TEST(Limits, ScanLinesPerCallAreCapped) {
+TEST(Limits, ArcPointSetAndScanLinesAreCapped) {
+  // Negative radius, zero, NaN, infinite and huge lengths, one point over the cap: empty, unallocated.
+  const TavPoint o(0, 0);
+  for (const TavArc& arc :
+       {TavArc(o, -10, 0, 1), TavArc(o, 0, 0, 1), TavArc(o, kNaN, 0, 1), TavArc(o, 10, 0, kInf),
+        TavArc(o, 1e300, 0, 1), TavArc(o, kArcToPointSetMaxPoints + 1.0, 0, 1), TavArc(o, 1e7, 0, 2.0)}) {
+    std::vector<TavPoint> v(3);
+    arcToPointSet(arc, &v);
+    EXPECT_TRUE(v.empty()) << arc.radius;
+    EXPECT_LT(v.capacity(), 1000u);
+  }
   std::vector<TavLine> lines(5);
-  // Spokes: a step count at or above the cap gives the start spoke alone.
-  arcToSpoke(TavArc(TavPoint(0, 0), 100, 0, 1), 10, 1e-300, &lines);
+  arcToSpoke(TavArc(o, 100, 0, 1), 10, 1e-300, &lines);  // steps at or above the cap: the start spoke
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NEAR(lines[0].p1.x, 100, 1e-9);
-  // Rake: a path needing more than the cap gives no lines.
   const TavPoint path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
-  polyLineToPolyRake(path, 2, 5, 1e-3, &lines);
+  polyLineToPolyRake(path, 2, 5, 1e-3, &lines);  // more lines than the cap: none
   EXPECT_TRUE(lines.empty());
   polyLineToPolyRake(path, 2, 5, 1e-300, &lines);
   EXPECT_TRUE(lines.empty());
-  // Well inside the cap the lines are laid.
   polyLineToPolyRake(path, 2, 5, 1e6 / 1000.5, &lines);
   EXPECT_EQ(lines.size(), 1000u);
 }
 
-TEST(Limits, HugeAnglesFoldIntoTheirIntervalAndNonFiniteGiveNaN) {
-  // The folds reduce far-out angles first, so these return after a few steps.
-  for (double a : {1e308, -1e308, 1e300 + 12345.0, -7.5e17}) {
-    const double r = normalizeAngle0To2Pi(a);
-    EXPECT_GE(r, 0.0);
-    EXPECT_LT(r, 6.283185307179586);
-    const double s = normalizeAngleMinusPiToPi(a);
-    EXPECT_GE(s, -3.141592653589793);
-    EXPECT_LT(s, 3.141592653589793);
-  }
-  EXPECT_TRUE(std::isnan(normalizeAngle0ToPi(std::numeric_limits<double>::infinity())));
-  // Arcs whose start lies far out or is not finite return at once.
-  EXPECT_FALSE(arcTestPoint(TavArc(TavPoint(0, 0), 1, std::numeric_limits<double>::infinity(), 1),
-                            TavPoint(1, 0), 0.5));
-  EXPECT_TRUE(arcTestPoint(TavArc(TavPoint(0, 0), 1, 1e300, 7), TavPoint(1, 0), 0.5));
-}
-
 TEST(Limits, PerimeterOutputIsBoundedByTheList) {
-  // A single record of a million pixels: every pixel of it is a perimeter
-  // point, once; the output grows with the pixels of the list and no more.
-  const List l = {0, 0, 0, 999999, 5, 5, 5, 0, 999999, -1, -1};
+  const List l = {0, 0, 0, 999999, 5, 5, 5, 0, 999999, -1, -1};  // one record of a million pixels
   const std::vector<TavIPoint> pts = CTavGeoRleCalc::calculatePerimiterPoints(l.data());
   ASSERT_EQ(pts.size(), 1000000u);
-  EXPECT_EQ(pts.front().x, 0);
-  EXPECT_EQ(pts.back().x, 999999);
-  // Past kRleMaxPerimeterPoints the answer is empty, found before the points
-  // are written: a run of 2^31 - 1 pixels (16 GiB of points), from either
-  // reader, and a run one pixel past the limit after an ordinary record.
-  const int wide = std::numeric_limits<int>::max() - 1;
+  EXPECT_TRUE(pts.front().x == 0 && pts.back().x == 999999);
+  // Past kRleMaxPerimeterPoints the answer is empty, found before writing: a run of 2^31 - 1 pixels from
+  // either reader, and a run one pixel past the limit after an ordinary record.
+  const int wide = std::numeric_limits<int>::max() - 1, over = static_cast<int>(kRleMaxPerimeterPoints);
   const List huge = {0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1};
   EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty());
   EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
-  const int over = static_cast<int>(kRleMaxPerimeterPoints);  // extent n covers n + 1 pixels
-  const List justOver = {0, 0, 0, over, 5, 5, 5, 0, over, -1, -1};
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(justOver).empty());
+  EXPECT_TRUE(
+      CTavGeoRleCalc::calculatePerimiterPoints(List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}).empty());
+}
+
+// fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part in the scan as (0, 0) while the box ignored it.
+// AAsABwCCKq0xUGet: an edge from above row 0 was entered into an edge table of no rows (height 0).
+TEST(Regressions, PolygonNaNVertexAndEmptyScan) {
+  std::vector<TavPoint> pts(11, TavPoint(kNaN, kNaN));
+  pts[0] = TavPoint(2147483754.0, 2147483651.0);
+  CTavGeoRleCalcPolygon c;
+  ASSERT_TRUE(c.calculate(-1, 11, pts.data(), 11));
+  EXPECT_EQ(c.rle(), (List{-1, 11, 0, 0, 0, 0, -1}));
+  EXPECT_EQ(c.boundingBox().width, 0.0);
+  const TavPoint tri[3] = {TavPoint(0, -5), TavPoint(10, 5), TavPoint(0, 5)};
+  ASSERT_TRUE(c.calculate(10, 0, tri, 3));
+  EXPECT_EQ(c.rle(), (List{10, 0, 0, 10, -4, 5, -1}));  // header words from the box, +0.5
+  const TavPoint above[3] = {TavPoint(0, -5), TavPoint(10, 0.5), TavPoint(0, 0.5)};
+  ASSERT_TRUE(c.calculate(10, 10, above, 3));  // lowest vertex on row 0: nothing to scan
+  EXPECT_EQ(c.rle().size(), 7u);
+}
+
+// fuzz_scan: a spacing of -0.0 laid the start and end spokes of a negative spacing, not the start alone.
+TEST(Regressions, SpokeSpacingMinusZeroIsZero) {
+  const TavArc arc(TavPoint(0, 0), 10, 0, 1);
+  std::vector<TavLine> plus, minus;
+  arcToSpoke(arc, 5, 0.0, &plus);
+  arcToSpoke(arc, 5, -0.0, &minus);
+  ASSERT_TRUE(plus.size() == 1u && minus.size() == 1u);
+  EXPECT_TRUE(minus[0].p1.x == plus[0].p1.x && minus[0].p2.x == plus[0].p2.x);
 }
