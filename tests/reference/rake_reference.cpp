@@ -32,8 +32,7 @@ TavPoint corner(const TavLine& in, const TavLine& out) {
 void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s, std::vector<TavLine>* rake) {
   rake->clear();
   std::vector<TavPoint> posRail, negRail;
-  std::vector<double> fans;  // per corner: pivot x, pivot y, radius, start, sweep
-  std::vector<bool> onNegative;
+  std::vector<double> fans;  // per corner: pivot x, pivot y, radius, start, sweep, 1 on the negative side
   for (int i = 0; i <= count - 2; ++i) {
     TavLine a, b, a2, b2;
     offsets(p[i], p[i + 1], h, &a, &b);
@@ -46,7 +45,7 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     const TavPoint xa = corner(a, a2), xb = corner(b, b2);
     const bool neg = pointPointDist(xb, negRail.back()) < pointPointDist(xa, posRail.back());
     const TavPoint x = neg ? xb : xa, q = p[i + 1];
-    TavLine perpIn, perpOut;
+    TavLine perpIn, perpOut;  // through x, square to the incoming and the outgoing segment
     linePointToLinePerpendicular(TavLine(p[i], p[i + 1]), x, &perpIn);
     linePointToLinePerpendicular(TavLine(p[i + 1], p[i + 2]), x, &perpOut);
     TavPoint o1(0.0, 0.0);
@@ -63,8 +62,7 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     CTavRotator(x.x, x.y, start + sweep * 0.5).rotate(&r.x, &r.y);
     if (pointPointDist(q, r) > pointPointDist(q, x) && std::fabs(sweep) > 0.1)
       sweep = sweep > 0 ? sweep - 6.283185307179586 : sweep + 6.283185307179586;
-    fans.insert(fans.end(), {x.x, x.y, 2 * h, start, sweep});
-    onNegative.push_back(neg);
+    fans.insert(fans.end(), {x.x, x.y, 2 * h, start, sweep, neg ? 1.0 : 0.0});
   }
 
   const double ratio = s / (2 * h);
@@ -82,7 +80,7 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     }
     acc = acc + len;
     if (j == count - 2) break;
-    const double* f = &fans[5 * j];
+    const double* f = &fans[6 * j];
     const TavPoint x(f[0], f[1]);
     const double r = f[2], start = f[3], sweep = f[4];
     off = s - (acc - static_cast<double>(rake->size()) * s);
@@ -93,7 +91,7 @@ void polyLineToPolyRakeLiteral(const TavPoint* p, int count, double h, double s,
     for (int k = 0; k < lines; ++k) {
       TavPoint e(x.x + r, x.y);
       CTavRotator(x.x, x.y, phi).rotate(&e.x, &e.y);
-      rake->push_back(onNegative[j] ? TavLine(e, x) : TavLine(x, e));
+      rake->push_back(f[5] != 0 ? TavLine(e, x) : TavLine(x, e));
       phi = sweep > 0 ? phi + ratio : phi - ratio;
     }
     acc = acc + std::fabs(sweep * r);

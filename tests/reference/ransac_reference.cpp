@@ -77,10 +77,9 @@ int fitLineRansacLiteral(const TavPoint* points, unsigned int n, unsigned int k,
       for (unsigned int j = 0; j < n; ++j) buffer[j] = points[pairs[j].first];
     }
   }
-  if (!found) {
-    TavLine all;
-    pointsFitLine(points, n, &all);
-    rank(points, n, all, &pairs);
+  if (!found) {  // no pair drawn: rank by the fit of all points
+    pointsFitLine(points, n, line);
+    rank(points, n, *line, &pairs);
     for (unsigned int j = 0; j < n; ++j) buffer[j] = points[pairs[j].first];
   }
   pointsFitLine(buffer.data(), m, line);
