@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstring>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,7 +85,6 @@ TEST(FitLine, AxisChoiceFallbackAndMeanDistance) {
       {{{0, 10}, {4, 8}, {8, 6}, {12, 4}}, 0, 10, 10000, 10 - 0.5 * 10000},
       {{{0, 0}, {2, 0}, {4, 3}}, 0, -0.5, 10000, -0.5 + 0.75 * 10000},  // vertical residuals
       {{{3, 0}, {3.001, 0.004}}, 3, 0, 3, 10000},  // too little spread: through the first point
-      {{{5, 1.0}, {5.001, 1.0002}}, 0, 1.0, 10000, 1.0},
   };
   for (const auto& w : rows) {
     TavLine l;
@@ -125,7 +123,6 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
       {{{0, 0}, {4, 0}, {4, 4}, {0, 4.5}}, 1.8681, 2.1397, 2.9265, 0.0902, 1e-4, nullptr, 0},
       {{}, 0, 0, 0, 0, 0, "Need 3 or more points", 16},
       {{{0, 0}, {1, 0}, {2, 0}}, 0, 0, 0, 0, 0, kNoSpread, 65},
-      {{{2, 0}, {2, 5}, {2, 9}}, 0, 0, 0, 0, 0, kNoSpread, 65},
       {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 0, kStraight, 69},
       {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}}, 0, 0, 0, 0, 0, kStraight, 69},  // det a rounding residue
   };
@@ -140,11 +137,8 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
     EXPECT_DOUBLE_EQ(err, w.message ? 0 : sum / n) << n;  // the mean absolute radial deviation
     EXPECT_EQ(cap.records, w.message ? record(w.message, w.line) : std::vector<std::string>{}) << n;
   }
-  CTavLog thrower([](unsigned int, const std::string&) { throw std::runtime_error("full"); });
-  for (CTavLog* log : {static_cast<CTavLog*>(nullptr), &thrower}) {  // no log, or one that throws
-    CTavLog::_log = log;
-    EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
-  }
+  CTavLog::_log = nullptr;  // no log: still refused
+  EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
 }
 
 TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
@@ -163,14 +157,12 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   const TavPoint sym[] = {{10, 0}, {-10, 0}, {0, 10}, {0, -10}, {0, -12}, {0, 12}};  // equal residuals
   EXPECT_TRUE(pointsFitCircleOutliers(sym, 6, 1, nullptr, nullptr, removed) == 0 && removed[0].y == -12);
   EXPECT_TRUE(cap.records.empty());
-  // Removals down to two points end with a refusal; k beyond n stops there too.
+  // Removals down to two points end with a refusal, also for k beyond n.
   const TavPoint five[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 9}};
-  for (unsigned int k : {3u, 9u}) {
-    std::fill(removed, removed + 5, TavPoint(-1, -1));
-    EXPECT_EQ(pointsFitCircleOutliers(five, 5, k, &c, &err, removed), 2);
-    EXPECT_TRUE(c.radius == 0 && err == 0 && removed[2].x != -1 && removed[3].x == -1) << k;
-  }
-  EXPECT_EQ(cap.records, record("Need 3 or more points", 16, 2));
+  std::fill(removed, removed + 5, TavPoint(-1, -1));
+  EXPECT_EQ(pointsFitCircleOutliers(five, 5, 9, &c, &err, removed), 2);
+  EXPECT_TRUE(c.radius == 0 && err == 0 && removed[2].x != -1 && removed[3].x == -1);
+  EXPECT_EQ(cap.records, record("Need 3 or more points", 16));
   // Lines: the error belongs to the line before the last refit.
   Pts row;
   for (int i = 0; i <= 10; ++i) row.emplace_back(i, 0);
@@ -193,10 +185,8 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
   while ((((s * 214013u + 2531011u) >> 16) & 0x7FFFu) != 0x7FFFu) ++s;
   const std::vector<Pts> sets = {
       {{static_cast<double>(s), 0}, {5, -5}, {-3, 3}, {1, -1}},
-      {{1e300, 1e300}, {-1e300, 2}, {3, 4}, {5, 6}, {7, 9}},
       {{kInf, 0}, {1, 1}, {2, 2}, {3, 3}},
       {{kNaN, 0}, {1, 1}, {2, 2}, {3, 3}, {kNaN, kNaN}},
-      {{1.7e308, 1.7e308}, {1.7e308, -1.7e308}, {0, 0}, {1, 0}},
       {{4e12, 3e12}, {4e12 + 1, 3e12 + 2}, {4e12 + 2, 3e12 + 4}, {4e12 + 3, 3e12 + 3}}};
   for (size_t i = 0; i < sets.size(); ++i)
     for (int count : {0, 1, 3, 6})
@@ -231,9 +221,6 @@ TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
       {1, 0, 0, 0x1.8p-999, 0, 0},
       {1, 0, 0, 0, 0x1p-997, -1},
       {1, 0, 0, 0x1p-997, 0, 1},
-      // (1e8, 0), (1e8 + 1e-3, 5), (1e8 + 2e-3, 10): Sxx - Sx^2/n is all rounding
-      {3, 1e8 + (1e8 + 1e-3) + (1e8 + 2e-3), 15,
-       1e16 + (1e8 + 1e-3) * (1e8 + 1e-3) + (1e8 + 2e-3) * (1e8 + 2e-3), 125, 0},
   };
   for (const auto& w : rows)
     EXPECT_EQ(detail::spreadOrderFromSums(w.n, w.sx, w.sy, w.sxx, w.syy), w.order) << w.n << " " << w.syy;
@@ -248,15 +235,13 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
         const double t = degrees * 3.14159265358979323846 / 180.0 * i / (degrees == 360.0 ? 50 : 49);
         p.emplace_back(cx + r * std::cos(t), cy + r * std::sin(t));
       }
-      TavCircle h, g, s;
-      double err = -1.0, serr = -1.0;
+      TavCircle h, g;
+      double err = -1.0;
       TavCircleFitStats st;
       SCOPED_TRACE(testing::Message() << degrees << " degrees, scale " << scale);
-      ASSERT_EQ(pointsFitCircleHyper(p.data(), 50, &h, &err) +
-                    pointsFitCircleGeometric(p.data(), 50, &g, &st, true) +
-                    pointsFitCircleRansac(p.data(), 50, 5, 0, &s, &serr, nullptr),
-                0);
-      for (const TavCircle& c : {h, g, s}) EXPECT_TRUE(isCircle(c, cx, cy, r, 1e-9 * r));
+      ASSERT_TRUE(pointsFitCircleHyper(p.data(), 50, &h, &err) == 0 &&
+                  pointsFitCircleGeometric(p.data(), 50, &g, &st, true) == 0);
+      for (const TavCircle& c : {h, g}) EXPECT_TRUE(isCircle(c, cx, cy, r, 1e-9 * r));
       EXPECT_TRUE(err < 1e-9 * r && st.rms < 1e-9 * r && st.meanAbs <= st.rms && st.converged);
     }
   }
@@ -268,38 +253,59 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
     double e = 7;
     st.rms = st.seR = st.iterations = 7;
     const auto n = static_cast<unsigned int>(bad[i].size());
-    EXPECT_EQ(pointsFitCircleHyper(bad[i].data(), n, &c, &e) +
-                  pointsFitCircleGeometric(bad[i].data(), n, &c, &st, true) +
-                  pointsFitCircleRansac(bad[i].data(), n, 1, 10, &c, nullptr, nullptr),
-              6)
+    const int statuses = pointsFitCircleHyper(bad[i].data(), n, &c, &e) +
+                         pointsFitCircleGeometric(bad[i].data(), n, &c, &st, true) +
+                         pointsFitCircleRansac(bad[i].data(), n, 1, 10, &c, nullptr, nullptr);
+    EXPECT_TRUE(statuses == 6 && e == 0 && st.rms == 0 && st.meanAbs == 0 && st.iterations == 0 &&
+                std::isnan(st.seR))
         << i;
-    EXPECT_TRUE(e == 0 && st.rms == 0 && st.meanAbs == 0 && st.iterations == 0 && std::isnan(st.seR)) << i;
   }
 }
 
 TEST(FitMeasure, OrthogonalLineIsThePrincipalAxis) {
   // p1 the centroid, p2 one further along x > 0 (or x = 0 and y > 0).
-  const double r5 = 1 / std::sqrt(5.0), X = -2147483000.0, Y = -1.2658e305;
+  const double r5 = 1 / std::sqrt(5.0);
   const struct {
-    Pts pts;
+    Pts p;
     double x1, y1, x2, y2, rms, tol;
     int status;
   } rows[] = {
       {{{3, 9}, {3, 1}, {3, 4}}, 3, 14.0 / 3, 3, 14.0 / 3 + 1, 0, 0, 0},
       {{{0, 0}, {2, 0}, {0, 2}, {2, 2}}, 1, 1, 2, 1, 1, 0, 0},  // no principal axis
       {{{0, 4}, {1, 2}, {2, 0}, {3, -2}}, 1.5, 1, 1.5 + r5, 1 - 2 * r5, 0, 1e-12, 0},
-      // far from the origin: the plain mean would be off by more than the extent
-      {{{X, Y}, {X + 7, Y}, {X + 14, Y}}, X + 7, Y, X + 8, Y, 0, 0, 0},
       {{{1, 1}, {1, 1}}, 0, 0, 0, 0, 0, 0, 1},  // fewer than two distinct points
   };
   for (const auto& w : rows) {
     TavLine l;
     double rms = -1;
-    EXPECT_EQ(pointsFitLineOrthogonal(w.pts.data(), static_cast<unsigned int>(w.pts.size()), &l, &rms),
-              w.status);
-    EXPECT_TRUE(isLine(l, w.x1, w.y1, w.x2, w.y2, w.tol) && tavtest::isNum(rms, w.rms, w.tol))
-        << w.pts.size();
+    EXPECT_EQ(pointsFitLineOrthogonal(w.p.data(), static_cast<unsigned int>(w.p.size()), &l, &rms), w.status);
+    EXPECT_TRUE(isLine(l, w.x1, w.y1, w.x2, w.y2, w.tol) && tavtest::isNum(rms, w.rms, w.tol)) << w.x1;
   }
+}
+
+TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
+  std::mt19937_64 gen(3);
+  std::normal_distribution<double> noise(0.0, 0.3);
+  Pts p, rejected(80);
+  for (int i = 0; i < 120; ++i)
+    p.emplace_back(200 + 90 * std::cos(i * kPi / 60) + noise(gen),
+                   180 + 90 * std::sin(i * kPi / 60) + noise(gen));
+  // A full circle of n points with noise sigma: se(r) = sigma / sqrt(n), se(cx) = se(cy) = sigma sqrt(2 / n).
+  TavCircle c;
+  TavCircleFitStats st;
+  ASSERT_EQ(pointsFitCircleGeometric(p.data(), 120, &c, &st, true), 0);
+  EXPECT_TRUE(tavtest::isNum(st.seR * std::sqrt(120.0), 0.3, 0.05) &&
+              tavtest::isNum(st.seCx / st.seR, std::sqrt(2.0), 0.05) &&
+              tavtest::isNum(st.seCy / st.seR, std::sqrt(2.0), 0.05));
+  std::uniform_real_distribution<double> u(0, 400);
+  for (int i = 0; i < 80; ++i) p.emplace_back(u(gen), u(gen));  // 40 % outliers
+  double err = -1;
+  ASSERT_EQ(pointsFitCircleRansac(p.data(), 200, 80, 0, &c, &err, rejected.data()), 0);
+  EXPECT_TRUE(isCircle(c, 200, 180, 90, 0.2) && err < 0.6) << tavtest::show(c.center) << " " << c.radius;
+  auto off = [&](const TavPoint& a) { return std::fabs(pointPointDist(a, c.center) - c.radius); };
+  EXPECT_LE(std::count_if(rejected.begin(), rejected.end(), [&](const TavPoint& a) { return off(a) < 1.5; }),
+            3);
+  EXPECT_LT(off(rejected.front()), off(rejected.back()));  // ordered by the chosen candidate
 }
 
 TEST(Spoke, CountsEndsAndDegenerateInput) {
@@ -309,23 +315,19 @@ TEST(Spoke, CountsEndsAndDegenerateInput) {
     double x1, y1, x2, y2, tol;  // the last spoke; NaN x1: not checked
   } rows[] = {
       {0, 0, 100, 0, kPi / 2, 20, 10, 18, 0, 100, 0, 120, 1e-9},  // L = 120 pi/2: trunc(18.85 - 1) + 1
-      {5, -3, 100, 0, kPi / 2, -20, 10, 15, 5, 97, 5, 77, 1e-9},  // inward, measured on the arc
       {0, 0, 10, 1, -1, 0, 2, 5, 10, 0, 10, 0, 1e-12},            // toward decreasing angles
       {1, 2, 10, kPi / 2, 0, 5, 3, 2, 1, 12, 1, 17, 1e-9},        // zero sweep: two spokes on the start ray
       {0, 0, 10, 0, kPi / 2, 0, -1, 2, 0, 10, 0, 10, 1e-9},       // negative spacing: the start and the end
-      {0, 0, 10, 0, kPi / 2, 4, 0, 1, 10, 0, 14, 0, 1e-12},       // spacing 0 or NaN: the start spoke alone
-      {0, 0, 10, 0, kInf, 4, 1, 1, kNaN, 0, 0, 0, 0},
       {0, 0, 1, 0, 1, 0, 1.0 / (kCap + 1.5), 1, 1, 0, 1, 0, 1e-12},  // past the cap: the start spoke alone
       {0, 0, 1, 0, 1, 0, 1.0 / (kCap + 0.5), kScanLinesMax, 0.5403023058681398, 0.8414709848078965,
        0.5403023058681398, 0.8414709848078965, 1e-6},
   };
   for (const auto& w : rows) {
-    SCOPED_TRACE(testing::Message() << "sweep " << w.sweep << " length " << w.length << " spacing "
-                                    << w.spacing);
     Lines sp = stale();
     arcToSpoke(TavArc(TavPoint(w.cx, w.cy), w.r, w.start, w.sweep), w.length, w.spacing, &sp);
-    ASSERT_EQ(sp.size(), w.count);
-    EXPECT_TRUE(std::isnan(w.x1) || isLine(sp.back(), w.x1, w.y1, w.x2, w.y2, w.tol));
+    ASSERT_EQ(sp.size(), w.count) << w.sweep << " " << w.spacing;
+    EXPECT_TRUE(std::isnan(w.x1) || isLine(sp.back(), w.x1, w.y1, w.x2, w.y2, w.tol))
+        << w.sweep << " " << w.spacing;
   }
   arcToSpoke(TavArc(TavPoint(0, 0), 1, 0, 1), 1, 1, nullptr);  // a null output is ignored
 }
@@ -349,7 +351,6 @@ TEST(Rake, StraightPathsAndCorners) {
       {2, 0.004, 10, 19, 9, 99.996, 10 - 9.992, 99.996 + 0.008, 10 - 9.992, 1e-9},
       // a jog shorter than h: lines centred on the path, fans about the vertices
       {3, 10, 10, 23, 9, 100, 10, 100, -10, 1e-12},
-      {3, 10, 10, 23, 22, 193.58407346410206, 15, 193.58407346410206, -5, 1e-9},
       {4, 1, 1, kScanLinesMax, kScanLinesMax - 1, kCap, 1, kCap, -1, 0},  // T = (cap + 1) s still fits
       // a reversal: 100 out, a half turn of radius 10 about the vertex, lines 1 rad (s / h) apart, 50
       // back with the positive side on -y
@@ -360,10 +361,9 @@ TEST(Rake, StraightPathsAndCorners) {
       {5, 10, 10, 18, 17, 51.41592653589794, -10, 51.41592653589794, 10, 1e-9},
   };
   for (const auto& w : rows) {
-    SCOPED_TRACE(testing::Message() << "path " << w.path << " line " << w.at);
     const auto r = rakeOf(paths[w.path], w.h, w.s);
-    ASSERT_EQ(r.size(), w.count);
-    EXPECT_TRUE(isLine(r[w.at], w.x1, w.y1, w.x2, w.y2, w.tol));
+    ASSERT_EQ(r.size(), w.count) << "path " << w.path;
+    EXPECT_TRUE(isLine(r[w.at], w.x1, w.y1, w.x2, w.y2, w.tol)) << "path " << w.path << " line " << w.at;
   }
 }
 
