@@ -3,19 +3,12 @@
 namespace tavref {
 
 void lineSpreads(const TavPoint* points, unsigned int n, double* qx, double* qy) {
-  const double count = static_cast<double>(n);
   double sx = 0.0, sy = 0.0;
+  for (unsigned int i = 0; i < n; ++i) sx += points[i].x, sy += points[i].y;
+  const double mx = sx / static_cast<double>(n), my = sy / static_cast<double>(n);
+  *qx = *qy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    sx += points[i].x;
-    sy += points[i].y;
-  }
-  const double mx = sx / count;
-  const double my = sy / count;
-  *qx = 0.0;
-  *qy = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    const double dx = points[i].x - mx;
-    const double dy = points[i].y - my;
+    const double dx = points[i].x - mx, dy = points[i].y - my;
     *qx += dx * dx;
     *qy += dy * dy;
   }
@@ -23,43 +16,25 @@ void lineSpreads(const TavPoint* points, unsigned int n, double* qx, double* qy)
 
 int fitLineTwoPasses(const TavPoint* points, unsigned int n, TavLine* out) {
   const double count = static_cast<double>(n);
-  double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
+  double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0, qx = 0.0, qy = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double x = points[i].x;
-    const double y = points[i].y;
-    sx += x;
-    sy += y;
-    sxy += x * y;
-    sxx += x * x;
-    syy += y * y;
+    const double x = points[i].x, y = points[i].y;
+    sx += x, sy += y, sxy += x * y, sxx += x * x, syy += y * y;
   }
-  double qx = 0.0, qy = 0.0;
   lineSpreads(points, n, &qx, &qy);
-  const double cxy = sxy - (sx * sy) / count;
+  // Regress v on u, u the axis of the larger spread (y when qx < qy).
+  const bool onY = qx < qy;
+  const double su = onY ? sy : sx, sv = onY ? sx : sy, suu = onY ? syy : sxx;
+  const double cxy = sxy - (sx * sy) / count, cuu = suu - (su * su) / count;
   const TavPoint first = n > 0 ? points[0] : TavPoint();
-  if (qx < qy) {
-    const double cyy = syy - (sy * sy) / count;
-    if (!(cyy < 1e-5)) {
-      const double b = cxy / cyy;
-      const double a = (sx - b * sy) / count;
-      out->p1 = TavPoint(a + b * 0.0, 0.0);
-      out->p2 = TavPoint(a + b * 10000.0, 10000.0);
-    } else {
-      out->p1 = TavPoint(first.x, 0.0);
-      out->p2 = TavPoint(first.x, 10000.0);
-    }
-  } else {
-    const double cxx = sxx - (sx * sx) / count;
-    if (!(cxx < 1e-5)) {
-      const double b = cxy / cxx;
-      const double a = (sy - b * sx) / count;
-      out->p1 = TavPoint(0.0, a + b * 0.0);
-      out->p2 = TavPoint(10000.0, a + b * 10000.0);
-    } else {
-      out->p1 = TavPoint(0.0, first.y);
-      out->p2 = TavPoint(10000.0, first.y);
-    }
+  double v0 = onY ? first.x : first.y, v1 = v0;
+  if (!(cuu < 1e-5)) {
+    const double b = cxy / cuu, a = (sv - b * su) / count;
+    v0 = a + b * 0.0;
+    v1 = a + b * 10000.0;
   }
+  out->p1 = onY ? TavPoint(v0, 0.0) : TavPoint(0.0, v0);
+  out->p2 = onY ? TavPoint(v1, 10000.0) : TavPoint(10000.0, v1);
   return 0;
 }
 

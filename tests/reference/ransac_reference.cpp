@@ -3,42 +3,44 @@
 #include <TavGeometry/TavGeoFit.h>
 #include <TavGeometry/TavGeoPoint.h>
 
+#include <algorithm>
 #include <cmath>
+
+using namespace NTavGeometry;
 
 namespace tavref {
 
 void selectionSortByDistance(std::vector<RankPair>& pairs) {
-  const size_t n = pairs.size();
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < pairs.size(); ++i) {
     size_t minIdx = i;
-    for (size_t j = i + 1; j < n; ++j) {
+    for (size_t j = i + 1; j < pairs.size(); ++j)
       if (pairs[j].second < pairs[minIdx].second) minIdx = j;
-    }
     if (minIdx != i) std::swap(pairs[i], pairs[minIdx]);
   }
 }
 
 namespace {
 
-uint32_t g_state = 0;
-void lcgSeed(uint32_t s) { g_state = s; }
-int lcgNext() {
-  g_state = g_state * 214013u + 2531011u;
-  return static_cast<int>((g_state >> 16) & 0x7FFF);
-}
-
+// The low 32 bits of the truncated sum (0 when it is not finite).
 uint32_t low32(double sum) {
   if (std::isnan(sum) || std::isinf(sum)) return 0;
   const double t = std::trunc(sum);
   if (std::fabs(t) < 9.2e18) return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(t)));
-  double r = std::fmod(t, 4294967296.0);
-  if (r < 0) r += 4294967296.0;
-  return static_cast<uint32_t>(r);
+  const double r = std::fmod(t, 4294967296.0);
+  return static_cast<uint32_t>(r < 0 ? r + 4294967296.0 : r);
 }
 
-unsigned int draw(unsigned int n) {
-  const unsigned int i = static_cast<unsigned int>(lcgNext() / 32767.0 * n);
+// An index in [0, n) from the generator 214013 s + 2531011, top 15 bits.
+unsigned int draw(uint32_t* state, unsigned int n) {
+  *state = *state * 214013u + 2531011u;
+  const unsigned int i = static_cast<unsigned int>(static_cast<int>((*state >> 16) & 0x7FFF) / 32767.0 * n);
   return i == n ? n - 1 : i;
+}
+
+// The points in ascending distance from the line, as the selection sort leaves them.
+void rank(const TavPoint* points, unsigned int n, const TavLine& line, std::vector<RankPair>* pairs) {
+  for (unsigned int j = 0; j < n; ++j) (*pairs)[j] = RankPair(j, pointLineDist(points[j], line));
+  selectionSortByDistance(*pairs);
 }
 
 }  // namespace
@@ -48,52 +50,42 @@ int fitLineRansacLiteral(const TavPoint* points, unsigned int n, unsigned int k,
   if (k >= n) return 0;
   int count = candidates;
   if (count < 1) {
-    double r = static_cast<double>(k) / static_cast<double>(n);
-    if (r < 0.02) r = 0.02;
+    const double r = std::max(0.02, static_cast<double>(k) / static_cast<double>(n));
     const double c = (std::log(100.0 * r) - 1.0) * static_cast<double>(k);
     count = c >= 2147483647.0 ? 2147483647 : static_cast<int>(c);
   }
   const unsigned int m = n - k;
-  uint32_t s = 0;
-  for (unsigned int i = 0; i < n; ++i) s = low32((points[i].y + points[i].x) + static_cast<double>(s));
-  lcgSeed(s);
+  uint32_t state = 0;
+  for (unsigned int i = 0; i < n; ++i)
+    state = low32((points[i].y + points[i].x) + static_cast<double>(state));
 
   double best = 1.7976931348623157e308;
   bool found = false;
   std::vector<TavPoint> buffer(n, TavPoint(0, 0));
   std::vector<RankPair> pairs(n);
-  if (n >= 2) {
-    while (count > 0) {
-      --count;
-      const unsigned int i1 = draw(n);
-      unsigned int i2 = draw(n);
-      while (i2 == i1) i2 = draw(n);
-      *line = TavLine(points[i1], points[i2]);
-      for (unsigned int j = 0; j < n; ++j)
-        pairs[j] = RankPair(j, NTavGeometry::pointLineDist(points[j], *line));
-      selectionSortByDistance(pairs);
-      double score = 0.0;
-      for (unsigned int j = 0; j < m; ++j) score += pairs[j].second;
-      if (score < best) {
-        best = score;
-        found = true;
-        for (unsigned int j = 0; j < n; ++j) buffer[j] = points[pairs[j].first];
-      }
+  for (; n >= 2 && count > 0; --count) {
+    const unsigned int i1 = draw(&state, n);
+    unsigned int i2 = draw(&state, n);
+    while (i2 == i1) i2 = draw(&state, n);
+    *line = TavLine(points[i1], points[i2]);
+    rank(points, n, *line, &pairs);
+    double score = 0.0;
+    for (unsigned int j = 0; j < m; ++j) score += pairs[j].second;
+    if (score < best) {
+      best = score;
+      found = true;
+      for (unsigned int j = 0; j < n; ++j) buffer[j] = points[pairs[j].first];
     }
   }
-  if (!found) {
-    TavLine all;
-    NTavGeometry::pointsFitLine(points, n, &all);
-    for (unsigned int j = 0; j < n; ++j) pairs[j] = RankPair(j, NTavGeometry::pointLineDist(points[j], all));
-    selectionSortByDistance(pairs);
+  if (!found) {  // no pair drawn: rank by the fit of all points
+    pointsFitLine(points, n, line);
+    rank(points, n, *line, &pairs);
     for (unsigned int j = 0; j < n; ++j) buffer[j] = points[pairs[j].first];
   }
-  NTavGeometry::pointsFitLine(buffer.data(), m, line);
-  if (rejected != nullptr) {
-    for (unsigned int i = 0; i < k; ++i) rejected[i] = buffer[m + i];
-  }
+  pointsFitLine(buffer.data(), m, line);
+  for (unsigned int i = 0; rejected != nullptr && i < k; ++i) rejected[i] = buffer[m + i];
   double sum = 0.0;
-  for (unsigned int j = 0; j < m; ++j) sum += NTavGeometry::pointLineDist(buffer[j], *line);
+  for (unsigned int j = 0; j < m; ++j) sum += pointLineDist(buffer[j], *line);
   *error = sum / static_cast<double>(m);
   return 0;
 }
