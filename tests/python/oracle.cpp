@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
              ? V{arc.center.x, arc.center.y, arc.radius, arc.startAngle, arc.sweepAngle}
              : V{});
     CTavRotator(a.x, a.y, b.x / 50).rotate(&rx, &ry);
-    emit("rotator", {a.x, a.y, b.x / 50, c.x, c.y}, {rx, ry});
+    emit("rotator", {a.x, a.y, b.x / 50, c.x, c.y, 0.0}, {rx, ry});
     emit("polygon_is_point_inside", cat({a.x, a.y}, pv), {polygonIsPointInside(v.data(), n, a) ? 1.0 : 0.0});
     pointsFitLine(v.data(), n, &line);
     emit("points_fit_line", pv, {line.p1.x, line.p1.y, line.p2.x, line.p2.y});
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     emit("points_fit_circle", pv, fitted ? V{circle.center.x, circle.center.y, circle.radius, err} : V{});
     std::vector<TavPoint> rejected(n / 4);
     pointsFitLineRansac(v.data(), n, n / 4, 50, &line, &err, rejected.data());
-    emit("points_fit_line_ransac", cat({n / 4.0}, pv),
+    emit("points_fit_line_ransac", cat({n / 4.0, 0.0}, pv),
          cat({line.p1.x, line.p1.y, line.p2.x, line.p2.y, err}, flat(rejected)));
     for (TavPoint& p : v) p = TavPoint(p.x / 2 + 250, p.y / 2 + 250);
     CTavGeoRleCalcPolygon polygon;

@@ -7,28 +7,18 @@ import tavgeometry as tg
 
 def flat(v):
     """Every number of a result (tuples, value classes, arrays) in order, as floats."""
-    if v is None:
-        return []
     if isinstance(v, (tg.Line, tg.Circle, tg.Arc)):
-        return flat([v.p1, v.p2] if isinstance(v, tg.Line) else [v.center, v.radius] if isinstance(v, tg.Circle) else
-                    [v.center, v.radius, v.start_angle, v.sweep_angle])
-    if isinstance(v, (list, tuple, np.ndarray)):
-        return [x for e in v for x in flat(e)]
-    return [float(v)]
-
-
-def pts(v):
-    return np.array(v).reshape(-1, 2)
+        v = [v.p1, v.p2] if isinstance(v, tg.Line) else [v.center, v.radius] + (
+            [v.start_angle, v.sweep_angle] if isinstance(v, tg.Arc) else [])
+    return [] if v is None else [x for e in v for x in flat(e)] if isinstance(v, (list, tuple, np.ndarray)) else [float(v)]
 
 
 CASES = {
-    "arc_in_3_points": lambda v: tg.arc_in_3_points(*pts(v).tolist()),
-    "rotator": lambda v: tg.Rotator(*v[:3]).rotate(tuple(v[3:])),
-    "polygon_is_point_inside": lambda v: tg.polygon_is_point_inside(pts(v[2:]), tuple(v[:2])),
-    "points_fit_line": lambda v: tg.fit_line(pts(v)),
-    "points_fit_circle": lambda v: tg.fit_circle(pts(v)),
-    "points_fit_line_ransac": lambda v: tg.fit_line_ransac(pts(v[1:]), int(v[0]), 50, return_rejected=True),
-    "rle_polygon": lambda v: [(c := tg.RleCalcPolygon().calculate(500, 500, pts(v))).rle, c.perimeter_points()],
+    "arc_in_3_points": lambda v: tg.arc_in_3_points(*v.tolist()), "rotator": lambda v: tg.Rotator(*v.ravel()[:3]).rotate(
+        tuple(v.ravel()[3:5])), "polygon_is_point_inside": lambda v: tg.polygon_is_point_inside(v[1:], tuple(v[0])),
+    "points_fit_line": tg.fit_line, "points_fit_circle": tg.fit_circle,
+    "points_fit_line_ransac": lambda v: tg.fit_line_ransac(v[1:], int(v[0, 0]), 50, return_rejected=True),
+    "rle_polygon": lambda v: [(c := tg.RleCalcPolygon().calculate(500, 500, v)).rle, c.perimeter_points()],
 }
 
 
@@ -36,4 +26,4 @@ CASES = {
 def test_python_equals_cpp_bit_for_bit(oracle, name):
     assert len(oracle[name]) == 300
     for args, expected in oracle[name]:
-        assert list(map(float.hex, flat(CASES[name](args)))) == list(map(float.hex, expected)), (name, args)
+        assert list(map(float.hex, flat(CASES[name](np.reshape(args, (-1, 2)))))) == list(map(float.hex, expected)), args
