@@ -10,12 +10,15 @@ def flat(v):
     if isinstance(v, (tg.Line, tg.Circle, tg.Arc)):
         v = [v.p1, v.p2] if isinstance(v, tg.Line) else [v.center, v.radius] + (
             [v.start_angle, v.sweep_angle] if isinstance(v, tg.Arc) else [])
-    return [] if v is None else [x for e in v for x in flat(e)] if isinstance(v, (list, tuple, np.ndarray)) else [float(v)]
+    if isinstance(v, (list, tuple, np.ndarray)):
+        return [x for e in v for x in flat(e)]
+    return [] if v is None else [float(v)]
 
 
 CASES = {
-    "arc_in_3_points": lambda v: tg.arc_in_3_points(*v.tolist()), "rotator": lambda v: tg.Rotator(*v.ravel()[:3]).rotate(
-        tuple(v.ravel()[3:5])), "polygon_is_point_inside": lambda v: tg.polygon_is_point_inside(v[1:], tuple(v[0])),
+    "arc_in_3_points": lambda v: tg.arc_in_3_points(*v.tolist()),
+    "rotator": lambda v: tg.Rotator(*v.ravel()[:3]).rotate(tuple(v.ravel()[3:5])),
+    "polygon_is_point_inside": lambda v: tg.polygon_is_point_inside(v[1:], tuple(v[0])),
     "points_fit_line": tg.fit_line, "points_fit_circle": tg.fit_circle,
     "points_fit_line_ransac": lambda v: tg.fit_line_ransac(v[1:], int(v[0, 0]), 50, return_rejected=True),
     "rle_polygon": lambda v: [(c := tg.RleCalcPolygon().calculate(500, 500, v)).rle, c.perimeter_points()],
@@ -26,4 +29,5 @@ CASES = {
 def test_python_equals_cpp_bit_for_bit(oracle, name):
     assert len(oracle[name]) == 300
     for args, expected in oracle[name]:
-        assert list(map(float.hex, flat(CASES[name](np.reshape(args, (-1, 2)))))) == list(map(float.hex, expected)), args
+        got = flat(CASES[name](np.reshape(args, (-1, 2))))
+        assert list(map(float.hex, got)) == list(map(float.hex, expected)), args

@@ -11,7 +11,8 @@ cloudpickle = pytest.importorskip("cloudpickle")
 
 
 def test_cluster_batch_equals_serial():
-    spec = importlib.util.spec_from_file_location("dask_batch", pathlib.Path(__file__).parents[2] / "examples/dask_batch.py")
+    example = pathlib.Path(__file__).resolve().parents[2] / "examples" / "dask_batch.py"
+    spec = importlib.util.spec_from_file_location("dask_batch", example)
     batch = sys.modules["dask_batch"] = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(batch)
     cloudpickle.register_pickle_by_value(batch)  # the workers cannot import it by name
@@ -19,6 +20,6 @@ def test_cluster_batch_equals_serial():
     serial = batch.run_serial(jobs)
     assert {r[0] for r in serial} == set(batch.KINDS) and all(r[3] > 0 for r in serial if r[0] == "region")
     assert pickle.loads(pickle.dumps(serial)) == serial
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
-            distributed.Client(cluster) as client:
+    cluster = distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
+    with cluster, distributed.Client(cluster) as client:
         assert len(client.scheduler_info()["workers"]) == 2 and batch.run_on_cluster(client, jobs) == serial
