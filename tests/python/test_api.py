@@ -1,5 +1,7 @@
-"""The Python contract: errors that name the argument, None for geometric failures, numpy forms and no crash on
-hostile input."""
+"""The Python contract: errors that name the argument, None for geometric failures, numpy forms, threads and no
+crash on hostile input."""
+import concurrent.futures
+
 import numpy as np
 import pytest
 from hypothesis import given, settings
@@ -81,6 +83,19 @@ def test_numpy_forms_equal_scalar_calls():
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)
         assert np.array_equal((ra ^ rb).to_mask(), (a ^ b).astype(np.uint8)) and ra.area == a.sum()
         assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == tg.Region.from_coco(ra.to_coco())
+
+
+def test_threads_give_serial_results():  # the calls release the GIL
+    sets = [np.random.default_rng(i).uniform(0, 500, (2000, 2)) for i in range(32)]
+
+    def job(p):
+        r = tg.RleCalcPolygon().calculate(512, 512, p[:40])
+        return (tg.fit_circle(p), tg.fit_line_ransac(p, 500, 200), r.rle.tobytes(), r.perimeter_points().tobytes(),
+                tg.polygon_is_point_inside(p[:40], p).tobytes())
+
+    serial = [job(p) for p in sets]
+    with concurrent.futures.ThreadPoolExecutor(8) as pool:
+        assert all(list(pool.map(job, sets)) == serial for _ in range(3))
 
 
 HOSTILE = st.one_of(st.floats(), st.sampled_from([0.0, -0.0, 1e308, -1e308, 5e-324, 2.0**31, -2.0**31 - 1, 1e6 + 0.5]))

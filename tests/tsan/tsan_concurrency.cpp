@@ -1,7 +1,7 @@
-// Threads run the fits (the circle fit logs) and their own region calculators
-// at once, reading one shared rotator, while another draws from rand(): every
-// result must equal the single-threaded one, and the consensus fit leaves
-// rand() alone. Run under ThreadSanitizer by scripts/tsan.sh.
+// Threads run every family, the fits (the circle fit logs) and their own
+// region calculators at once, reading one shared rotator, while another draws
+// from rand(): every result must equal the single-threaded one, and the
+// consensus fit leaves rand() alone. Run under ThreadSanitizer by scripts/tsan.sh.
 #include <TavGeometry/TavGeometry.h>
 #include <TavLog/TavLog.h>
 
@@ -31,12 +31,47 @@ std::string runTask(int task) {  // the bytes of every result
   const std::vector<TavPoint> p = points(static_cast<unsigned>(task), 64), line = {{0, 0}, {1, 1}, {2, 2}};
   std::string v;
   auto put = [&v](const auto&... x) { (v.append(reinterpret_cast<const char*>(&x), sizeof x), ...); };
+  auto all = [&v](const auto& x) {
+    v.append(reinterpret_cast<const char*>(x.data()), x.size() * sizeof x[0]);
+  };
+  // One call of every other family: none may keep state between calls.
+  double roots[2] = {0, 0}, ro = 0, theta = 0;
+  int n = 0;
+  std::vector<double> angles(17);
+  for (size_t i = 0; i < angles.size(); ++i) angles[i] = p[i].x / 20 - 7;
+  TavRect box;
+  TavPoint x, c1, c2, cross[2];
+  TavArc arc;
+  TavCircle c3, ct;
+  const TavLine l1(p[4], p[5]), l2(p[6], p[7]);
+  TavLine bis;
+  std::vector<TavPoint> arcPts;
+  std::vector<TavLine> spokes, rake;
+  solveQuadraticAbcFormula(1, p[0].x / 15 - 10, p[1].y / 15 - 10, roots, &n);
+  pointsToBBox(p.data(), 64, &box);
+  lineToRoTheta(l1, &ro, &theta);
+  lineLineBisect(l1, l2, &bis);
+  put(normalizeAngleMinusPiToPi(angles[0]), normalizeAngle0ToPi(angles[1]), averageAngles(angles.data(), 17),
+      roots, n, box, pointPointDist(p[0], p[1]), ro, theta, bis, lineLineIntersection(l1, l2, &x), x,
+      lineRectIntersection(l1, TavRect(50, 60, 120, 80, angles[2]), &c1, &c2), c1, c2,
+      circleIn3Points(p[8], p[9], p[10], &c3), c3, circleInTriangle(p[8], p[9], p[10], &ct), ct,
+      arcIn3Points(p[12], p[13], p[14], &arc), arc, polygonArea(p.data(), 12),
+      polygonIsPointInside(p.data(), 12, p[20]));
+  circleLineIntersection(TavCircle(p[11], 80), l1, cross, &n);
+  arcToPointSet(TavArc(p[15], 40, angles[3], 2.5), &arcPts);
+  arcToSpoke(TavArc(p[16], 50, angles[4], 1.5), 10, 3, &spokes);
+  polyLineToPolyRake(p.data() + 17, 5, 6, 4, &rake);
+  put(cross, n);
+  all(arcPts);
+  all(spokes);
+  all(rake);
   TavPoint r = p[2], gone[8];
   TavCircle c;
   TavLine l;
   double e = 0;
   g_rotator.rotate(&r.x, &r.y);
-  put(r, pointsFitCircle(p.data(), 40, &c, &e), c, e);
+  pointsFitLine(p.data(), 40, &l);
+  put(r, l, pointsFitCircle(p.data(), 40, &c, &e), c, e);
   put(pointsFitCircle(line.data(), 3, &c, &e));  // refused: one record
   put(pointsFitCircleOutliers(p.data(), 30, 5, &c, &e, gone), c, e, gone);
   put(pointsFitLineOutliers(p.data(), 30, 5, &l, &e, gone), l, e, gone);
@@ -51,9 +86,8 @@ std::string runTask(int task) {  // the bytes of every result
     torus.calculate(300, 300, ring, 3);
     polygon.calculate(300, 300, p.data() + 24 + rep, 10 + rep * 7);
     for (const std::vector<int>* rle : {&disk.rle(), &torus.rle(), &polygon.rle()}) {
-      const std::vector<TavIPoint> outline = CTavGeoRleCalc::calculatePerimiterPoints(rle->data());
-      v.append(reinterpret_cast<const char*>(rle->data()), rle->size() * sizeof(int));
-      v.append(reinterpret_cast<const char*>(outline.data()), outline.size() * sizeof(TavIPoint));
+      all(*rle);
+      all(CTavGeoRleCalc::calculatePerimiterPoints(rle->data()));
     }
     put(polygon.boundingBox());
   }
