@@ -5,27 +5,13 @@ import subprocess
 
 import pytest
 
-BUILD = pathlib.Path(os.environ.get("TAVGEO_BUILD_DIR", pathlib.Path(__file__).resolve().parents[2] / "build"))
-
-
-def _h(v):
-    """A decoded input or output: hex-float strings become floats, lists recurse."""
-    if isinstance(v, str):
-        return float.fromhex(v)
-    if isinstance(v, list):
-        return [_h(x) for x in v]
-    return v
-
 
 @pytest.fixture(scope="session")
 def oracle():
-    """Inputs and results of the C++ library, grouped by function name."""
-    exe = BUILD / "tests" / "tavgeo_pyoracle"
-    if not exe.exists():
-        pytest.fail(f"{exe} is missing: build the tavgeo_pyoracle target")
-    out = subprocess.run([str(exe), "300"], check=True, capture_output=True, text=True).stdout
+    """Inputs and results of the C++ library (tests/python/oracle.cpp) by function name, as floats."""
+    build = pathlib.Path(os.environ.get("TAVGEO_BUILD_DIR", pathlib.Path(__file__).resolve().parents[2] / "build"))
+    out = subprocess.run([str(build / "tests" / "tavgeo_pyoracle"), "300"], check=True, capture_output=True, text=True)
     jobs = {}
-    for line in out.splitlines():
-        rec = json.loads(line)
-        jobs.setdefault(rec["f"], []).append((_h(rec["in"]), _h(rec["out"])))
+    for rec in map(json.loads, out.stdout.splitlines()):
+        jobs.setdefault(rec["f"], []).append([[float.fromhex(v) for v in rec[k]] for k in ("in", "out")])
     return jobs

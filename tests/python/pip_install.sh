@@ -1,22 +1,12 @@
 #!/usr/bin/env bash
-# The README's way to a working `import tavgeometry`: a venv with the system's
-# site-packages and `pip install --no-build-isolation .`, then the package used
-# from another directory with no build tree on the path.
-#   tests/python/pip_install.sh SOURCE_DIR WORK_DIR
+# The README's way to `import tavgeometry`: pip install into a venv with the system's site-packages, then use the
+# package from another directory with no build tree on the path.   tests/python/pip_install.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
-src=$1
-work=$2
-rm -rf "$work"
-mkdir -p "$work"
-/usr/bin/python3 -m venv --system-site-packages "$work/venv"
-TAVGEO_BUILD_JOBS=${TAVGEO_BUILD_JOBS:-2} "$work/venv/bin/pip" install -q --no-build-isolation --no-index "$src"
-cd "$work"
-env -u PYTHONPATH -u LD_LIBRARY_PATH "$work/venv/bin/python" - <<'PY'
-import pathlib, sys
-import tavgeometry as tg
-where = pathlib.Path(tg.__file__).resolve()
-assert "venv" in where.parts, where
+rm -rf "$2" && mkdir -p "$2" && /usr/bin/python3 -m venv --system-site-packages "$2/venv"
+TAVGEO_BUILD_JOBS=${TAVGEO_BUILD_JOBS:-2} "$2/venv/bin/pip" install -q --no-build-isolation --no-index "$1"
+cd "$2" && env -u PYTHONPATH -u LD_LIBRARY_PATH "$2/venv/bin/python" - <<'PY'
+import pathlib, tavgeometry as tg
+assert "venv" in pathlib.Path(tg.__file__).resolve().parts, tg.__file__
 assert tg.fit_circle([[0, 10], [10, 0], [0, -10], [-10, 0]])[0] == tg.Circle((0, 0), 10)
 assert tg.fit_circle([[0, 0], [1, 1], [2, 2]]) is None  # goes through libTavLog
-print("installed at", where.parent)
 PY
