@@ -1,6 +1,8 @@
 """The Python contract: errors that name the argument, None for geometric failures, numpy forms, threads and no
 crash on hostile input."""
 import concurrent.futures
+import logging
+import pickle
 
 import numpy as np
 import pytest
@@ -83,6 +85,31 @@ def test_numpy_forms_equal_scalar_calls():
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)
         assert np.array_equal((ra ^ rb).to_mask(), (a ^ b).astype(np.uint8)) and ra.area == a.sum()
         assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == tg.Region.from_coco(ra.to_coco())
+
+
+@pytest.mark.parametrize("text", ["Line((0.0, 0.5), (10.0, -1.0))", "Circle((1.0, 2.0), 3.0)", "Rect(1.0, 2.0, 3.0, 4.0, 0.0)",
+                                  "Arc((1.0, 2.0), 3.0, 0.25, -1.0)", "Rotator(1.0, 2.0, 0.5)", "RotatorF(1.0, 2.0, 0.5)"])
+def test_value_classes_repr_eval_pickle_hash(text):
+    value = eval(text, vars(tg))
+    back = pickle.loads(pickle.dumps(value))
+    assert repr(value) == text and back == value and back is not value and value != 42
+    assert text.startswith("Rotator") or hash(back) == hash(value)
+    poly = tg.RleCalcPolygon().calculate(20, 20, SQ * 2 + 2)
+    assert repr(pickle.loads(pickle.dumps(poly))) == "RleCalcPolygon(width=20, height=20, points=4)"
+    assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
+
+
+def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd):
+    with caplog.at_level(logging.ERROR, logger="tavgeometry"):
+        assert tg.fit_circle([[0, 0], [1, 1], [2, 2]]) is None
+    recs = [r for r in caplog.records if r.name == "tavgeometry"]
+    assert len(recs) == 1 and "pointsFitCircle" in recs[0].getMessage() and recs[0].category == 256
+    saved, logging.getLogger().handlers = logging.getLogger().handlers, []
+    try:
+        tg.fit_circle([[0, 0], [1, 1], [2, 2]])
+    finally:
+        logging.getLogger().handlers = saved
+    assert capfd.readouterr().err == ""
 
 
 def test_threads_give_serial_results():  # the calls release the GIL
