@@ -417,3 +417,15 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
     }
   }
 }
+
+TEST(Log, FormatsTheRecordForTheSinkOrStderr) {
+  std::vector<std::pair<unsigned int, std::string>> got;
+  CTavLog log([&got](unsigned int category, const std::string& text) { got.emplace_back(category, text); });
+  const std::string longText(5000, 'x');  // longer than any fixed buffer
+  log.error(7, "%s|%d|%s", "a", -12, longText.c_str());
+  EXPECT_EQ(got, (std::vector<std::pair<unsigned int, std::string>>{{7u, "a|-12|" + longText}}));
+  CTavLog plain;
+  ::testing::internal::CaptureStderr();
+  plain.error(256, "\"%s\" (%d)", "hello", 2);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\"hello\" (2)\n");
+}
