@@ -11,22 +11,13 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
-#include <iterator>
-#include <limits>
 #include <map>
 #include <memory>
 #include <random>
-#include <string>
-#include <type_traits>
-#include <vector>
 
 namespace tavfuzz {
 
@@ -140,24 +131,16 @@ class FuzzInput {
 // double to float without leaving the float range undefined: values beyond it
 // become infinities, as the hardware conversion gives.
 inline float toFloat(double v) {
-  return std::isfinite(v) && std::fabs(v) > FLT_MAX ? (v > 0 ? HUGE_VALF : -HUGE_VALF)
-                                                    : static_cast<float>(v);
+  return std::fabs(v) > FLT_MAX ? (v > 0 ? HUGE_VALF : -HUGE_VALF) : float(v);
 }
 // Bit-for-bit equality (0.0 and -0.0 differ); sameValue also takes any NaN for any NaN.
-inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+template <class T>
+bool sameBits(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 inline bool sameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || sameBits(a, b); }
-inline bool sameBits(const TavPoint& a, const TavPoint& b) {
-  return sameBits(a.x, b.x) && sameBits(a.y, b.y);
-}
-inline bool sameValue(const TavPoint& a, const TavPoint& b) {
-  return sameValue(a.x, b.x) && sameValue(a.y, b.y);
-}
-inline bool sameBits(const TavLine& a, const TavLine& b) {
-  return sameBits(a.p1, b.p1) && sameBits(a.p2, b.p2);
-}
-inline bool sameValue(const TavLine& a, const TavLine& b) {
-  return sameValue(a.p1, b.p1) && sameValue(a.p2, b.p2);
-}
+inline bool sameValue(TavPoint a, TavPoint b) { return sameValue(a.x, b.x) && sameValue(a.y, b.y); }
+inline bool sameValue(TavLine a, TavLine b) { return sameValue(a.p1, b.p1) && sameValue(a.p2, b.p2); }
 inline bool isFinite(const TavPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 inline bool zero(const TavPoint& p) { return p.x == 0 && p.y == 0; }
 inline bool zero(const TavLine& l) { return zero(l.p1) && zero(l.p2); }
@@ -172,23 +155,17 @@ std::unique_ptr<T[]> exactCopy(const std::vector<T>& v) {
 // The determinism digest (tests/digest) folds every output a checker passes
 // through out() into a 64-bit FNV-1a per family; each NaN counts as one value,
 // since the sign and payload of a NaN result are not fixed.
-struct Digest {
-  uint64_t h = 1469598103934665603ull;
-  void add(const void* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<const unsigned char*>(p)[i]) * 1099511628211ull;
-  }
-};
-inline std::map<std::string, Digest>*& families() {  // set by the digest program only
-  static std::map<std::string, Digest>* all = nullptr;
-  return all;
+inline uint64_t fnv(uint64_t h, uint64_t v) {
+  for (int i = 0; i < 64; i += 8) h = (h ^ ((v >> i) & 0xff)) * 1099511628211ull;
+  return h;
 }
-inline Digest*& current() {
-  static Digest* d = nullptr;
-  return d;
+inline std::map<std::string, uint64_t>* g_families = nullptr;  // set by the digest program only
+inline uint64_t* g_current = nullptr;
+inline void family(const std::string& name) {
+  g_current = g_families ? &g_families->emplace(name, 1469598103934665603ull).first->second : nullptr;
 }
-inline void family(const std::string& name) { current() = families() ? &(*families())[name] : nullptr; }
 inline void mix(uint64_t v) {
-  if (current()) current()->add(&v, sizeof v);
+  if (g_current) *g_current = fnv(*g_current, v);
 }
 inline void put(double v) {
   uint64_t b = 0x7ff8000000000000ull;
@@ -226,15 +203,10 @@ const T& out(const T& v, const R&... rest) {
 }
 
 // A broken invariant. In a fuzz build it aborts the run (a finding); in the
-// unit test runner and the digest it throws this instead.
-struct Broken {
-  const char* file;
-  int line;
-  const char* what;
-};
+// unit test runner and the digest it throws where and what it found broken.
 [[noreturn]] inline void fail(const char* file, int line, const char* what) {
 #ifdef TAVFUZZ_IN_TESTS
-  throw Broken{file, line, what};
+  throw std::string(file) + ":" + std::to_string(line) + ": " + what;
 #else
   std::fprintf(stderr, "invariant broken at %s:%d: %s\n", file, line, what);
   std::abort();
@@ -243,15 +215,12 @@ struct Broken {
 
 // A target's parts: the first byte chooses one (its value modulo the count)
 // and, with its top bit, hostile values. Each part is a family of the digest.
-struct Part {
-  const char* name;
-  void (*run)(FuzzInput&, bool hostile);
-};
+using Part = std::pair<const char*, void (*)(FuzzInput&, bool hostile)>;
 inline void pick(FuzzInput& in, std::initializer_list<Part> parts) {
   const uint8_t sel = in.byte();
   const Part& p = parts.begin()[sel % parts.size()];
-  family(p.name);
-  p.run(in, (sel & 0x80) != 0);
+  family(p.first);
+  p.second(in, (sel & 0x80) != 0);
 }
 
 // Every target registers its checker for the unit test runner and the digest.
@@ -259,21 +228,15 @@ struct Target {
   const char* name;
   void (*body)(FuzzInput&);
 };
-inline std::vector<Target>& targets() {
-  static std::vector<Target> all;
-  return all;
-}
-struct Registrar {
-  Registrar(const char* name, void (*body)(FuzzInput&)) { targets().push_back({name, body}); }
-};
+inline std::vector<Target> g_targets;
 // Runs a checker on one input: "" or where and what it found broken.
 inline std::string runOne(const Target& t, const std::vector<uint8_t>& bytes) {
   family(t.name);
   try {
     FuzzInput in(bytes.data(), bytes.size());
     t.body(in);
-  } catch (const Broken& b) {
-    return std::string(b.file) + ":" + std::to_string(b.line) + ": " + b.what;
+  } catch (const std::string& broken) {
+    return broken;
   }
   return "";
 }
@@ -317,9 +280,10 @@ using namespace tavfuzz;
 // a registered checker in the unit test runner and the digest, the libFuzzer
 // entry point in a fuzz build.
 #ifdef TAVFUZZ_IN_TESTS
-#define TAVFUZZ_TARGET(name)                                               \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                       \
-  static const ::tavfuzz::Registrar tavfuzzRegistrar(#name, &tavfuzzBody); \
+#define TAVFUZZ_TARGET(name)                                         \
+  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                 \
+  [[maybe_unused]] static const bool tavfuzzRegistered =             \
+      (::tavfuzz::g_targets.push_back({#name, &tavfuzzBody}), true); \
   static void tavfuzzBody(::tavfuzz::FuzzInput& in)
 #else
 #define TAVFUZZ_TARGET(name)                                                \

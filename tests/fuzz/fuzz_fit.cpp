@@ -13,20 +13,17 @@ int g_records = 0;
 std::string g_lastRecord;
 CTavLog g_log([](unsigned int category, const std::string& record) {
   FUZZ_CHECK(category == 256);
-  ++g_records;
-  g_lastRecord = record;
+  g_records += 1, g_lastRecord = record;
 });
-
 const TavPoint kSentinel(-3131.5, 3131.25);
 
-// True when the first k points of `got` are input points (bit for bit), each
-// at most as often as given, and every later one of the room is the sentinel.
-bool fromInput(const std::vector<TavPoint>& v, const TavPoint* got, size_t k, size_t room) {
-  std::vector<TavPoint> pool = v;
+// True when the first k of got are input points (bit for bit), each at most
+// as often as given, and the rest of the room still holds the sentinel.
+bool fromInput(std::vector<TavPoint> pool, const std::unique_ptr<TavPoint[]>& got, size_t k, size_t room) {
   for (size_t i = 0; i < room; ++i) {
     const auto it =
         std::find_if(pool.begin(), pool.end(), [&](const TavPoint& p) { return sameBits(p, got[i]); });
-    if (i >= k ? !sameBits(got[i], kSentinel) : it == pool.end()) return false;
+    if (i >= k ? !sameBits(out(got[i]), kSentinel) : it == pool.end()) return false;
     if (i < k) pool.erase(it);
   }
   return true;
@@ -35,9 +32,9 @@ std::unique_ptr<TavPoint[]> sentinels(size_t room) {
   return exactCopy(std::vector<TavPoint>(room, kSentinel));
 }
 
+// Duplicates and points on a line make the ties and degenerate branches.
 std::vector<TavPoint> makePoints(FuzzInput& in, bool hostile, int bound) {
   std::vector<TavPoint> v = in.points(bound, hostile);
-  // Duplicates and points on a line make the ties and degenerate branches.
   for (size_t i = 1; i < v.size(); ++i) {
     const uint8_t r = in.byte();
     if (r < 32) v[i] = v[r % i];
@@ -51,28 +48,19 @@ void plainFits(FuzzInput& in, bool hostile) {
   const unsigned int n = static_cast<unsigned int>(v.size());
   const auto pts = exactCopy(v);
   TavLine line;
-  FUZZ_CHECK(pointsFitLine(pts.get(), n, &line) == 0);
-  out(line);
-  if (n == 0) FUZZ_CHECK(std::isnan(line.p1.y) && std::isnan(line.p2.y));
-  if (n > 0 && !hostile)  // y over x or x over y
-    FUZZ_CHECK((line.p1.x == 0 && line.p2.x == 10000) || (line.p1.y == 0 && line.p2.y == 10000));
-  double dist = -1;
-  FUZZ_CHECK(pointsLineDist(pts.get(), n, &line, &dist) == 0);
-  FUZZ_CHECK(n == 0 ? out(dist) == 0.0 : std::isnan(out(dist)) || dist >= 0);
-  if (n == 1) FUZZ_CHECK(sameValue(dist, pointLineDist(v[0], line)));
-
   TavCircle circle(TavPoint(5, 5), 5);
-  double error = 5;
+  double dist = -1, error = 5;
+  FUZZ_CHECK(pointsFitLine(pts.get(), n, &line) == 0 && pointsLineDist(pts.get(), n, &line, &dist) == 0);
+  FUZZ_CHECK(n > 0 || (std::isnan(out(line).p1.y) && std::isnan(line.p2.y) && dist == 0.0));
+  FUZZ_CHECK(n == 0 || hostile || (line.p1.x == 0 && line.p2.x == 10000) ||
+             (line.p1.y == 0 && line.p2.y == 10000));
+  FUZZ_CHECK(n != 1 || sameValue(out(dist), pointLineDist(v[0], line)));
   g_records = 0;
   const int status = out(pointsFitCircle(pts.get(), n, &circle, &error));
-  out(circle, error);
-  FUZZ_CHECK((status == 0 && n >= 3) || status == 2);
-  if (status == 2)
-    FUZZ_CHECK(zero(circle.center) && circle.radius == 0 && error == 0 && g_records == 1 &&
-               g_lastRecord.find("NTavGeometry::pointsFitCircle") != std::string::npos);
-  else
-    FUZZ_CHECK(g_records == 0 && (std::isnan(circle.radius) || circle.radius >= 0) &&
-               (std::isnan(error) || error >= 0));
+  FUZZ_CHECK((status == 0 && n >= 3 && g_records == 0) || status == 2);
+  FUZZ_CHECK(status == 0 ||
+             (zero(out(circle).center) && circle.radius == 0 && out(error) == 0 && g_records == 1 &&
+              g_lastRecord.find("NTavGeometry::pointsFitCircle") != std::string::npos));
 }
 
 void outlierFits(FuzzInput& in, bool hostile) {
@@ -85,23 +73,18 @@ void outlierFits(FuzzInput& in, bool hostile) {
   const size_t room = huge ? 0 : k;
   auto removed = sentinels(room);
   TavCircle circle;
+  TavLine line;
   double error = -1;
   const int cs =
       out(pointsFitCircleOutliers(pts.get(), n, k, &circle, &error, huge ? nullptr : removed.get()));
-  out(circle, error);
-  FUZZ_CHECK(cs == 0 || (cs == 2 && circle.radius == 0 && error == 0));
-  // The removed points are input points, each at most as often as given.
-  size_t written = 0;
-  while (written < room && !sameBits(removed[written], kSentinel)) out(removed[written++]);
-  FUZZ_CHECK(fromInput(v, removed.get(), written, room));
-
-  removed = sentinels(room);
-  TavLine line;
-  error = -7;
+  FUZZ_CHECK(cs == 0 || (cs == 2 && out(circle).radius == 0 && out(error) == 0));
+  size_t written = 0;  // a prefix of input points
+  while (written < room && !sameBits(removed[written], kSentinel)) ++written;
+  FUZZ_CHECK(fromInput(v, removed, written, room));
+  removed = sentinels(room), error = -7;
   FUZZ_CHECK(pointsFitLineOutliers(pts.get(), n, k, &line, &error, huge ? nullptr : removed.get()) == 0);
-  out(line, error);
-  FUZZ_CHECK(k != 0 || error == -7);
-  FUZZ_CHECK(fromInput(v, removed.get(), std::min<size_t>(k, n), room));  // min(k, n) removed
+  FUZZ_CHECK((k != 0 || out(error) == -7) && fromInput(v, removed, std::min<size_t>(k, n), room));
+  out(line);
 }
 
 void consensus(FuzzInput& in, bool hostile) {
@@ -112,8 +95,7 @@ void consensus(FuzzInput& in, bool hostile) {
   int candidates = in.count(60);
   if (in.byte() < 64) candidates = -candidates;  // the automatic count
   auto rejected = sentinels(k), again = sentinels(k), ref = sentinels(k);
-  // The application's own rand() sequence is not disturbed.
-  const unsigned int seed = in.u32();
+  const unsigned int seed = in.u32();  // the application's own rand() sequence is not disturbed
   std::srand(seed);
   const int expectRand = std::rand();
   std::srand(seed);
@@ -121,22 +103,19 @@ void consensus(FuzzInput& in, bool hostile) {
   double error = -5, againError = 0, refError = 0;
   FUZZ_CHECK(pointsFitLineRansac(pts.get(), n, k, candidates, &line, &error, rejected.get()) == 0);
   FUZZ_CHECK(std::rand() == expectRand);
-  out(line, error);
   if (k >= n) {
-    FUZZ_CHECK(sameBits(line.p1, kSentinel) && sameBits(line.p2, kSentinel) && error == -5);
-    FUZZ_CHECK(fromInput(v, rejected.get(), 0, k));
+    FUZZ_CHECK(sameBits(line, TavLine(kSentinel, kSentinel)) && error == -5 && fromInput(v, rejected, 0, k));
     return;
   }
-  FUZZ_CHECK(fromInput(v, rejected.get(), k, k));
-  // Deterministic: the same call gives the same bits.
+  FUZZ_CHECK(fromInput(v, rejected, k, k));
+  // The same call gives the same bits, and so does the literal algorithm.
   pointsFitLineRansac(pts.get(), n, k, candidates, &againLine, &againError, again.get());
-  FUZZ_CHECK(sameValue(againLine, line) && sameValue(againError, error));
-  for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(out(again[i]), rejected[i]));
-  if (std::all_of(v.begin(), v.end(), isFinite)) {  // identical to the literal algorithm
-    tavref::fitLineRansacLiteral(pts.get(), n, k, candidates, &refLine, &refError, ref.get());
-    FUZZ_CHECK(sameValue(refLine, line) && sameValue(refError, error));
-    for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(ref[i], rejected[i]));
-  }
+  FUZZ_CHECK(sameValue(out(againLine), line) && sameValue(out(againError), error));
+  for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(again[i], rejected[i]));
+  if (!std::all_of(v.begin(), v.end(), isFinite)) return;
+  tavref::fitLineRansacLiteral(pts.get(), n, k, candidates, &refLine, &refError, ref.get());
+  FUZZ_CHECK(sameValue(refLine, line) && sameValue(refError, error));
+  for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(ref[i], rejected[i]));
 }
 
 // The fits that measure: a refusal leaves zeroed outputs, a set with a
@@ -147,41 +126,37 @@ void measuringFits(FuzzInput& in, bool hostile) {
   const auto pts = exactCopy(v);
   const bool finite = std::all_of(v.begin(), v.end(), isFinite);
   TavLine line;
-  double rms = -1.0;
+  double rms = -1.0, error = -1.0;
   const int ls = out(pointsFitLineOrthogonal(pts.get(), n, &line, &rms));
-  out(line, rms);
-  FUZZ_CHECK(ls == 1 ? line.p1.x == 0 && line.p2.x == 0 && rms == 0 : ls == 0 && finite && rms >= 0);
-  const double dx = line.p2.x - line.p1.x, dy = line.p2.y - line.p1.y;
-  // p2 = p1 + a unit vector keeps the direction while p1 is small enough; a
-  // tiny x component can round away in p1.x + dx, leaving dy of either sign.
+  const double dx = out(line).p2.x - line.p1.x, dy = line.p2.y - line.p1.y;
+  FUZZ_CHECK(ls == 1 ? line.p1.x == 0 && line.p2.x == 0 && out(rms) == 0 : ls == 0 && finite && rms >= 0);
+  // p2 = p1 + a unit vector while p1 is small enough (a tiny x component can
+  // round away in p1.x + dx, leaving dy of either sign).
   if (ls == 0 && std::fabs(line.p1.x) < 1e12 && std::fabs(line.p1.y) < 1e12)
     FUZZ_CHECK(dx >= 0 && (dx > 0 || dy > 0 || line.p1.x != 0) && std::fabs(dx * dx + dy * dy - 1) < 1e-3);
-
-  auto checkCircle = [&](int status, const TavCircle& c, double error) {
-    out(status, c, error);
-    FUZZ_CHECK(status == 2 ? zero(c.center) && c.radius == 0 && error == 0
-                           : finite && std::isfinite(c.center.x) && std::isfinite(c.center.y) &&
-                                 c.radius >= 0 && std::isfinite(c.radius) && error >= 0);
+  auto checkCircle = [&](int status, const TavCircle& c, double err) {
+    out(status, c, err);
+    FUZZ_CHECK(status == 2
+                   ? zero(c.center) && c.radius == 0 && err == 0
+                   : finite && isFinite(c.center) && c.radius >= 0 && std::isfinite(c.radius) && err >= 0);
   };
   TavCircle c;
-  double error = -1.0;
+  TavCircleFitStats st;
   const int hs = pointsFitCircleHyper(pts.get(), n, &c, &error);
   FUZZ_CHECK(hs == 0 || hs == 2);
   checkCircle(hs, c, error);
-  TavCircleFitStats st;
   const int gs = pointsFitCircleGeometric(pts.get(), n, &c, &st, (in.byte() & 1) != 0);
   FUZZ_CHECK(gs >= 0 && gs <= 2);  // either may refuse a result it cannot represent
   checkCircle(gs, c, st.meanAbs);
   out(st.rms, st.iterations, st.converged, st.seCx, st.seCy, st.seR);
-  if (gs != 2) FUZZ_CHECK(st.meanAbs <= st.rms * (1 + 1e-9) && st.iterations >= 1 && st.iterations <= 100);
-
+  FUZZ_CHECK(gs == 2 || (st.meanAbs <= st.rms * (1 + 1e-9) && st.iterations >= 1 && st.iterations <= 100));
   const unsigned int k = in.byte() % (n + 2);
   const int candidates = static_cast<int>(in.byte()) - 8;
   auto rejected = sentinels(k + 1);
   const int rs = pointsFitCircleRansac(pts.get(), n, k, candidates, &c, &error, rejected.get());
   FUZZ_CHECK(rs >= 0 && rs <= 2 && (rs == 2 || (n >= 3 && k <= n - 3)));
   checkCircle(rs, c, error);
-  FUZZ_CHECK(rs == 2 ? sameBits(rejected[0], kSentinel) : fromInput(v, rejected.get(), k, k + 1));
+  FUZZ_CHECK(rs == 2 ? sameBits(rejected[0], kSentinel) : fromInput(v, rejected, k, k + 1));
 }
 
 // Routes the library's log to g_log for one input and puts the previous log
