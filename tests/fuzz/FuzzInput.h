@@ -153,48 +153,46 @@ std::unique_ptr<T[]> exactCopy(const std::vector<T>& v) {
 }
 
 // The determinism digest (tests/digest) folds every output a checker passes
-// through out() into a 64-bit FNV-1a per family; each NaN counts as one value,
-// since the sign and payload of a NaN result are not fixed.
-inline uint64_t fnv(uint64_t h, uint64_t v) {
-  for (int i = 0; i < 64; i += 8) h = (h ^ ((v >> i) & 0xff)) * 1099511628211ull;
-  return h;
-}
+// through out() into a 64-bit FNV-1a per family: integers as they are, doubles
+// and floats (alone or as the members of a struct) bit for bit, but each NaN
+// as one value, since the sign and payload of a NaN result are not fixed.
 inline std::map<std::string, uint64_t>* g_families = nullptr;  // set by the digest program only
 inline uint64_t* g_current = nullptr;
 inline void family(const std::string& name) {
   g_current = g_families ? &g_families->emplace(name, 1469598103934665603ull).first->second : nullptr;
 }
-inline void mix(uint64_t v) {
-  if (g_current) *g_current = fnv(*g_current, v);
+inline uint64_t fnv(uint64_t h, uint64_t v) {
+  for (int i = 0; i < 64; i += 8) h = (h ^ ((v >> i) & 0xff)) * 1099511628211ull;
+  return h;
 }
-inline void put(double v) {
-  uint64_t b = 0x7ff8000000000000ull;
-  if (v == v) std::memcpy(&b, &v, sizeof b);
-  mix(b);
-}
-inline void put(float v) { put(v == v ? static_cast<double>(v) : static_cast<double>(NAN)); }
-template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-void put(T v) {
-  mix(static_cast<uint64_t>(v));
-}
-inline void put(const std::string& s) {
-  mix(s.size());
-  for (char c : s) mix(static_cast<uint8_t>(c));
-}
-inline void put(const TavPoint& p) { put(p.x), put(p.y); }
-inline void put(const TavIPoint& p) { put(p.x), put(p.y); }
-inline void put(const TavLine& l) { put(l.p1), put(l.p2); }
-inline void put(const TavCircle& c) { put(c.center), put(c.radius); }
-inline void put(const TavArc& a) { put(a.center), put(a.radius), put(a.startAngle), put(a.sweepAngle); }
-inline void put(const TavRect& r) { put(r.x), put(r.y), put(r.width), put(r.height), put(r.angle); }
-inline void put(const NTavGeometry::TavRun& r) { put(r.y), put(r.x0), put(r.x1); }
-inline void put(const NTavGeometry::CTavGeoRegion& r);
+template <class T, class = void>
+struct IsRange : std::false_type {};
 template <class T>
-void put(const std::vector<T>& v) {
-  mix(v.size());
-  for (const T& x : v) put(x);
+struct IsRange<T, std::void_t<decltype(std::declval<T>().begin())>> : std::true_type {};
+template <class T>
+void put(const T& v) {
+  if constexpr (std::is_integral_v<T>) {
+    if (g_current) *g_current = fnv(*g_current, static_cast<uint64_t>(v));
+  } else if constexpr (std::is_floating_point_v<T>) {
+    const double d = v;
+    uint64_t b = 0x7ff8000000000000ull;
+    if (d == d) std::memcpy(&b, &d, sizeof b);
+    put(b);
+  } else if constexpr (std::is_same_v<T, NTavGeometry::CTavGeoRegion>) {
+    put(v.width()), put(v.height()), put(v.runs());
+  } else if constexpr (IsRange<T>::value) {
+    put(v.size());
+    for (const auto& x : v) put(x);
+  } else if constexpr (std::is_same_v<T, TavIPoint> || sizeof(T) % 8 != 0) {  // ints
+    int w[sizeof(T) / sizeof(int)];
+    std::memcpy(w, &v, sizeof w);
+    for (int x : w) put(x);
+  } else {  // doubles
+    double w[sizeof(T) / sizeof(double)];
+    std::memcpy(w, &v, sizeof w);
+    for (double x : w) put(x);
+  }
 }
-inline void put(const NTavGeometry::CTavGeoRegion& r) { put(r.width()), put(r.height()), put(r.runs()); }
 // Digests its arguments in order and gives back the first.
 template <class T, class... R>
 const T& out(const T& v, const R&... rest) {
