@@ -228,30 +228,25 @@ struct Target {
 };
 inline std::vector<Target> g_targets;
 // Runs a checker on one input: "" or where and what it found broken.
-inline std::string runOne(const Target& t, const std::vector<uint8_t>& bytes) {
+inline std::string runOne(const Target& t, const std::vector<uint8_t>& bytes) try {
   family(t.name);
-  try {
-    FuzzInput in(bytes.data(), bytes.size());
-    t.body(in);
-  } catch (const std::string& broken) {
-    return broken;
-  }
+  FuzzInput in(bytes.data(), bytes.size());
+  t.body(in);
   return "";
+} catch (const std::string& broken) {
+  return broken;
 }
 // The inputs a checker is replayed on: its committed corpus in file name
 // order, then 300 inputs from a generator seeded with the FNV-1a of its name
 // (mt19937 is the same with every standard library).
-inline void forEachInput(const Target& t, const std::string& corpusDir,
+inline void forEachInput(const Target& t, const std::string& corpus,
                          const std::function<void(const std::string&, const std::vector<uint8_t>&)>& f) {
-  namespace fs = std::filesystem;
-  std::vector<fs::path> files;
-  if (fs::is_directory(fs::path(corpusDir) / t.name))
-    for (const auto& e : fs::directory_iterator(fs::path(corpusDir) / t.name)) files.push_back(e.path());
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::directory_iterator(corpus + "/" + t.name)) files.push_back(e.path());
   std::sort(files.begin(), files.end());
-  for (const fs::path& p : files) {
+  for (const auto& p : files) {
     std::ifstream s(p, std::ios::binary);
-    f("corpus " + p.filename().string(),
-      std::vector<uint8_t>((std::istreambuf_iterator<char>(s)), std::istreambuf_iterator<char>()));
+    f("corpus " + p.filename().string(), std::vector<uint8_t>(std::istreambuf_iterator<char>(s), {}));
   }
   uint32_t seed = 2166136261u;
   for (const char* c = t.name; *c; ++c) seed = (seed ^ static_cast<uint8_t>(*c)) * 16777619u;

@@ -23,7 +23,7 @@ bool fromInput(std::vector<TavPoint> pool, const std::unique_ptr<TavPoint[]>& go
   for (size_t i = 0; i < room; ++i) {
     const auto it =
         std::find_if(pool.begin(), pool.end(), [&](const TavPoint& p) { return sameBits(p, got[i]); });
-    if (i >= k ? !sameBits(out(got[i]), kSentinel) : it == pool.end()) return false;
+    if (i >= k ? !sameBits(out(got[i]), kSentinel) : out(it == pool.end(), got[i])) return false;
     if (i < k) pool.erase(it);
   }
   return true;
@@ -51,16 +51,15 @@ void plainFits(FuzzInput& in, bool hostile) {
   TavCircle circle(TavPoint(5, 5), 5);
   double dist = -1, error = 5;
   FUZZ_CHECK(pointsFitLine(pts.get(), n, &line) == 0 && pointsLineDist(pts.get(), n, &line, &dist) == 0);
-  FUZZ_CHECK(n > 0 || (std::isnan(out(line).p1.y) && std::isnan(line.p2.y) && dist == 0.0));
+  FUZZ_CHECK(n > 0 || (std::isnan(out(line, dist).p1.y) && std::isnan(line.p2.y) && dist == 0.0));
   FUZZ_CHECK(n == 0 || hostile || (line.p1.x == 0 && line.p2.x == 10000) ||
              (line.p1.y == 0 && line.p2.y == 10000));
-  FUZZ_CHECK(n != 1 || sameValue(out(dist), pointLineDist(v[0], line)));
+  FUZZ_CHECK(n != 1 || sameValue(dist, pointLineDist(v[0], line)));
   g_records = 0;
-  const int status = out(pointsFitCircle(pts.get(), n, &circle, &error));
+  const int status = out(pointsFitCircle(pts.get(), n, &circle, &error), circle, error);
   FUZZ_CHECK((status == 0 && n >= 3 && g_records == 0) || status == 2);
-  FUZZ_CHECK(status == 0 ||
-             (zero(out(circle).center) && circle.radius == 0 && out(error) == 0 && g_records == 1 &&
-              g_lastRecord.find("NTavGeometry::pointsFitCircle") != std::string::npos));
+  FUZZ_CHECK(status == 0 || (zero(circle.center) && circle.radius == 0 && error == 0 && g_records == 1 &&
+                             g_lastRecord.find("NTavGeometry::pointsFitCircle") != std::string::npos));
 }
 
 void outlierFits(FuzzInput& in, bool hostile) {
@@ -75,16 +74,16 @@ void outlierFits(FuzzInput& in, bool hostile) {
   TavCircle circle;
   TavLine line;
   double error = -1;
-  const int cs =
-      out(pointsFitCircleOutliers(pts.get(), n, k, &circle, &error, huge ? nullptr : removed.get()));
-  FUZZ_CHECK(cs == 0 || (cs == 2 && out(circle).radius == 0 && out(error) == 0));
+  const int cs = pointsFitCircleOutliers(pts.get(), n, k, &circle, &error, huge ? nullptr : removed.get());
+  out(cs, circle, error);
+  FUZZ_CHECK(cs == 0 || (cs == 2 && circle.radius == 0 && error == 0));
   size_t written = 0;  // a prefix of input points
   while (written < room && !sameBits(removed[written], kSentinel)) ++written;
   FUZZ_CHECK(fromInput(v, removed, written, room));
   removed = sentinels(room), error = -7;
   FUZZ_CHECK(pointsFitLineOutliers(pts.get(), n, k, &line, &error, huge ? nullptr : removed.get()) == 0);
-  FUZZ_CHECK((k != 0 || out(error) == -7) && fromInput(v, removed, std::min<size_t>(k, n), room));
-  out(line);
+  FUZZ_CHECK((k != 0 || error == -7) && fromInput(v, removed, std::min<size_t>(k, n), room));
+  out(line, error);
 }
 
 void consensus(FuzzInput& in, bool hostile) {
@@ -128,8 +127,8 @@ void measuringFits(FuzzInput& in, bool hostile) {
   TavLine line;
   double rms = -1.0, error = -1.0;
   const int ls = out(pointsFitLineOrthogonal(pts.get(), n, &line, &rms));
-  const double dx = out(line).p2.x - line.p1.x, dy = line.p2.y - line.p1.y;
-  FUZZ_CHECK(ls == 1 ? line.p1.x == 0 && line.p2.x == 0 && out(rms) == 0 : ls == 0 && finite && rms >= 0);
+  const double dx = out(line, rms).p2.x - line.p1.x, dy = line.p2.y - line.p1.y;
+  FUZZ_CHECK(ls == 1 ? line.p1.x == 0 && line.p2.x == 0 && rms == 0 : ls == 0 && finite && rms >= 0);
   // p2 = p1 + a unit vector while p1 is small enough (a tiny x component can
   // round away in p1.x + dx, leaving dy of either sign).
   if (ls == 0 && std::fabs(line.p1.x) < 1e12 && std::fabs(line.p1.y) < 1e12)
