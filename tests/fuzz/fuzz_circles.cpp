@@ -37,7 +37,8 @@ void circles(FuzzInput& in, bool hostile) {
     FUZZ_CHECK((pts[0].x >= pts[1].x || std::fabs(c.x - b.x) < 1e-5) &&
                pointLineDist(pts[0], TavLine(b, c)) <= 1e-6 * (scale + circle.radius) &&
                pointLineDist(pts[1], TavLine(b, c)) <= 1e-6 * (scale + circle.radius));
-  const TavCircle other(in.flag() ? a : b, hostile ? in.anyDouble() : std::fabs(in.moderate()));
+  const TavPoint otherCentre = in.flag() ? a : b;  // read before the radius, with every compiler
+  const TavCircle other(otherCentre, hostile ? in.anyDouble() : std::fabs(in.moderate()));
   count = -1;
   circleCircleIntersection(circle, other, cc, &count), out(count, cc[0], cc[1]);
   // (0.0 and -0.0 may differ: the foot is moved by +-0.)

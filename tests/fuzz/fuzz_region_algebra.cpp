@@ -86,6 +86,10 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const TavRegionBox bb = a.bbox();
   out(bb.x, bb.y, bb.width, bb.height);
   FUZZ_CHECK(a.empty() || CTavGeoRegion::fromBox(w, h, bb).area() >= a.area());
+  std::vector<TavIPoint> probes;
+  for (int y = -1; y <= h; ++y) probes.push_back(TavIPoint{in.count(w + 2) - 1, y});
+  const std::vector<uint8_t> inside = out(a.contains(probes));
+  for (size_t i = 0; i < probes.size(); ++i) FUZZ_CHECK(inside[i] == ma.at(probes[i].x, probes[i].y));
   std::vector<uint8_t> painted(static_cast<size_t>(w + 1) * h, 9);
   a.toMask(painted.data(), w + 1, 200);
   for (int y = 0; y < h; ++y)

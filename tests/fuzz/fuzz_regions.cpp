@@ -103,6 +103,7 @@ TAVFUZZ_TARGET(fuzz_regions) {
     if (call.count < 0 || !p) key.points.clear();
     key.points.resize(std::min(key.points.size(), static_cast<size_t>(std::max(call.count, 0))));
     const bool hit = cached[kind] == key;
+    FUZZ_CHECK(calc.compareWithLastComputedCoords(call.width, call.height, p, call.count) == hit);
     const std::vector<int> before = calc.rle();
     const TavRect boxBefore = calc.boundingBox();
     const int* dataBefore = calc.rle().data();
