@@ -3,24 +3,14 @@
 // the components must partition the region.
 // needs: TavGeoRegion.h:CTavGeoRegion
 // reference: region_reference.cpp
-#include <TavGeometry/TavGeoRegion.h>
-
-#include <vector>
-
 #include "FuzzInput.h"
 #include "reference/region_reference.h"
 
-using namespace NTavGeometry;
-using tavfuzz::FuzzInput;
 using tavref::Mask;
 
 namespace {
 
-Mask maskOf(const CTavGeoRegion& r) {
-  Mask m(r.width(), r.height());
-  m.px = r.toMask();
-  return m;
-}
+std::vector<uint8_t> px(const CTavGeoRegion& r) { return out(r).toMask(); }
 
 Mask randomMask(FuzzInput& in, int w, int h) {
   Mask m(w, h);
@@ -28,14 +18,13 @@ Mask randomMask(FuzzInput& in, int w, int h) {
   const int kind = in.byte() % 3;
   if (kind == 0) {  // pixel bits
     for (auto& p : m.px) p = in.flag() ? 1 : 0;
-  } else {  // rectangles, set or cleared
-    for (int k = 0, n = in.count(6); k < n; ++k) {
-      const int x0 = in.byte() % w, y0 = in.byte() % h;
-      const int x1 = x0 + in.byte() % (w - x0 + 1), y1 = y0 + in.byte() % (h - y0 + 1);
-      const uint8_t v = (kind == 2 && k > 0) ? 0 : 1;
-      for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) m.set(x, y, v);
-    }
+    return m;
+  }
+  for (int k = 0, n = in.count(6); k < n; ++k) {  // rectangles, set or cleared
+    const int x0 = in.byte() % w, y0 = in.byte() % h;
+    const int x1 = x0 + in.byte() % (w - x0 + 1), y1 = y0 + in.byte() % (h - y0 + 1);
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) m.set(x, y, (kind == 2 && k > 0) ? 0 : 1);
   }
   return m;
 }
@@ -43,40 +32,70 @@ Mask randomMask(FuzzInput& in, int w, int h) {
 }  // namespace
 
 TAVFUZZ_TARGET(fuzz_region_algebra) {
+  family("region");
   const int w = in.count(24), h = in.count(24);
   const Mask ma = randomMask(in, w, h), mb = randomMask(in, w, h);
   const CTavGeoRegion a = CTavGeoRegion::fromMask(ma.px.data(), w, h, w);
   const CTavGeoRegion b = CTavGeoRegion::fromMask(mb.px.data(), w, h, w);
-  FUZZ_CHECK(maskOf(a).px == ma.px);
-  for (int op = 0; op < 4; ++op) {
-    const CTavGeoRegion r = op == 0 ? (a | b) : op == 1 ? (a & b) : op == 2 ? (a - b) : (a ^ b);
-    FUZZ_CHECK(maskOf(r).px == tavref::maskCombine(ma, mb, op).px);
-  }
+  FUZZ_CHECK(px(a) == ma.px);
+  for (int op = 0; op < 4; ++op)
+    FUZZ_CHECK(px(op == 0   ? (a | b)
+                  : op == 1 ? (a & b)
+                  : op == 2 ? (a - b)
+                            : (a ^ b)) == tavref::maskCombine(ma, mb, op).px);
   FUZZ_CHECK((a | b).area() + (a & b).area() == a.area() + b.area());
-  FUZZ_CHECK(a.intersectionArea(b) == (a & b).area());
+  FUZZ_CHECK(out(a.intersectionArea(b)) == (a & b).area());
   const int dx = in.anyInt(), dy = in.anyInt();
-  const CTavGeoRegion t = a.translate(dx, dy);
-  if (dx > -64 && dx < 64 && dy > -64 && dy < 64) FUZZ_CHECK(maskOf(t).px == tavref::maskTranslate(ma, dx, dy).px);
+  const CTavGeoRegion t = out(a.translate(dx, dy));
+  if (dx > -64 && dx < 64 && dy > -64 && dy < 64) FUZZ_CHECK(px(t) == tavref::maskTranslate(ma, dx, dy).px);
   const TavRegionBox box{in.anyInt(), in.anyInt(), in.anyInt(), in.anyInt()};
-  const CTavGeoRegion c = a.clip(box);
+  const CTavGeoRegion c = out(a.clip(box));
   FUZZ_CHECK((c - a).empty());
   for (const TavRun& r : c.runs())
-    FUZZ_CHECK(int64_t{r.x0} >= box.x && int64_t{r.x1} <= int64_t{box.x} + box.width && int64_t{r.y} >= box.y &&
-               int64_t{r.y} < int64_t{box.y} + box.height);
+    FUZZ_CHECK(int64_t{r.x0} >= box.x && int64_t{r.x1} <= int64_t{box.x} + box.width &&
+               int64_t{r.y} >= box.y && int64_t{r.y} < int64_t{box.y} + box.height);
   const int rad = in.count(5);
   const bool disk = in.flag();
-  FUZZ_CHECK(maskOf(disk ? a.dilateDisk(rad) : a.dilateSquare(rad)).px == tavref::maskDilate(ma, rad, disk).px);
-  FUZZ_CHECK(maskOf(disk ? a.erodeDisk(rad) : a.erodeSquare(rad)).px == tavref::maskErode(ma, rad, disk).px);
-  FUZZ_CHECK(maskOf(a.fillHoles()).px == tavref::maskFillHoles(ma).px);
+  FUZZ_CHECK(px(disk ? a.dilateDisk(rad) : a.dilateSquare(rad)) == tavref::maskDilate(ma, rad, disk).px);
+  FUZZ_CHECK(px(disk ? a.erodeDisk(rad) : a.erodeSquare(rad)) == tavref::maskErode(ma, rad, disk).px);
+  FUZZ_CHECK(px(a.fillHoles()) == tavref::maskFillHoles(ma).px);
   const int conn = in.flag() ? 8 : 4;
   std::vector<int> label;
-  const int n = tavref::maskLabel(ma, conn, &label);
-  const std::vector<CTavGeoRegion> parts = a.components(conn);
-  FUZZ_CHECK(static_cast<int>(parts.size()) == n);
+  const std::vector<CTavGeoRegion> parts = out(a.components(conn));
+  FUZZ_CHECK(static_cast<int>(parts.size()) == tavref::maskLabel(ma, conn, &label));
   CTavGeoRegion all(w, h);
   for (const CTavGeoRegion& p : parts) {
     FUZZ_CHECK(!p.empty() && (all & p).empty());
     all = all | p;
   }
   FUZZ_CHECK(all == a);
+
+  // Measures and the other constructors and conversions.
+  double ref[9];
+  tavref::maskMoments(ma, ref);
+  const TavRegionMoments m = a.moments();
+  out(m.m00, m.m10, m.m01, m.m20, m.m11, m.m02, m.mu20, m.mu11, m.mu02, m.nu20, m.nu11, m.nu02,
+      m.orientation);
+  out(m.eccentricity, a.centroid(), a.iou(b), a.hash(), a.runCount(), a.perimeterPoints());
+  FUZZ_CHECK(m.m00 == ref[0] && m.m10 == ref[1] && m.m01 == ref[2] && m.m20 == ref[3] && m.m11 == ref[4] &&
+             m.m02 == ref[5]);
+  FUZZ_CHECK(a.toCoco().counts == tavref::maskCoco(ma) && (a == b) == (ma.px == mb.px));
+  FUZZ_CHECK((out(a.complement()) | a) == CTavGeoRegion::full(w, h) && (a.complement() & a).empty());
+  FUZZ_CHECK(CTavGeoRegion::fromPixels(w, h, out(a.pixels())) == a &&
+             CTavGeoRegion::fromRuns(w, h, a.runs()) == a);
+  const TavRegionBox bb = a.bbox();
+  out(bb.x, bb.y, bb.width, bb.height);
+  FUZZ_CHECK(a.empty() || CTavGeoRegion::fromBox(w, h, bb).area() >= a.area());
+  std::vector<TavIPoint> probes;
+  for (int y = -1; y <= h; ++y) probes.push_back(TavIPoint{in.count(w + 2) - 1, y});
+  const std::vector<uint8_t> inside = out(a.contains(probes));
+  for (size_t i = 0; i < probes.size(); ++i) FUZZ_CHECK(inside[i] == ma.at(probes[i].x, probes[i].y));
+  std::vector<uint8_t> painted(static_cast<size_t>(w + 1) * h, 9);
+  a.toMask(painted.data(), w + 1, 200);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x <= w; ++x) {
+      const uint8_t want = x == w ? 9 : ma.at(x, y) ? 200 : 0;
+      FUZZ_CHECK(painted[static_cast<size_t>(y) * (w + 1) + x] == want &&
+                 a.contains(x, y) == (x < w && ma.at(x, y)));
+    }
 }
