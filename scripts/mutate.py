@@ -618,6 +618,27 @@ def code_lines(path, src):
     return n
 
 
+SIZE_EXTENSIONS = (".h", ".cpp", ".c", ".py", ".pyi", ".sh")
+
+
+def print_sizes():
+    """Code lines of tests/ (fixtures and fuzz corpus left out) against include/, src/, tools/, python/."""
+    def count(top):
+        n = 0
+        for dirpath, dirnames, filenames in os.walk(os.path.join(ROOT, top)):
+            dirnames[:] = sorted(d for d in dirnames if d not in ("fixtures", "corpus", "__pycache__"))
+            for name in filenames:
+                if name.endswith(SIZE_EXTENSIONS):
+                    with open(os.path.join(dirpath, name), encoding="utf-8", errors="replace") as f:
+                        n += code_lines(name, f.read())
+        return n
+    code = {top: count(top) for top in ("include", "src", "tools", "python")}
+    tests = count("tests")
+    for top, n in code.items():
+        print("%-8s %6d" % (top, n))
+    print("code     %6d\ntests    %6d  (%.2f of the code)" % (sum(code.values()), tests, tests / sum(code.values())))
+
+
 def enumerate_sites(families):
     sites, lines = {}, {}
     for fam in families:
@@ -800,10 +821,15 @@ def main():
                          "(by default the run stops)")
     ap.add_argument("--json", default=None, help="results file (default <build-dir>/mutants.json)")
     ap.add_argument("--stats", action="store_true", help="print the site counts per family")
+    ap.add_argument("--sizes", action="store_true",
+                    help="print the code lines of the tests against those of the code and stop")
     ap.add_argument("--survivors-of", metavar="JSON", default=None,
                     help="run only the mutants that survived in this results file (same seed, "
                          "count and families), e.g. again with --python-tests")
     args = ap.parse_args()
+    if args.sizes:
+        print_sizes()
+        return
     args.build_dir = os.path.abspath(args.build_dir)
     fams = [f for f in args.families.split(",") if f]
     if args.with_bindings and "bindings" not in fams:
