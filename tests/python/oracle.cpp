@@ -20,14 +20,9 @@ void emit(const char* f, const V& in, const V& out) {
   for (std::size_t i = 0; i < out.size(); ++i) std::printf("%s\"%a\"", i ? "," : "", out[i]);
   std::printf("]}\n");
 }
-V flat(const std::vector<TavPoint>& v) {
-  V r;
+V flat(const std::vector<TavPoint>& v, V r = {}) {  // r: the numbers before the points
   for (const TavPoint& p : v) r.insert(r.end(), {p.x, p.y});
   return r;
-}
-V cat(V a, const V& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 }  // namespace
@@ -52,15 +47,15 @@ int main(int argc, char** argv) {
              : V{});
     CTavRotator(a.x, a.y, b.x / 50).rotate(&rx, &ry);
     emit("rotator", {a.x, a.y, b.x / 50, c.x, c.y, 0.0}, {rx, ry});
-    emit("polygon_is_point_inside", cat({a.x, a.y}, pv), {polygonIsPointInside(v.data(), n, a) ? 1.0 : 0.0});
+    emit("polygon_is_point_inside", flat(v, {a.x, a.y}), {polygonIsPointInside(v.data(), n, a) ? 1.0 : 0.0});
     pointsFitLine(v.data(), n, &line);
     emit("points_fit_line", pv, {line.p1.x, line.p1.y, line.p2.x, line.p2.y});
     const bool fitted = pointsFitCircle(v.data(), n, &circle, &err) == 0;
     emit("points_fit_circle", pv, fitted ? V{circle.center.x, circle.center.y, circle.radius, err} : V{});
     std::vector<TavPoint> rejected(n / 4);
     pointsFitLineRansac(v.data(), n, n / 4, 50, &line, &err, rejected.data());
-    emit("points_fit_line_ransac", cat({n / 4.0, 0.0}, pv),
-         cat({line.p1.x, line.p1.y, line.p2.x, line.p2.y, err}, flat(rejected)));
+    emit("points_fit_line_ransac", flat(v, {n / 4.0, 0.0}),
+         flat(rejected, {line.p1.x, line.p1.y, line.p2.x, line.p2.y, err}));
     for (TavPoint& p : v) p = TavPoint(p.x / 2 + 250, p.y / 2 + 250);
     CTavGeoRleCalcPolygon polygon;
     polygon.calculate(500, 500, v.data(), static_cast<int>(n));

@@ -1,5 +1,4 @@
-"""The Python contract: errors that name the argument, None for geometric failures, numpy forms, threads and no
-crash on hostile input."""
+"""The Python contract: errors naming the argument, None for geometric failures, numpy forms, threads, hostile input."""
 import concurrent.futures
 import logging
 import pickle
@@ -25,10 +24,8 @@ BAD = [  # call | exception | words the message holds
     "tg.circle_line_intersection(L0, L0) | TypeError | circle Circle", "tg.Line((0, 0), 'xy') | TypeError | p2",
     "tg.arc_to_polyline(ARC, -1) | ValueError | count >=_0", "tg.arc_to_polyline(ARC, 2.5) | TypeError | count int",
     "tg.arc_to_polyline(ARC, 1 << 40) | ValueError | count at_most", "tg.fit_line_ransac(SQ, -1) | ValueError | k >=_0",
-    "tg.fit_line_ransac(SQ, 1, -5) | ValueError | candidates", "tg.fit_circle_outliers(SQ, -2) | ValueError | k",
-    "tg.fit_circle_ransac(SQ, -1) | ValueError | k >=_0", "tg.fit_circle_ransac(SQ, 1, -5) | ValueError | candidates",
-    "tg.fit_circle_geometric(np.zeros((3, 3))) | ValueError | points (3, 3)",
-    "tg.fit_line_orthogonal('pts') | TypeError | points", "tg.calculate_perimiter_points([1.5, 2.0]) | TypeError | rle",
+    "tg.fit_line_ransac(SQ, 1, -5) | ValueError | candidates",
+    "tg.calculate_perimiter_points([1.5, 2.0]) | TypeError | rle",
     "tg.calculate_perimiter_points([[1, 2]]) | ValueError | rle 1-D",
     "tg.calculate_perimiter_points([1 << 40]) | ValueError | rle int32",
     "tg.calculate_perimiter_points([9, 9, 0, 0, 0, 0, 0, 0, 2**31 - 1, -1, -1]) | ValueError | limit",
@@ -50,20 +47,16 @@ def test_bad_input_raises_naming_the_argument(row):
 
 def test_geometric_failures_return_none_and_success_its_documented_shape():
     for call in ["tg.line_line_intersection(L0, tg.Line((0, 5), (10, 5)))", "tg.line_x_intercept(L0, 3.0)",
-                 "tg.line_y_intercept(tg.Line((2, 0), (2, 9)), 1.0)",
-                 "tg.line_line_dist(L0, L0, tg.Line((0, 0), (0, 1)))",
+                 "tg.line_y_intercept(tg.Line((2, 0), (2, 9)), 1.0)", "tg.fit_line_ransac(SQ, 4)",
+                 "tg.line_line_dist(L0, L0, tg.Line((0, 0), (0, 1)))", "tg.fit_circle_outliers(SQ, 2)",
                  "tg.circle_in_3_points((0, 0), (1, 1), (2, 2))", "tg.arc_in_3_points((0, 0), (1, 1), (2, 2))",
                  "tg.circle_in_triangle((0, 0), (1, 1), (2, 2))", "tg.fit_circle([[0, 0], [1, 1], [2, 2]])",
-                 "tg.fit_circle_outliers(SQ, 2)", "tg.fit_line_ransac(SQ, 4)", "tg.fit_line_orthogonal([[1, 1]] * 2)",
-                 "tg.line_rect_intersection(tg.Line((-50, -50), (-50, -40)), tg.Rect(0, 0, 10, 10))",
-                 "tg.points_to_angle_bisect((1, 1), (1, 1), (5, 5))"]:
+                 "tg.fit_line_orthogonal([[1, 1]] * 2)", "tg.points_to_angle_bisect((1, 1), (1, 1), (5, 5))",
+                 "tg.line_rect_intersection(tg.Line((-50, -50), (-50, -40)), tg.Rect(0, 0, 10, 10))"]:
         assert eval(call) is None, call
     assert tg.circle_circle_intersection(tg.Circle((0, 0), 1), tg.Circle((10, 0), 1)) == ()
     assert tg.line_line_intersection(L0, tg.Line((3, -1), (3, 1))) == (3.0, 0.0)
     assert tg.circle_line_intersection(tg.Circle((0, 0), 5), tg.Line((-10, 3), (10, 3))) == ((4.0, 3.0), (-4.0, 3.0))
-    assert tg.fit_circle([[0, 10], [10, 0], [0, -10], [-10, 0]]) == (tg.Circle((0, 0), 10), 0.0)
-    assert tg.fit_line_ransac([[0, 0], [1, 1], [2, 2], [3, 3], [1, 50]], 1, 100, return_rejected=True)[2].tolist() == [
-        [1.0, 50.0]]
     assert tg.fit_line_outliers(SQ, 9, return_removed=True)[2].shape == (4, 2)  # k above N counts as N
     assert np.isnan(tg.fit_line_outliers(SQ, 0)[1])
 
@@ -99,16 +92,13 @@ def test_value_classes_repr_eval_pickle_hash(text):
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
 
 
-def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd):
+def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd, monkeypatch):
     with caplog.at_level(logging.ERROR, logger="tavgeometry"):
         assert tg.fit_circle([[0, 0], [1, 1], [2, 2]]) is None
     recs = [r for r in caplog.records if r.name == "tavgeometry"]
     assert len(recs) == 1 and "pointsFitCircle" in recs[0].getMessage() and recs[0].category == 256
-    saved, logging.getLogger().handlers = logging.getLogger().handlers, []
-    try:
-        tg.fit_circle([[0, 0], [1, 1], [2, 2]])
-    finally:
-        logging.getLogger().handlers = saved
+    monkeypatch.setattr(logging.getLogger(), "handlers", [])  # not even Python's last-resort handler
+    tg.fit_circle([[0, 0], [1, 1], [2, 2]])
     assert capfd.readouterr().err == ""
 
 

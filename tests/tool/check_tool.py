@@ -38,8 +38,7 @@ def check(cond, what):
 
 
 def same(got, want, tol=1e-9):
-    """Numbers within tol; a dict matches the keys it names (an int key indexes a list, "len" is its length); the rest
-    exactly."""
+    """Numbers within tol; a dict matches the keys it names (an int key indexes a list, "len" its length)."""
     if isinstance(want, dict) and isinstance(got, list):
         return all(len(got) == v if k == "len" else -len(got) <= k < len(got) and same(got[k], v, tol)
                    for k, v in want.items())
@@ -88,19 +87,14 @@ fit-line @bad_number.txt | @bad_number.txt:3: y 'abc' is not a number
 fit-line @bad_missing.txt | @bad_missing.txt:2: missing y coordinate
 fit-line @bad_missing_comma.txt | @bad_missing_comma.txt:2: missing y coordinate after ','
 fit-line @bad_three.txt | @bad_three.txt:2: 3 values; a point is 'x y' or 'x,y'
-fit-line @bad_nan.txt | @bad_nan.txt:2: x 'nan' is not finite
 fit-line @bad_inf.txt | @bad_inf.txt:2: y 'inf' is not finite
 fit-line @bad_range.txt | @bad_range.txt:2: y '1e400' is out of range
 fit-line @bad_limit.txt | @bad_limit.txt:2: coordinate beyond the limit of +-1e+09
 fit-line @bad_json_missing.json | @bad_json_missing.json:2: missing y coordinate
 fit-line @bad_json_comma.json | @bad_json_comma.json:2: expected ',' or ']' after a point, found '['
-fit-line @bad_json_nan.json | @bad_json_nan.json:2: y 'NaN' is not finite
 fit-line @bad_json_three.json | @bad_json_three.json:1: more than 2 values in a point; expected [x, y]
 fit-line @bad_json_trailing.json | @bad_json_trailing.json:1: unexpected text after the array of points
-fit-line << 1 2\\nx 3\\n | <stdin>:2: x 'x' is not a number
 fit-line << \\x00\\x01\\xff 2\\n | <stdin>:1: x '???' is not a number
-fit-line @empty.txt | @empty.txt: fit-line needs at least 2 points, got 0
-fit-line @comments_only.txt | @comments_only.txt: fit-line needs at least 2 points, got 0
 fit-line | <stdin>: fit-line needs at least 2 points, got 0
 fit-line @no-such-file.txt | '@no-such-file.txt': cannot open: No such file or directory
 fit-line @ | @: cannot read: is a directory
@@ -118,7 +112,6 @@ fit-circle << 0 0\\n1 0\\n2 0\\n | <stdin>: no circle fits these points (Not cir
 ransac-line @line_outlier.txt | --outliers is required (see tavgeo --help)
 ransac-line @line_outlier.txt --outliers 11 | @line_outlier.txt: ransac-line --outliers 11 needs at least 13 points, \
 got 12
-ransac-line @line_outlier.txt --outliers 1 --candidates=-5 | --candidates: '-5' is negative; a count is 0 or more
 [regions]
 region disk @disk.txt --size 64 | --size: '64' is not a size WxH (for example 640x480)
 region disk @disk.txt --size 64xa | --size: '64xa' is not a size WxH (for example 640x480)
@@ -142,7 +135,6 @@ spokes --center 0,0 --radius 1000 --sweep 6.28 --length 5 --spacing 0.0001 | spo
 more than the limit of 1000000; use a larger --spacing
 spokes --center 0,0 --radius 10 --length 5 --spacing 1 | spokes: --center needs --sweep
 spokes --center 0;0 --radius 10 --sweep 1 --length 5 --spacing 1 | --center: '0;0' is not a point; write X,Y
-rake @segment.txt --half-length 0 --spacing 1 | --half-length: '0' must be greater than 0
 rake --half-length 1 --spacing 1 << 3 3\\n | <stdin>: rake needs at least 2 points, got 1
 rake @segment.txt --half-length 1 --spacing 0.00001 | @segment.txt: rake would lay about 10000000 lines, more than the \
 limit of 1000000; use a larger --spacing
@@ -151,7 +143,6 @@ circle-3pts @collinear.txt | @collinear.txt: the 3 points lie on a line (or near
 circle-3pts @square10.txt | @square10.txt: circle-3pts takes 3 points, got 4
 polygon-area @two_points.txt | @two_points.txt: polygon-area needs at least 3 points, got 2
 inside @square10.txt --point 5,x | --point y: 'x' is not a number
-inside @square10.txt | --point is required (see tavgeo --help)
 [limits]
 bbox %million.txt | %million.txt:1000001: more than 1000000 points (the limit)
 fit-line @line_stray.txt --reject 1000001 | --reject: '1000001' is more than the limit of 1000000
@@ -161,8 +152,6 @@ ransac-line %mid.txt --outliers 10 --candidates 2001 | %mid.txt: ransac-line on 
 candidates exceeds the work limit (points x candidates <= 2e+08)
 ransac-line %mid.txt --outliers 600 | %mid.txt: ransac-line on 100000 points with about 2220 candidates exceeds the \
 work limit (points x candidates <= 2e+08)
-ransac-line @line_outlier.txt --outliers 1 --candidates 2000000 | --candidates: '2000000' is more than the limit of \
-1000000
 """
 
 
@@ -230,16 +219,14 @@ def group_input():
     expect("bbox @crlf.txt", {"input": {"points": 2}})
     # Every point-reading subcommand gives the same result from a file and from standard input.
     for cmd in ("fit-line @line_stray.txt", "fit-circle @circle_four.txt", "ransac-line --outliers 1 @line_outlier.txt",
-                "region polygon @square_small.txt --size 10x10 --perimeter", "spokes --length 5 --spacing 3 @arc3.txt",
-                "rake --half-length 5 --spacing 7 @corner.txt", "circle-3pts @circle3.txt", "bbox @bbox.txt",
-                "polygon-area @square10.txt", "inside --point 3,4 @square10.txt"):
+                "spokes --length 5 --spacing 3 @arc3.txt", "rake --half-length 5 --spacing 7 @corner.txt",
+                "circle-3pts @circle3.txt", "inside --point 3,4 @square10.txt"):  # the others: the tables below
         f = re.search(r"@\S+", cmd).group()
         from_file = expect(cmd, {"input": {"source": path(f)}})
         if from_file:
             from_file["input"]["source"] = "<stdin>"
             check(from_file == expect(cmd.replace(" " + f, ""), stdin=read(f)), f"{cmd}: file and stdin differ")
-    with open(path("%keep.svg"), "w") as f:
-        f.write("keep")  # a failed run leaves an existing picture alone
+    open(path("%keep.svg"), "w").write("keep")  # a failed run leaves an existing picture alone
     check(run("fit-line @bad_number.txt --svg %keep.svg")[0] == 2 and read("%keep.svg") == b"keep", "keep.svg changed")
     rc, out, err = run("fit-line @line_stray.txt --svg %no/such/dir/x.svg")
     check(rc == 1 and err.startswith("tavgeo: cannot write ") and err.count("\n") == 1 and out == "", f"{rc} {err!r}")
@@ -254,8 +241,6 @@ def group_fits():
     check(j and list(j) == ["command", "input", "line", "angle", "error", "rejected"], f"fit-line fields {j}")
     j = expect("fit-circle @circle_four.txt --reject 1", {"error": 0})  # three points left
     check(j and len(j["rejected"]) == 1 and j["rejected"][0] in ([0, 0], [4, 0], [4, 4], [0, 4.5]), f"rejected {j}")
-    cmd = "ransac-line @line_outlier.txt --outliers 1 --candidates 50"
-    check(run(cmd) == run(cmd), "ransac-line: the same input gave different results")
 
 
 def group_scans():
@@ -294,15 +279,12 @@ def group_demo():
 
 def group_limits():
     # A million points is accepted, one more is refused, quickly and in bounded memory.
-    with open(path("%million.txt"), "w") as f:
-        f.writelines(f"{i % 1000} {i // 1000 + 0.5 * (i % 7)}\n" for i in range(1000000))
+    open(path("%million.txt"), "w").writelines(f"{i % 1000} {i // 1000 + 0.5 * (i % 7)}\n" for i in range(1000000))
     expect("fit-line %million.txt", {"input": {"points": 1000000}})
     check(expect("fit-circle %million.txt --svg %million.svg") and os.path.getsize(path("%million.svg")) < 64 << 20,
           "a million points not drawn within 64 MiB")
-    with open(path("%million.txt"), "a") as f:
-        f.write("1 1\n")
-    with open(path("%mid.txt"), "w") as f:
-        f.writelines(f"{i} {i % 3}\n" for i in range(100000))
+    open(path("%million.txt"), "a").write("1 1\n")
+    open(path("%mid.txt"), "w").writelines(f"{i} {i % 3}\n" for i in range(100000))
     j = expect("ransac-line %mid.txt --outliers 10 --candidates 2000")
     check(j and len(j["rejected"]) == 10, "ransac-line at the work limit did not run")
     # The polygon fills a 100000 x 100000 image, the disk has radius 99999; their lists stay small.
@@ -320,9 +302,6 @@ def group_limits():
                                    "the polygon's edges cross image rows ", "times, more than the limit of 1000000")):
         rc, out, err = run(f"region polygon --size {size}", json.dumps(pts).encode())
         check(rc == 2 and err.startswith("tavgeo: <stdin>: " + head) and err.endswith(tail + "\n"), f"{err!r}")
-    for bad in (b"nan 1\n2 2\n3 3\n", b"1 -inf\n2 2\n3 3\n", b"[[1, 1e999], [2, 2], [3, 3]]"):
-        rc, out, err = run(["fit-circle"], bad)  # NaN and infinities never reach the library
-        check(rc == 2 and err.count("\n") == 1 and out == "", f"non-finite input {bad!r}: status {rc} {err!r}")
 
 
 def group_hostile():
