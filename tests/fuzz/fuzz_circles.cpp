@@ -20,23 +20,15 @@ void circles(FuzzInput& in, bool hostile) {
   TavCircle out3(TavPoint(9, 9), 9), tri(TavPoint(9, 9), 9);
   const bool inscribed = circleInTriangle(a, b, c, &tri);
   FUZZ_CHECK(madeOrZero(circleIn3Points(a, b, c, &out3), out3) && madeOrZero(inscribed, tri));
-  // A well-shaped triangle's inscribed circle touches all three sides.
-  const double ab = pointPointDist(a, b), bc = pointPointDist(b, c), ca = pointPointDist(c, a);
-  const double scale = 1.0 + mag(a) + mag(b) + mag(c), perimeter = ab + bc + ca;
-  if (inscribed && !hostile && ab > 1 && bc > 1 && ca > 1 &&
-      std::fabs((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x)) > 0.1 * perimeter * perimeter)
-    for (const TavLine& side : {TavLine(a, b), TavLine(b, c), TavLine(c, a)})
-      FUZZ_CHECK(std::fabs(pointLineDist(tri.center, side) - tri.radius) <= 1e-6 * scale);
+  const double scale = 1.0 + mag(a) + mag(b) + mag(c);
   const TavCircle circle(a, hostile ? in.anyDouble() : std::fabs(in.moderate()));
   TavPoint pts[2] = {TavPoint(7, 7), TavPoint(7, 7)}, cc[2] = {TavPoint(7, 7), TavPoint(7, 7)};
   int count = -1;
   circleLineIntersection(circle, TavLine(b, c), pts, &count), out(count, pts[0], pts[1]);
   FUZZ_CHECK(count >= 0 && count <= 2);
   for (int i = 0; i < 2; ++i) FUZZ_CHECK(i < count ? isFinite(pts[i]) : zero(pts[i]));
-  if (count == 2 && !hostile && pointPointDist(b, c) > 1)  // on the line, in descending x
-    FUZZ_CHECK((pts[0].x >= pts[1].x || std::fabs(c.x - b.x) < 1e-5) &&
-               pointLineDist(pts[0], TavLine(b, c)) <= 1e-6 * (scale + circle.radius) &&
-               pointLineDist(pts[1], TavLine(b, c)) <= 1e-6 * (scale + circle.radius));
+  if (count == 2 && !hostile && pointPointDist(b, c) > 1)  // in descending x
+    FUZZ_CHECK(pts[0].x >= pts[1].x || std::fabs(c.x - b.x) < 1e-5);
   const TavPoint otherCentre = in.flag() ? a : b;  // read before the radius, with every compiler
   const TavCircle other(otherCentre, hostile ? in.anyDouble() : std::fabs(in.moderate()));
   count = -1;
@@ -62,12 +54,6 @@ void arcs(FuzzInput& in, bool hostile) {
   else
     FUZZ_CHECK(std::isfinite(out(arc).radius) && arc.radius >= 0 && isFinite(arc.center) &&
                std::fabs(arc.sweepAngle) < 2 * M_PI && arc.startAngle >= -M_PI && arc.startAngle <= M_PI);
-  TavPoint ends[2];  // a well-shaped arc starts at the first point and ends at the last
-  arcToPolyline(arc, ends, 2);
-  const double endTol = 1e-6 * (1.0 + arc.radius + mag(arc.center));
-  if (built && !hostile && arc.radius < 1e5 && pointPointDist(a, c) > 1 && pointPointDist(a, b) > 1 &&
-      pointPointDist(b, c) > 1)
-    FUZZ_CHECK(pointPointDist(ends[0], a) <= endTol && pointPointDist(ends[1], c) <= endTol);
   TavArc any{in.point(hostile), in.value(hostile), in.value(hostile), in.value(hostile)};
   if (in.flag()) any = arc;
   std::vector<TavPoint> poly(static_cast<size_t>(in.count(300)));
