@@ -19,9 +19,7 @@
 #include "reference/ransac_reference.h"
 
 using namespace NTavGeometry;
-using tavtest::isCircle;
-using tavtest::isLine;
-using tavtest::isPt;
+using namespace tavtest;
 using Lines = std::vector<TavLine>;
 using Pts = std::vector<TavPoint>;
 
@@ -65,8 +63,8 @@ Lines rakeOf(const Pts& pts, double h, double s) {
   return out;
 }
 
-bool sameAsLiteral(const std::vector<TavPoint>& pts, double h, double s) {
-  std::vector<TavLine> want;
+bool sameAsLiteral(const Pts& pts, double h, double s) {
+  Lines want;
   tavref::polyLineToPolyRakeLiteral(pts.data(), static_cast<int>(pts.size()), h, s, &want);
   return sameBits(rakeOf(pts, h, s), want);
 }
@@ -90,15 +88,15 @@ TEST(FitLine, AxisChoiceFallbackAndMeanDistance) {
     TavLine l;
     EXPECT_EQ(pointsFitLine(w.pts.data(), static_cast<unsigned int>(w.pts.size()), &l), 0);
     const double got[] = {l.p1.x, l.p1.y, l.p2.x, l.p2.y}, want[] = {w.x1, w.y1, w.x2, w.y2};
-    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << tavtest::show(w.pts[0]) << " " << i;
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << show(w.pts[0]) << " " << i;
     // The axis chosen from the first pass's sums when they settle it: the same bits as both passes.
-    std::vector<TavPoint> far = w.pts;
+    Pts far = w.pts;
     for (TavPoint& p : far) p = TavPoint(p.x * 1e-3 + 1e8, p.y * 1e-3 - 3e7);
     for (const Pts& v : {w.pts, far}) {
       TavLine ref;
       tavref::fitLineTwoPasses(v.data(), static_cast<unsigned int>(v.size()), &ref);
       pointsFitLine(v.data(), static_cast<unsigned int>(v.size()), &l);
-      EXPECT_EQ(std::memcmp(&l, &ref, sizeof l), 0) << tavtest::show(v[0]);
+      EXPECT_EQ(std::memcmp(&l, &ref, sizeof l), 0) << show(v[0]);
     }
   }
   TavLine axis(TavPoint(0, 0), TavPoint(10, 0));
@@ -110,8 +108,6 @@ TEST(FitLine, AxisChoiceFallbackAndMeanDistance) {
 
 TEST(FitCircle, WorkedExamplesAndRefusals) {
   RecordCapture cap;
-  const char* const kNoSpread = "Not circle; Point, horizontal or vertical line";
-  const char* const kStraight = "Not circle; Diagonal line";
   const struct {
     Pts pts;
     double x, y, r, err, tol;
@@ -122,9 +118,16 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
       {{{0, 0}, {2, 0}, {0, 2}}, 1, 1, std::sqrt(2.0), 0, 1e-12, nullptr, 0},
       {{{0, 0}, {4, 0}, {4, 4}, {0, 4.5}}, 1.8681, 2.1397, 2.9265, 0.0902, 1e-4, nullptr, 0},
       {{}, 0, 0, 0, 0, 0, "Need 3 or more points", 16},
-      {{{0, 0}, {1, 0}, {2, 0}}, 0, 0, 0, 0, 0, kNoSpread, 65},
-      {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 0, kStraight, 69},
-      {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}}, 0, 0, 0, 0, 0, kStraight, 69},  // det a rounding residue
+      {{{0, 0}, {1, 0}, {2, 0}}, 0, 0, 0, 0, 0, "Not circle; Point, horizontal or vertical line", 65},
+      {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 0, "Not circle; Diagonal line", 69},
+      {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}},
+       0,
+       0,
+       0,
+       0,
+       0,
+       "Not circle; Diagonal line",
+       69},  // det a rounding residue
   };
   for (const auto& w : rows) {
     cap.records.clear();
@@ -132,7 +135,7 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
     TavCircle c(TavPoint(7, 7), 7);
     double err = 7, sum = 0;
     EXPECT_EQ(pointsFitCircle(w.pts.data(), n, &c, &err), w.message ? 2 : 0) << n;
-    EXPECT_TRUE(isCircle(c, w.x, w.y, w.r, w.tol) && tavtest::isNum(err, w.err, w.tol)) << n;
+    EXPECT_TRUE(isCircle(c, w.x, w.y, w.r, w.tol) && isNum(err, w.err, w.tol)) << n;
     for (const TavPoint& p : w.pts) sum += std::fabs(pointPointDist(p, c.center) - c.radius);
     EXPECT_DOUBLE_EQ(err, w.message ? 0 : sum / n) << n;  // the mean absolute radial deviation
     EXPECT_EQ(cap.records, w.message ? record(w.message, w.line) : std::vector<std::string>{}) << n;
@@ -144,8 +147,7 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
 TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   RecordCapture cap;
   Pts ring;
-  for (int i = 0; i < 16; ++i)
-    ring.emplace_back(10 * std::cos(i * 0.39269908169872414), 10 * std::sin(i * 0.39269908169872414));
+  for (int i = 0; i < 16; ++i) ring.emplace_back(10 * std::cos(i * kPi / 8), 10 * std::sin(i * kPi / 8));
   ring.insert(ring.begin() + 3, TavPoint(0, 11.5));  // second worst
   ring.emplace_back(14, 0);                          // worst
   TavCircle c;
@@ -153,7 +155,7 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   TavPoint removed[5] = {{-7, -7}, {-7, -7}, {-7, -7}, {-7, -7}, {-7, -7}};
   EXPECT_EQ(pointsFitCircleOutliers(ring.data(), 18, 2, &c, &err, removed), 0);
   EXPECT_TRUE(isPt(removed[0], 14, 0) && isPt(removed[1], 0, 11.5) && isPt(removed[2], -7, -7));
-  EXPECT_TRUE(isCircle(c, 0, 0, 10, 1e-5) && tavtest::isNum(err, 0, 1e-5));
+  EXPECT_TRUE(isCircle(c, 0, 0, 10, 1e-5) && isNum(err, 0, 1e-5));
   const TavPoint sym[] = {{10, 0}, {-10, 0}, {0, 10}, {0, -10}, {0, -12}, {0, 12}};  // equal residuals
   EXPECT_TRUE(pointsFitCircleOutliers(sym, 6, 1, nullptr, nullptr, removed) == 0 && removed[0].y == -12);
   EXPECT_TRUE(cap.records.empty());
@@ -169,14 +171,12 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   row.emplace_back(5, 3);
   TavLine l;
   EXPECT_EQ(pointsFitLineOutliers(row.data(), 12, 1, &l, &err, removed), 0);
-  EXPECT_TRUE(isPt(removed[0], 5, 3) && isLine(l, 0, 0, 10000, 0) && tavtest::isNum(err, 0.25, 1e-15));
+  EXPECT_TRUE(isPt(removed[0], 5, 3) && isLine(l, 0, 0, 10000, 0) && isNum(err, 0.25, 1e-15));
   row.back() = TavPoint(5, 1);
   row.emplace_back(5, -1);  // both at distance 1 from y = 0: the first goes
-  for (double first : {1.0, -1.0}) {
-    pointsFitLineOutliers(row.data(), 13, 1, nullptr, nullptr, removed);
-    EXPECT_EQ(removed[0].y, first);
-    std::swap(row[11], row[12]);
-  }
+  EXPECT_TRUE(pointsFitLineOutliers(row.data(), 13, 1, nullptr, nullptr, removed) == 0 && removed[0].y == 1);
+  std::swap(row[11], row[12]);
+  EXPECT_TRUE(pointsFitLineOutliers(row.data(), 13, 1, nullptr, nullptr, removed) == 0 && removed[0].y == -1);
 }
 
 TEST(FitRansac, SameBitsAsTheLiteralFit) {
@@ -194,22 +194,18 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
   // Large sets on a grid of 1/8 (many equal distances), 10 % far off the line.
   std::mt19937 gen(673);
   std::uniform_real_distribution<double> x(0.0, 1000.0), noise(-0.5, 0.5), far(-300.0, 300.0);
-  for (unsigned int n : {700u, 1500u}) {
-    Pts pts;
-    for (unsigned int i = 0; i < n; ++i) {
-      const double px = x(gen), py = 0.4 * px + (i % 10 == 7 ? far(gen) : noise(gen));
-      pts.emplace_back(std::round(px * 8) / 8, std::round(py * 8) / 8);
-    }
-    for (unsigned int k : {0u, n / 10, n / 2})
-      EXPECT_TRUE(sameBits(ransac(pts, k, 60), ransac(pts, k, 60, true))) << n << " " << k;
+  Pts pts;
+  for (int i = 0; i < 1500; ++i) {
+    const double px = x(gen), py = 0.4 * px + (i % 10 == 7 ? far(gen) : noise(gen));
+    pts.emplace_back(std::round(px * 8) / 8, std::round(py * 8) / 8);
   }
+  for (unsigned int k : {0u, 150u, 750u})
+    EXPECT_TRUE(sameBits(ransac(pts, k, 60), ransac(pts, k, 60, true))) << k;
 }
 
 TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
-  const struct {
-    double n, sx, sy, sxx, syy;
-    int order;
-  } rows[] = {
+  const double rows[][6] = {
+      // n, Sx, Sy, Sxx, Syy and the order
       {3, 30, 3, 500, 5, 1},  // a clear line and its mirror image
       {3, 3, 30, 5, 500, -1},
       {3, 3, 3, 5, 5, 0},  // equal spreads, no points, a sum that is not finite
@@ -222,7 +218,7 @@ TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
       {1, 0, 0, 0x1p-997, 0, 1},
   };
   for (const auto& w : rows)
-    EXPECT_EQ(detail::spreadOrderFromSums(w.n, w.sx, w.sy, w.sxx, w.syy), w.order) << w.n << " " << w.syy;
+    EXPECT_EQ(detail::spreadOrderFromSums(w[0], w[1], w[2], w[3], w[4]), w[5]) << w[4];
 }
 
 TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
@@ -230,10 +226,8 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
     for (double scale : {1e-120, 1.0, 1e150}) {
       const double r = 100.0 * scale, cx = 250.5 * scale, cy = -40.25 * scale;
       Pts p;
-      for (int i = 0; i < 50; ++i) {
-        const double t = degrees * 3.14159265358979323846 / 180.0 * i / (degrees == 360.0 ? 50 : 49);
+      for (double t = 0; p.size() < 50; t += degrees * kPi / 180.0 / (degrees == 360.0 ? 50 : 49))
         p.emplace_back(cx + r * std::cos(t), cy + r * std::sin(t));
-      }
       TavCircle h, g;
       double err = -1.0;
       TavCircleFitStats st;
@@ -244,20 +238,18 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
       EXPECT_TRUE(err < 1e-9 * r && st.rms < 1e-9 * r && st.meanAbs <= st.rms && st.converged);
     }
   }
-  const std::vector<Pts> bad = {{{1, 1}, {1, 1}, {1, 1}, {1, 1}},
-                                {{0, 0}, {10, 1e-9}, {20, 0}, {5, 0}}};  // straight to 1e-10 of its spread
-  for (size_t i = 0; i < bad.size(); ++i) {
+  // Coincident points; a set straight to 1e-10 of its spread.
+  for (const Pts& bad : {Pts{{1, 1}, {1, 1}, {1, 1}, {1, 1}}, Pts{{0, 0}, {10, 1e-9}, {20, 0}, {5, 0}}}) {
     TavCircle c;
     TavCircleFitStats st;
     double e = 7;
     st.rms = st.seR = st.iterations = 7;
-    const auto n = static_cast<unsigned int>(bad[i].size());
-    const int statuses = pointsFitCircleHyper(bad[i].data(), n, &c, &e) +
-                         pointsFitCircleGeometric(bad[i].data(), n, &c, &st, true) +
-                         pointsFitCircleRansac(bad[i].data(), n, 1, 10, &c, nullptr, nullptr);
+    const int statuses = pointsFitCircleHyper(bad.data(), 4, &c, &e) +
+                         pointsFitCircleGeometric(bad.data(), 4, &c, &st, true) +
+                         pointsFitCircleRansac(bad.data(), 4, 1, 10, &c, nullptr, nullptr);
     EXPECT_TRUE(statuses == 6 && e == 0 && st.rms == 0 && st.meanAbs == 0 && st.iterations == 0 &&
                 std::isnan(st.seR))
-        << i;
+        << bad[1].x;
   }
 }
 
@@ -278,7 +270,7 @@ TEST(FitMeasure, OrthogonalLineIsThePrincipalAxis) {
     TavLine l;
     double rms = -1;
     EXPECT_EQ(pointsFitLineOrthogonal(w.p.data(), static_cast<unsigned int>(w.p.size()), &l, &rms), w.status);
-    EXPECT_TRUE(isLine(l, w.x1, w.y1, w.x2, w.y2, w.tol) && tavtest::isNum(rms, w.rms, w.tol)) << w.x1;
+    EXPECT_TRUE(isLine(l, w.x1, w.y1, w.x2, w.y2, w.tol) && isNum(rms, w.rms, w.tol)) << w.x1;
   }
 }
 
@@ -294,27 +286,24 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
   TavCircle c;
   TavCircleFitStats st;
   ASSERT_EQ(pointsFitCircleGeometric(p.data(), 120, &c, &st, true), 0);
-  EXPECT_TRUE(tavtest::isNum(st.seR * std::sqrt(117.0) / st.rms, 1, 0.002) &&
-              tavtest::isNum(st.rms, 0.3, 0.03));
-  EXPECT_TRUE(tavtest::isNum(st.seCx / st.seR, std::sqrt(2.0), 0.003) &&
-              tavtest::isNum(st.seCy / st.seR, std::sqrt(2.0), 0.003));
+  EXPECT_TRUE(isNum(st.seR * std::sqrt(117.0) / st.rms, 1, 0.002) && isNum(st.rms, 0.3, 0.03));
+  EXPECT_TRUE(isNum(st.seCx / st.seR, std::sqrt(2.0), 0.003) &&
+              isNum(st.seCy / st.seR, std::sqrt(2.0), 0.003));
   std::uniform_real_distribution<double> u(0, 400);
   for (int i = 0; i < 80; ++i) p.emplace_back(u(gen), u(gen));  // 40 % outliers
   double err = -1;
   ASSERT_EQ(pointsFitCircleRansac(p.data(), 200, 80, 0, &c, &err, rejected.data()), 0);
-  EXPECT_TRUE(isCircle(c, 200, 180, 90, 0.2) && err < 0.6) << tavtest::show(c.center) << " " << c.radius;
+  EXPECT_TRUE(isCircle(c, 200, 180, 90, 0.2) && err < 0.6) << show(c.center) << " " << c.radius;
   auto off = [&](const TavPoint& a) { return std::fabs(pointPointDist(a, c.center) - c.radius); };
-  EXPECT_LE(std::count_if(rejected.begin(), rejected.end(), [&](const TavPoint& a) { return off(a) < 1.5; }),
-            3);
-  EXPECT_LT(off(rejected.front()), off(rejected.back()));  // ordered by the chosen candidate
+  int onCircle = 0;
+  for (const TavPoint& a : rejected) onCircle += off(a) < 1.5;
+  // Few rejected points on the circle, and those ordered by the chosen candidate's distances.
+  EXPECT_TRUE(onCircle <= 3 && off(rejected.front()) < off(rejected.back())) << onCircle;
 }
 
 TEST(Spoke, CountsEndsAndDegenerateInput) {
-  const struct {
-    double cx, cy, r, start, sweep, length, spacing;
-    size_t count;
-    double x1, y1, x2, y2, tol;  // the last spoke; NaN x1: not checked
-  } rows[] = {
+  // Centre, radius, start, sweep; length, spacing; the count; the last spoke and its tolerance.
+  const double rows[][13] = {
       {0, 0, 100, 0, kPi / 2, 20, 10, 18, 0, 100, 0, 120, 1e-9},  // L = 120 pi/2: trunc(18.85 - 1) + 1
       {0, 0, 10, 1, -1, 0, 2, 5, 10, 0, 10, 0, 1e-12},            // toward decreasing angles
       {1, 2, 10, kPi / 2, 0, 5, 3, 2, 1, 12, 1, 17, 1e-9},        // zero sweep: two spokes on the start ray
@@ -325,27 +314,22 @@ TEST(Spoke, CountsEndsAndDegenerateInput) {
   };
   for (const auto& w : rows) {
     Lines sp = stale();
-    arcToSpoke(TavArc(TavPoint(w.cx, w.cy), w.r, w.start, w.sweep), w.length, w.spacing, &sp);
-    ASSERT_EQ(sp.size(), w.count) << w.sweep << " " << w.spacing;
-    EXPECT_TRUE(std::isnan(w.x1) || isLine(sp.back(), w.x1, w.y1, w.x2, w.y2, w.tol))
-        << w.sweep << " " << w.spacing;
+    arcToSpoke(TavArc(TavPoint(w[0], w[1]), w[2], w[3], w[4]), w[5], w[6], &sp);
+    ASSERT_EQ(sp.size(), static_cast<size_t>(w[7])) << w[4] << " " << w[6];
+    EXPECT_TRUE(isLine(sp.back(), w[8], w[9], w[10], w[11], w[12])) << w[4] << " " << w[6];
   }
   arcToSpoke(TavArc(TavPoint(0, 0), 1, 0, 1), 1, 1, nullptr);  // a null output is ignored
 }
 
 TEST(Rake, StraightPathsAndCorners) {
-  const std::vector<TavPoint> paths[] = {{{0, 0}, {100, 0}},
-                                         {{0, 0}, {0, -100}},
-                                         {{0, 0}, {100, 0}, {100, 100}},
-                                         {{0, 0}, {100, 0}, {100, 5}, {200, 5}},
-                                         {{0, 0}, {kCap + 1, 0}},
-                                         {{0, 0}, {100, 0}, {50, 0}}};
-  const struct {
-    int path;
-    double h, s;
-    size_t count, at;
-    double x1, y1, x2, y2, tol;
-  } rows[] = {
+  const Pts paths[] = {{{0, 0}, {100, 0}},
+                       {{0, 0}, {0, -100}},
+                       {{0, 0}, {100, 0}, {100, 100}},
+                       {{0, 0}, {100, 0}, {100, 5}, {200, 5}},
+                       {{0, 0}, {kCap + 1, 0}},
+                       {{0, 0}, {100, 0}, {50, 0}}};
+  const double rows[][10] = {
+      // path, h, s; the count; the line checked, its ends and the tolerance
       {0, 10, 25, 3, 0, 25, 10, 25, -10, 1e-12},    // nothing at 0 or at the path end
       {1, 10, 25, 3, 0, 10, -25, -10, -25, 1e-12},  // positive side: the direction turned by +90
       // perpendiculars under 0.01 have angle 0: the fans add no length
@@ -359,17 +343,17 @@ TEST(Rake, StraightPathsAndCorners) {
       {5, 10, 10, 18, 10, 91.58529015192103, 5.403023058681398, 108.41470984807897, -5.403023058681398, 1e-9},
       {5, 10, 10, 18, 12, 98.58879991940132, -9.899924966004454, 101.41120008059868, 9.899924966004454, 1e-9},
       {5, 10, 10, 18, 13, 91.41592653589794, -10, 91.41592653589794, 10, 1e-9},
-      {5, 10, 10, 18, 17, 51.41592653589794, -10, 51.41592653589794, 10, 1e-9},
   };
   for (const auto& w : rows) {
-    const auto r = rakeOf(paths[w.path], w.h, w.s);
-    ASSERT_EQ(r.size(), w.count) << "path " << w.path;
-    EXPECT_TRUE(isLine(r[w.at], w.x1, w.y1, w.x2, w.y2, w.tol)) << "path " << w.path << " line " << w.at;
+    const auto r = rakeOf(paths[static_cast<int>(w[0])], w[1], w[2]);
+    ASSERT_EQ(r.size(), static_cast<size_t>(w[3])) << "path " << w[0];
+    EXPECT_TRUE(isLine(r[static_cast<size_t>(w[4])], w[5], w[6], w[7], w[8], w[9]))
+        << "path " << w[0] << " " << w[4];
   }
 }
 
 TEST(Rake, UnusableInputGivesNoLines) {
-  const std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 100}};
+  const Pts pts = {{0, 0}, {100, 0}, {100, 100}};
   EXPECT_TRUE(rakeOf(pts, 10, 1e-5).empty() &&
               rakeOf({{0, 0}, {kCap + 1.5, 0}}, 1, 1).empty());  // past the cap
   EXPECT_TRUE(rakeOf({{0, 0}, {kNaN, 0}, {100, 0}}, 10, 10).empty() &&
@@ -396,7 +380,7 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
     std::vector<double> turns(n, 0.0);
     for (int i = 1; i + 1 < n; ++i) turns[i] = (2 * unit(gen) - 1) * maxTurn;
     double angle = unit(gen) * 2 * kPi;
-    std::vector<TavPoint> pts = {TavPoint(unit(gen) * 400 - 200, unit(gen) * 400 - 200)};
+    Pts pts = {TavPoint(unit(gen) * 400 - 200, unit(gen) * 400 - 200)};
     for (int i = 0; i + 1 < n; ++i) {
       const double len = h * (std::tan(std::fabs(turns[i]) / 2) + std::tan(std::fabs(turns[i + 1]) / 2)) +
                          0.5 + unit(gen) * 80;
@@ -411,7 +395,7 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
     EXPECT_TRUE(sameAsLiteral({{1, 2}, {31, 42}, {61, 82}, {70, 70}, {100, 110}, {130, 150}}, h, 0.7)) << h;
   for (double end : {0.0, 200.0}) {
     for (double turn : {0.0, 0.3, 1.234, 2.9, -2.2}) {
-      std::vector<TavPoint> pts = {{0, 0}, {100, 0}, {100, 20}, {end, 20}};
+      Pts pts = {{0, 0}, {100, 0}, {100, 20}, {end, 20}};
       for (TavPoint& q : pts) pointRotate(TavPoint(7.5, -3.25), turn, &q);
       EXPECT_TRUE(sameAsLiteral(pts, 10, 3)) << end << " " << turn;
     }
