@@ -187,7 +187,7 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
       {{static_cast<double>(s), 0}, {5, -5}, {-3, 3}, {1, -1}},
       {{kInf, 0}, {1, 1}, {2, 2}, {3, 3}},
       {{kNaN, 0}, {1, 1}, {2, 2}, {3, 3}, {kNaN, kNaN}},
-      {{4e12, 3e12}, {4e12 + 1, 3e12 + 2}, {4e12 + 2, 3e12 + 4}, {4e12 + 3, 3e12 + 3}}};
+  };
   for (size_t i = 0; i < sets.size(); ++i)
     for (int count : {0, 1, 3, 6})
       EXPECT_TRUE(sameBits(ransac(sets[i], 1, count), ransac(sets[i], 1, count, true))) << i;
@@ -352,7 +352,7 @@ TEST(Rake, StraightPathsAndCorners) {
   }
 }
 
-TEST(Rake, UnusableInputGivesNoLines) {
+TEST(Rake, UnusableInputAndRepeatedPoints) {
   const Pts pts = {{0, 0}, {100, 0}, {100, 100}};
   EXPECT_TRUE(rakeOf(pts, 10, 1e-5).empty() &&
               rakeOf({{0, 0}, {kCap + 1.5, 0}}, 1, 1).empty());  // past the cap
@@ -363,13 +363,12 @@ TEST(Rake, UnusableInputGivesNoLines) {
   polyLineToPolyRake(nullptr, 5, 10, 10, &out);
   EXPECT_TRUE(out.empty());
   polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
+  // Repeated points are left out.
+  EXPECT_TRUE(sameBits(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
+                       rakeOf(pts, 10, 10)));
 }
 
 TEST(Rake, SameLinesAsTheStepByStepConstruction) {
-  // Repeated points are left out.
-  const Pts plain = {{0, 0}, {100, 0}, {100, 100}};
-  EXPECT_TRUE(sameBits(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
-                       rakeOf(plain, 10, 10)));
   // Random paths with ordinary corners only: turns up to 0.6 or 3.05 rad, each
   // segment longer than the setbacks h tan(|turn| / 2) of its corners.
   std::mt19937 gen(2024);
@@ -377,15 +376,14 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
   for (int trial = 0; trial < 3000; ++trial) {
     const double h = 0.05 + unit(gen) * 12, s = 0.3 + unit(gen) * 9, maxTurn = trial % 2 == 0 ? 0.6 : 3.05;
     const int n = 2 + static_cast<int>(gen() % 9);
-    std::vector<double> turns(n, 0.0);
-    for (int i = 1; i + 1 < n; ++i) turns[i] = (2 * unit(gen) - 1) * maxTurn;
-    double angle = unit(gen) * 2 * kPi;
+    double angle = unit(gen) * 2 * kPi, turn = 0;  // turn: at the segment's start, next: at its end
     Pts pts = {TavPoint(unit(gen) * 400 - 200, unit(gen) * 400 - 200)};
     for (int i = 0; i + 1 < n; ++i) {
-      const double len = h * (std::tan(std::fabs(turns[i]) / 2) + std::tan(std::fabs(turns[i + 1]) / 2)) +
-                         0.5 + unit(gen) * 80;
+      const double next = i + 2 < n ? (2 * unit(gen) - 1) * maxTurn : 0.0;
+      const double len =
+          h * (std::tan(std::fabs(turn) / 2) + std::tan(std::fabs(next) / 2)) + 0.5 + unit(gen) * 80;
       pts.emplace_back(pts.back().x + len * std::cos(angle), pts.back().y + len * std::sin(angle));
-      angle += turns[i + 1];
+      angle += (turn = next);
     }
     ASSERT_TRUE(sameAsLiteral(pts, h, s)) << "trial " << trial;
   }
@@ -402,12 +400,8 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
   }
 }
 
-TEST(Log, FormatsTheRecordForTheSinkOrStderr) {
-  std::vector<std::pair<unsigned int, std::string>> got;
-  CTavLog log([&got](unsigned int category, const std::string& text) { got.emplace_back(category, text); });
-  const std::string longText(5000, 'x');  // longer than any fixed buffer
-  log.error(7, "%s|%d|%s", "a", -12, longText.c_str());
-  EXPECT_EQ(got, (std::vector<std::pair<unsigned int, std::string>>{{7u, "a|-12|" + longText}}));
+// The record's formatting for a sink is pinned by the fits' refusal records above.
+TEST(Log, FormatsTheRecordForStderrWithoutASink) {
   CTavLog plain;
   ::testing::internal::CaptureStderr();
   plain.error(256, "\"%s\" (%d)", "hello", 2);
