@@ -41,15 +41,14 @@ std::vector<std::string> record(const char* message, int line, int times = 1) {
 }
 
 // Line, error and rejected points of the consensus fit (or of the literal one).
-std::vector<double> ransac(const Pts& p, unsigned int k, int c, bool literal = false) {
+Pts ransac(const Pts& p, unsigned int k, int c, bool literal = false) {
   TavLine l;
   double e = -1;
   Pts rej(k, TavPoint(-1, -1));
   const auto n = static_cast<unsigned int>(p.size());
   (literal ? tavref::fitLineRansacLiteral : pointsFitLineRansac)(p.data(), n, k, c, &l, &e, rej.data());
-  std::vector<double> r = {l.p1.x, l.p1.y, l.p2.x, l.p2.y, e};
-  for (const TavPoint& q : rej) r.insert(r.end(), {q.x, q.y});
-  return r;
+  rej.insert(rej.end(), {l.p1, l.p2, TavPoint(e, 0)});
+  return rej;
 }
 template <class T>
 bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
@@ -104,30 +103,39 @@ TEST(FitLine, AxisChoiceFallbackAndMeanDistance) {
   const TavPoint two[] = {{0, 1}, {100, -3}};  // the infinite line: x beyond the segment counts
   EXPECT_TRUE(pointsLineDist(two, 2, &axis, &d) == 0 && d == 2.0 &&
               pointsLineDist(two, 2, nullptr, &d) == 0 && d == 0);
+  // The axis decided from the first pass's sums only where the second pass must confirm it.
+  const double sums[][6] = {
+      // n, Sx, Sy, Sxx, Syy and the order
+      {3, 30, 3, 500, 5, 1},  // a clear line and its mirror image
+      {3, 3, 30, 5, 500, -1},
+      {3, 3, 3, 5, 5, 0},  // equal spreads, no points, a sum that is not finite
+      {0, 0, 0, 0, 0, 0},
+      {3, 3, 3, kInf, 5, 0},
+      // Sx^2/n rounds to within 2^-1000 n of Sxx: 3 n 2^-1000 is too close to call, 8 n 2^-1000 is not
+      {1, 0, 0, 0, 0x1.8p-999, 0},
+      {1, 0, 0, 0x1.8p-999, 0, 0},
+      {1, 0, 0, 0, 0x1p-997, -1},
+      {1, 0, 0, 0x1p-997, 0, 1},
+  };
+  for (const auto& w : sums)
+    EXPECT_EQ(detail::spreadOrderFromSums(w[0], w[1], w[2], w[3], w[4]), w[5]) << w[4];
 }
 
 TEST(FitCircle, WorkedExamplesAndRefusals) {
   RecordCapture cap;
   const struct {
     Pts pts;
-    double x, y, r, err, tol;
-    const char* message;  // the refusal's record, or null
-    int line;
+    double x, y, r, tol, line;  // the refusal's record, or null, and its line
+    const char* message;
   } rows[] = {
-      {{{1, 0}, {0, 1}, {-1, 0}, {0, -1}}, 0, 0, 1, 0, 1e-12, nullptr, 0},
-      {{{0, 0}, {2, 0}, {0, 2}}, 1, 1, std::sqrt(2.0), 0, 1e-12, nullptr, 0},
-      {{{0, 0}, {4, 0}, {4, 4}, {0, 4.5}}, 1.8681, 2.1397, 2.9265, 0.0902, 1e-4, nullptr, 0},
-      {{}, 0, 0, 0, 0, 0, "Need 3 or more points", 16},
-      {{{0, 0}, {1, 0}, {2, 0}}, 0, 0, 0, 0, 0, "Not circle; Point, horizontal or vertical line", 65},
-      {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 0, "Not circle; Diagonal line", 69},
-      {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}},
-       0,
-       0,
-       0,
-       0,
-       0,
-       "Not circle; Diagonal line",
-       69},  // det a rounding residue
+      {{{1, 0}, {0, 1}, {-1, 0}, {0, -1}}, 0, 0, 1, 1e-12, 0, nullptr},
+      {{{0, 0}, {2, 0}, {0, 2}}, 1, 1, std::sqrt(2.0), 1e-12, 0, nullptr},
+      {{{0, 0}, {4, 0}, {4, 4}, {0, 4.5}}, 1.8681, 2.1397, 2.9265, 1e-4, 0, nullptr},
+      {{}, 0, 0, 0, 0, 16, "Need 3 or more points"},
+      {{{0, 0}, {1, 0}, {2, 0}}, 0, 0, 0, 0, 65, "Not circle; Point, horizontal or vertical line"},
+      {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 69, "Not circle; Diagonal line"},
+      {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}}, 0, 0, 0, 0, 69, "Not circle; Diagonal line"},  // det a
+                                                                                               // residue
   };
   for (const auto& w : rows) {
     cap.records.clear();
@@ -135,11 +143,19 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
     TavCircle c(TavPoint(7, 7), 7);
     double err = 7, sum = 0;
     EXPECT_EQ(pointsFitCircle(w.pts.data(), n, &c, &err), w.message ? 2 : 0) << n;
-    EXPECT_TRUE(isCircle(c, w.x, w.y, w.r, w.tol) && isNum(err, w.err, w.tol)) << n;
+    EXPECT_TRUE(isCircle(c, w.x, w.y, w.r, w.tol)) << n;
     for (const TavPoint& p : w.pts) sum += std::fabs(pointPointDist(p, c.center) - c.radius);
     EXPECT_DOUBLE_EQ(err, w.message ? 0 : sum / n) << n;  // the mean absolute radial deviation
-    EXPECT_EQ(cap.records, w.message ? record(w.message, w.line) : std::vector<std::string>{}) << n;
+    EXPECT_EQ(cap.records,
+              w.message ? record(w.message, static_cast<int>(w.line)) : std::vector<std::string>{})
+        << n;
   }
+  CTavLog plain;  // a log without a sink writes the record to stderr
+  CTavLog::_log = &plain;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            record("Need 3 or more points", 16)[0].substr(3) + "\n");
   CTavLog::_log = nullptr;  // no log: still refused
   EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
 }
@@ -161,9 +177,8 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   EXPECT_TRUE(cap.records.empty());
   // Removals down to two points end with a refusal, also for k beyond n.
   const TavPoint five[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 9}};
-  std::fill(removed, removed + 5, TavPoint(-1, -1));
   EXPECT_EQ(pointsFitCircleOutliers(five, 5, 9, &c, &err, removed), 2);
-  EXPECT_TRUE(c.radius == 0 && err == 0 && removed[2].x != -1 && removed[3].x == -1);
+  EXPECT_TRUE(c.radius == 0 && err == 0 && removed[2].x != -7 && removed[3].x == -7);
   EXPECT_EQ(cap.records, record("Need 3 or more points", 16));
   // Lines: the error belongs to the line before the last refit.
   Pts row;
@@ -191,37 +206,9 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
   for (size_t i = 0; i < sets.size(); ++i)
     for (int count : {0, 1, 3, 6})
       EXPECT_TRUE(sameBits(ransac(sets[i], 1, count), ransac(sets[i], 1, count, true))) << i;
-  // Large sets on a grid of 1/8 (many equal distances), 10 % far off the line.
-  std::mt19937 gen(673);
-  std::uniform_real_distribution<double> x(0.0, 1000.0), noise(-0.5, 0.5), far(-300.0, 300.0);
-  Pts pts;
-  for (int i = 0; i < 1500; ++i) {
-    const double px = x(gen), py = 0.4 * px + (i % 10 == 7 ? far(gen) : noise(gen));
-    pts.emplace_back(std::round(px * 8) / 8, std::round(py * 8) / 8);
-  }
-  for (unsigned int k : {0u, 150u, 750u})
-    EXPECT_TRUE(sameBits(ransac(pts, k, 60), ransac(pts, k, 60, true))) << k;
 }
 
-TEST(FitLineSpread, DecidesOnlyWhatTheSecondPassConfirms) {
-  const double rows[][6] = {
-      // n, Sx, Sy, Sxx, Syy and the order
-      {3, 30, 3, 500, 5, 1},  // a clear line and its mirror image
-      {3, 3, 30, 5, 500, -1},
-      {3, 3, 3, 5, 5, 0},  // equal spreads, no points, a sum that is not finite
-      {0, 0, 0, 0, 0, 0},
-      {3, 3, 3, kInf, 5, 0},
-      // Sx^2/n rounds to within 2^-1000 n of Sxx: 3 n 2^-1000 is too close to call, 8 n 2^-1000 is not
-      {1, 0, 0, 0, 0x1.8p-999, 0},
-      {1, 0, 0, 0x1.8p-999, 0, 0},
-      {1, 0, 0, 0, 0x1p-997, -1},
-      {1, 0, 0, 0x1p-997, 0, 1},
-  };
-  for (const auto& w : rows)
-    EXPECT_EQ(detail::spreadOrderFromSums(w[0], w[1], w[2], w[3], w[4]), w[5]) << w[4];
-}
-
-TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
+TEST(FitMeasure, NoiseFreeArcsOnEveryScaleRefusalsAndTheOrthogonalLine) {
   for (double degrees : {30.0, 90.0, 360.0}) {
     for (double scale : {1e-120, 1.0, 1e150}) {
       const double r = 100.0 * scale, cx = 250.5 * scale, cy = -40.25 * scale;
@@ -251,15 +238,11 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleAndRefusals) {
                 std::isnan(st.seR))
         << bad[1].x;
   }
-}
-
-TEST(FitMeasure, OrthogonalLineIsThePrincipalAxis) {
-  // p1 the centroid, p2 one further along x > 0 (or x = 0 and y > 0).
+  // The orthogonal fit: p1 the centroid, p2 one further along x > 0 (or x = 0 and y > 0).
   const double r5 = 1 / std::sqrt(5.0);
   const struct {
     Pts p;
-    double x1, y1, x2, y2, rms, tol;
-    int status;
+    double x1, y1, x2, y2, rms, tol, status;
   } rows[] = {
       {{{3, 9}, {3, 1}, {3, 4}}, 3, 14.0 / 3, 3, 14.0 / 3 + 1, 0, 0, 0},
       {{{0, 0}, {2, 0}, {0, 2}, {2, 2}}, 1, 1, 2, 1, 1, 0, 0},  // no principal axis
@@ -309,8 +292,8 @@ TEST(Spoke, CountsEndsAndDegenerateInput) {
       {1, 2, 10, kPi / 2, 0, 5, 3, 2, 1, 12, 1, 17, 1e-9},        // zero sweep: two spokes on the start ray
       {0, 0, 10, 0, kPi / 2, 0, -1, 2, 0, 10, 0, 10, 1e-9},       // negative spacing: the start and the end
       {0, 0, 1, 0, 1, 0, 1.0 / (kCap + 1.5), 1, 1, 0, 1, 0, 1e-12},  // past the cap: the start spoke alone
-      {0, 0, 1, 0, 1, 0, 1.0 / (kCap + 0.5), kScanLinesMax, 0.5403023058681398, 0.8414709848078965,
-       0.5403023058681398, 0.8414709848078965, 1e-6},
+      {0, 0, 1, 0, 1, 0, 1.0 / (kCap + 0.5), kCap, std::cos(1.0), std::sin(1.0), std::cos(1.0), std::sin(1.0),
+       1e-6},
   };
   for (const auto& w : rows) {
     Lines sp = stale();
@@ -321,7 +304,7 @@ TEST(Spoke, CountsEndsAndDegenerateInput) {
   arcToSpoke(TavArc(TavPoint(0, 0), 1, 0, 1), 1, 1, nullptr);  // a null output is ignored
 }
 
-TEST(Rake, StraightPathsAndCorners) {
+TEST(Rake, StraightPathsCornersUnusableInputAndRepeatedPoints) {
   const Pts paths[] = {{{0, 0}, {100, 0}},
                        {{0, 0}, {0, -100}},
                        {{0, 0}, {100, 0}, {100, 100}},
@@ -350,10 +333,7 @@ TEST(Rake, StraightPathsAndCorners) {
     EXPECT_TRUE(isLine(r[static_cast<size_t>(w[4])], w[5], w[6], w[7], w[8], w[9]))
         << "path " << w[0] << " " << w[4];
   }
-}
-
-TEST(Rake, UnusableInputAndRepeatedPoints) {
-  const Pts pts = {{0, 0}, {100, 0}, {100, 100}};
+  const Pts& pts = paths[2];  // unusable input gives no lines
   EXPECT_TRUE(rakeOf(pts, 10, 1e-5).empty() &&
               rakeOf({{0, 0}, {kCap + 1.5, 0}}, 1, 1).empty());  // past the cap
   EXPECT_TRUE(rakeOf({{0, 0}, {kNaN, 0}, {100, 0}}, 10, 10).empty() &&
@@ -362,7 +342,7 @@ TEST(Rake, UnusableInputAndRepeatedPoints) {
   Lines out = stale();
   polyLineToPolyRake(nullptr, 5, 10, 10, &out);
   EXPECT_TRUE(out.empty());
-  polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
+  polyLineToPolyRake(paths[2].data(), 2, 10, 10, nullptr);
   // Repeated points are left out.
   EXPECT_TRUE(sameBits(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
                        rakeOf(pts, 10, 10)));
@@ -398,12 +378,4 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
       EXPECT_TRUE(sameAsLiteral(pts, 10, 3)) << end << " " << turn;
     }
   }
-}
-
-// The record's formatting for a sink is pinned by the fits' refusal records above.
-TEST(Log, FormatsTheRecordForStderrWithoutASink) {
-  CTavLog plain;
-  ::testing::internal::CaptureStderr();
-  plain.error(256, "\"%s\" (%d)", "hello", 2);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\"hello\" (2)\n");
 }
