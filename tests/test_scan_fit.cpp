@@ -336,7 +336,7 @@ TEST(Rake, StraightPathsCornersUnusableInputAndRepeatedPoints) {
   Lines out = stale();
   polyLineToPolyRake(nullptr, 5, 10, 10, &out);
   EXPECT_TRUE(out.empty());
-  polyLineToPolyRake(paths[2].data(), 2, 10, 10, nullptr);
+  polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
   // Repeated points are left out.
   EXPECT_TRUE(sameBits(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
                        rakeOf(pts, 10, 10)));
