@@ -2,18 +2,6 @@
 
 namespace tavref {
 
-void lineSpreads(const TavPoint* points, unsigned int n, double* qx, double* qy) {
-  double sx = 0.0, sy = 0.0;
-  for (unsigned int i = 0; i < n; ++i) sx += points[i].x, sy += points[i].y;
-  const double mx = sx / static_cast<double>(n), my = sy / static_cast<double>(n);
-  *qx = *qy = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    const double dx = points[i].x - mx, dy = points[i].y - my;
-    *qx += dx * dx;
-    *qy += dy * dy;
-  }
-}
-
 int fitLineTwoPasses(const TavPoint* points, unsigned int n, TavLine* out) {
   const double count = static_cast<double>(n);
   double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0, qx = 0.0, qy = 0.0;
@@ -21,7 +9,11 @@ int fitLineTwoPasses(const TavPoint* points, unsigned int n, TavLine* out) {
     const double x = points[i].x, y = points[i].y;
     sx += x, sy += y, sxy += x * y, sxx += x * x, syy += y * y;
   }
-  lineSpreads(points, n, &qx, &qy);
+  // The second pass: the spreads about the rounded means, in array order.
+  for (unsigned int i = 0; i < n; ++i) {
+    const double dx = points[i].x - sx / count, dy = points[i].y - sy / count;
+    qx += dx * dx, qy += dy * dy;
+  }
   // Regress v on u, u the axis of the larger spread (y when qx < qy).
   const bool onY = qx < qy;
   const double su = onY ? sy : sx, sv = onY ? sx : sy, suu = onY ? syy : sxx;

@@ -9,7 +9,4 @@ namespace tavref {
 // Writes the line and returns 0, as pointsFitLine.
 int fitLineTwoPasses(const TavPoint* points, unsigned int n, TavLine* out);
 
-// The second pass alone: the spreads about the rounded means, in array order.
-void lineSpreads(const TavPoint* points, unsigned int n, double* qx, double* qy);
-
 }  // namespace tavref

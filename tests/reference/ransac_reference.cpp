@@ -23,10 +23,8 @@ namespace {
 
 // The low 32 bits of the truncated sum (0 when it is not finite).
 uint32_t low32(double sum) {
-  if (std::isnan(sum) || std::isinf(sum)) return 0;
-  const double t = std::trunc(sum);
-  if (std::fabs(t) < 9.2e18) return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(t)));
-  const double r = std::fmod(t, 4294967296.0);
+  if (!std::isfinite(sum)) return 0;
+  const double r = std::fmod(std::trunc(sum), 4294967296.0);  // exact
   return static_cast<uint32_t>(r < 0 ? r + 4294967296.0 : r);
 }
 
