@@ -35,7 +35,7 @@ struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the lis
 
 // Rows: kind (0 disk, 1 annulus), points past the radius limit or beyond the int range (Limits has the
 // others), and a null array: the header alone, a zero box and no records, after a computed list.
-TEST(Rle, UnrepresentableInputGivesTheEmptyList) {
+TEST(Rle, RadiusLimitAndUnrepresentableInput) {
   const double rows[][7] = {{0, 5, 5, 1000006, 5}, {1, -2147483000, 0, -2147483000, 700, -2147483000, 2}};
   CTavGeoRleCalcDisk disk;
   CTavGeoRleCalcTorus torus;
@@ -51,17 +51,13 @@ TEST(Rle, UnrepresentableInputGivesTheEmptyList) {
       EXPECT_TRUE(b.x == 0 && b.y == 0 && b.width == 0 && b.height == 0 && calc->recordRuns().empty());
     }
   }
-}
-
-TEST(Rle, LargeRadii) {  // the row limit of polygons: Limits.PolygonScanStopsAtTheRowLimit
-  const int r = 50000;   // r^2 no longer fits in 32 bits: the middle row spans the full diameter
-  CTavGeoRleCalcDisk d;
-  const TavPoint a[2] = {{10, 20}, {10 + r, 20}}, big[2] = {{0, 0}, {kRleMaxRadius + 0.5, 0}};
+  // r = 50000: r^2 no longer fits in 32 bits, the middle row spans the full diameter.
+  const TavPoint a[2] = {{10, 20}, {50010, 20}}, big[2] = {{0, 0}, {kRleMaxRadius + 0.5, 0}};
   TavRect box;
-  d.calculate(100, 100, a, 2);
-  EXPECT_EQ(d.rle(), tavref::rleDisk(100, 100, a, 2, &box));
-  d.calculate(7, 8, big, 2);  // the largest radius still computes
-  EXPECT_EQ(d.rle().size(), 6u + 4 * (2 * static_cast<size_t>(kRleMaxRadius) + 1) + 1);
+  disk.calculate(100, 100, a, 2);
+  EXPECT_EQ(disk.rle(), tavref::rleDisk(100, 100, a, 2, &box));
+  disk.calculate(7, 8, big, 2);  // the largest radius still computes; the row limit: Limits
+  EXPECT_EQ(disk.rle().size(), 6u + 4 * (2 * static_cast<size_t>(kRleMaxRadius) + 1) + 1);
 }
 
 TEST(Rle, CacheKeyIsTheBytesOfTheLastCall) {
@@ -188,21 +184,18 @@ TEST(Region, MatchesTheMaskReference) {
       EXPECT_NEAR(got[i], ref[i], 1e-9 * (1 + std::fabs(ref[i]))) << i;
     EXPECT_TRUE(ref[0] > 0 ||
                 (std::isnan(m.mu20) && std::isnan(a.centroid().x) && a.bbox() == TavRegionBox{0, 0, 0, 0}));
-    for (int y = -1; y <= h; ++y)
-      for (int x = -1; x <= w; ++x) ASSERT_EQ(a.contains(x, y), ma.at(x, y) != 0);
   }
 }
 
 TEST(Region, MomentsCocoStringsStridesAndRefusals) {
-  std::vector<TavIPoint> diag, row;
+  std::vector<TavIPoint> diag;
   for (int i = 0; i < 10; ++i) diag.push_back({i, i});
-  for (int i = 2; i < 7; ++i) row.push_back({i, 3});
-  const TavRegionMoments d = CTavGeoRegion::fromPixels(20, 20, diag).moments(),
-                         m = CTavGeoRegion::fromPixels(20, 20, row).moments();
+  const CTavGeoRegion row = CTavGeoRegion::fromBox(20, 20, {2, 3, 5, 1});
+  const TavRegionMoments d = CTavGeoRegion::fromPixels(20, 20, diag).moments(), m = row.moments();
   EXPECT_NEAR(d.orientation, M_PI / 4, 1e-12);  // from +x toward +y
   EXPECT_NEAR(d.eccentricity, 1.0, 1e-12);
   EXPECT_TRUE(m.mu20 == 10.0 && m.nu20 == 10.0 / 25.0 && m.orientation == 0.0);  // mu20 = 4 + 1 + 0 + 1 + 4
-  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 20, row).bbox(), (TavRegionBox{2, 3, 5, 1}));
+  EXPECT_EQ(row.bbox(), (TavRegionBox{2, 3, 5, 1}));
   EXPECT_EQ(CTavGeoRegion::fromPixels(5, 5, {{4, 4}}).moments().eccentricity, 0.0);
   // COCO: deltas from counts[i-2] for i > 2, 5-bit groups with continuation and sign bits, column-major
   // pixels.
@@ -210,21 +203,15 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(CTavGeoRegion::cocoCountsToString(counts), "53X1ORO");
   const CTavGeoRegion c = CTavGeoRegion::fromCocoString(6, 10, "53X1ORO");
   EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
-  EXPECT_EQ(std::hash<CTavGeoRegion>()(c), c.hash());
   EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());
-  // A strided mask (last column: padding) in and out.
+  // A strided mask (last column: padding), any non-zero byte set.
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
   EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
-  std::vector<uint8_t> out(3 * 7, 42);
-  r.toMask(out.data(), 7, 255);
-  EXPECT_EQ(List(out.begin(), out.begin() + 15),
-            (List{0, 255, 255, 0, 255, 42, 42, 0, 0, 0, 0, 255, 42, 42, 255}));
   // merged, sorted, clipped: row 7 and columns past 5 dropped
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
   EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
-  EXPECT_EQ(r.contains({{1, 0}, {3, 0}, {0, 2}, {-1, 2}, {4, 3}}), (std::vector<uint8_t>{1, 0, 1, 0, 0}));
   const CTavGeoRegion a(4, 4), b(4, 5);
   EXPECT_THROW((void)(a | b), CTavGeoRegionError);
   EXPECT_THROW(a.iou(b), CTavGeoRegionError);

@@ -21,9 +21,7 @@ void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous
     result->emplace_back(first, y);
     for (long long x = static_cast<long long>(first) + 1; x <= static_cast<long long>(last) - 1; ++x) {
       const int xi = static_cast<int>(x);
-      if (isInSegmentsLiteral(xi, current) &&
-          !(isInSegmentsLiteral(xi, previous) && isInSegmentsLiteral(xi, next)))
-        result->emplace_back(xi, y);
+      if (!(isInSegmentsLiteral(xi, previous) && isInSegmentsLiteral(xi, next))) result->emplace_back(xi, y);
     }
     result->emplace_back(last, y);
   }

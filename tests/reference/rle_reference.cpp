@@ -14,8 +14,7 @@ namespace {
 
 int truncInt(double v) {  // defined truncation, saturating, NaN -> 0
   if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT_MAX;
-  return v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
+  return v >= 2147483647.0 ? INT_MAX : v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
 }
 
 std::vector<int> emptyList(int width, int height, TavRect* box) {
@@ -32,9 +31,8 @@ bool readCircle(const TavPoint& c, const TavPoint& rim, int* r) {
 }
 
 bool readCentre(const TavPoint& c, int r, int* cx, int* cy) {
-  if (!std::isfinite(c.x) || !std::isfinite(c.y)) return false;
-  if (c.x <= -2147483649.0 || c.x >= 2147483648.0 || c.y <= -2147483649.0 || c.y >= 2147483648.0)
-    return false;
+  if (!(c.x > -2147483649.0 && c.x < 2147483648.0 && c.y > -2147483649.0 && c.y < 2147483648.0))
+    return false;  // not finite, or not an int
   *cx = static_cast<int>(c.x);
   *cy = static_cast<int>(c.y);
   return int64_t{*cx} - r >= INT_MIN && int64_t{*cx} + r <= INT_MAX && int64_t{*cy} - r >= INT_MIN &&
