@@ -33,8 +33,7 @@ std::vector<TavIPoint> perimeterPointsLiteral(const int* rle) {
   std::vector<TavIPoint> result;
   std::vector<int> previous, current, next;
   std::size_t i = 6;
-  bool haveCurrent = false;
-  int currentY = 0;
+  int currentY = -1;  // no current record yet
   for (int y = rle[i]; y >= 0; y = rle[i]) {
     ++i;
     next.clear();
@@ -44,14 +43,13 @@ std::vector<TavIPoint> perimeterPointsLiteral(const int* rle) {
       next.push_back(last > INT_MAX ? INT_MAX : static_cast<int>(last));
     }
     ++i;  // the record's terminator
-    if (haveCurrent) findPoints(&result, previous, current, next, currentY);
+    if (currentY >= 0) findPoints(&result, previous, current, next, currentY);
     previous.swap(current);  // previous <- current <- next
     current.swap(next);
-    haveCurrent = true;
     currentY = y;
   }
   next.clear();
-  if (haveCurrent) findPoints(&result, previous, current, next, currentY);
+  if (currentY >= 0) findPoints(&result, previous, current, next, currentY);
   return result;
 }
 

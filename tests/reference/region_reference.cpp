@@ -86,19 +86,15 @@ int maskLabel(const Mask& a, int connectivity, std::vector<int>* label) {
 
 void maskMoments(const Mask& a, double out[9]) {
   for (int i = 0; i < 9; ++i) out[i] = 0;
+  // The first pass sums the raw moments, the second the central ones about the first pass's centroid.
   for (int pass = 0; pass < 2; ++pass)
     for (int y = 0; y < a.h; ++y)
       for (int x = 0; x < a.w; ++x) {
         if (!a.at(x, y)) continue;
-        if (pass == 0) {
-          const double raw[6] = {1, double(x), double(y), double(x) * x, double(x) * y, double(y) * y};
-          for (int i = 0; i < 6; ++i) out[i] += raw[i];
-        } else {  // central moments about the centroid of the first pass
-          const double ex = x - out[1] / out[0], ey = y - out[2] / out[0];
-          out[6] += ex * ex;
-          out[7] += ex * ey;
-          out[8] += ey * ey;
-        }
+        const double ex = pass ? x - out[1] / out[0] : 0, ey = pass ? y - out[2] / out[0] : 0;
+        const double v[9] = {1,       double(x), double(y), double(x) * x, double(x) * y, double(y) * y,
+                             ex * ex, ex * ey,   ey * ey};
+        for (int i = pass * 6; i < 6 + pass * 3; ++i) out[i] += v[i];
       }
 }
 

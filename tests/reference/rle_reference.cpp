@@ -96,7 +96,6 @@ void insert(std::vector<Edge>* row, const Edge& e) {
 }
 
 void makeEdge(std::vector<std::vector<Edge>>* table, const TavPoint& p1, const TavPoint& p2) {
-  if (p2.y == p1.y) return;
   const bool down = truncInt(p1.y) > truncInt(p2.y);
   const TavPoint &up = down ? p2 : p1, &lo = down ? p1 : p2;
   const int x0 = truncInt(up.x), y0 = truncInt(up.y), x1 = truncInt(lo.x), y1 = truncInt(lo.y);
