@@ -5,17 +5,15 @@
 
 namespace tavref {
 
-namespace {
-
 // True when some pair (first, last) of segments has first <= x <= last.
-bool isInSegmentsLiteral(int x, const std::vector<int>& segments) {
+static bool isInSegmentsLiteral(int x, const std::vector<int>& segments) {
   for (std::size_t i = 0; i + 1 < segments.size(); i += 2)
     if (segments[i] <= x && x <= segments[i + 1]) return true;
   return false;
 }
 
-void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous,
-                const std::vector<int>& current, const std::vector<int>& next, int y) {
+static void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous,
+                       const std::vector<int>& current, const std::vector<int>& next, int y) {
   for (std::size_t s = 0; s + 1 < current.size(); s += 2) {
     const int first = current[s], last = current[s + 1];
     result->emplace_back(first, y);
@@ -26,8 +24,6 @@ void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& previous
     result->emplace_back(last, y);
   }
 }
-
-}  // namespace
 
 std::vector<TavIPoint> perimeterPointsLiteral(const int* rle) {
   std::vector<TavIPoint> result;

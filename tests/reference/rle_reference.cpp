@@ -63,26 +63,6 @@ std::vector<int> rings(int width, int height, int cx, int cy, int outer, int inn
   return l;
 }
 
-}  // namespace
-
-std::vector<int> rleDisk(int width, int height, const TavPoint* p, int count, TavRect* box) {
-  int r = 0, cx = 0, cy = 0;
-  if (p == nullptr || count < 2 || !readCircle(p[0], p[1], &r) || !readCentre(p[0], r, &cx, &cy))
-    return emptyList(width, height, box);
-  return rings(width, height, cx, cy, r, -1, box);
-}
-
-std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, TavRect* box) {
-  int r1 = 0, r2 = 0, cx = 0, cy = 0;
-  if (p == nullptr || count < 3 || !readCircle(p[0], p[1], &r1) || !readCircle(p[0], p[2], &r2))
-    return emptyList(width, height, box);
-  const int outer = r1 < r2 ? r2 : r1, inner = r1 < r2 ? r1 : r2;
-  if (!readCentre(p[0], outer, &cx, &cy)) return emptyList(width, height, box);
-  return rings(width, height, cx, cy, outer, inner, box);
-}
-
-namespace {
-
 struct Edge {
   float x, dx;  // column where the edge crosses the row, change per row
   int yEnd;
@@ -112,6 +92,22 @@ void makeEdge(std::vector<std::vector<Edge>>* table, const TavPoint& p1, const T
 }
 
 }  // namespace
+
+std::vector<int> rleDisk(int width, int height, const TavPoint* p, int count, TavRect* box) {
+  int r = 0, cx = 0, cy = 0;
+  if (p == nullptr || count < 2 || !readCircle(p[0], p[1], &r) || !readCentre(p[0], r, &cx, &cy))
+    return emptyList(width, height, box);
+  return rings(width, height, cx, cy, r, -1, box);
+}
+
+std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, TavRect* box) {
+  int r1 = 0, r2 = 0, cx = 0, cy = 0;
+  if (p == nullptr || count < 3 || !readCircle(p[0], p[1], &r1) || !readCircle(p[0], p[2], &r2))
+    return emptyList(width, height, box);
+  const int outer = r1 < r2 ? r2 : r1, inner = r1 < r2 ? r1 : r2;
+  if (!readCentre(p[0], outer, &cx, &cy)) return emptyList(width, height, box);
+  return rings(width, height, cx, cy, outer, inner, box);
+}
 
 std::vector<int> rlePolygon(int width, int height, const TavPoint* p, int count, TavRect* box) {
   if (p == nullptr || count < 0) count = 0;
