@@ -43,16 +43,14 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   const TavPoint far[2][3] = {{{5, 5}, {1000006, 5}},
                               {{-2147483000, 0}, {-2147483000, 700}, {-2147483000, 2}}};
   CTavGeoRleCalc* const calcs[2] = {&disk, &torus};
-  for (int k = 0; k < 2; ++k) {
-    CTavGeoRleCalc* const calc = calcs[k];
+  for (int k = 0; k < 2; ++k)
     for (const TavPoint* p : {far[k], static_cast<const TavPoint*>(nullptr)}) {
-      calc->calculate(7, 8, fine, 3);  // a computed list first
-      EXPECT_TRUE(calc->calculate(7, 8, p, 3));
-      EXPECT_EQ(calc->rle(), (List{7, 8, 0, 0, 0, 0, -1})) << k << (p ? "" : " null");
-      const TavRect& b = calc->boundingBox();
-      EXPECT_TRUE(b.x == 0 && b.y == 0 && b.width == 0 && b.height == 0 && calc->recordRuns().empty());
+      calcs[k]->calculate(7, 8, fine, 3);  // a computed list first
+      EXPECT_TRUE(calcs[k]->calculate(7, 8, p, 3));
+      EXPECT_EQ(calcs[k]->rle(), (List{7, 8, 0, 0, 0, 0, -1})) << k << (p ? "" : " null");
+      const TavRect& b = calcs[k]->boundingBox();
+      EXPECT_TRUE(b.x == 0 && b.y == 0 && b.width == 0 && b.height == 0 && calcs[k]->recordRuns().empty());
     }
-  }
   // r = 50000: r^2 no longer fits in 32 bits, the middle row spans the full diameter.
   const TavPoint a[2] = {{10, 20}, {50010, 20}}, big[2] = {{0, 0}, {kRleMaxRadius + 0.5, 0}};
   TavRect box;
@@ -194,8 +192,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(CTavGeoRegion::fromPixels(5, 5, {{4, 4}}).moments().eccentricity, 0.0);
   // COCO: deltas from counts[i-2] for i > 2, 5-bit groups with continuation and sign bits, column-major
   // pixels.
-  const std::vector<int64_t> counts = {5, 3, 40, 2, 10};
-  EXPECT_EQ(CTavGeoRegion::cocoCountsToString(counts), "53X1ORO");
+  EXPECT_EQ(CTavGeoRegion::cocoCountsToString({5, 3, 40, 2, 10}), "53X1ORO");
   const CTavGeoRegion c = CTavGeoRegion::fromCocoString(6, 10, "53X1ORO");
   EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
   EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());

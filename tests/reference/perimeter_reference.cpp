@@ -18,7 +18,7 @@ static void findPoints(std::vector<TavIPoint>* result, const std::vector<int>& p
     const int first = current[s], last = current[s + 1];
     result->emplace_back(first, y);
     for (long long x = static_cast<long long>(first) + 1; x <= static_cast<long long>(last) - 1; ++x) {
-      const int xi = static_cast<int>(x);
+      const int xi = static_cast<int>(x);  // interior: on the outline unless covered above and below
       if (!(isInSegmentsLiteral(xi, previous) && isInSegmentsLiteral(xi, next))) result->emplace_back(xi, y);
     }
     result->emplace_back(last, y);

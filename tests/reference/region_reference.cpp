@@ -99,17 +99,12 @@ void maskMoments(const Mask& a, double out[9]) {
 }
 
 std::vector<int64_t> maskCoco(const Mask& a) {
-  std::vector<int64_t> counts;
-  uint8_t cur = 0;
-  int64_t run = 0;
+  std::vector<int64_t> counts = {0};  // an odd number of counts: in a background run
   for (int x = 0; x < a.w; ++x)
-    for (int y = 0; y < a.h; ++y, ++run)
-      if (a.at(x, y) != cur) {
-        counts.push_back(run);
-        run = 0;
-        cur = a.at(x, y);
-      }
-  counts.push_back(run);
+    for (int y = 0; y < a.h; ++y) {
+      if ((counts.size() % 2 == 0) != (a.at(x, y) != 0)) counts.push_back(0);
+      ++counts.back();
+    }
   return counts;
 }
 
