@@ -24,7 +24,6 @@ List flat(const std::vector<TavIPoint>& v) {  // x0 y0 x1 y1 ...
   return out;
 }
 List walk(const List& l) { return flat(CTavGeoRleCalc::calculatePerimiterPoints(l.data())); }
-List walkVector(const List& l) { return flat(CTavGeoRleCalc::calculatePerimiterPoints(l)); }
 List literal(const List& l) { return flat(tavref::perimeterPointsLiteral(l.data())); }
 
 struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the list
@@ -144,7 +143,7 @@ TEST(Perimeter, CalculatorListsCutAtTheTopAndLeftEdges) {
       inside.push_back(-1);
       ASSERT_EQ(calc->region().toMask(), m.px) << iter;
       if (ambiguous) continue;
-      ASSERT_EQ(walkVector(l), literal(inside)) << iter;
+      ASSERT_EQ(flat(CTavGeoRleCalc::calculatePerimiterPoints(l)), literal(inside)) << iter;
       ASSERT_EQ(walk(l), l[6] < 0 ? List{} : literal(l[2] < 0 ? inside : l)) << iter;
     }
   }
@@ -162,7 +161,7 @@ TEST(Region, MatchesTheMaskReference) {
                            static_cast<int>(g() % 16), static_cast<int>(g() % 16)};
     EXPECT_EQ(a.clip(box), a & CTavGeoRegion::fromBox(w, h, box));
     EXPECT_EQ(a.iou(a.clip(box)), a.empty() ? 0.0 : double(a.clip(box).area()) / double(a.area()));
-    EXPECT_EQ(flat(a.perimeterPoints()), walkVector(a.toRle()));
+    EXPECT_EQ(flat(a.perimeterPoints()), flat(CTavGeoRleCalc::calculatePerimiterPoints(a.toRle())));
     const int conn = it % 2 == 0 ? 4 : 8;  // the parts in order of their first pixel
     std::vector<int> label, seen(ma.px.size(), -1);
     tavref::maskLabel(ma, conn, &label);  // their count: fuzz_region_algebra

@@ -30,8 +30,7 @@ std::vector<TavIPoint> perimeterPointsLiteral(const int* rle) {
   std::vector<int> previous, current, next;
   std::size_t i = 6;
   int currentY = -1;  // no current record yet
-  for (int y = rle[i]; y >= 0; y = rle[i]) {
-    ++i;
+  for (int y = rle[i++]; y >= 0; y = rle[i++]) {
     next.clear();
     for (; rle[i] >= 0; i += 2) {
       const long long last = static_cast<long long>(rle[i]) + rle[i + 1];
