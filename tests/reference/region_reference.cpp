@@ -86,34 +86,25 @@ int maskLabel(const Mask& a, int connectivity, std::vector<int>* label) {
 
 void maskMoments(const Mask& a, double out[9]) {
   for (int i = 0; i < 9; ++i) out[i] = 0;
+  // The first pass sums the raw moments, the second the central ones about the first pass's centroid.
   for (int pass = 0; pass < 2; ++pass)
     for (int y = 0; y < a.h; ++y)
       for (int x = 0; x < a.w; ++x) {
         if (!a.at(x, y)) continue;
-        if (pass == 0) {
-          const double raw[6] = {1, double(x), double(y), double(x) * x, double(x) * y, double(y) * y};
-          for (int i = 0; i < 6; ++i) out[i] += raw[i];
-        } else {  // central moments about the centroid of the first pass
-          const double ex = x - out[1] / out[0], ey = y - out[2] / out[0];
-          out[6] += ex * ex;
-          out[7] += ex * ey;
-          out[8] += ey * ey;
-        }
+        const double ex = pass ? x - out[1] / out[0] : 0, ey = pass ? y - out[2] / out[0] : 0;
+        const double v[9] = {1,       double(x), double(y), double(x) * x, double(x) * y, double(y) * y,
+                             ex * ex, ex * ey,   ey * ey};
+        for (int i = pass * 6; i < 6 + pass * 3; ++i) out[i] += v[i];
       }
 }
 
 std::vector<int64_t> maskCoco(const Mask& a) {
-  std::vector<int64_t> counts;
-  uint8_t cur = 0;
-  int64_t run = 0;
+  std::vector<int64_t> counts = {0};  // an odd number of counts: in a background run
   for (int x = 0; x < a.w; ++x)
-    for (int y = 0; y < a.h; ++y, ++run)
-      if (a.at(x, y) != cur) {
-        counts.push_back(run);
-        run = 0;
-        cur = a.at(x, y);
-      }
-  counts.push_back(run);
+    for (int y = 0; y < a.h; ++y) {
+      if ((counts.size() % 2 == 0) != (a.at(x, y) != 0)) counts.push_back(0);
+      ++counts.back();
+    }
   return counts;
 }
 

@@ -14,8 +14,7 @@ namespace {
 
 int truncInt(double v) {  // defined truncation, saturating, NaN -> 0
   if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT_MAX;
-  return v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
+  return v >= 2147483647.0 ? INT_MAX : v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
 }
 
 std::vector<int> emptyList(int width, int height, TavRect* box) {
@@ -32,9 +31,8 @@ bool readCircle(const TavPoint& c, const TavPoint& rim, int* r) {
 }
 
 bool readCentre(const TavPoint& c, int r, int* cx, int* cy) {
-  if (!std::isfinite(c.x) || !std::isfinite(c.y)) return false;
-  if (c.x <= -2147483649.0 || c.x >= 2147483648.0 || c.y <= -2147483649.0 || c.y >= 2147483648.0)
-    return false;
+  if (!(c.x > -2147483649.0 && c.x < 2147483648.0 && c.y > -2147483649.0 && c.y < 2147483648.0))
+    return false;  // not finite, or not an int
   *cx = static_cast<int>(c.x);
   *cy = static_cast<int>(c.y);
   return int64_t{*cx} - r >= INT_MIN && int64_t{*cx} + r <= INT_MAX && int64_t{*cy} - r >= INT_MIN &&
@@ -65,6 +63,34 @@ std::vector<int> rings(int width, int height, int cx, int cy, int outer, int inn
   return l;
 }
 
+struct Edge {
+  float x, dx;  // column where the edge crosses the row, change per row
+  int yEnd;
+};
+
+bool byX(const Edge& a, const Edge& b) { return a.x < b.x; }
+
+// Each row's edges sorted by x, equal x in insertion order.
+void insert(std::vector<Edge>* row, const Edge& e) {
+  row->insert(std::upper_bound(row->begin(), row->end(), e, byX), e);
+}
+
+void makeEdge(std::vector<std::vector<Edge>>* table, const TavPoint& p1, const TavPoint& p2) {
+  const bool down = truncInt(p1.y) > truncInt(p2.y);
+  const TavPoint &up = down ? p2 : p1, &lo = down ? p1 : p2;
+  const int x0 = truncInt(up.x), y0 = truncInt(up.y), x1 = truncInt(lo.x), y1 = truncInt(lo.y);
+  if (y0 == y1) return;  // horizontal at pixel level
+  const double dx = static_cast<double>(int64_t{x1} - x0) / static_cast<double>(int64_t{y1} - y0);
+  Edge e{static_cast<float>(x0), static_cast<float>(dx), y1};
+  int row = y0;
+  if (y0 < 0) {  // clipped: enters at row 0
+    if (y1 <= 0) return;
+    row = 0;
+    e.x = static_cast<float>(x0 + dx * (0.0 - y0));
+  }
+  if (row < static_cast<int>(table->size())) insert(&(*table)[static_cast<size_t>(row)], e);
+}
+
 }  // namespace
 
 std::vector<int> rleDisk(int width, int height, const TavPoint* p, int count, TavRect* box) {
@@ -82,39 +108,6 @@ std::vector<int> rleTorus(int width, int height, const TavPoint* p, int count, T
   if (!readCentre(p[0], outer, &cx, &cy)) return emptyList(width, height, box);
   return rings(width, height, cx, cy, outer, inner, box);
 }
-
-namespace {
-
-struct Edge {
-  float x, dx;  // column where the edge crosses the row, change per row
-  int yEnd;
-};
-
-bool byX(const Edge& a, const Edge& b) { return a.x < b.x; }
-
-// Each row's edges sorted by x, equal x in insertion order.
-void insert(std::vector<Edge>* row, const Edge& e) {
-  row->insert(std::upper_bound(row->begin(), row->end(), e, byX), e);
-}
-
-void makeEdge(std::vector<std::vector<Edge>>* table, const TavPoint& p1, const TavPoint& p2) {
-  if (p2.y == p1.y) return;
-  const bool down = truncInt(p1.y) > truncInt(p2.y);
-  const TavPoint &up = down ? p2 : p1, &lo = down ? p1 : p2;
-  const int x0 = truncInt(up.x), y0 = truncInt(up.y), x1 = truncInt(lo.x), y1 = truncInt(lo.y);
-  if (y0 == y1) return;  // horizontal at pixel level
-  const double dx = static_cast<double>(int64_t{x1} - x0) / static_cast<double>(int64_t{y1} - y0);
-  Edge e{static_cast<float>(x0), static_cast<float>(dx), y1};
-  int row = y0;
-  if (y0 < 0) {  // clipped: enters at row 0
-    if (y1 <= 0) return;
-    row = 0;
-    e.x = static_cast<float>(x0 + dx * (0.0 - y0));
-  }
-  if (row < static_cast<int>(table->size())) insert(&(*table)[static_cast<size_t>(row)], e);
-}
-
-}  // namespace
 
 std::vector<int> rlePolygon(int width, int height, const TavPoint* p, int count, TavRect* box) {
   if (p == nullptr || count < 0) count = 0;
