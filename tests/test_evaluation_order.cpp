@@ -113,22 +113,15 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
       }
       ASSERT_EQ(polygonArea(v.data(), static_cast<unsigned>(v.size())), std::fabs(area * 0.5));
     }
-    if (i % 30 == 0) {  // arc sampling advances the angle by repeated addition
+    if (i % 30 == 0) {  // a point set advances the angle by repeated addition; its size: fuzz_circles
       const TavArc arc(pt(), d(2, 40), d(-3, 3), d(-6, 6));
-      const unsigned num = 2 + static_cast<unsigned>(i / 30 % 40);
-      std::vector<TavPoint> poly(num), set;
-      arcToPolyline(arc, poly.data(), num);
-      arcToPointSet(arc, &set);  // its size: fuzz_circles
-      const double step = arc.sweepAngle / static_cast<double>(num - 1);
-      const double sstep = arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
-      for (int which = 0; which < 2; ++which) {
-        double phi = arc.startAngle;
-        for (const TavPoint& e : which ? set : poly) {
-          ASSERT_TRUE(
-              isPt(e, arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)))
-              << which;
-          phi += which ? sstep : step;
-        }
+      std::vector<TavPoint> set;
+      arcToPointSet(arc, &set);
+      double phi = arc.startAngle;
+      for (const TavPoint& e : set) {
+        ASSERT_TRUE(
+            isPt(e, arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)));
+        phi += arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
       }
     }
     // With one chord horizontal or vertical, two orderings remain usable; the one listed first decides.
