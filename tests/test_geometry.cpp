@@ -54,9 +54,6 @@ TEST(Point, AnglesDistancesAndBoxes) {
     pointsToBBox(pts, 2, &r);
     EXPECT_TRUE(r.x == b[4] && r.y == b[5] && r.width == b[6] && r.height == b[7] && r.angle == 0) << b[0];
   }
-}
-
-TEST(Point, DistanceIsCorrectlyRoundedAndScaleFree) {
   // Half-integers below 2^24 have exactly summed squares, so sqrt of the sum is the correctly rounded
   // distance; scaling by 2^k (the huge and tiny branches) must scale it exactly.
   std::mt19937_64 rng(7);
@@ -102,7 +99,7 @@ TEST(Scalar, NormalisersQuadraticAndMeanAngle) {
   EXPECT_NEAR(averageAngles(quarter, 2), kPi / 4, 1e-15);
 }
 
-TEST(Line, PredicatesAndComparisons) {
+TEST(Line, PredicatesComparisonsIntersectionsAndForms) {
   enum { kValid, kHoriz, kVert, kCol, kSame, kPar };
   // {kind, line, other line, result}. lineCompare (kSame): the same infinite line within 1e-5 (x intercepts
   // for steep lines); a zero-length line is no line; lines shorter than 0.01 keep their direction.
@@ -125,9 +122,6 @@ TEST(Line, PredicatesAndComparisons) {
     EXPECT_EQ(k < kCol ? one[k](L(r + 1)) : two[k - kCol](L(r + 1), L(r + 5)), r[9] != 0)
         << k << ": " << r[1] << " " << r[2] << " " << r[4] << " " << r[5];
   }
-}
-
-TEST(Line, IntersectionsAndForms) {
   TavPoint p(-7, -8);
   EXPECT_FALSE(lineLineIntersection(L(1, 1, 1, 1), L(0, 0, 3, 7), &p));           // zero length
   EXPECT_TRUE(lineLineIntersection(L(0, 0, 1, 0), L(0, 1, 1, 1 - 0x1p-40), &p));  // no parallel tolerance
@@ -230,7 +224,7 @@ TEST(Polygon, InsideByEvenOddOverAllEdges) {
   }
 }
 
-TEST(Circle, ThroughThreePointsAndInTriangle) {
+TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
   // {three points, ok, centre, radius (NaN: not checked), tolerance}. Right angles take x from q2, q3 and
   // y from q1, q2, as they are; a chord up to 1e-5 wide is vertical; equal points give radius 0. Failures
   // give the zero circle. The last goes nearly back the way it came: the first ordering's slopes differ by
@@ -270,9 +264,6 @@ TEST(Circle, ThroughThreePointsAndInTriangle) {
   EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3), nullptr));
   ASSERT_TRUE(circleInTriangle(TavPoint(0, 0), TavPoint(4e150, 0), TavPoint(0, 3e150), &c));  // huge, finite
   EXPECT_TRUE(isCircle(c, 1e150, 1e150, 1e150, 1e138));
-}
-
-TEST(Circle, LineAndCircleIntersections) {
   // {circle, line, count, points}: larger x first, whichever way the line points; vertical (also of zero
   // length, through its point), larger y first; points beyond the count are zeroed.
   const double lines[][12] = {
@@ -290,10 +281,10 @@ TEST(Circle, LineAndCircleIntersections) {
   // {line, count, x of both points, y of the first (NaN: not checked)} on the circle of radius 5 at the
   // origin: within 1e-5 of vertical the points are at x2; a discriminant of 4e-6 < 1e-5 is one point, 4e-4
   // two; a slanted line has the same tolerance.
-  const double s = 5 * std::sqrt(2.0) + 1e-7, near[][7] = {{3, -10, 3.000009, 10, 2, 3.000009, kNaN},
-                                                           {5 - 1e-7, -1, 5 - 1e-7, 1, 1, kNaN, 0},
-                                                           {4.99999, -1, 4.99999, 1, 2, kNaN, kNaN},
-                                                           {0, s, 1, s - 1, 1, kNaN, kNaN}};
+  const double sl = 5 * std::sqrt(2.0) + 1e-7, near[][7] = {{3, -10, 3.000009, 10, 2, 3.000009, kNaN},
+                                                            {5 - 1e-7, -1, 5 - 1e-7, 1, 1, kNaN, 0},
+                                                            {4.99999, -1, 4.99999, 1, 2, kNaN, kNaN},
+                                                            {0, sl, 1, sl - 1, 1, kNaN, kNaN}};
   for (const auto& e : near) {
     circleLineIntersection(TavCircle(TavPoint(0, 0), 5), L(e), pts, &n);
     EXPECT_TRUE(n == e[4] && (std::isnan(e[5]) || (pts[0].x == e[5] && pts[1].x == e[5])) &&
@@ -314,7 +305,7 @@ TEST(Circle, LineAndCircleIntersections) {
   }
 }
 
-TEST(Arc, In3Points) {
+TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
   // {three points, start, sweep, radius}: on the unit circle at the origin, or on the circle of radius 7
   // about (5, -3). The middle point sets the direction, the short way or the long way round; reversed
   // points reverse the arc; in the third, the first and last points share x.
@@ -347,9 +338,6 @@ TEST(Arc, In3Points) {
     EXPECT_TRUE(isPt(a.center, 11, 12) && a.radius == 13 && a.startAngle == 14 && a.sweepAngle == 15) << p[2];
   }
   EXPECT_FALSE(arcIn3Points(TavPoint(1, 0), TavPoint(0, 1), TavPoint(-1, 0), nullptr));
-}
-
-TEST(Arc, TestPointPointAlongAndPolyline) {
   const double m = std::fmod(1e20, kTwoPi);  // a huge start is taken modulo the turn
   const TavPoint on3 = onCircle(10, 3), on2 = onCircle(10, 2), fp = onCircle(10, m + 0.5);
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);
@@ -358,7 +346,7 @@ TEST(Arc, TestPointPointAlongAndPolyline) {
   // of an arc from -pi but the end of one to pi; a full turn or more, or an infinite sweep, holds every
   // angle.
   const double pi = kPi, h = kHalfPi;  // h: a quarter turn
-  const double cases[][7] = {{10, pi, h, -10, 0, 0.5, 1},         {10, pi, h, 0, -10.5, 0.5, 0},
+  const double tests[][7] = {{10, pi, h, -10, 0, 0.5, 1},         {10, pi, h, 0, -10.5, 0.5, 0},
                              {10, 0, h, 10.5, 0, 0.5, 1},         {10, 0, h, 10.5, 0, 0.4999, 0},
                              {10, 0, h, 9.5, 0, 0.5, 1},          {10, h, -h, 0, 10, 0.1, 1},
                              {10, h, -h, 10, 0, 0.1, 0},          {10, 13 * pi, h, -7, -7, 0.2, 1},
@@ -369,7 +357,7 @@ TEST(Arc, TestPointPointAlongAndPolyline) {
                              {10, 10, -1, on2.x, on2.y, 1e-9, 0}, {10, 1e20, 1, fp.x, fp.y, 1e-9, 1},
                              {10, 1e20, 1, fm.x, fm.y, 1e-9, 0},  {10, -1e20, -1, bm.x, bm.y, 1e-9, 1},
                              {10, 1, 2 * pi, -10, 0, 1e-9, 1},    {10, 1, -7, 0, -10, 1e-9, 1}};
-  for (const auto& e : cases)
+  for (const auto& e : tests)
     EXPECT_EQ(arcTestPoint(TavArc(TavPoint(0, 0), e[0], e[1], e[2]), P(e + 3), e[5]), e[6] != 0)
         << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << e[4];
   // {centre, radius, start, sweep, length, point (NaN: both NaN)}: a zero sweep runs toward increasing
@@ -378,10 +366,10 @@ TEST(Arc, TestPointPointAlongAndPolyline) {
                              {0, 0, 2, 0, 0, kPi, 0, 2},       {0, 0, 2, 0, 0.5, -kPi, 0, -2},
                              {3, 4, 0, 0, 1, 5, kNaN, kNaN},   {0, 0, 1, 0, 1, kInf, kNaN, kNaN}};
   TavPoint out;
-  for (const auto& c : along) {
-    arcPointAlong(TavArc(P(c), c[2], c[3], c[4]), c[5], &out);
-    EXPECT_TRUE(std::isnan(c[6]) ? std::isnan(out.x) && std::isnan(out.y) : isPt(out, c[6], c[7], 1e-15))
-        << c[2] << " " << c[5];
+  for (const auto& g : along) {
+    arcPointAlong(TavArc(P(g), g[2], g[3], g[4]), g[5], &out);
+    EXPECT_TRUE(std::isnan(g[6]) ? std::isnan(out.x) && std::isnan(out.y) : isPt(out, g[6], g[7], 1e-15))
+        << g[2] << " " << g[5];
   }
   TavPoint pts[2] = {TavPoint(), TavPoint(-7, -7)};
   arcToPolyline(TavArc(TavPoint(0, 0), 3, kPi, 1), pts, 1);  // one point: only the start is written

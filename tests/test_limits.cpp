@@ -25,7 +25,7 @@ List disk(double cx, double cy, double r) { return rle<CTavGeoRleCalcDisk>({{cx,
 List torus(double r1, double r2) { return rle<CTavGeoRleCalcTorus>({{0, 0}, {r1, 0}, {0, r2}}); }
 }  // namespace
 
-TEST(Limits, DiskAndAnnulusRadius) {  // the largest disk itself: Rle.LargeRadiiAndTallImages
+TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.LargeRadiiAndTallImages
   // One pixel more, infinite or NaN, or a centre whose rows or columns leave the int range.
   for (const List& l :
        {disk(0, 0, kRleMaxRadius + 1.0), disk(0, 0, kInf), disk(0, 0, kNaN), disk(2147483647.0 - 5, 0, 10),
@@ -33,12 +33,10 @@ TEST(Limits, DiskAndAnnulusRadius) {  // the largest disk itself: Rle.LargeRadii
     EXPECT_EQ(l, kEmpty);
   const List ring = torus(kRleMaxRadius, kRleMaxRadius - 1);
   EXPECT_TRUE(ring[4] == -kRleMaxRadius && ring[5] == kRleMaxRadius && ring.back() == -1);
-}
 
-// The row limit itself: Rle.LargeRadiiAndTallImages. fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part
-// in the scan as (0, 0) while the box ignored it. AAsABwCCKq0xUGet: an edge from above row 0 was entered into
-// an edge table of no rows (height 0).
-TEST(Limits, PolygonHeightsCountsAndRegressions) {
+  // The row limit itself: Rle.LargeRadiiAndTallImages. fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part
+  // in the scan as (0, 0) while the box ignored it. AAsABwCCKq0xUGet: an edge from above row 0 was entered
+  // into an edge table of no rows (height 0).
   const TavPoint tri[3] = {TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3.0 * kRleMaxRows)};
   CTavGeoRleCalcPolygon c;
   ASSERT_TRUE(c.calculate(10, std::numeric_limits<int>::max(), tri, 3));
@@ -61,7 +59,7 @@ TEST(Limits, PolygonHeightsCountsAndRegressions) {
   EXPECT_EQ(c.rle().size(), 7u);
 }
 
-TEST(Limits, ArcPointSetAndScanLinesAreCapped) {
+TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
   // Negative radius, zero, NaN, infinite and huge lengths, one point over the cap: empty, unallocated.
   const TavPoint o(0, 0);
   for (const TavArc& arc :
@@ -79,15 +77,10 @@ TEST(Limits, ArcPointSetAndScanLinesAreCapped) {
   arcToSpoke(TavArc(o, 10, 0, 1), 5, -0.0, &lines);  // fuzz_scan: -0.0 laid the start and end spokes, as < 0
   EXPECT_TRUE(lines.size() == 1u && lines[0].p1.x == 10 && lines[0].p2.x == 15);
   const TavPoint path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
-  polyLineToPolyRake(path, 2, 5, 1e-3, &lines);  // more lines than the cap: none
-  EXPECT_TRUE(lines.empty());
-  polyLineToPolyRake(path, 2, 5, 1e-300, &lines);
-  EXPECT_TRUE(lines.empty());
-  polyLineToPolyRake(path, 2, 5, 1e6 / 1000.5, &lines);
-  EXPECT_EQ(lines.size(), 1000u);
-}
-
-TEST(Limits, PerimeterOutputIsBoundedByTheList) {
+  for (const double spacing : {1e-3, 1e-300, 1e6 / 1000.5}) {  // more lines than the cap: none
+    polyLineToPolyRake(path, 2, 5, spacing, &lines);
+    EXPECT_EQ(lines.size(), spacing > 1 ? 1000u : 0u) << spacing;
+  }
   const List l = {0, 0, 0, 999999, 5, 5, 5, 0, 999999, -1, -1};  // one record of a million pixels
   const std::vector<TavIPoint> pts = CTavGeoRleCalc::calculatePerimiterPoints(l.data());
   ASSERT_EQ(pts.size(), 1000000u);
