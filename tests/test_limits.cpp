@@ -67,8 +67,7 @@ TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
         TavArc(o, 1e300, 0, 1), TavArc(o, kArcToPointSetMaxPoints + 1.0, 0, 1), TavArc(o, 1e7, 0, 2.0)}) {
     std::vector<TavPoint> v(3);
     arcToPointSet(arc, &v);
-    EXPECT_TRUE(v.empty()) << arc.radius;
-    EXPECT_LT(v.capacity(), 1000u);
+    EXPECT_TRUE(v.empty() && v.capacity() < 1000u) << arc.radius;
   }
   std::vector<TavLine> lines(5);
   arcToSpoke(TavArc(o, 100, 0, 1), 10, 1e-300, &lines);  // steps at or above the cap: the start spoke
