@@ -107,10 +107,8 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
       std::vector<TavPoint> v(3 + i / 10 % 9);
       for (TavPoint& vp : v) vp = pt();
       double area = 0;
-      for (std::size_t j = 0; j < v.size(); ++j) {
-        area += v[j].x * v[(j + 1) % v.size()].y;
-        area -= v[j].y * v[(j + 1) % v.size()].x;
-      }
+      for (std::size_t j = 0, k = 1 % v.size(); j < v.size(); ++j, k = (j + 1) % v.size())
+        area = (area + v[j].x * v[k].y) - v[j].y * v[k].x;
       ASSERT_EQ(polygonArea(v.data(), static_cast<unsigned>(v.size())), std::fabs(area * 0.5));
     }
     if (i % 30 == 0) {  // a point set advances the angle by repeated addition; its size: fuzz_circles

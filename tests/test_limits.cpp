@@ -88,8 +88,8 @@ TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
   // either reader, and a run one pixel past the limit after an ordinary record.
   const int wide = std::numeric_limits<int>::max() - 1, over = static_cast<int>(kRleMaxPerimeterPoints);
   const List huge = {0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1};
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty());
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
+  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty() &&
+              CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
   EXPECT_TRUE(
       CTavGeoRleCalc::calculatePerimiterPoints(List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}).empty());
 }
