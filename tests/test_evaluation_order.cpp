@@ -62,8 +62,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     ASSERT_TRUE(lineLineIntersection(f, g, &p));
     const double t = (gdx * (f.p1.y - g.p1.y) - gdy * (f.p1.x - g.p1.x)) / (fdx * gdy - fdy * gdx);
     ASSERT_TRUE(isPt(p, f.p1.x + t * fdx, f.p1.y + t * fdy));
-    const double y = d();
-    double x = 0;
+    double x = 0, y = d();
     ASSERT_TRUE(lineXIntercept(f, y, &x) && x == f.p2.x - (f.p2.y - y) * fdx / fdy);
     TavLine out;
     lineLineBisect(f, g, &out);
