@@ -217,9 +217,8 @@ TEST(Shapes, RectClipInEdgeOrderAndMarginPolygonInside) {
   TavLine l = L(-5, 5, 15, 5);  // the outputs may be the line's own points
   ASSERT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2));
   EXPECT_TRUE(isLine(l, 10, 5, 0, 5));
-  // Polygons by even-odd over all edges.
-  // A triangle's closing edge counts; a bow tie; edge heights that overflow. Edges of smaller x and y
-  // inside: fuzz_circles' rectangle check.
+  // Polygons, even-odd over all edges: a triangle's closing edge counts; a bow tie; edge heights that
+  // overflow. That edges of smaller x and y are inside: fuzz_circles' rectangle check.
   const std::vector<std::vector<TavPoint>> polys = {{{0, 0}, {10, 0}, {0, 10}},
                                                     {{0, 0}, {10, 10}, {10, 0}, {0, 10}},
                                                     {{0, -1e308}, {1, 1e308}, {-1, 1e308}}};
