@@ -40,8 +40,8 @@ TEST(Point, AnglesDistancesBoxesAndRotators) {
   EXPECT_TRUE(isLine(l, 1, 2, 1, 10002, 1e-9) && l.p2.y == 10002.0);
   EXPECT_EQ(pointLineDist(TavPoint(3, 4), L(0, 0, 0, 5e-9)), 5.0);  // shorter than 1e-8: to p1
   EXPECT_NEAR(pointLineDist(TavPoint(3, 4), L(0, 0, 0, 1e-8)), 3.0, 1e-12);
-  EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &l));
-  EXPECT_TRUE(isLine(l, 0, 0, 0.5, 0.5));
+  EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &l) &&
+              isLine(l, 0, 0, 0.5, 0.5));
   TavPoint m;
   pointOnLine(TavPoint(1, 1), TavPoint(-4, 1), 2, &m);  // the horizontal branch, toward -x
   EXPECT_TRUE(isPt(m, -1, 1));
@@ -215,8 +215,7 @@ TEST(Shapes, RectClipInEdgeOrderAndMarginPolygonInside) {
     EXPECT_FALSE(lineRectIntersection(L(m), rects[static_cast<int>(m[4])], &a, &b)) << m[0] << " " << m[1];
   }
   TavLine l = L(-5, 5, 15, 5);  // the outputs may be the line's own points
-  ASSERT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2));
-  EXPECT_TRUE(isLine(l, 10, 5, 0, 5));
+  EXPECT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2) && isLine(l, 10, 5, 0, 5));
   // Polygons, even-odd over all edges: a triangle's closing edge counts; a bow tie; edge heights that
   // overflow. That edges of smaller x and y are inside: fuzz_circles' rectangle check.
   const std::vector<std::vector<TavPoint>> polys = {{{0, 0}, {10, 0}, {0, 10}},

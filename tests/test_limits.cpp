@@ -25,7 +25,7 @@ List disk(double cx, double cy, double r) { return rle<CTavGeoRleCalcDisk>({{cx,
 List torus(double r1, double r2) { return rle<CTavGeoRleCalcTorus>({{0, 0}, {r1, 0}, {0, r2}}); }
 }  // namespace
 
-TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.LargeRadiiAndTallImages
+TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.EmptyListsAndTheRadiusLimit
   // One pixel more, infinite or NaN, or a centre whose rows or columns leave the int range.
   for (const List& l :
        {disk(0, 0, kRleMaxRadius + 1.0), disk(0, 0, kInf), disk(0, 0, kNaN), disk(2147483647.0 - 5, 0, 10),
@@ -34,13 +34,16 @@ TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.Larg
   const List ring = torus(kRleMaxRadius, kRleMaxRadius - 1);
   EXPECT_TRUE(ring[4] == -kRleMaxRadius && ring[5] == kRleMaxRadius && ring.back() == -1);
 
-  // The row limit itself: Rle.LargeRadiiAndTallImages. fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part
+  // The row limit: every row below it has its run, the last record "row, start, extent, -1" on row
+  // kRleMaxRows - 1, and the height is still reported. fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part
   // in the scan as (0, 0) while the box ignored it. AAsABwCCKq0xUGet: an edge from above row 0 was entered
   // into an edge table of no rows (height 0).
   const TavPoint tri[3] = {TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3.0 * kRleMaxRows)};
   CTavGeoRleCalcPolygon c;
   ASSERT_TRUE(c.calculate(10, std::numeric_limits<int>::max(), tri, 3));
-  EXPECT_EQ(c.rle()[1], std::numeric_limits<int>::max());  // the height is still reported
+  const List& l = c.rle();
+  ASSERT_EQ(l.size(), 6u + 4u * kRleMaxRows + 1u);
+  EXPECT_TRUE(l[l.size() - 5] == kRleMaxRows - 1 && l[1] == std::numeric_limits<int>::max());
   // Negative height: no rows, the header still carries the vertices' box; negative count: no points.
   ASSERT_TRUE(c.calculate(10, -5, tri, 3));
   EXPECT_EQ(c.rle(), (List{10, -5, 0, 4, 0, 3 * kRleMaxRows, -1}));
@@ -61,7 +64,7 @@ TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.Larg
 
 TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
   // Negative radius, zero, NaN, infinite and huge lengths, one point over the cap: empty, unallocated.
-  const TavPoint o(0, 0);
+  const TavPoint o(0, 0), path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
   for (const TavArc& arc :
        {TavArc(o, -10, 0, 1), TavArc(o, 0, 0, 1), TavArc(o, kNaN, 0, 1), TavArc(o, 10, 0, kInf),
         TavArc(o, 1e300, 0, 1), TavArc(o, kArcToPointSetMaxPoints + 1.0, 0, 1), TavArc(o, 1e7, 0, 2.0)}) {
@@ -76,7 +79,6 @@ TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
     arcToSpoke(TavArc(o, 10, 0, 1), 5, spacing, &lines);
     EXPECT_TRUE(lines.size() == 1u && lines[0].p1.x == 10 && lines[0].p2.x == 15) << spacing;
   }
-  const TavPoint path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
   for (const double spacing : {1e-3, 1e-300, 1e6 / 1000.5}) {  // more lines than the cap: none
     polyLineToPolyRake(path, 2, 5, spacing, &lines);
     EXPECT_EQ(lines.size(), spacing > 1 ? 1000u : 0u) << spacing;
@@ -85,12 +87,12 @@ TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
   const std::vector<TavIPoint> pts = CTavGeoRleCalc::calculatePerimiterPoints(l.data());
   ASSERT_EQ(pts.size(), 1000000u);
   EXPECT_TRUE(pts.front().x == 0 && pts.back().x == 999999);
-  // Past kRleMaxPerimeterPoints the answer is empty, found before writing: a run of 2^31 - 1 pixels from
-  // either reader, and a run one pixel past the limit after an ordinary record.
+  // Past kRleMaxPerimeterPoints the answer is empty, found before writing: a run of 2^31 - 1 pixels, and a
+  // run one pixel past the limit after an ordinary record, from either reader.
   const int wide = std::numeric_limits<int>::max() - 1, over = static_cast<int>(kRleMaxPerimeterPoints);
-  const List huge = {0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1};
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty() &&
-              CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
-  EXPECT_TRUE(
-      CTavGeoRleCalc::calculatePerimiterPoints(List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}).empty());
+  for (const List& q : {List{0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1},
+                        List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}})
+    EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(q.data()).empty() &&
+                CTavGeoRleCalc::calculatePerimiterPoints(q).empty())
+        << q[3];
 }
