@@ -17,15 +17,13 @@ using tavtest::isPt;
 namespace {
 constexpr double kPi = 3.141592653589793, kHalfPi = 1.5707963267948966;
 
-// The circle through (q1, q2, q3) from the slopes of the chords q1q2 and q2q3.
-TavCircle slopeCircle(const TavPoint& q1, const TavPoint& q2, const TavPoint& q3) {
+// Whether c is the circle through (q1, q2, q3) from the slopes of the chords q1q2 and q2q3.
+::testing::AssertionResult slopeCircle(const TavCircle& c, const TavPoint& q1, const TavPoint& q2,
+                                       const TavPoint& q3) {
   const double as = (q2.y - q1.y) / (q2.x - q1.x), bs = (q3.y - q2.y) / (q3.x - q2.x);
   const double cx = (as * bs * (q1.y - q3.y) + bs * (q1.x + q2.x) - as * (q2.x + q3.x)) / (2 * (bs - as));
   const double cy = (q1.y + q2.y) * 0.5 - (cx - (q1.x + q2.x) * 0.5) / as;
-  return TavCircle(TavPoint(cx, cy), pointPointDist(TavPoint(cx - q1.x, cy - q1.y), TavPoint()));
-}
-::testing::AssertionResult same(const TavCircle& a, const TavCircle& b) {
-  return isCircle(a, b.center.x, b.center.y, b.radius);
+  return isCircle(c, cx, cy, pointPointDist(TavPoint(cx - q1.x, cy - q1.y), TavPoint()));
 }
 }  // namespace
 
@@ -34,10 +32,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
   auto d = [&rng](double lo = -1000.0, double hi = 1000.0) {
     return std::uniform_real_distribution<double>(lo, hi)(rng);
   };
-  auto pt = [&d] {
-    const double x = d();
-    return TavPoint(x, d());
-  };
+  auto pt = [&d] { return TavPoint{d(), d()}; };  // braces: x is drawn first
   for (int i = 0; i < 3000; ++i) {
     SCOPED_TRACE(i);
     // pointRotate adds the centre before the sine term; the rotator adds it last.
@@ -67,8 +62,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     ASSERT_TRUE(lineLineIntersection(f, g, &p));
     const double t = (gdx * (f.p1.y - g.p1.y) - gdy * (f.p1.x - g.p1.x)) / (fdx * gdy - fdy * gdx);
     ASSERT_TRUE(isPt(p, f.p1.x + t * fdx, f.p1.y + t * fdy));
-    const double y = d();
-    double x = 0;
+    double x = 0, y = d();
     ASSERT_TRUE(lineXIntercept(f, y, &x) && x == f.p2.x - (f.p2.y - y) * fdx / fdy);
     TavLine out;
     lineLineBisect(f, g, &out);
@@ -83,7 +77,7 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     // Circle through chords well away from horizontal and vertical: the first ordering.
     const TavPoint q1 = pt(), q2(q1.x + d(1, 100), q1.y + d(1, 100)), q3(q2.x + d(1, 100), q2.y - d(1, 100));
     TavCircle circ;
-    ASSERT_TRUE(circleIn3Points(q1, q2, q3, &circ) && same(circ, slopeCircle(q1, q2, q3)));
+    ASSERT_TRUE(circleIn3Points(q1, q2, q3, &circ) && slopeCircle(circ, q1, q2, q3));
     // Circle and a slanted line: y = m x + k put into the quadratic term by term.
     const TavCircle circle(pt(), d(1, 500));
     const TavLine line(pt(), pt());
@@ -112,38 +106,28 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
       std::vector<TavPoint> v(3 + i / 10 % 9);
       for (TavPoint& vp : v) vp = pt();
       double area = 0;
-      for (std::size_t j = 0; j < v.size(); ++j) {
-        area += v[j].x * v[(j + 1) % v.size()].y;
-        area -= v[j].y * v[(j + 1) % v.size()].x;
-      }
+      for (std::size_t j = 0, k = 1 % v.size(); j < v.size(); ++j, k = (j + 1) % v.size())
+        area = (area + v[j].x * v[k].y) - v[j].y * v[k].x;
       ASSERT_EQ(polygonArea(v.data(), static_cast<unsigned>(v.size())), std::fabs(area * 0.5));
     }
-    if (i % 30 == 0) {  // arc sampling advances the angle by repeated addition
+    if (i % 30 == 0) {  // a point set advances the angle by repeated addition; its size: fuzz_circles
       const TavArc arc(pt(), d(2, 40), d(-3, 3), d(-6, 6));
-      const unsigned num = 2 + static_cast<unsigned>(i / 30 % 40);
-      std::vector<TavPoint> poly(num), set;
-      arcToPolyline(arc, poly.data(), num);
+      std::vector<TavPoint> set;
       arcToPointSet(arc, &set);
-      ASSERT_EQ(set.size(), static_cast<std::size_t>(std::fabs(arc.sweepAngle) * arc.radius));
-      const double step = arc.sweepAngle / static_cast<double>(num - 1);
-      const double sstep = arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
-      for (int which = 0; which < 2; ++which) {
-        double phi = arc.startAngle;
-        for (const TavPoint& e : which ? set : poly) {
-          ASSERT_TRUE(
-              isPt(e, arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)))
-              << which;
-          phi += which ? sstep : step;
-        }
+      double phi = arc.startAngle;
+      for (const TavPoint& e : set) {
+        ASSERT_TRUE(
+            isPt(e, arc.center.x + arc.radius * std::cos(phi), arc.center.y + arc.radius * std::sin(phi)));
+        phi += arc.sweepAngle < 0 ? -(1.0 / arc.radius) : 1.0 / arc.radius;
       }
     }
     // With one chord horizontal or vertical, two orderings remain usable; the one listed first decides.
     const TavPoint p2(b.x, a.y), p3(b.x, q.y), p4(q.x, a.y);
     if (std::fabs(a.x - b.x) >= 1 && std::fabs(a.y - b.y) >= 1 && std::fabs(b.x - q.x) >= 1 &&
         std::fabs(b.y - q.y) >= 1 && std::fabs(a.x - q.x) >= 1 && std::fabs(a.y - q.y) >= 1) {
-      ASSERT_TRUE(!circleIn3Points(a, p2, q, &circ) || same(circ, slopeCircle(a, q, p2)));  // p1p2 level
-      ASSERT_TRUE(!circleIn3Points(a, b, p3, &circ) || same(circ, slopeCircle(b, a, p3)));  // p2p3 upright
-      ASSERT_TRUE(!circleIn3Points(a, b, p4, &circ) || same(circ, slopeCircle(a, b, p4)));  // p1p3 level
+      ASSERT_TRUE(!circleIn3Points(a, p2, q, &circ) || slopeCircle(circ, a, q, p2));  // p1p2 level
+      ASSERT_TRUE(!circleIn3Points(a, b, p3, &circ) || slopeCircle(circ, b, a, p3));  // p2p3 upright
+      ASSERT_TRUE(!circleIn3Points(a, b, p4, &circ) || slopeCircle(circ, a, b, p4));  // p1p3 level
     }
     // The arc's centre from the squared coordinates, y first.
     const double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y, x3 = q.x, y3 = q.y;

@@ -28,7 +28,7 @@ TavPoint P(const double* v) { return TavPoint(v[0], v[1]); }
 TavPoint onCircle(double r, double a) { return TavPoint(r * std::cos(a), r * std::sin(a)); }
 }  // namespace
 
-TEST(Point, AnglesDistancesAndBoxes) {
+TEST(Point, AnglesDistancesBoxesAndRotators) {
   // {x, y, angle of (0, 0) to (x, y)}: closer than 0.01 is 0, +y is positive, -0 dy toward -x is -pi.
   const double angles[][3] = {{0.005, 0.005, 0}, {0, 0.01, kHalfPi}, {0, -1, -kHalfPi}, {-1, -0.0, -kPi}};
   for (const auto& a : angles) EXPECT_EQ(pointPointAngle(TavPoint(0, 0), P(a)), a[2]) << a[1];
@@ -40,8 +40,8 @@ TEST(Point, AnglesDistancesAndBoxes) {
   EXPECT_TRUE(isLine(l, 1, 2, 1, 10002, 1e-9) && l.p2.y == 10002.0);
   EXPECT_EQ(pointLineDist(TavPoint(3, 4), L(0, 0, 0, 5e-9)), 5.0);  // shorter than 1e-8: to p1
   EXPECT_NEAR(pointLineDist(TavPoint(3, 4), L(0, 0, 0, 1e-8)), 3.0, 1e-12);
-  EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &l));
-  EXPECT_TRUE(isLine(l, 0, 0, 0.5, 0.5));
+  EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &l) &&
+              isLine(l, 0, 0, 0.5, 0.5));
   TavPoint m;
   pointOnLine(TavPoint(1, 1), TavPoint(-4, 1), 2, &m);  // the horizontal branch, toward -x
   EXPECT_TRUE(isPt(m, -1, 1));
@@ -49,14 +49,11 @@ TEST(Point, AnglesDistancesAndBoxes) {
   const double boxes[][8] = {{-2.9, 1, -0.5, 2, -2, 1, 3, 2},
                              {-kInf, 0, kInf, 1e300, INT_MIN, 0, 4294967296.0, INT_MAX + 1.0}};
   for (const auto& b : boxes) {
-    TavRect r(7, 7, 7, 7, 7);
     const TavPoint pts[2] = {P(b), P(b + 2)};
+    TavRect r(7, 7, 7, 7, 7);
     pointsToBBox(pts, 2, &r);
     EXPECT_TRUE(r.x == b[4] && r.y == b[5] && r.width == b[6] && r.height == b[7] && r.angle == 0) << b[0];
   }
-}
-
-TEST(Point, DistanceIsCorrectlyRoundedAndScaleFree) {
   // Half-integers below 2^24 have exactly summed squares, so sqrt of the sum is the correctly rounded
   // distance; scaling by 2^k (the huge and tiny branches) must scale it exactly.
   std::mt19937_64 rng(7);
@@ -67,10 +64,21 @@ TEST(Point, DistanceIsCorrectlyRoundedAndScaleFree) {
     for (const double k : {0x1p-1000, 0x1p-600, 0x1p+600, 0x1p+900})
       ASSERT_EQ(pointPointDist(TavPoint(x * k, y * k), TavPoint()), want * k) << x << " " << y << " " << k;
   }
-  const double big = std::numeric_limits<double>::max();
-  EXPECT_EQ(pointPointDist(TavPoint(kNaN, kInf), TavPoint()), kInf);  // infinity wins over NaN
-  EXPECT_EQ(pointPointDist(TavPoint(big, big), TavPoint()), kInf);
-  EXPECT_EQ(pointPointDist(TavPoint(3e-320, 4e-320), TavPoint()), 5e-320);
+  const double big = std::numeric_limits<double>::max();  // infinity wins over NaN
+  EXPECT_TRUE(pointPointDist(TavPoint(kNaN, kInf), TavPoint()) == kInf &&
+              pointPointDist(TavPoint(big, big), TavPoint()) == kInf &&
+              pointPointDist(TavPoint(3e-320, 4e-320), TavPoint()) == 5e-320);
+  // Rotators: the identity, one rounding of the float rotator, overflow past the float range.
+  const CTavRotator id;
+  double x = 12.5, y = -3.25;
+  id.rotate(&x, &y);
+  EXPECT_TRUE(id.x() == 0 && id.y() == 0 && id.a() == 0 && x == 12.5 && y == -3.25);
+  float fx = 806.740234f, fy = -424.449341f;  // float differences, sine and cosine; double sums; one rounding
+  CTavRotatorF(-761.019043f, -739.942871f, 0.198395252f).rotate(&fx, &fy);
+  EXPECT_EQ(fx, 713.804626f);
+  fx = fy = std::numeric_limits<float>::max();  // x = -max * (1 + 4.4e-8) in double: past the float range
+  CTavRotatorF(0.0f, 0.0f, static_cast<float>(kHalfPi)).rotate(&fx, &fy);
+  EXPECT_EQ(fx, -std::numeric_limits<float>::infinity());
 }
 
 TEST(Scalar, NormalisersQuadraticAndMeanAngle) {
@@ -92,16 +100,17 @@ TEST(Scalar, NormalisersQuadraticAndMeanAngle) {
                              {0, 2, -6, 1, 3, -99},        {0, 0, 5, 0, -99, -99}};
   for (const auto& q : quads) {
     double roots[2] = {-99.0, -99.0};
-    int count = -1;
-    EXPECT_EQ(solveQuadraticAbcFormula(q[0], q[1], q[2], roots, &count), 0);
-    EXPECT_TRUE(count == q[3] && roots[0] == q[4] && roots[1] == q[5]) << q[0] << " " << q[1] << " " << q[2];
+    int n = -1;
+    EXPECT_TRUE(solveQuadraticAbcFormula(q[0], q[1], q[2], roots, &n) == 0 && n == q[3] && roots[0] == q[4] &&
+                roots[1] == q[5])
+        << q[0] << " " << q[1] << " " << q[2];
   }
   double wrap[] = {kPi - 0.1, -kPi + 0.1}, quarter[] = {0.0, kHalfPi};
-  EXPECT_NEAR(std::fabs(averageAngles(wrap, 2)), kPi, 1e-12);
-  EXPECT_NEAR(averageAngles(quarter, 2), kPi / 4, 1e-15);
+  EXPECT_TRUE(isNum(std::fabs(averageAngles(wrap, 2)), kPi, 1e-12) &&
+              isNum(averageAngles(quarter, 2), kPi / 4, 1e-15));
 }
 
-TEST(Line, PredicatesAndComparisons) {
+TEST(Line, PredicatesComparisonsIntersectionsAndForms) {
   enum { kValid, kHoriz, kVert, kCol, kSame, kPar };
   // {kind, line, other line, result}. lineCompare (kSame): the same infinite line within 1e-5 (x intercepts
   // for steep lines); a zero-length line is no line; lines shorter than 0.01 keep their direction.
@@ -114,24 +123,16 @@ TEST(Line, PredicatesAndComparisons) {
       {kSame, 0, 0, 10, 0, 0, 1e-5, 10, 1e-5, 1}, {kSame, 3, 5, 3, -5, 7, 5, 7, -5, 0},
       {kSame, 3, 0, 3, 0.005, 7, 0, 7, 10, 0},    {kSame, 5, 7, 5, 7, 0, 0, 10, 0, 0},
       {kSame, 5, 7, 5, 7, 5, 7, 5, 7, 0},         {kSame, 0, 1, 10, 1, 3, 1, -5, 1, 1},
-      {kSame, 10, 1, 0, 1, -4, 1, 7, 1, 1},       {kSame, 10, 1, 0, 1, 10, 6, 0, 6, 0},
-      {kSame, 3, 5, 3, -5, 3, 1, 3, 2, 1},        {kPar, 0, 0, 1, 0, 0, 0, 1e6, 0.5, 1},
+      {kSame, 10, 1, 0, 1, 10, 6, 0, 6, 0},       {kPar, 0, 0, 1, 0, 0, 0, 1e6, 0.5, 1},
       {kPar, 0, 0, 1, 0, 0, 0, 1e6, 2, 0},        {kPar, 0, 0, 1, 0, 0, 0, 0.001, 0.001, 0},
       {kPar, 0, 0, 1, 1, 0, 0, 0.001, 0.001, 1},  {kPar, 0, 0, 1, 0, 5, 5, -3, 5, 1}};
+  bool (*const one[])(const TavLine&) = {lineIsValid, lineIsHoriz, lineIsVert};
+  bool (*const two[])(const TavLine&, const TavLine&) = {lineLineIsCollinear, lineCompare, lineIsParallel};
   for (const auto& r : rows) {
-    const TavLine a = L(r + 1), b = L(r + 5);
     const int k = static_cast<int>(r[0]);
-    const bool got = k == kValid   ? lineIsValid(a)
-                     : k == kHoriz ? lineIsHoriz(a)
-                     : k == kVert  ? lineIsVert(a)
-                     : k == kCol   ? lineLineIsCollinear(a, b)
-                     : k == kSame  ? lineCompare(a, b)
-                                   : lineIsParallel(a, b);
-    EXPECT_EQ(got, r[9] != 0) << k << ": " << r[1] << " " << r[2] << " " << r[4] << " " << r[5];
+    EXPECT_EQ(k < kCol ? one[k](L(r + 1)) : two[k - kCol](L(r + 1), L(r + 5)), r[9] != 0)
+        << k << ": " << r[1] << " " << r[2] << " " << r[4] << " " << r[5];
   }
-}
-
-TEST(Line, IntersectionsAndForms) {
   TavPoint p(-7, -8);
   EXPECT_FALSE(lineLineIntersection(L(1, 1, 1, 1), L(0, 0, 3, 7), &p));           // zero length
   EXPECT_TRUE(lineLineIntersection(L(0, 0, 1, 0), L(0, 1, 1, 1 - 0x1p-40), &p));  // no parallel tolerance
@@ -178,15 +179,15 @@ TEST(Line, IntersectionsAndForms) {
       {0, 0, 10, 0, 0, 4, 10, 4, 3, -1, 3, 9, 1, 4},  {0, 10, 10, 0, 0, 4, 10, 4, 0, 50, 10, 50, 0, 0}};
   for (const auto& e : dists) {
     double d = -1;
-    EXPECT_EQ(lineLineDist(L(e), L(e + 4), L(e + 8), &d), e[12] != 0) << e[5] << " " << e[8];
-    EXPECT_EQ(d, e[13]) << e[5] << " " << e[8];
+    EXPECT_TRUE(lineLineDist(L(e), L(e + 4), L(e + 8), &d) == (e[12] != 0) && d == e[13])
+        << e[5] << " " << e[8];
   }
 }
 
-TEST(RectClip, CrossingsInEdgeOrderAndMargin) {
+TEST(Shapes, RectClipInEdgeOrderAndMarginPolygonInside) {
   // Edges are searched as E0 (top), E1 (right), E2 (bottom), E3 (left); the first two crossings found
   // are reported. A margin of one unit counts, turned with the rectangle; the quarter-turned 10 x 4 at
-  // (20, 10) covers 23..27 x 7..17. Failures leave the outputs.
+  // (20, 10) covers 23..27 x 7..17. That failures leave the outputs: fuzz_lines.
   const TavRect rects[] = {TavRect(0, 0, 10, 10, 0),        TavRect(20, 10, 10, 4),
                            TavRect(20, 10, 10, 4, kHalfPi), TavRect(0, 0, 10, 10, kPi / 4),
                            TavRect(kNaN, 0, 10, 10),        TavRect(0, 0, 10, 10, kInf)};
@@ -201,9 +202,8 @@ TEST(RectClip, CrossingsInEdgeOrderAndMargin) {
   for (const auto& h : hits) {
     const double tol = h[4] == 3 ? 1e-9 : h[4] == 2 ? 1e-12 : 0, ty = std::fmin(tol, 1e-12);
     TavPoint a, b;
-    ASSERT_TRUE(lineRectIntersection(L(h), rects[static_cast<int>(h[4])], &a, &b)) << h[0] << " " << h[1];
-    EXPECT_TRUE(isNum(a.x, h[5], tol) && isNum(a.y, h[6], ty) && isNum(b.x, h[7], tol) &&
-                isNum(b.y, h[8], ty))
+    EXPECT_TRUE(lineRectIntersection(L(h), rects[static_cast<int>(h[4])], &a, &b) && isNum(a.x, h[5], tol) &&
+                isNum(a.y, h[6], ty) && isNum(b.x, h[7], tol) && isNum(b.y, h[8], ty))
         << h[0] << " " << h[1];
   }
   const double misses[][5] = {
@@ -211,25 +211,18 @@ TEST(RectClip, CrossingsInEdgeOrderAndMargin) {
       {28.5, 0, 29.5, 30, 2}, {kNaN, 5, 15, 5, 0}, {-5, 5, 15, 5, 4},   {-5, 5, 15, 5, 5},
       {29, 0, 29, 1, 2},      {-5, 5, kInf, 5, 0}, {-5, -2, 15, -2, 0}, {-5, -1.0000001, 15, -1.0000001, 0}};
   for (const auto& m : misses) {
-    TavPoint a(-7, -8), b(-9, -6);
+    TavPoint a, b;
     EXPECT_FALSE(lineRectIntersection(L(m), rects[static_cast<int>(m[4])], &a, &b)) << m[0] << " " << m[1];
-    EXPECT_TRUE(isPt(a, -7, -8) && isPt(b, -9, -6)) << m[0] << " " << m[1];
   }
   TavLine l = L(-5, 5, 15, 5);  // the outputs may be the line's own points
-  ASSERT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2));
-  EXPECT_TRUE(isLine(l, 10, 5, 0, 5));
-}
-
-TEST(Polygon, InsideByEvenOddOverAllEdges) {
-  // Clockwise, edges of smaller x and y are still inside; a triangle's closing edge counts; a bow tie; edge
-  // heights that overflow.
-  const std::vector<std::vector<TavPoint>> polys = {{{0, 0}, {0, 10}, {10, 10}, {10, 0}},
-                                                    {{0, 0}, {10, 0}, {0, 10}},
+  EXPECT_TRUE(lineRectIntersection(l, rects[0], &l.p1, &l.p2) && isLine(l, 10, 5, 0, 5));
+  // Polygons, even-odd over all edges: a triangle's closing edge counts; a bow tie; edge heights that
+  // overflow. That edges of smaller x and y are inside: fuzz_circles' rectangle check.
+  const std::vector<std::vector<TavPoint>> polys = {{{0, 0}, {10, 0}, {0, 10}},
                                                     {{0, 0}, {10, 10}, {10, 0}, {0, 10}},
                                                     {{0, -1e308}, {1, 1e308}, {-1, 1e308}}};
-  const double cases[][4] = {{0, 0, 5, 1}, {0, 10, 5, 0},   {0, 5, 10, 0},   {1, -1, 1, 0},
-                             {1, 1, 1, 1}, {1, 6, 6, 0},    {2, 2, 5, 1},    {2, 5, 2, 0},
-                             {3, 0, 0, 1}, {0, kNaN, 5, 0}, {0, -kInf, 5, 0}};
+  const double cases[][4] = {{0, -1, 1, 0}, {0, 1, 1, 1}, {0, 6, 6, 0},    {1, 2, 5, 1},
+                             {1, 5, 2, 0},  {2, 0, 0, 1}, {0, kNaN, 1, 0}, {0, -kInf, 1, 0}};
   for (const auto& c : cases) {
     const auto& v = polys[static_cast<int>(c[0])];
     EXPECT_EQ(polygonIsPointInside(v.data(), static_cast<unsigned>(v.size()), P(c + 1)), c[3] != 0)
@@ -237,51 +230,44 @@ TEST(Polygon, InsideByEvenOddOverAllEdges) {
   }
 }
 
-TEST(Circle, ThroughThreePointsAndInTriangle) {
-  // {three points, centre, radius (NaN: not checked), tolerance}. Right angles take x from q2, q3 and y
-  // from q1, q2, as they are; a chord up to 1e-5 wide is vertical; equal points give radius 0.
+TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
+  // {three points, ok, centre, radius (NaN: not checked), tolerance}. Right angles take x from q2, q3 and
+  // y from q1, q2, as they are; a chord up to 1e-5 wide is vertical; equal points give radius 0. Failures
+  // give the zero circle. The last goes nearly back the way it came: the first ordering's slopes differ by
+  // 9.5e-6 and it fails, though (p1, p3, p2) has slopes 2e-4 apart: no later ordering is tried.
   const double r2 = std::sqrt(2.0), y6 = 2 + 1e-6, x5 = (1e-5 + 2) * 0.5, x6 = (1e-6 + 2) * 0.5;
-  const double in3[][10] = {{2, 2, 0, 0, 0, 2, 1, 1, r2, 0},        {0, 0, 0, 2, 2, 2, 1, 1, r2, 0},
-                            {0, 0, 1e-5, 2, 2, y6, x5, 1, kNaN, 0}, {0, 0, 1e-6, 2, 2, y6, x6, 1, kNaN, 0},
-                            {1, 1, 1, 1, 1, 1, 1, 1, 0, 0},         {0, 0, 0, 0, 5, 0, 2.5, 0, 2.5, 1e-12}};
+  const double in3[][11] = {
+      {2, 2, 0, 0, 0, 2, 1, 1, 1, r2, 0},         {0, 0, 0, 2, 2, 2, 1, 1, 1, r2, 0},
+      {0, 0, 1e-5, 2, 2, y6, 1, x5, 1, kNaN, 0},  {0, 0, 1e-6, 2, 2, y6, 1, x6, 1, kNaN, 0},
+      {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},          {0, 0, 0, 0, 5, 0, 1, 2.5, 0, 2.5, 1e-12},
+      {0, 0, 1, 1, 2, 2, 0, 0, 0, 0, 0},          {0, 0, 0, 5, 0, 9, 0, 0, 0, 0, 0},
+      {0, 0, 1, 1e300, 2, -1e300, 0, 0, 0, 0, 0}, {kNaN, 0, 2, 2, 4, 0, 0, 0, 0, 0, 0},
+      {0, 0, kInf, 2, 4, 1, 0, 0, 0, 0, 0},       {0, 0, 10, 10, 0.5, 0.5 + 9e-5, 0, 0, 0, 0, 0}};
   TavCircle c;
   for (const auto& e : in3) {
-    ASSERT_TRUE(circleIn3Points(P(e), P(e + 2), P(e + 4), &c)) << e[2];
-    EXPECT_TRUE(isPt(c.center, e[6], e[7], e[9]) && (std::isnan(e[8]) || isNum(c.radius, e[8], 0))) << e[2];
+    EXPECT_TRUE(circleIn3Points(P(e), P(e + 2), P(e + 4), &c) == (e[6] != 0) &&
+                isPt(c.center, e[7], e[8], e[10]) && (std::isnan(e[9]) || isNum(c.radius, e[9], 0)))
+        << e[2] << " " << e[3];
   }
   const TavPoint h1(-1e300, 1e300), h2(1e300, 3e300), h3(3e300, -2e300);  // huge but representable
   ASSERT_TRUE(circleIn3Points(h1, h2, h3, &c));
   for (const TavPoint& h : {h1, h2, h3}) EXPECT_NEAR(pointPointDist(c.center, h) / c.radius, 1, 1e-12);
-  // Failures give the zero circle. The last goes nearly back the way it came: the first ordering's slopes
-  // differ by 9.5e-6 and it fails, though (p1, p3, p2) has slopes 2e-4 apart: no later ordering is tried.
-  const double bad[][6] = {{0, 0, 1, 1, 2, 2},    {0, 0, 0, 5, 0, 9},    {0, 0, 1, 1e300, 2, -1e300},
-                           {kNaN, 0, 2, 2, 4, 0}, {0, 0, kInf, 2, 4, 1}, {0, 0, 10, 10, 0.5, 0.5 + 9e-5}};
-  for (const auto& p : bad) {
-    c = TavCircle(TavPoint(-99, -98), 97);
-    EXPECT_FALSE(circleIn3Points(P(p), P(p + 2), P(p + 4), &c) || !isCircle(c, 0, 0, 0)) << p[3];
-  }
   EXPECT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(0.5, 0.5 + 9e-5), TavPoint(10, 10), &c));
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), TavPoint(4, 0), nullptr));
-  // Inscribed: the right angle at pb, at pc, then an obtuse triangle in all six vertex orders.
-  ASSERT_TRUE(circleInTriangle(TavPoint(0, 0), TavPoint(4, 0), TavPoint(4, 3), &c));
-  EXPECT_TRUE(isCircle(c, 3, 1, 1, 1e-12));
-  ASSERT_TRUE(circleInTriangle(TavPoint(4, 3), TavPoint(0, 0), TavPoint(4, 0), &c));
-  EXPECT_TRUE(isCircle(c, 3, 1, 1, 1e-12));
-  const TavPoint v[3] = {TavPoint(0, 0), TavPoint(10, 0), TavPoint(1, 2)};
+  // Inscribed: a right and an obtuse triangle, each in all six vertex orders (the right angle at each).
+  const TavPoint v[2][3] = {{TavPoint(0, 0), TavPoint(10, 0), TavPoint(1, 2)}, {{0, 0}, {4, 0}, {4, 3}}};
   const double s = std::sqrt(85.0) + std::sqrt(5.0) + 10;  // the perimeter; twice the area is 20
+  const double want[2][3] = {{(std::sqrt(5.0) * 10 + 10) / s, 20 / s, 20 / s}, {3, 1, 1}};
   const int perm[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
-  for (const auto& p : perm) {
-    ASSERT_TRUE(circleInTriangle(v[p[0]], v[p[1]], v[p[2]], &c));
-    EXPECT_TRUE(isCircle(c, (std::sqrt(5.0) * 10 + 10) / s, 20 / s, 20 / s, 1e-12)) << p[0] << p[1];
-  }
-  c = TavCircle(TavPoint(-99, -98), 97);
-  EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(2, 2), TavPoint(1, 1), &c) || !isCircle(c, 0, 0, 0));
+  for (int t = 0; t < 2; ++t)
+    for (const auto& p : perm)
+      EXPECT_TRUE(circleInTriangle(v[t][p[0]], v[t][p[1]], v[t][p[2]], &c) &&
+                  isCircle(c, want[t][0], want[t][1], want[t][2], 1e-12))
+          << t << ": " << p[0] << p[1];
+  EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(2, 2), TavPoint(1, 1), &c));  // zeroed: fuzz_circles
   EXPECT_FALSE(circleInTriangle(TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3), nullptr));
   ASSERT_TRUE(circleInTriangle(TavPoint(0, 0), TavPoint(4e150, 0), TavPoint(0, 3e150), &c));  // huge, finite
   EXPECT_TRUE(isCircle(c, 1e150, 1e150, 1e150, 1e138));
-}
-
-TEST(Circle, LineAndCircleIntersections) {
   // {circle, line, count, points}: larger x first, whichever way the line points; vertical (also of zero
   // length, through its point), larger y first; points beyond the count are zeroed.
   const double lines[][12] = {
@@ -293,19 +279,22 @@ TEST(Circle, LineAndCircleIntersections) {
   for (const auto& e : lines) {
     pts[0] = pts[1] = TavPoint(-9, -9);
     circleLineIntersection(TavCircle(P(e), e[2]), L(e + 3), pts, &n);
-    ASSERT_EQ(n, e[7]) << e[3] << " " << e[4];
-    EXPECT_TRUE(isPt(pts[0], e[8], e[9], n > 0 ? 1e-12 : 0) && isPt(pts[1], e[10], e[11], n > 1 ? 1e-12 : 0));
+    EXPECT_TRUE(n == e[7] && isPt(pts[0], e[8], e[9], n > 0 ? 1e-12 : 0) &&
+                isPt(pts[1], e[10], e[11], n > 1 ? 1e-12 : 0));
   }
-  const TavCircle o(TavPoint(0, 0), 5);
-  const double s = 5 * std::sqrt(2.0) + 1e-7;
-  circleLineIntersection(o, L(3, -10, 3.000009, 10), pts, &n);  // within 1e-5 of vertical: at x2
-  EXPECT_TRUE(n == 2 && pts[0].x == 3.000009 && pts[1].x == 3.000009);
-  circleLineIntersection(o, L(5 - 1e-7, -1, 5 - 1e-7, 1), pts, &n);  // the discriminant 4e-6 < 1e-5: one
-  EXPECT_TRUE(n == 1 && pts[0].y == 0.0);
-  circleLineIntersection(o, L(4.99999, -1, 4.99999, 1), pts, &n);  // 4e-4: two
-  EXPECT_EQ(n, 2);
-  circleLineIntersection(o, L(0, s, 1, s - 1), pts, &n);  // slanted: the same tolerance
-  EXPECT_EQ(n, 1);
+  // {line, count, x of both points, y of the first (NaN: not checked)} on the circle of radius 5 at the
+  // origin: within 1e-5 of vertical the points are at x2; a discriminant of 4e-6 < 1e-5 is one point, 4e-4
+  // two; a slanted line has the same tolerance.
+  const double sl = 5 * std::sqrt(2.0) + 1e-7, near[][7] = {{3, -10, 3.000009, 10, 2, 3.000009, kNaN},
+                                                            {5 - 1e-7, -1, 5 - 1e-7, 1, 1, kNaN, 0},
+                                                            {4.99999, -1, 4.99999, 1, 2, kNaN, kNaN},
+                                                            {0, sl, 1, sl - 1, 1, kNaN, kNaN}};
+  for (const auto& e : near) {
+    circleLineIntersection(TavCircle(TavPoint(0, 0), 5), L(e), pts, &n);
+    EXPECT_TRUE(n == e[4] && (std::isnan(e[5]) || (pts[0].x == e[5] && pts[1].x == e[5])) &&
+                (std::isnan(e[6]) || pts[0].y == e[6]))
+        << e[0];
+  }
   // {circle, circle, count, points}: touching exactly, one point, twice, and no tolerance either side;
   // concentric, the foot point at the centre; non-finite input, no points.
   const double circles[][11] = {{0, 0, 4, 8, 0, 4, 1, 4, 0, 4, 0},  {2, 3, 5, 2, 3, 1, 0, 2, 3, 2, 3},
@@ -314,72 +303,59 @@ TEST(Circle, LineAndCircleIntersections) {
                                 {0, 0, kInf, 8, 0, 5, 0, kNaN},     {0, 0, 5, 1e300, 0, 1e300, 0, kNaN}};
   for (const auto& e : circles) {
     circleCircleIntersection(TavCircle(P(e), e[2]), TavCircle(P(e + 3), e[5]), pts, &n);
-    ASSERT_EQ(n, e[6]) << e[0] << " " << e[2] << " " << e[3];
-    EXPECT_TRUE(std::isnan(e[7]) || (isPt(pts[0], e[7], e[8], 1e-12) && isPt(pts[1], e[9], e[10], 1e-12)))
+    EXPECT_TRUE(n == e[6] &&
+                (std::isnan(e[7]) || (isPt(pts[0], e[7], e[8], 1e-12) && isPt(pts[1], e[9], e[10], 1e-12))))
         << e[0] << " " << e[3];
   }
 }
 
-TEST(Arc, In3Points) {
+TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
   // {three points, start, sweep, radius}: on the unit circle at the origin, or on the circle of radius 7
   // about (5, -3). The middle point sets the direction, the short way or the long way round; reversed
-  // points reverse the arc.
+  // points reverse the arc; in the third, the first and last points share x.
   const double deg = kPi / 180, c = std::cos(10 * deg), s = std::sin(10 * deg);
   const double c6 = std::cos(60 * deg), s6 = std::sin(60 * deg);
-  const double cases[][9] = {{1, 0, 0, 1, -1, 0, 0, kPi, 1},
-                             {1, 0, 0, -1, -1, 0, 0, -kPi, 1},
-                             {0, 1, -1, 0, 0, -1, kHalfPi, kPi, 1},  // first and last share x
-                             {1, 0, c, -s, c6, -s6, 0, -60 * deg, 7},
-                             {1, 0, c, s, c6, -s6, 0, 300 * deg, 7},
-                             {c6, -s6, c, s, 1, 0, -60 * deg, -300 * deg, 7}};
+  const double cases[][9] = {
+      {1, 0, 0, 1, -1, 0, 0, kPi, 1},         {1, 0, 0, -1, -1, 0, 0, -kPi, 1},
+      {0, 1, -1, 0, 0, -1, kHalfPi, kPi, 1},  {1, 0, c, -s, c6, -s6, 0, -60 * deg, 7},
+      {1, 0, c, s, c6, -s6, 0, 300 * deg, 7}, {c6, -s6, c, s, 1, 0, -60 * deg, -300 * deg, 7}};
   TavArc a;
   for (const auto& e : cases) {
     const double r = e[8], tol = r == 7 ? 1e-10 : 1e-12, ox = r == 7 ? 5 : 0, oy = r == 7 ? -3 : 0;
     const TavPoint q[3] = {
         {ox + r * e[0], oy + r * e[1]}, {ox + r * e[2], oy + r * e[3]}, {ox + r * e[4], oy + r * e[5]}};
-    ASSERT_TRUE(arcIn3Points(q[0], q[1], q[2], &a)) << e[7];
-    EXPECT_TRUE(isPt(a.center, ox, oy, tol) && isPt(TavPoint(a.startAngle, a.sweepAngle), e[6], e[7], tol) &&
-                isNum(a.radius, r, tol));
+    EXPECT_TRUE(arcIn3Points(q[0], q[1], q[2], &a) && isPt(a.center, ox, oy, tol) &&
+                isPt(TavPoint(a.startAngle, a.sweepAngle), e[6], e[7], tol) && isNum(a.radius, r, tol))
+        << e[7];
   }
   ASSERT_TRUE(arcIn3Points(TavPoint(0, 0), TavPoint(1, 0), TavPoint(0, 5e-6), &a));  // 4 * area == 1e-5
   EXPECT_TRUE(isPt(a.center, 0.5, 2.5e-6, 1e-12) && std::fabs(a.center.y - 2.5e-6) <= 1e-15);
-  // Failures leave the output: four times the area just below 1e-5; not collinear, but all x within
-  // 1e-5; collinear up to rounding far from the origin, a circle of radius 3e16 on which the first and
-  // last points have one angle (found by fuzz_circles).
+  // Failures (that they leave the output: fuzz_circles): four times the area just below 1e-5; not collinear,
+  // but all x within 1e-5; collinear up to rounding far from the origin, a circle of radius 3e16 on which the
+  // first and last points have one angle (found by fuzz_circles).
   const double bad[][6] = {{0, 0, 1, 1, 2, 2},      {0, 0, 0, 0, 5, 3},
                            {0, 0, 1, 0, 0, 4.9e-6}, {0, 0, 4e-6, 1000, 0, 2000},
                            {kNaN, 0, 0, 1, -1, 0},  {4.6875, -0.0, 2147483722.0, 75, -0.0, -0.0}};
-  for (const auto& p : bad) {
-    a = TavArc(TavPoint(11, 12), 13, 14, 15);
-    EXPECT_FALSE(arcIn3Points(P(p), P(p + 2), P(p + 4), &a)) << p[2];
-    EXPECT_TRUE(isPt(a.center, 11, 12) && a.radius == 13 && a.startAngle == 14 && a.sweepAngle == 15) << p[2];
-  }
+  for (const auto& p : bad) EXPECT_FALSE(arcIn3Points(P(p), P(p + 2), P(p + 4), &a)) << p[2];
   EXPECT_FALSE(arcIn3Points(TavPoint(1, 0), TavPoint(0, 1), TavPoint(-1, 0), nullptr));
-}
-
-TEST(Arc, TestPointPointAlongAndPolyline) {
   const double m = std::fmod(1e20, kTwoPi);  // a huge start is taken modulo the turn
   const TavPoint on3 = onCircle(10, 3), on2 = onCircle(10, 2), fp = onCircle(10, m + 0.5);
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);
   // {radius, start, sweep, point, tolerance, inside}: the start is included, the end excluded, the radial
-  // tolerance inclusive; -10 rad is 2.566 rad, 10 rad 3.717 rad; atan2 gives +pi for (-10, 0), the start
+  // tolerance inclusive; 10 rad is 3.717 rad; atan2 gives +pi for (-10, 0), the start
   // of an arc from -pi but the end of one to pi; a full turn or more, or an infinite sweep, holds every
   // angle.
   const double pi = kPi, h = kHalfPi;  // h: a quarter turn
-  const double cases[][7] = {{10, pi, h, -10, 0, 0.5, 1},         {10, pi, h, 0, -10.5, 0.5, 0},
-                             {10, 0, h, 10.5, 0, 0.5, 1},         {10, 0, h, 10.5, 0, 0.4999, 0},
-                             {10, 0, h, 9.5, 0, 0.5, 1},          {10, h, -h, 0, 10, 0.1, 1},
-                             {10, h, -h, 10, 0, 0.1, 0},          {10, h, -h, 7, 7, 0.2, 1},
-                             {10, h, -h, -7, 7, 0.2, 0},          {10, 13 * pi, h, -7, -7, 0.2, 1},
-                             {10, -11 * pi, h, 7, 7, 0.2, 0},     {10, -pi, 1, -10, 0, 1e-9, 1},
-                             {10, pi, -1, -10, -0.0, 1e-9, 1},    {10, pi - 1, 1, -10, 0, 1e-9, 0},
-                             {1, 1e300, 7, 1, 0, 0.5, 1},         {10, 2, kInf, 10, 0, 0.1, 1},
-                             {10, 0, kNaN, 10, 0, 0.1, 0},        {10, -10, 1, on3.x, on3.y, 1e-9, 1},
-                             {10, -10, 1, on2.x, on2.y, 1e-9, 0}, {10, 10, -1, on3.x, on3.y, 1e-9, 1},
+  const double tests[][7] = {{10, pi, h, 0, -10.5, 0.5, 0},       {10, 0, h, 10.5, 0, 0.5, 1},
+                             {10, 0, h, 10.5, 0, 0.4999, 0},      {10, 0, h, 9.5, 0, 0.5, 1},
+                             {10, h, -h, 0, 10, 0.1, 1},          {10, h, -h, 10, 0, 0.1, 0},
+                             {10, -pi, 1, -10, 0, 1e-9, 1},       {10, pi, -1, -10, -0.0, 1e-9, 1},
+                             {10, pi - 1, 1, -10, 0, 1e-9, 0},    {10, 2, kInf, 10, 0, 0.1, 1},
+                             {10, 0, kNaN, 10, 0, 0.1, 0},        {10, 10, -1, on3.x, on3.y, 1e-9, 1},
                              {10, 10, -1, on2.x, on2.y, 1e-9, 0}, {10, 1e20, 1, fp.x, fp.y, 1e-9, 1},
                              {10, 1e20, 1, fm.x, fm.y, 1e-9, 0},  {10, -1e20, -1, bm.x, bm.y, 1e-9, 1},
                              {10, 1, 2 * pi, -10, 0, 1e-9, 1},    {10, 1, -7, 0, -10, 1e-9, 1}};
-  for (const auto& e : cases)
+  for (const auto& e : tests)
     EXPECT_EQ(arcTestPoint(TavArc(TavPoint(0, 0), e[0], e[1], e[2]), P(e + 3), e[5]), e[6] != 0)
         << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << e[4];
   // {centre, radius, start, sweep, length, point (NaN: both NaN)}: a zero sweep runs toward increasing
@@ -388,26 +364,12 @@ TEST(Arc, TestPointPointAlongAndPolyline) {
                              {0, 0, 2, 0, 0, kPi, 0, 2},       {0, 0, 2, 0, 0.5, -kPi, 0, -2},
                              {3, 4, 0, 0, 1, 5, kNaN, kNaN},   {0, 0, 1, 0, 1, kInf, kNaN, kNaN}};
   TavPoint out;
-  for (const auto& c : along) {
-    arcPointAlong(TavArc(P(c), c[2], c[3], c[4]), c[5], &out);
-    EXPECT_TRUE(std::isnan(c[6]) ? std::isnan(out.x) && std::isnan(out.y) : isPt(out, c[6], c[7], 1e-15))
-        << c[2] << " " << c[5];
+  for (const auto& g : along) {
+    arcPointAlong(TavArc(P(g), g[2], g[3], g[4]), g[5], &out);
+    EXPECT_TRUE(std::isnan(g[6]) ? std::isnan(out.x) && std::isnan(out.y) : isPt(out, g[6], g[7], 1e-15))
+        << g[2] << " " << g[5];
   }
   TavPoint pts[2] = {TavPoint(), TavPoint(-7, -7)};
   arcToPolyline(TavArc(TavPoint(0, 0), 3, kPi, 1), pts, 1);  // one point: only the start is written
   EXPECT_TRUE(isPt(pts[0], -3, 0, 1e-15) && pts[1].x == -7.0);
-  arcToPolyline(TavArc(TavPoint(0, 0), 3, kPi, 1), nullptr, 0);
-}
-
-TEST(Rotator, IdentityFloatRoundingAndOverflow) {
-  const CTavRotator id;
-  double x = 12.5, y = -3.25;
-  id.rotate(&x, &y);
-  EXPECT_TRUE(id.x() == 0 && id.y() == 0 && id.a() == 0 && x == 12.5 && y == -3.25);
-  float fx = 806.740234f, fy = -424.449341f;  // float differences, sine and cosine; double sums; one rounding
-  CTavRotatorF(-761.019043f, -739.942871f, 0.198395252f).rotate(&fx, &fy);
-  EXPECT_EQ(fx, 713.804626f);
-  fx = fy = std::numeric_limits<float>::max();  // x = -max * (1 + 4.4e-8) in double: past the float range
-  CTavRotatorF(0.0f, 0.0f, static_cast<float>(kHalfPi)).rotate(&fx, &fy);
-  EXPECT_EQ(fx, -std::numeric_limits<float>::infinity());
 }

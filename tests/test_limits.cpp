@@ -25,10 +25,7 @@ List disk(double cx, double cy, double r) { return rle<CTavGeoRleCalcDisk>({{cx,
 List torus(double r1, double r2) { return rle<CTavGeoRleCalcTorus>({{0, 0}, {r1, 0}, {0, r2}}); }
 }  // namespace
 
-TEST(Limits, DiskAndAnnulusRadius) {
-  const List at = disk(0, 0, kRleMaxRadius);  // 2r + 1 rows of one run each
-  ASSERT_EQ(at.size(), 6u + 4u * (2u * kRleMaxRadius + 1u) + 1u);
-  EXPECT_TRUE(at[2] == -kRleMaxRadius && at[5] == kRleMaxRadius);
+TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.EmptyListsAndTheRadiusLimit
   // One pixel more, infinite or NaN, or a centre whose rows or columns leave the int range.
   for (const List& l :
        {disk(0, 0, kRleMaxRadius + 1.0), disk(0, 0, kInf), disk(0, 0, kNaN), disk(2147483647.0 - 5, 0, 10),
@@ -36,85 +33,66 @@ TEST(Limits, DiskAndAnnulusRadius) {
     EXPECT_EQ(l, kEmpty);
   const List ring = torus(kRleMaxRadius, kRleMaxRadius - 1);
   EXPECT_TRUE(ring[4] == -kRleMaxRadius && ring[5] == kRleMaxRadius && ring.back() == -1);
-}
 
-TEST(Limits, PolygonScanStopsAtTheRowLimit) {
+  // The row limit: every row below it has its run, the last record "row, start, extent, -1" on row
+  // kRleMaxRows - 1, and the height is still reported. fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part
+  // in the scan as (0, 0) while the box ignored it. AAsABwCCKq0xUGet: an edge from above row 0 was entered
+  // into an edge table of no rows (height 0).
   const TavPoint tri[3] = {TavPoint(0, 0), TavPoint(4, 0), TavPoint(0, 3.0 * kRleMaxRows)};
   CTavGeoRleCalcPolygon c;
   ASSERT_TRUE(c.calculate(10, std::numeric_limits<int>::max(), tri, 3));
   const List& l = c.rle();
-  ASSERT_GE(l.size(), 11u);
-  // The last record is "row, start, extent, -1", before the terminator; the height is still reported.
+  ASSERT_EQ(l.size(), 6u + 4u * kRleMaxRows + 1u);
   EXPECT_TRUE(l[l.size() - 5] == kRleMaxRows - 1 && l[1] == std::numeric_limits<int>::max());
   // Negative height: no rows, the header still carries the vertices' box; negative count: no points.
   ASSERT_TRUE(c.calculate(10, -5, tri, 3));
   EXPECT_EQ(c.rle(), (List{10, -5, 0, 4, 0, 3 * kRleMaxRows, -1}));
   ASSERT_TRUE(c.calculate(10, 10, tri, -3));
   EXPECT_EQ(c.rle(), (List{10, 10, 0, 0, 0, 0, -1}));
-}
-
-TEST(Limits, ArcPointSetAndScanLinesAreCapped) {
-  // Negative radius, zero, NaN, infinite and huge lengths, one point over the cap: empty, unallocated.
-  const TavPoint o(0, 0);
-  for (const TavArc& arc :
-       {TavArc(o, -10, 0, 1), TavArc(o, 0, 0, 1), TavArc(o, kNaN, 0, 1), TavArc(o, 10, 0, kInf),
-        TavArc(o, 1e300, 0, 1), TavArc(o, kArcToPointSetMaxPoints + 1.0, 0, 1), TavArc(o, 1e7, 0, 2.0)}) {
-    std::vector<TavPoint> v(3);
-    arcToPointSet(arc, &v);
-    EXPECT_TRUE(v.empty()) << arc.radius;
-    EXPECT_LT(v.capacity(), 1000u);
-  }
-  std::vector<TavLine> lines(5);
-  arcToSpoke(TavArc(o, 100, 0, 1), 10, 1e-300, &lines);  // steps at or above the cap: the start spoke
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NEAR(lines[0].p1.x, 100, 1e-9);
-  const TavPoint path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
-  polyLineToPolyRake(path, 2, 5, 1e-3, &lines);  // more lines than the cap: none
-  EXPECT_TRUE(lines.empty());
-  polyLineToPolyRake(path, 2, 5, 1e-300, &lines);
-  EXPECT_TRUE(lines.empty());
-  polyLineToPolyRake(path, 2, 5, 1e6 / 1000.5, &lines);
-  EXPECT_EQ(lines.size(), 1000u);
-}
-
-TEST(Limits, PerimeterOutputIsBoundedByTheList) {
-  const List l = {0, 0, 0, 999999, 5, 5, 5, 0, 999999, -1, -1};  // one record of a million pixels
-  const std::vector<TavIPoint> pts = CTavGeoRleCalc::calculatePerimiterPoints(l.data());
-  ASSERT_EQ(pts.size(), 1000000u);
-  EXPECT_TRUE(pts.front().x == 0 && pts.back().x == 999999);
-  // Past kRleMaxPerimeterPoints the answer is empty, found before writing: a run of 2^31 - 1 pixels from
-  // either reader, and a run one pixel past the limit after an ordinary record.
-  const int wide = std::numeric_limits<int>::max() - 1, over = static_cast<int>(kRleMaxPerimeterPoints);
-  const List huge = {0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1};
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge.data()).empty());
-  EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(huge).empty());
-  EXPECT_TRUE(
-      CTavGeoRleCalc::calculatePerimiterPoints(List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}).empty());
-}
-
-// fuzz_regions, BoNra2uMa2trawQ=: a NaN vertex took part in the scan as (0, 0) while the box ignored it.
-// AAsABwCCKq0xUGet: an edge from above row 0 was entered into an edge table of no rows (height 0).
-TEST(Regressions, PolygonNaNVertexAndEmptyScan) {
   std::vector<TavPoint> pts(11, TavPoint(kNaN, kNaN));
   pts[0] = TavPoint(2147483754.0, 2147483651.0);
-  CTavGeoRleCalcPolygon c;
   ASSERT_TRUE(c.calculate(-1, 11, pts.data(), 11));
   EXPECT_EQ(c.rle(), (List{-1, 11, 0, 0, 0, 0, -1}));
   EXPECT_EQ(c.boundingBox().width, 0.0);
-  const TavPoint tri[3] = {TavPoint(0, -5), TavPoint(10, 5), TavPoint(0, 5)};
-  ASSERT_TRUE(c.calculate(10, 0, tri, 3));
+  const TavPoint low[3] = {TavPoint(0, -5), TavPoint(10, 5), TavPoint(0, 5)};
+  ASSERT_TRUE(c.calculate(10, 0, low, 3));
   EXPECT_EQ(c.rle(), (List{10, 0, 0, 10, -4, 5, -1}));  // header words from the box, +0.5
   const TavPoint above[3] = {TavPoint(0, -5), TavPoint(10, 0.5), TavPoint(0, 0.5)};
   ASSERT_TRUE(c.calculate(10, 10, above, 3));  // lowest vertex on row 0: nothing to scan
   EXPECT_EQ(c.rle().size(), 7u);
 }
 
-// fuzz_scan: a spacing of -0.0 laid the start and end spokes of a negative spacing, not the start alone.
-TEST(Regressions, SpokeSpacingMinusZeroIsZero) {
-  const TavArc arc(TavPoint(0, 0), 10, 0, 1);
-  std::vector<TavLine> plus, minus;
-  arcToSpoke(arc, 5, 0.0, &plus);
-  arcToSpoke(arc, 5, -0.0, &minus);
-  ASSERT_TRUE(plus.size() == 1u && minus.size() == 1u);
-  EXPECT_TRUE(minus[0].p1.x == plus[0].p1.x && minus[0].p2.x == plus[0].p2.x);
+TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
+  // Negative radius, zero, NaN, infinite and huge lengths, one point over the cap: empty, unallocated.
+  const TavPoint o(0, 0), path[2] = {TavPoint(0, 0), TavPoint(1e6, 0)};
+  for (const TavArc& arc :
+       {TavArc(o, -10, 0, 1), TavArc(o, 0, 0, 1), TavArc(o, kNaN, 0, 1), TavArc(o, 10, 0, kInf),
+        TavArc(o, 1e300, 0, 1), TavArc(o, kArcToPointSetMaxPoints + 1.0, 0, 1), TavArc(o, 1e7, 0, 2.0)}) {
+    std::vector<TavPoint> v(3);
+    arcToPointSet(arc, &v);
+    EXPECT_TRUE(v.empty() && v.capacity() < 1000u) << arc.radius;
+  }
+  std::vector<TavLine> lines(5);
+  // Steps at or above the cap, and -0.0 (fuzz_scan: it laid the start and end spokes, as < 0): the start
+  // spoke.
+  for (const double spacing : {1e-300, -0.0}) {
+    arcToSpoke(TavArc(o, 10, 0, 1), 5, spacing, &lines);
+    EXPECT_TRUE(lines.size() == 1u && lines[0].p1.x == 10 && lines[0].p2.x == 15) << spacing;
+  }
+  for (const double spacing : {1e-3, 1e-300, 1e6 / 1000.5}) {  // more lines than the cap: none
+    polyLineToPolyRake(path, 2, 5, spacing, &lines);
+    EXPECT_EQ(lines.size(), spacing > 1 ? 1000u : 0u) << spacing;
+  }
+  const List l = {0, 0, 0, 999999, 5, 5, 5, 0, 999999, -1, -1};  // one record of a million pixels
+  const std::vector<TavIPoint> pts = CTavGeoRleCalc::calculatePerimiterPoints(l.data());
+  ASSERT_EQ(pts.size(), 1000000u);
+  EXPECT_TRUE(pts.front().x == 0 && pts.back().x == 999999);
+  // Past kRleMaxPerimeterPoints the answer is empty, found before writing: a run of 2^31 - 1 pixels, and a
+  // run one pixel past the limit after an ordinary record, from either reader.
+  const int wide = std::numeric_limits<int>::max() - 1, over = static_cast<int>(kRleMaxPerimeterPoints);
+  for (const List& q : {List{0, 0, 0, wide, 5, 6, 5, 0, 3, -1, 6, 0, wide, -1, -1},
+                        List{0, 0, 0, over, 5, 5, 5, 0, over, -1, -1}})
+    EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(q.data()).empty() &&
+                CTavGeoRleCalc::calculatePerimiterPoints(q).empty())
+        << q[3];
 }
