@@ -264,27 +264,22 @@ using namespace NTavGeometry;
 using namespace tavfuzz;
 
 // Aborts the run (a fuzzer finding) when an invariant does not hold.
-#define FUZZ_CHECK(cond)                                     \
-  do {                                                       \
-    if (!(cond)) ::tavfuzz::fail(__FILE__, __LINE__, #cond); \
-  } while (0)
+#define FUZZ_CHECK(cond) ((cond) ? void() : ::tavfuzz::fail(__FILE__, __LINE__, #cond))
 
 // Defines a target's checker once: `TAVFUZZ_TARGET(fuzz_lines) { ...in... }`,
 // a registered checker in the unit test runner and the digest, the libFuzzer
 // entry point in a fuzz build.
 #ifdef TAVFUZZ_IN_TESTS
-#define TAVFUZZ_TARGET(name)                                         \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                 \
-  [[maybe_unused]] static const bool tavfuzzRegistered =             \
-      (::tavfuzz::g_targets.push_back({#name, &tavfuzzBody}), true); \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#define TAVFUZZ_ENTRY(name) \
+  [[maybe_unused]] static const bool tavfuzzRegistered = (g_targets.push_back({#name, &tavfuzzBody}), true);
 #else
-#define TAVFUZZ_TARGET(name)                                                \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                        \
-  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
-    ::tavfuzz::FuzzInput in(data, size);                                    \
-    tavfuzzBody(in);                                                        \
-    return 0;                                                               \
-  }                                                                         \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#define TAVFUZZ_ENTRY(name)                                           \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* d, size_t n) { \
+    FuzzInput in(d, n);                                               \
+    return tavfuzzBody(in), 0;                                        \
+  }
 #endif
+#define TAVFUZZ_TARGET(name)              \
+  static void tavfuzzBody(FuzzInput& in); \
+  TAVFUZZ_ENTRY(name)                     \
+  static void tavfuzzBody(FuzzInput& in)

@@ -6,6 +6,11 @@ namespace {
 
 const TavPoint kSentinel(-4242.25, 4242.75);
 
+// The same result when the output aliases the first input.
+template <class F, class B>
+bool aliased(F f, TavLine a, const B& b, const TavLine& want) {
+  return f(a, b, &a), sameValue(a, want);
+}
 double lengthOf(const TavLine& l) {
   return pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint());
 }
@@ -28,7 +33,7 @@ void singleLine(FuzzInput& in, bool hostile) {
 
 void twoLines(FuzzInput& in, bool hostile) {
   const TavLine a = in.line(hostile);
-  TavLine b = in.line(hostile), bis, perp(kSentinel, kSentinel), par, alias = a;
+  TavLine b = in.line(hostile), bis, perp(kSentinel, kSentinel), par;
   const TavPoint p = in.point(hostile);
   if (in.flag()) b.p1 = a.p1;  // lines through a shared point
   if (in.flag()) b = TavLine(b.p1, TavPoint(b.p1.x + (a.p2.x - a.p1.x), b.p1.y + (a.p2.y - a.p1.y)));
@@ -40,8 +45,7 @@ void twoLines(FuzzInput& in, bool hostile) {
   FUZZ_CHECK(crossed || sameBits(x, kSentinel));
   // An output aliasing an input gives the same.
   lineLineBisect(a, b, &bis), out(bis);
-  lineLineBisect(alias, b, &alias);
-  FUZZ_CHECK(sameValue(alias, bis));
+  FUZZ_CHECK(aliased(lineLineBisect, a, b, bis));
   const TavLine across = in.line(hostile);
   double dist = -1.0;
   const bool measured = out(lineLineDist(a, b, across, &dist));
@@ -52,15 +56,11 @@ void twoLines(FuzzInput& in, bool hostile) {
     FUZZ_CHECK(zero(perp));
   else
     FUZZ_CHECK(sameBits(perp.p1, p));
-  alias = a;
-  linePointToLinePerpendicular(alias, p, &alias);
-  FUZZ_CHECK(sameValue(alias, perp));
+  FUZZ_CHECK(aliased(linePointToLinePerpendicular, a, p, perp));
   linePointToLineParallel(a, p, &par), out(par);
   FUZZ_CHECK(sameBits(par.p1, p) && sameValue(par.p2.x, p.x + (a.p2.x - a.p1.x)) &&
              sameValue(par.p2.y, p.y + (a.p2.y - a.p1.y)));
-  alias = a;
-  linePointToLineParallel(alias, p, &alias);
-  FUZZ_CHECK(sameValue(alias, par));
+  FUZZ_CHECK(aliased(linePointToLineParallel, a, p, par));
 }
 
 // No crossing leaves the points as they were.
@@ -90,8 +90,7 @@ void rotators(FuzzInput& in, bool hostile) {
   rot.set(sx, sy, sa), rot.rotate(&p.x, &p.y), out(p, rot.x(), rot.y(), rot.a());
   const float fx = toFloat(in.moderate()), fy = toFloat(in.moderate()), fa = toFloat(in.value(hostile));
   CTavRotatorF rf(fx, fy, fa);
-  float px = toFloat(in.value(hostile));
-  float py = toFloat(in.value(hostile));
+  float px = toFloat(in.value(hostile)), py = toFloat(in.value(hostile));
   rf.rotate(&px, &py), rf.setAngle(toFloat(in.value(hostile))), out(px, py);
   FUZZ_CHECK(rf.x() == fx && rf.y() == fy);
   rf.set(fy, fx, fa), rf.rotate(&px, &py), out(px, py, rf.a());

@@ -15,9 +15,8 @@ struct Call {
   int width = 0, height = 0, count = 0;
   std::vector<TavPoint> points;
   bool operator==(const Call& o) const {
-    return width == o.width && height == o.height && points.size() == o.points.size() &&
-           (points.empty() ||
-            std::memcmp(points.data(), o.points.data(), points.size() * sizeof(TavPoint)) == 0);
+    return width == o.width && height == o.height &&
+           std::equal(points.begin(), points.end(), o.points.begin(), o.points.end(), sameBits<TavPoint>);
   }
 };
 
@@ -83,10 +82,8 @@ TAVFUZZ_TARGET(fuzz_regions) {
       if ((how & 4) && !call.points.empty()) {
         TavPoint& q = call.points[in.byte() % call.points.size()];
         double& v = (how & 8) ? q.x : q.y;
-        uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        bits ^= uint64_t{1} << (in.byte() % 64);
-        std::memcpy(&v, &bits, sizeof bits);
+        const int bit = in.byte() % 64;  // (little-endian)
+        reinterpret_cast<uint8_t*>(&v)[bit / 8] ^= static_cast<uint8_t>(1 << bit % 8);
       }
       if (how & 16) call.height = call.height == INT32_MAX ? 0 : call.height + 1;
     } else {

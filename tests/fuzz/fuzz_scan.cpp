@@ -7,11 +7,8 @@ namespace {
 // The start spoke is always laid; the number of spokes follows the interval
 // count, and every spoke runs from the arc's circle to radius r + length.
 void spokes(FuzzInput& in, bool hostile) {
-  TavArc arc;
-  arc.center = in.point(hostile);
-  arc.radius = hostile ? in.anyDouble() : std::fabs(in.moderate());
-  arc.startAngle = in.value(hostile);
-  arc.sweepAngle = in.value(hostile);
+  const TavArc arc{in.point(hostile), hostile ? in.anyDouble() : std::fabs(in.moderate()), in.value(hostile),
+                   in.value(hostile)};
   const double length = in.value(hostile), spacing = in.value(hostile);
   const double q =
       std::fabs((length > 0 ? arc.radius + length : arc.radius) * arc.sweepAngle) / spacing - 1.0;
