@@ -138,6 +138,10 @@ template <class T>
 bool sameBits(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
+template <class T>
+bool sameAll(const std::vector<T>& a, const std::vector<T>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameBits<T>);
+}
 inline bool sameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || sameBits(a, b); }
 inline bool sameValue(TavPoint a, TavPoint b) { return sameValue(a.x, b.x) && sameValue(a.y, b.y); }
 inline bool sameValue(TavLine a, TavLine b) { return sameValue(a.p1, b.p1) && sameValue(a.p2, b.p2); }

@@ -45,10 +45,6 @@ std::vector<int> serialize(const std::vector<int>& header, const std::vector<Rec
 std::vector<TavIPoint> walk(const std::vector<int>& l) {  // from an exactly sized buffer
   return out(CTavGeoRleCalc::calculatePerimiterPoints(exactCopy(l).get()));
 }
-bool samePoints(const std::vector<TavIPoint>& a, const std::vector<TavIPoint>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const TavIPoint& p, const TavIPoint& q) { return p.x == q.x && p.y == q.y; });
-}
 
 std::vector<int> fromCalculator(FuzzInput& in) {
   const uint8_t kind = in.byte() % 3;
@@ -106,8 +102,8 @@ void wellFormed(FuzzInput& in, bool) {
   mutate(in, &header, &recs);
   const std::vector<int> l = serialize(header, recs);
   const std::vector<TavIPoint> got = walk(l);
-  FUZZ_CHECK(samePoints(got, tavref::perimeterPointsLiteral(exactCopy(l).get())));
-  FUZZ_CHECK(samePoints(CTavGeoRleCalc::calculatePerimiterPoints(l), got));  // the vector form reads the same
+  FUZZ_CHECK(sameAll(got, tavref::perimeterPointsLiteral(exactCopy(l).get())));
+  FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(l), got));  // the vector form reads the same
 }
 
 // A disk or annulus reaching past the top or left edge: rows and columns of
@@ -125,7 +121,7 @@ void pastEdges(FuzzInput& in, bool) {
   const std::vector<TavIPoint> got = walk(l), fromVector = out(CTavGeoRleCalc::calculatePerimiterPoints(l));
   for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0 && (l[2] >= 0 || p.x >= 0));
   FUZZ_CHECK(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty() &&
-             (l[4] < 0 || samePoints(fromVector, got)));
+             (l[4] < 0 || sameAll(fromVector, got)));
 }
 
 }  // namespace

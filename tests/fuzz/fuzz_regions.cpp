@@ -15,8 +15,7 @@ struct Call {
   int width = 0, height = 0, count = 0;
   std::vector<TavPoint> points;
   bool operator==(const Call& o) const {
-    return width == o.width && height == o.height &&
-           std::equal(points.begin(), points.end(), o.points.begin(), o.points.end(), sameBits<TavPoint>);
+    return width == o.width && height == o.height && sameAll(points, o.points);
   }
 };
 
