@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <utility>
 
 namespace tavfuzz {
 
@@ -202,6 +203,16 @@ template <class T, class... R>
 const T& out(const T& v, const R&... rest) {
   put(v), (put(rest), ...);
   return v;
+}
+
+// Runs f, digesting the text of a region error it throws.
+template <class F>
+void orError(F f) {
+  try {
+    f();
+  } catch (const NTavGeometry::CTavGeoRegionError& e) {
+    out(std::string(e.what()));
+  }
 }
 
 // A broken invariant. In a fuzz build it aborts the run (a finding); in the

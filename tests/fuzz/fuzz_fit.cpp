@@ -153,8 +153,7 @@ void measuringFits(FuzzInput& in, bool hostile) {
 // Routes the library's log to g_log for one input and puts the previous log
 // back, also when a check throws.
 struct UseLog {
-  CTavLog* const previous = CTavLog::_log;
-  UseLog() { CTavLog::_log = &g_log; }
+  CTavLog* const previous = std::exchange(CTavLog::_log, &g_log);
   ~UseLog() { CTavLog::_log = previous; }
 };
 

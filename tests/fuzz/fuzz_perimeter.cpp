@@ -46,6 +46,14 @@ std::vector<TavIPoint> walk(const std::vector<int>& l) {  // from an exactly siz
   return out(CTavGeoRleCalc::calculatePerimiterPoints(exactCopy(l).get()));
 }
 
+std::vector<int> diskOrTorus(bool isDisk, int w, int h, const TavPoint* pts) {
+  CTavGeoRleCalcDisk disk;
+  CTavGeoRleCalcTorus torus;
+  CTavGeoRleCalc& c = isDisk ? static_cast<CTavGeoRleCalc&>(disk) : torus;
+  c.calculate(w, h, pts, isDisk ? 2 : 3);
+  return c.rle();
+}
+
 std::vector<int> fromCalculator(FuzzInput& in) {
   const uint8_t kind = in.byte() % 3;
   if (kind == 2) {
@@ -59,11 +67,7 @@ std::vector<int> fromCalculator(FuzzInput& in) {
   const double r1 = in.pixel(60), r2 = in.pixel(60), room = std::max(r1, r2) + 1;
   const double cx = room + in.pixel(100), cy = room + in.pixel(100);
   const TavPoint pts[3] = {TavPoint(cx, cy), TavPoint(cx + r1, cy), TavPoint(cx, cy + r2)};
-  CTavGeoRleCalcDisk disk;
-  CTavGeoRleCalcTorus torus;
-  CTavGeoRleCalc& c = kind == 0 ? static_cast<CTavGeoRleCalc&>(disk) : torus;
-  c.calculate(256, 256, pts, kind == 0 ? 2 : 3);
-  return c.rle();
+  return diskOrTorus(kind == 0, 256, 256, pts);
 }
 
 void mutate(FuzzInput& in, std::vector<int>* header, std::vector<Record>* recs) {
@@ -112,12 +116,7 @@ void wellFormed(FuzzInput& in, bool) {
 void pastEdges(FuzzInput& in, bool) {
   const double x = in.anyDouble() / 1e3, y = in.anyDouble() / 1e3;
   const TavPoint pts[3] = {TavPoint(x, y), TavPoint(x + in.pixel(40), y), TavPoint(x, y + in.pixel(40))};
-  CTavGeoRleCalcDisk disk;
-  CTavGeoRleCalcTorus torus;
-  const bool isDisk = in.flag();
-  CTavGeoRleCalc& c = isDisk ? static_cast<CTavGeoRleCalc&>(disk) : torus;
-  c.calculate(0, 0, pts, isDisk ? 2 : 3);
-  const std::vector<int>& l = c.rle();
+  const std::vector<int> l = diskOrTorus(in.flag(), 0, 0, pts);
   const std::vector<TavIPoint> got = walk(l), fromVector = out(CTavGeoRleCalc::calculatePerimiterPoints(l));
   for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0 && (l[2] >= 0 || p.x >= 0));
   FUZZ_CHECK(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty() &&

@@ -119,10 +119,6 @@ TAVFUZZ_TARGET(fuzz_regions) {
     const int* dataNow = got.data();
     FUZZ_CHECK(calc.calculate(call.width, call.height, p, call.count));
     FUZZ_CHECK(calc.rle().data() == dataNow && calc.rle() == ref);
-    try {
-      out(calc.region());
-    } catch (const CTavGeoRegionError& e) {
-      out(std::string(e.what()));
-    }
+    orError([&] { out(calc.region()); });
   }
 }
