@@ -79,10 +79,7 @@ void mutate(FuzzInput& in, std::vector<int>* header, std::vector<Record>* recs) 
       const int prev = at == 0 ? -1 : (*recs)[at - 1].row, next = n == 0 ? prev + 3 : (*recs)[at].row;
       if (next - prev < 2) continue;
       Record r{prev + 1 + in.count(next - prev - 2), {}};
-      for (int k = 0, runs = 1 + in.count(3); k < runs; ++k) {
-        const int start = in.count(300);
-        r.runs.emplace_back(start, in.count(40));
-      }
+      for (int k = 0, runs = 1 + in.count(3); k < runs; ++k) r.runs.push_back({in.count(300), in.count(40)});
       recs->insert(recs->begin() + static_cast<long>(at), r);
     }
     if (op % 8 == 2)  // spread the rows apart from a record on

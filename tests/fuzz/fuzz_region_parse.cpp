@@ -33,10 +33,7 @@ void parseList(FuzzInput& in, bool) {
     const int k = in.byte() % 4;
     w = k == 0 ? -1 : k == 1 ? in.anyInt() : static_cast<int>(in.byte() % 40) - 8;
   }
-  if (l.size() >= 2 && in.flag()) {
-    l[0] = in.count(64);
-    l[1] = in.count(64);
-  }
+  if (l.size() >= 2 && in.flag()) l[0] = in.count(64), l[1] = in.count(64);
   orError([&] { checkRegion(CTavGeoRegion::fromRle(l)); });  // capacity == size, so ASan sees overreads
   orError([&] { checkRegion(CTavGeoRegion::fromRle(exactCopy(l).get(), l.size())); });
 }

@@ -43,14 +43,9 @@ Call makeCall(FuzzInput& in, int kind, uint8_t how) {
   const bool hostile = (mode & 0xC0) == 0xC0;  // a quarter of the calls
   const int span = (mode & 0x20) ? 4096 : 64;  // a small image, or around a centre
   for (TavPoint& p : c.points) {
-    if (hostile) {
-      p = in.point(true);
-      continue;
-    }
-    p.x = in.pixel(span);
-    p.y = in.pixel(span);
-    if (in.byte() < 16) p.x = -p.x;
-    if (in.byte() < 16) p.y = -p.y;
+    p = hostile ? in.point(true) : TavPoint{in.pixel(span), in.pixel(span)};
+    if (!hostile && in.byte() < 16) p.x = -p.x;
+    if (!hostile && in.byte() < 16) p.y = -p.y;
   }
   c.count = (mode & 0x18) == 0x18 ? -in.count(100) : n;  // sometimes a negative count
   return c;
