@@ -52,14 +52,11 @@ void twoLines(FuzzInput& in, bool hostile) {
   FUZZ_CHECK(measured ? std::isnan(out(dist)) || dist >= 0.0 : out(dist) == 0.0);
   // The perpendicular starts at p and ends on a; a zero-length a gives zeros.
   linePointToLinePerpendicular(a, p, &perp), out(perp);
-  if ((a.p2.x - a.p1.x) * (a.p2.x - a.p1.x) + (a.p2.y - a.p1.y) * (a.p2.y - a.p1.y) == 0.0)
-    FUZZ_CHECK(zero(perp));
-  else
-    FUZZ_CHECK(sameBits(perp.p1, p));
+  const double dx = a.p2.x - a.p1.x, dy = a.p2.y - a.p1.y;
+  FUZZ_CHECK(dx * dx + dy * dy == 0.0 ? zero(perp) : sameBits(perp.p1, p));
   FUZZ_CHECK(aliased(linePointToLinePerpendicular, a, p, perp));
   linePointToLineParallel(a, p, &par), out(par);
-  FUZZ_CHECK(sameBits(par.p1, p) && sameValue(par.p2.x, p.x + (a.p2.x - a.p1.x)) &&
-             sameValue(par.p2.y, p.y + (a.p2.y - a.p1.y)));
+  FUZZ_CHECK(sameBits(par.p1, p) && sameValue(par.p2.x, p.x + dx) && sameValue(par.p2.y, p.y + dy));
   FUZZ_CHECK(aliased(linePointToLineParallel, a, p, par));
 }
 
