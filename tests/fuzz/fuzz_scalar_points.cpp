@@ -56,8 +56,7 @@ void points(FuzzInput& in, bool) {
   FUZZ_CHECK((std::isnan(ang) || (ang >= -kPi && ang <= kPi)) && (!(dx * dx + dy * dy < 1e-4) || ang == 0.0));
   FUZZ_CHECK(sameValue(lineAngle(TavLine(a, b)), ang));
   double angOut = -99.0, distOut = -99.0;
-  pointPointDistAngle(a, b, &angOut, &distOut);
-  out(distOut, angOut);
+  pointPointDistAngle(a, b, &angOut, &distOut), out(distOut, angOut);
   FUZZ_CHECK((std::isnan(distOut) || distOut >= 0.0) &&
              (std::isnan(angOut) || (angOut >= -kPi && angOut <= kPi)));
   // Coincident points take the vertical branch (a NaN x is equal to nothing).
