@@ -64,9 +64,8 @@ void points(FuzzInput& in, bool) {
   FUZZ_CHECK(std::isnan(a.x) || (sameBits(on.x, a.x) && sameValue(on.y, a.y - v)));
   pointOnLine(a, b, v, &on), out(on);
   pointRotate(a, v, &r), out(r);
-  TavLine l1, l2;
+  TavLine l1, l2(a, TavPoint());
   pointAngleToLine(a, v, &l1), out(l1);
-  l2.p1 = a;
   pointAngleToLine(l2.p1, v, &l2);  // input aliasing the output
   FUZZ_CHECK(sameBits(l1.p1, a) && sameValue(l1, l2));
   FUZZ_CHECK(!(out(pointLineDist(c, TavLine(a, b))) < 0.0));
