@@ -207,12 +207,10 @@ const T& out(const T& v, const R&... rest) {
 
 // Runs f, digesting the text of a region error it throws.
 template <class F>
-void orError(F f) {
-  try {
-    f();
-  } catch (const NTavGeometry::CTavGeoRegionError& e) {
-    out(std::string(e.what()));
-  }
+void orError(F f) try {
+  f();
+} catch (const NTavGeometry::CTavGeoRegionError& e) {
+  out(std::string(e.what()));
 }
 
 // A broken invariant. In a fuzz build it aborts the run (a finding); in the
