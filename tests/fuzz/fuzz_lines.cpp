@@ -11,15 +11,13 @@ template <class F, class B>
 bool aliased(F f, TavLine a, const B& b, const TavLine& want) {
   return f(a, b, &a), sameValue(a, want);
 }
-double lengthOf(const TavLine& l) {
-  return pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint());
-}
 
 void singleLine(FuzzInput& in, bool hostile) {
   const TavLine l = in.line(hostile);
   const bool horiz = std::fabs(l.p2.y - l.p1.y) <= 1e-5, vert = std::fabs(l.p2.x - l.p1.x) <= 1e-5;
-  FUZZ_CHECK(out(lineIsValid(l)) == (lengthOf(l) > 1e-8) && out(lineIsHoriz(l)) == horiz &&
-             out(lineIsVert(l)) == vert);
+  FUZZ_CHECK(out(lineIsValid(l)) ==
+                 (pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint()) > 1e-8) &&
+             out(lineIsHoriz(l)) == horiz && out(lineIsVert(l)) == vert);
   const double at = in.value(hostile);
   double x = 77.0, y = 77.0, cy = 5, cx = 5, c = 5, ro = -1, theta = -1;
   const bool hasX = out(lineXIntercept(l, at, &x)), hasY = out(lineYIntercept(l, at, &y));
