@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
   for (const Target& t : g_targets)
     forEachInput(t, TAVFUZZ_CORPUS_DIR, [&](const std::string& what, const std::vector<uint8_t>& bytes) {
       const std::string broken = runOne(t, bytes);
-      if (!broken.empty() && ++brokenCount == 1) std::cerr << t.name << " " << what << ": " << broken << "\n";
-      out(broken.empty());
+      if (!out(broken.empty()) && ++brokenCount == 1)
+        std::cerr << t.name << " " << what << ": " << broken << "\n";
     });
   g_families = nullptr, CTavLog::_log = nullptr;
   if (brokenCount > 1) std::cerr << "(and " << brokenCount - 1 << " more inputs with a broken check)\n";

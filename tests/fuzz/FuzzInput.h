@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <utility>
 
 namespace tavfuzz {
 
@@ -138,6 +139,10 @@ template <class T>
 bool sameBits(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
+template <class T>
+bool sameAll(const std::vector<T>& a, const std::vector<T>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameBits<T>);
+}
 inline bool sameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || sameBits(a, b); }
 inline bool sameValue(TavPoint a, TavPoint b) { return sameValue(a.x, b.x) && sameValue(a.y, b.y); }
 inline bool sameValue(TavLine a, TavLine b) { return sameValue(a.p1, b.p1) && sameValue(a.p2, b.p2); }
@@ -198,6 +203,14 @@ template <class T, class... R>
 const T& out(const T& v, const R&... rest) {
   put(v), (put(rest), ...);
   return v;
+}
+
+// Runs f, digesting the text of a region error it throws.
+template <class F>
+void orError(F f) try {
+  f();
+} catch (const NTavGeometry::CTavGeoRegionError& e) {
+  out(std::string(e.what()));
 }
 
 // A broken invariant. In a fuzz build it aborts the run (a finding); in the
@@ -264,27 +277,22 @@ using namespace NTavGeometry;
 using namespace tavfuzz;
 
 // Aborts the run (a fuzzer finding) when an invariant does not hold.
-#define FUZZ_CHECK(cond)                                     \
-  do {                                                       \
-    if (!(cond)) ::tavfuzz::fail(__FILE__, __LINE__, #cond); \
-  } while (0)
+#define FUZZ_CHECK(cond) ((cond) ? void() : ::tavfuzz::fail(__FILE__, __LINE__, #cond))
 
 // Defines a target's checker once: `TAVFUZZ_TARGET(fuzz_lines) { ...in... }`,
 // a registered checker in the unit test runner and the digest, the libFuzzer
 // entry point in a fuzz build.
 #ifdef TAVFUZZ_IN_TESTS
-#define TAVFUZZ_TARGET(name)                                         \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                 \
-  [[maybe_unused]] static const bool tavfuzzRegistered =             \
-      (::tavfuzz::g_targets.push_back({#name, &tavfuzzBody}), true); \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#define TAVFUZZ_ENTRY(name) \
+  [[maybe_unused]] static const bool tavfuzzRegistered = (g_targets.push_back({#name, &tavfuzzBody}), true);
 #else
-#define TAVFUZZ_TARGET(name)                                                \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in);                        \
-  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
-    ::tavfuzz::FuzzInput in(data, size);                                    \
-    tavfuzzBody(in);                                                        \
-    return 0;                                                               \
-  }                                                                         \
-  static void tavfuzzBody(::tavfuzz::FuzzInput& in)
+#define TAVFUZZ_ENTRY(name)                                           \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* d, size_t n) { \
+    FuzzInput in(d, n);                                               \
+    return tavfuzzBody(in), 0;                                        \
+  }
 #endif
+#define TAVFUZZ_TARGET(name)              \
+  static void tavfuzzBody(FuzzInput& in); \
+  TAVFUZZ_ENTRY(name)                     \
+  static void tavfuzzBody(FuzzInput& in)

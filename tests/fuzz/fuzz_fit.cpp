@@ -32,21 +32,24 @@ std::unique_ptr<TavPoint[]> sentinels(size_t room) {
   return exactCopy(std::vector<TavPoint>(room, kSentinel));
 }
 
+struct Points {
+  std::vector<TavPoint> v;
+  unsigned int n = static_cast<unsigned int>(v.size());
+  std::unique_ptr<TavPoint[]> pts = exactCopy(v);
+};
 // Duplicates and points on a line make the ties and degenerate branches.
-std::vector<TavPoint> makePoints(FuzzInput& in, bool hostile, int bound) {
+Points makePoints(FuzzInput& in, bool hostile, int bound) {
   std::vector<TavPoint> v = in.points(bound, hostile);
   for (size_t i = 1; i < v.size(); ++i) {
     const uint8_t r = in.byte();
     if (r < 32) v[i] = v[r % i];
     if (r >= 32 && r < 64) v[i] = TavPoint(v[i - 1].x + 1, v[i - 1].y + (r & 1 ? 0.0 : 2.0));
   }
-  return v;
+  return Points{v};
 }
 
 void plainFits(FuzzInput& in, bool hostile) {
-  const std::vector<TavPoint> v = makePoints(in, hostile, 64);
-  const unsigned int n = static_cast<unsigned int>(v.size());
-  const auto pts = exactCopy(v);
+  const auto [v, n, pts] = makePoints(in, hostile, 64);
   TavLine line;
   TavCircle circle(TavPoint(5, 5), 5);
   double dist = -1, error = 5;
@@ -63,9 +66,7 @@ void plainFits(FuzzInput& in, bool hostile) {
 }
 
 void outlierFits(FuzzInput& in, bool hostile) {
-  const std::vector<TavPoint> v = makePoints(in, hostile, 40);
-  const unsigned int n = static_cast<unsigned int>(v.size());
-  const auto pts = exactCopy(v);
+  const auto [v, n, pts] = makePoints(in, hostile, 40);
   unsigned int k = static_cast<unsigned int>(in.count(n + 3));
   const bool huge = in.byte() < 16;
   if (huge) k = in.u32();  // any k; the removed points are then not asked for
@@ -74,8 +75,9 @@ void outlierFits(FuzzInput& in, bool hostile) {
   TavCircle circle;
   TavLine line;
   double error = -1;
-  const int cs = pointsFitCircleOutliers(pts.get(), n, k, &circle, &error, huge ? nullptr : removed.get());
-  out(cs, circle, error);
+  const int cs =
+      out(pointsFitCircleOutliers(pts.get(), n, k, &circle, &error, huge ? nullptr : removed.get()), circle,
+          error);
   FUZZ_CHECK(cs == 0 || (cs == 2 && circle.radius == 0 && error == 0));
   size_t written = 0;  // a prefix of input points
   while (written < room && !sameBits(removed[written], kSentinel)) ++written;
@@ -87,9 +89,7 @@ void outlierFits(FuzzInput& in, bool hostile) {
 }
 
 void consensus(FuzzInput& in, bool hostile) {
-  const std::vector<TavPoint> v = makePoints(in, hostile, 48);
-  const unsigned int n = static_cast<unsigned int>(v.size());
-  const auto pts = exactCopy(v);
+  const auto [v, n, pts] = makePoints(in, hostile, 48);
   const unsigned int k = static_cast<unsigned int>(in.count(n + 2));
   int candidates = in.count(60);
   if (in.byte() < 64) candidates = -candidates;  // the automatic count
@@ -110,24 +110,21 @@ void consensus(FuzzInput& in, bool hostile) {
   // The same call gives the same bits, and so does the literal algorithm.
   pointsFitLineRansac(pts.get(), n, k, candidates, &againLine, &againError, again.get());
   FUZZ_CHECK(sameValue(out(againLine), line) && sameValue(out(againError), error));
-  for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(again[i], rejected[i]));
+  FUZZ_CHECK(std::equal(again.get(), again.get() + k, rejected.get(), sameBits<TavPoint>));
   if (!std::all_of(v.begin(), v.end(), isFinite)) return;
   tavref::fitLineRansacLiteral(pts.get(), n, k, candidates, &refLine, &refError, ref.get());
   FUZZ_CHECK(sameValue(refLine, line) && sameValue(refError, error));
-  for (size_t i = 0; i < k; ++i) FUZZ_CHECK(sameBits(ref[i], rejected[i]));
+  FUZZ_CHECK(std::equal(ref.get(), ref.get() + k, rejected.get(), sameBits<TavPoint>));
 }
 
 // The fits that measure: a refusal leaves zeroed outputs, a set with a
 // non-finite coordinate is refused, and a success gives finite results.
 void measuringFits(FuzzInput& in, bool hostile) {
-  const std::vector<TavPoint> v = makePoints(in, hostile, 64);
-  const unsigned int n = static_cast<unsigned int>(v.size());
-  const auto pts = exactCopy(v);
+  const auto [v, n, pts] = makePoints(in, hostile, 64);
   const bool finite = std::all_of(v.begin(), v.end(), isFinite);
   TavLine line;
   double rms = -1.0, error = -1.0;
-  const int ls = out(pointsFitLineOrthogonal(pts.get(), n, &line, &rms));
-  out(line, rms);
+  const int ls = out(pointsFitLineOrthogonal(pts.get(), n, &line, &rms), line, rms);
   FUZZ_CHECK(ls == 1 ? line.p1.x == 0 && line.p2.x == 0 && rms == 0 : ls == 0 && finite && rms >= 0);
   auto checkCircle = [&](int status, const TavCircle& c, double err) {  // 2 refuses, 0 or 1 succeed
     out(status, c, err);
@@ -156,8 +153,7 @@ void measuringFits(FuzzInput& in, bool hostile) {
 // Routes the library's log to g_log for one input and puts the previous log
 // back, also when a check throws.
 struct UseLog {
-  CTavLog* const previous = CTavLog::_log;
-  UseLog() { CTavLog::_log = &g_log; }
+  CTavLog* const previous = std::exchange(CTavLog::_log, &g_log);
   ~UseLog() { CTavLog::_log = previous; }
 };
 

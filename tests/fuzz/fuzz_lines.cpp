@@ -6,15 +6,18 @@ namespace {
 
 const TavPoint kSentinel(-4242.25, 4242.75);
 
-double lengthOf(const TavLine& l) {
-  return pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint());
+// The same result when the output aliases the first input.
+template <class F, class B>
+bool aliased(F f, TavLine a, const B& b, const TavLine& want) {
+  return f(a, b, &a), sameValue(a, want);
 }
 
 void singleLine(FuzzInput& in, bool hostile) {
   const TavLine l = in.line(hostile);
   const bool horiz = std::fabs(l.p2.y - l.p1.y) <= 1e-5, vert = std::fabs(l.p2.x - l.p1.x) <= 1e-5;
-  FUZZ_CHECK(out(lineIsValid(l)) == (lengthOf(l) > 1e-8) && out(lineIsHoriz(l)) == horiz &&
-             out(lineIsVert(l)) == vert);
+  FUZZ_CHECK(out(lineIsValid(l)) ==
+                 (pointPointDist(TavPoint(l.p2.x - l.p1.x, l.p2.y - l.p1.y), TavPoint()) > 1e-8) &&
+             out(lineIsHoriz(l)) == horiz && out(lineIsVert(l)) == vert);
   const double at = in.value(hostile);
   double x = 77.0, y = 77.0, cy = 5, cx = 5, c = 5, ro = -1, theta = -1;
   const bool hasX = out(lineXIntercept(l, at, &x)), hasY = out(lineYIntercept(l, at, &y));
@@ -28,7 +31,7 @@ void singleLine(FuzzInput& in, bool hostile) {
 
 void twoLines(FuzzInput& in, bool hostile) {
   const TavLine a = in.line(hostile);
-  TavLine b = in.line(hostile), bis, perp(kSentinel, kSentinel), par, alias = a;
+  TavLine b = in.line(hostile), bis, perp(kSentinel, kSentinel), par;
   const TavPoint p = in.point(hostile);
   if (in.flag()) b.p1 = a.p1;  // lines through a shared point
   if (in.flag()) b = TavLine(b.p1, TavPoint(b.p1.x + (a.p2.x - a.p1.x), b.p1.y + (a.p2.y - a.p1.y)));
@@ -40,27 +43,19 @@ void twoLines(FuzzInput& in, bool hostile) {
   FUZZ_CHECK(crossed || sameBits(x, kSentinel));
   // An output aliasing an input gives the same.
   lineLineBisect(a, b, &bis), out(bis);
-  lineLineBisect(alias, b, &alias);
-  FUZZ_CHECK(sameValue(alias, bis));
+  FUZZ_CHECK(aliased(lineLineBisect, a, b, bis));
   const TavLine across = in.line(hostile);
   double dist = -1.0;
   const bool measured = out(lineLineDist(a, b, across, &dist));
   FUZZ_CHECK(measured ? std::isnan(out(dist)) || dist >= 0.0 : out(dist) == 0.0);
   // The perpendicular starts at p and ends on a; a zero-length a gives zeros.
   linePointToLinePerpendicular(a, p, &perp), out(perp);
-  if ((a.p2.x - a.p1.x) * (a.p2.x - a.p1.x) + (a.p2.y - a.p1.y) * (a.p2.y - a.p1.y) == 0.0)
-    FUZZ_CHECK(zero(perp));
-  else
-    FUZZ_CHECK(sameBits(perp.p1, p));
-  alias = a;
-  linePointToLinePerpendicular(alias, p, &alias);
-  FUZZ_CHECK(sameValue(alias, perp));
+  const double dx = a.p2.x - a.p1.x, dy = a.p2.y - a.p1.y;
+  FUZZ_CHECK(dx * dx + dy * dy == 0.0 ? zero(perp) : sameBits(perp.p1, p));
+  FUZZ_CHECK(aliased(linePointToLinePerpendicular, a, p, perp));
   linePointToLineParallel(a, p, &par), out(par);
-  FUZZ_CHECK(sameBits(par.p1, p) && sameValue(par.p2.x, p.x + (a.p2.x - a.p1.x)) &&
-             sameValue(par.p2.y, p.y + (a.p2.y - a.p1.y)));
-  alias = a;
-  linePointToLineParallel(alias, p, &alias);
-  FUZZ_CHECK(sameValue(alias, par));
+  FUZZ_CHECK(sameBits(par.p1, p) && sameValue(par.p2.x, p.x + dx) && sameValue(par.p2.y, p.y + dy));
+  FUZZ_CHECK(aliased(linePointToLineParallel, a, p, par));
 }
 
 // No crossing leaves the points as they were.
@@ -90,8 +85,7 @@ void rotators(FuzzInput& in, bool hostile) {
   rot.set(sx, sy, sa), rot.rotate(&p.x, &p.y), out(p, rot.x(), rot.y(), rot.a());
   const float fx = toFloat(in.moderate()), fy = toFloat(in.moderate()), fa = toFloat(in.value(hostile));
   CTavRotatorF rf(fx, fy, fa);
-  float px = toFloat(in.value(hostile));
-  float py = toFloat(in.value(hostile));
+  float px = toFloat(in.value(hostile)), py = toFloat(in.value(hostile));
   rf.rotate(&px, &py), rf.setAngle(toFloat(in.value(hostile))), out(px, py);
   FUZZ_CHECK(rf.x() == fx && rf.y() == fy);
   rf.set(fy, fx, fa), rf.rotate(&px, &py), out(px, py, rf.a());

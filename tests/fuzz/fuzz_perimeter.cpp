@@ -45,9 +45,13 @@ std::vector<int> serialize(const std::vector<int>& header, const std::vector<Rec
 std::vector<TavIPoint> walk(const std::vector<int>& l) {  // from an exactly sized buffer
   return out(CTavGeoRleCalc::calculatePerimiterPoints(exactCopy(l).get()));
 }
-bool samePoints(const std::vector<TavIPoint>& a, const std::vector<TavIPoint>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const TavIPoint& p, const TavIPoint& q) { return p.x == q.x && p.y == q.y; });
+
+std::vector<int> diskOrTorus(bool isDisk, int w, int h, const TavPoint* pts) {
+  CTavGeoRleCalcDisk disk;
+  CTavGeoRleCalcTorus torus;
+  CTavGeoRleCalc& c = isDisk ? static_cast<CTavGeoRleCalc&>(disk) : torus;
+  c.calculate(w, h, pts, isDisk ? 2 : 3);
+  return c.rle();
 }
 
 std::vector<int> fromCalculator(FuzzInput& in) {
@@ -63,11 +67,7 @@ std::vector<int> fromCalculator(FuzzInput& in) {
   const double r1 = in.pixel(60), r2 = in.pixel(60), room = std::max(r1, r2) + 1;
   const double cx = room + in.pixel(100), cy = room + in.pixel(100);
   const TavPoint pts[3] = {TavPoint(cx, cy), TavPoint(cx + r1, cy), TavPoint(cx, cy + r2)};
-  CTavGeoRleCalcDisk disk;
-  CTavGeoRleCalcTorus torus;
-  CTavGeoRleCalc& c = kind == 0 ? static_cast<CTavGeoRleCalc&>(disk) : torus;
-  c.calculate(256, 256, pts, kind == 0 ? 2 : 3);
-  return c.rle();
+  return diskOrTorus(kind == 0, 256, 256, pts);
 }
 
 void mutate(FuzzInput& in, std::vector<int>* header, std::vector<Record>* recs) {
@@ -79,10 +79,7 @@ void mutate(FuzzInput& in, std::vector<int>* header, std::vector<Record>* recs) 
       const int prev = at == 0 ? -1 : (*recs)[at - 1].row, next = n == 0 ? prev + 3 : (*recs)[at].row;
       if (next - prev < 2) continue;
       Record r{prev + 1 + in.count(next - prev - 2), {}};
-      for (int k = 0, runs = 1 + in.count(3); k < runs; ++k) {
-        const int start = in.count(300);
-        r.runs.emplace_back(start, in.count(40));
-      }
+      for (int k = 0, runs = 1 + in.count(3); k < runs; ++k) r.runs.push_back({in.count(300), in.count(40)});
       recs->insert(recs->begin() + static_cast<long>(at), r);
     }
     if (op % 8 == 2)  // spread the rows apart from a record on
@@ -106,8 +103,8 @@ void wellFormed(FuzzInput& in, bool) {
   mutate(in, &header, &recs);
   const std::vector<int> l = serialize(header, recs);
   const std::vector<TavIPoint> got = walk(l);
-  FUZZ_CHECK(samePoints(got, tavref::perimeterPointsLiteral(exactCopy(l).get())));
-  FUZZ_CHECK(samePoints(CTavGeoRleCalc::calculatePerimiterPoints(l), got));  // the vector form reads the same
+  FUZZ_CHECK(sameAll(got, tavref::perimeterPointsLiteral(exactCopy(l).get())));
+  FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(l), got));  // the vector form reads the same
 }
 
 // A disk or annulus reaching past the top or left edge: rows and columns of
@@ -116,16 +113,11 @@ void wellFormed(FuzzInput& in, bool) {
 void pastEdges(FuzzInput& in, bool) {
   const double x = in.anyDouble() / 1e3, y = in.anyDouble() / 1e3;
   const TavPoint pts[3] = {TavPoint(x, y), TavPoint(x + in.pixel(40), y), TavPoint(x, y + in.pixel(40))};
-  CTavGeoRleCalcDisk disk;
-  CTavGeoRleCalcTorus torus;
-  const bool isDisk = in.flag();
-  CTavGeoRleCalc& c = isDisk ? static_cast<CTavGeoRleCalc&>(disk) : torus;
-  c.calculate(0, 0, pts, isDisk ? 2 : 3);
-  const std::vector<int>& l = c.rle();
+  const std::vector<int> l = diskOrTorus(in.flag(), 0, 0, pts);
   const std::vector<TavIPoint> got = walk(l), fromVector = out(CTavGeoRleCalc::calculatePerimiterPoints(l));
   for (const TavIPoint& p : got) FUZZ_CHECK(p.y >= 0 && (l[2] >= 0 || p.x >= 0));
   FUZZ_CHECK(CTavGeoRleCalc::calculatePerimiterPoints(nullptr).empty() &&
-             (l[4] < 0 || samePoints(fromVector, got)));
+             (l[4] < 0 || sameAll(fromVector, got)));
 }
 
 }  // namespace

@@ -24,15 +24,6 @@ void checkRegion(const CTavGeoRegion& r) {
   FUZZ_CHECK(fg == r.area());
 }
 
-template <class F>
-void parse(F f) {
-  try {
-    f();
-  } catch (const CTavGeoRegionError& e) {
-    out(std::string(e.what()));
-  }
-}
-
 // A side that is usually small, sometimes any int.
 int side(FuzzInput& in) { return in.flag() ? in.count(64) : in.anyInt(); }
 
@@ -42,26 +33,23 @@ void parseList(FuzzInput& in, bool) {
     const int k = in.byte() % 4;
     w = k == 0 ? -1 : k == 1 ? in.anyInt() : static_cast<int>(in.byte() % 40) - 8;
   }
-  if (l.size() >= 2 && in.flag()) {
-    l[0] = in.count(64);
-    l[1] = in.count(64);
-  }
-  parse([&] { checkRegion(CTavGeoRegion::fromRle(l)); });  // capacity == size, so ASan sees overreads
-  parse([&] { checkRegion(CTavGeoRegion::fromRle(exactCopy(l).get(), l.size())); });
+  if (l.size() >= 2 && in.flag()) l[0] = in.count(64), l[1] = in.count(64);
+  orError([&] { checkRegion(CTavGeoRegion::fromRle(l)); });  // capacity == size, so ASan sees overreads
+  orError([&] { checkRegion(CTavGeoRegion::fromRle(exactCopy(l).get(), l.size())); });
 }
 
 void parseCounts(FuzzInput& in, bool) {
   TavCocoRle c{side(in), side(in), {}};
   c.counts.resize(static_cast<size_t>(in.count(300)));
   for (int64_t& n : c.counts) n = in.flag() ? in.byte() % 20 : static_cast<int64_t>(in.u64());
-  parse([&] { checkRegion(CTavGeoRegion::fromCoco(c)); });
+  orError([&] { checkRegion(CTavGeoRegion::fromCoco(c)); });
 }
 
 void parseString(FuzzInput& in, bool) {
   const int h = side(in), w = side(in);
   std::string s;
   while (!in.empty()) s.push_back(static_cast<char>(in.flag() ? 48 + in.byte() % 64 : in.byte()));
-  parse([&] {
+  orError([&] {
     const std::vector<int64_t> counts = out(CTavGeoRegion::cocoStringToCounts(s));
     FUZZ_CHECK(CTavGeoRegion::cocoStringToCounts(CTavGeoRegion::cocoCountsToString(counts)) == counts);
     checkRegion(CTavGeoRegion::fromCocoString(h, w, s));

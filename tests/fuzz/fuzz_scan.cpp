@@ -7,11 +7,8 @@ namespace {
 // The start spoke is always laid; the number of spokes follows the interval
 // count, and every spoke runs from the arc's circle to radius r + length.
 void spokes(FuzzInput& in, bool hostile) {
-  TavArc arc;
-  arc.center = in.point(hostile);
-  arc.radius = hostile ? in.anyDouble() : std::fabs(in.moderate());
-  arc.startAngle = in.value(hostile);
-  arc.sweepAngle = in.value(hostile);
+  const TavArc arc{in.point(hostile), hostile ? in.anyDouble() : std::fabs(in.moderate()), in.value(hostile),
+                   in.value(hostile)};
   const double length = in.value(hostile), spacing = in.value(hostile);
   const double q =
       std::fabs((length > 0 ? arc.radius + length : arc.radius) * arc.sweepAngle) / spacing - 1.0;
@@ -34,11 +31,9 @@ void spokes(FuzzInput& in, bool hostile) {
 // spacing lines of length 2h.
 void rake(FuzzInput& in, bool hostile) {
   std::vector<TavPoint> pts = in.points(24, hostile);
-  for (size_t i = 1; i < pts.size(); ++i) {  // repeats and reversals are the interesting joints
-    const uint8_t r = in.byte();
-    if (r < 24) pts[i] = pts[i - 1];
-    if (r >= 24 && r < 48 && i >= 2) pts[i] = pts[i - 2];
-  }
+  // Repeats (r < 24) and reversals (24 <= r < 48) are the interesting joints.
+  for (size_t i = 1; i < pts.size(); ++i)
+    if (const uint8_t r = in.byte(); r < 24 || (r < 48 && i >= 2)) pts[i] = pts[i - (r < 24 ? 1 : 2)];
   const double h = hostile ? in.anyDouble() : std::fabs(in.moderate()) / 8.0;
   const double s = hostile ? in.anyDouble() : std::fabs(in.moderate()) / 4.0;
   const int count = in.byte() < 8 ? -in.count(1000) : static_cast<int>(pts.size());
