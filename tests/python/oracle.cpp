@@ -40,14 +40,11 @@ int main(int argc, char** argv) {
     TavCircle circle;
     TavArc arc;
     TavLine line;
-    double err = 0.0, rx = c.x, ry = c.y;
+    double err = 0.0;
     emit("arc_in_3_points", abc,
          arcIn3Points(a, b, c, &arc)
              ? V{arc.center.x, arc.center.y, arc.radius, arc.startAngle, arc.sweepAngle}
              : V{});
-    CTavRotator(a.x, a.y, b.x / 50).rotate(&rx, &ry);
-    emit("rotator", {a.x, a.y, b.x / 50, c.x, c.y, 0.0}, {rx, ry});
-    emit("polygon_is_point_inside", flat(v, {a.x, a.y}), {polygonIsPointInside(v.data(), n, a) ? 1.0 : 0.0});
     pointsFitLine(v.data(), n, &line);
     emit("points_fit_line", pv, {line.p1.x, line.p1.y, line.p2.x, line.p2.y});
     const bool fitted = pointsFitCircle(v.data(), n, &circle, &err) == 0;

@@ -33,8 +33,6 @@ def oracle():
 
 CASES = {
     "arc_in_3_points": lambda v: tg.arc_in_3_points(*v.tolist()),
-    "rotator": lambda v: tg.Rotator(*v.ravel()[:3]).rotate(tuple(v.ravel()[3:5])),
-    "polygon_is_point_inside": lambda v: tg.polygon_is_point_inside(v[1:], tuple(v[0])),
     "points_fit_line": tg.fit_line, "points_fit_circle": tg.fit_circle,
     "points_fit_line_ransac": lambda v: tg.fit_line_ransac(v[1:], int(v[0, 0]), 50, return_rejected=True),
     "rle_polygon": lambda v: [(c := tg.RleCalcPolygon().calculate(500, 500, v)).rle, c.perimeter_points()],

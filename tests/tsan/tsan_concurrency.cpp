@@ -1,8 +1,7 @@
 // Threads run every family, the fits (the circle fit logs) and their own
-// region calculators at once, reading one shared rotator, while another draws
-// from rand(): every result must equal the single-threaded one. Run under
-// ThreadSanitizer by scripts/tsan.sh; fuzz_fit checks that the consensus fit
-// leaves rand() alone.
+// region calculators at once, reading one shared rotator: every result must
+// equal the single-threaded one. Run under ThreadSanitizer by scripts/tsan.sh;
+// fuzz_fit checks that the consensus fit leaves rand() alone.
 #include <TavGeometry/TavGeometry.h>
 #include <TavLog/TavLog.h>
 
@@ -58,18 +57,13 @@ std::string runTask(int task) {  // the bytes of every result
   arcToPointSet(TavArc(p[15], 40, angles[3], 2.5), &arcPts);
   arcToSpoke(TavArc(p[16], 50, angles[4], 1.5), 10, 3, &spokes);
   polyLineToPolyRake(p.data() + 17, 5, 6, 4, &rake);
-  put(cross, n);
-  all(arcPts);
-  all(spokes);
-  all(rake);
+  put(cross, n), all(arcPts), all(spokes), all(rake);
   g_rotator.rotate(&r.x, &r.y);
-  pointsFitLine(p.data(), 40, &l);
-  put(r, l, pointsFitCircle(p.data(), 40, &c, &e), c, e);
+  put(pointsFitLine(p.data(), 40, &l), r, l, pointsFitCircle(p.data(), 40, &c, &e), c, e);
   put(pointsFitCircle(line.data(), 3, &c, &e));  // refused: one record
   put(pointsFitCircleOutliers(p.data(), 30, 5, &c, &e, gone), c, e, gone);
   put(pointsFitLineOutliers(p.data(), 30, 5, &l, &e, gone), l, e, gone);
-  pointsFitLineRansac(p.data(), 64, 8, task % 3 == 0 ? 0 : 40, &l, &e, gone);
-  put(l, e, gone);
+  put(pointsFitLineRansac(p.data(), 64, 8, task % 3 == 0 ? 0 : 40, &l, &e, gone), l, e, gone);
   CTavGeoRleCalcDisk disk;  // the thread's own calculators, used several times (cache and pool)
   CTavGeoRleCalcTorus torus;
   CTavGeoRleCalcPolygon polygon;
@@ -95,10 +89,6 @@ int main(int argc, char** argv) {
   for (int t = 0; t < tasks; ++t) expected.push_back(runTask(t));
   const long alone = g_records;
   std::atomic<int> mismatches{0};
-  std::atomic<bool> stop{false};
-  std::thread noise([&] {
-    while (!stop) (void)std::rand();
-  });
   std::vector<std::thread> pool;
   for (int th = 0; th < threads; ++th)  // each thread starting at a different task
     pool.emplace_back([&, th] {
@@ -106,8 +96,6 @@ int main(int argc, char** argv) {
         mismatches += runTask((th * 7 + i) % tasks) != expected[(th * 7 + i) % tasks];
     });
   for (std::thread& t : pool) t.join();
-  stop = true;
-  noise.join();
   const bool ok = alone >= tasks && mismatches == 0 && g_records == alone * (1 + threads * rounds);
   std::printf("%s: %d threads x %d tasks x %d rounds: %d mismatches, %ld log records (%ld alone)\n",
               ok ? "OK" : "FAILED", threads, tasks, rounds, mismatches.load(), g_records.load(), alone);
