@@ -68,11 +68,8 @@ TEST(Point, AnglesDistancesBoxesAndRotators) {
   EXPECT_TRUE(pointPointDist(TavPoint(kNaN, kInf), TavPoint()) == kInf &&
               pointPointDist(TavPoint(big, big), TavPoint()) == kInf &&
               pointPointDist(TavPoint(3e-320, 4e-320), TavPoint()) == 5e-320);
-  // Rotators: the identity, one rounding of the float rotator, overflow past the float range.
-  const CTavRotator id;
-  double x = 12.5, y = -3.25;
-  id.rotate(&x, &y);
-  EXPECT_TRUE(id.x() == 0 && id.y() == 0 && id.a() == 0 && x == 12.5 && y == -3.25);
+  // Rotators (the double one bit for bit: test_evaluation_order.cpp): one rounding of the float rotator,
+  // overflow past the float range.
   float fx = 806.740234f, fy = -424.449341f;  // float differences, sine and cosine; double sums; one rounding
   CTavRotatorF(-761.019043f, -739.942871f, 0.198395252f).rotate(&fx, &fy);
   EXPECT_EQ(fx, 713.804626f);
@@ -120,8 +117,7 @@ TEST(Line, PredicatesComparisonsIntersectionsAndForms) {
       {kVert, 0, 0, 1e-5, 50, 0, 0, 0, 0, 1},     {kCol, 0, 0, 1, 1, 0, 0, 1, 1.0000001, 0},
       {kCol, 0, 0, 1, 1, 5, 5, 2, 2, 1},          {kCol, 0, 0, 1, 0, 0, 1e-300, 1, 1e-300, 0},
       {kSame, 0, 0, 0, 5, 1e-4, 9, 1e-4, -9, 0},  {kSame, 0, 0, 0, 5, 9e-6, 9, 9e-6, -9, 1},
-      {kSame, 0, 0, 10, 0, 0, 1e-5, 10, 1e-5, 1}, {kSame, 3, 5, 3, -5, 7, 5, 7, -5, 0},
-      {kSame, 3, 0, 3, 0.005, 7, 0, 7, 10, 0},    {kSame, 5, 7, 5, 7, 0, 0, 10, 0, 0},
+      {kSame, 0, 0, 10, 0, 0, 1e-5, 10, 1e-5, 1}, {kSame, 3, 0, 3, 0.005, 7, 0, 7, 10, 0},
       {kSame, 5, 7, 5, 7, 5, 7, 5, 7, 0},         {kSame, 0, 1, 10, 1, 3, 1, -5, 1, 1},
       {kSame, 10, 1, 0, 1, 10, 6, 0, 6, 0},       {kPar, 0, 0, 1, 0, 0, 0, 1e6, 0.5, 1},
       {kPar, 0, 0, 1, 0, 0, 0, 1e6, 2, 0},        {kPar, 0, 0, 1, 0, 0, 0, 0.001, 0.001, 0},
@@ -252,7 +248,6 @@ TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
   const TavPoint h1(-1e300, 1e300), h2(1e300, 3e300), h3(3e300, -2e300);  // huge but representable
   ASSERT_TRUE(circleIn3Points(h1, h2, h3, &c));
   for (const TavPoint& h : {h1, h2, h3}) EXPECT_NEAR(pointPointDist(c.center, h) / c.radius, 1, 1e-12);
-  EXPECT_TRUE(circleIn3Points(TavPoint(0, 0), TavPoint(0.5, 0.5 + 9e-5), TavPoint(10, 10), &c));
   EXPECT_FALSE(circleIn3Points(TavPoint(0, 0), TavPoint(2, 2), TavPoint(4, 0), nullptr));
   // Inscribed: a right and an obtuse triangle, each in all six vertex orders (the right angle at each).
   const TavPoint v[2][3] = {{TavPoint(0, 0), TavPoint(10, 0), TavPoint(1, 2)}, {{0, 0}, {4, 0}, {4, 3}}};
