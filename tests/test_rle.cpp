@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <random>
 
 #include "reference/perimeter_reference.h"
@@ -101,6 +102,9 @@ TEST(Perimeter, ExactOutlinesInListOrder) {
   const List l = {0, 0, 0, 0, 0, 0, 0, s, e, -1, 1, s, e, INT_MAX, 0, -1, 2, s, e, -1, -1};
   ASSERT_EQ(walk(l).size(), 2 * (648u + 4u + 648u));
   EXPECT_EQ(walk(l), literal(l));
+  // The vector form of a list cut after a run's start: the list ends there.
+  EXPECT_EQ(flat(CTavGeoRleCalc::calculatePerimiterPoints(List{0, 0, 0, 0, 0, 0, 1, 0, 2, -1, 2, 0, 1, 3})),
+            (List{0, 1, 1, 1, 2, 1, 0, 2, 1, 2}));
 }
 
 // The calculators' lists, past the top and the left edge too, split into records
@@ -203,11 +207,37 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
   EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  // A disk wider than the canvas covers it from any pixel, and nothing from no pixel.
+  EXPECT_TRUE(row.dilateDisk(41) == CTavGeoRegion::full(20, 20) &&
+              CTavGeoRegion(20, 20).dilateDisk(41).empty());
   const CTavGeoRegion a(4, 4), b(4, 5);
-  EXPECT_THROW((void)(a | b), CTavGeoRegionError);
-  EXPECT_THROW(a.iou(b), CTavGeoRegionError);
-  EXPECT_THROW(a.components(6), CTavGeoRegionError);
-  EXPECT_THROW(a.dilateDisk(-1), CTavGeoRegionError);
-  EXPECT_THROW(CTavGeoRegion::fromPixels(4, 4, {{4, 0}}), CTavGeoRegionError);
-  EXPECT_THROW(CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3), CTavGeoRegionError);
+  const std::pair<std::function<void()>, const char*> refused[] = {
+      // the call and what its message names
+      {[&] { (void)(a | b); }, "canvases differ"},
+      {[&] { a.iou(b); }, "canvases differ"},
+      {[&] { a.components(6); }, "4 or 8"},
+      {[&] { a.dilateDisk(-1); }, "negative radius"},
+      {[] {
+         CTavGeoRegion::fromPixels(4, 4, {{4, 0}});
+       },
+       "outside"},
+      {[&] { CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3); }, "stride"},
+      {[] {
+         CTavGeoRegion::fromRle({5, 5, 0, 0, 0, 0, 1, 0, 1, -1});
+       },
+       "no terminator"},
+      {[] {
+         CTavGeoRegion::fromCoco({70000, 70000, {0}});
+       },
+       "exceeds the limits"},
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "53X"); }, "cut off"},
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"}};
+  for (const auto& [call, words] : refused) {
+    try {
+      call();
+      ADD_FAILURE() << "not refused: " << words;
+    } catch (const CTavGeoRegionError& e) {
+      EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+    }
+  }
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -144,8 +145,22 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
   EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             record("Need 3 or more points", 16)[0].substr(3) + "\n");
-  CTavLog::_log = nullptr;  // no log: still refused
-  EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
+  CTavLog thrower([](unsigned int, const std::string&) { throw std::runtime_error("full"); });
+  for (CTavLog* log :
+       {&thrower, static_cast<CTavLog*>(nullptr)}) {  // a sink that throws, no log: still refused
+    CTavLog::_log = log;
+    EXPECT_EQ(pointsFitCircle(nullptr, 0, nullptr, nullptr), 2);
+  }
+  // Every fit runs without its optional outputs.
+  const TavPoint p[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 1}, {2, 7}};
+  TavLine l(TavPoint(1, 2), TavPoint(3, 4));
+  EXPECT_EQ(pointsFitLine(p, 6, nullptr) + pointsLineDist(p, 6, &l, nullptr) +
+                pointsFitCircle(p, 6, nullptr, nullptr) +
+                pointsFitLineOutliers(p, 6, 2, nullptr, nullptr, nullptr) +
+                pointsFitLineRansac(p, 6, 2, 10, nullptr, nullptr, nullptr) +
+                pointsFitLineOrthogonal(p, 6, &l, nullptr) +
+                pointsFitCircleRansac(p, 6, 1, 0, nullptr, nullptr, nullptr),
+            0);
 }
 
 TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
