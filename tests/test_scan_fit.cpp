@@ -83,6 +83,11 @@ TEST(FitLine, AxisChoiceFallbackAndMeanDistance) {
       {{{0, 10}, {4, 8}, {8, 6}, {12, 4}}, 0, 10, 10000, 10 - 0.5 * 10000},
       {{{0, 0}, {2, 0}, {4, 3}}, 0, -0.5, 10000, -0.5 + 0.75 * 10000},  // vertical residuals
       {{{3, 0}, {3.001, 0.004}}, 3, 0, 3, 10000},  // too little spread: through the first point
+      {{{1e8, -3e7 + 0.01}, {1e8 + 0.004, -3e7 + 0.008}, {1e8 + 0.012, -3e7 + 0.004}},
+       0,
+       -3e7 + 0.01,
+       10000,
+       -3e7 + 0.01},  // far out, little spread: the second pass finds x spreads more
   };
   for (const auto& w : rows) {
     TavLine l;
