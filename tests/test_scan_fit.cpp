@@ -287,6 +287,18 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
   for (const TavPoint& a : rejected) onCircle += off(a) < 1.5;
   // Few rejected points on the circle, and those ordered by the chosen candidate's distances.
   EXPECT_TRUE(onCircle <= 3 && off(rejected.front()) < off(rejected.back())) << onCircle;
+  // A noisy 40 degree arc: the Hyper fit stays near the geometric one and reports its mean residual.
+  Pts a;
+  for (int i = 0; i < 60; ++i)
+    a.emplace_back(30 + 80 * std::cos(i * kPi / 270) + noise(gen),
+                   -20 + 80 * std::sin(i * kPi / 270) + noise(gen));
+  TavCircle h;
+  double mean = 0;
+  ASSERT_TRUE(pointsFitCircleHyper(a.data(), 60, &h, &err) == 0 &&
+              pointsFitCircleGeometric(a.data(), 60, &c, &st, false) == 0);
+  for (const TavPoint& q : a) mean += std::fabs(pointPointDist(q, h.center) - h.radius);
+  EXPECT_TRUE(isCircle(h, c.center.x, c.center.y, c.radius, 0.1) && isNum(err, mean / 60, 1e-12 * err))
+      << show(h.center) << " " << h.radius << " " << show(c.center) << " " << c.radius;
 }
 
 TEST(Spoke, CountsEndsAndDegenerateInput) {
