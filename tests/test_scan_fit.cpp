@@ -287,11 +287,12 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
   for (const TavPoint& a : rejected) onCircle += off(a) < 1.5;
   // Few rejected points on the circle, and those ordered by the chosen candidate's distances.
   EXPECT_TRUE(onCircle <= 3 && off(rejected.front()) < off(rejected.back())) << onCircle;
-  // A noisy 40 degree arc: the Hyper fit stays near the geometric one and reports its mean residual.
+  // A 90 degree arc with noise of 0.9: the Hyper fit stays near the geometric one and reports its mean
+  // residual.
   Pts a;
   for (int i = 0; i < 60; ++i)
-    a.emplace_back(30 + 80 * std::cos(i * kPi / 270) + noise(gen),
-                   -20 + 80 * std::sin(i * kPi / 270) + noise(gen));
+    a.emplace_back(30 + 80 * std::cos(i * kPi / 118) + 3 * noise(gen),
+                   -20 + 80 * std::sin(i * kPi / 118) + 3 * noise(gen));
   TavCircle h;
   double mean = 0;
   ASSERT_TRUE(pointsFitCircleHyper(a.data(), 60, &h, &err) == 0 &&
