@@ -296,10 +296,23 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
   TavCircle h;
   double mean = 0;
   ASSERT_TRUE(pointsFitCircleHyper(a.data(), 60, &h, &err) == 0 &&
-              pointsFitCircleGeometric(a.data(), 60, &c, &st, false) == 0);
+              pointsFitCircleGeometric(a.data(), 60, &c, &st, true) == 0);
   for (const TavPoint& q : a) mean += std::fabs(pointPointDist(q, h.center) - h.radius);
   EXPECT_TRUE(isCircle(h, c.center.x, c.center.y, c.radius, 0.1) && isNum(err, mean / 60, 1e-12 * err))
       << show(h.center) << " " << h.radius << " " << show(c.center) << " " << c.radius;
+  // Its standard errors: sigma^2 (J^T J)^-1 at the fit, J's rows the residual's derivatives by cx, cy, r.
+  double m[3][3] = {}, ss = 0;
+  for (const TavPoint& q : a) {
+    const double d = pointPointDist(q, c.center), j[3] = {(c.center.x - q.x) / d, (c.center.y - q.y) / d, -1};
+    ss += (d - c.radius) * (d - c.radius);
+    for (int r = 0; r < 9; ++r) m[r / 3][r % 3] += j[r / 3] * j[r % 3];
+  }
+  const double co[3] = {m[1][1] * m[2][2] - m[1][2] * m[1][2], m[0][0] * m[2][2] - m[0][2] * m[0][2],
+                        m[0][0] * m[1][1] - m[0][1] * m[0][1]};
+  const double det = m[0][0] * co[0] - m[0][1] * (m[0][1] * m[2][2] - m[1][2] * m[0][2]) +
+                     m[0][2] * (m[0][1] * m[1][2] - m[1][1] * m[0][2]);
+  const double se[3] = {st.seCx, st.seCy, st.seR};
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(isNum(se[i], std::sqrt(ss / 57 * co[i] / det), 1e-6 * se[i])) << i;
 }
 
 TEST(Spoke, CountsEndsAndDegenerateInput) {
