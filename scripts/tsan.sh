@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the library and the concurrency test with ThreadSanitizer (clang) and
-# runs it: many threads call the free functions, the fits and their own region
-# calculators at once, and every result must equal the single-threaded one.
-# Fails on any data race or mismatch. The determinism digest is checked in the
-# same build.
-#   scripts/tsan.sh [threads tasks rounds]     (default 8 48 3)
+# runs it: many threads run the fuzz targets' checkers (tests/fuzz) on their
+# corpus and seeded inputs at once, and every target's digest must equal the
+# single-threaded one. Fails on any data race, mismatch or broken check. The
+# determinism digest is checked in the same build.
+#   scripts/tsan.sh [threads rounds]     (default 8 2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TSAN_BUILD_DIR:-build-tsan}

@@ -161,8 +161,9 @@ std::unique_ptr<T[]> exactCopy(const std::vector<T>& v) {
 // through out() into a 64-bit FNV-1a per family: integers as they are, doubles
 // and floats (alone or as the members of a struct) bit for bit, but each NaN
 // as one value, since the sign and payload of a NaN result are not fixed.
-inline std::map<std::string, uint64_t>* g_families = nullptr;  // set by the digest program only
-inline uint64_t* g_current = nullptr;
+// Per thread, so that several threads can run the checkers at once (tests/tsan).
+inline thread_local std::map<std::string, uint64_t>* g_families = nullptr;  // set by the digest programs only
+inline thread_local uint64_t* g_current = nullptr;
 inline void family(const std::string& name) {
   g_current = g_families ? &g_families->emplace(name, 1469598103934665603ull).first->second : nullptr;
 }

@@ -4,18 +4,21 @@
 // reference: ransac_reference.cpp
 #include <TavLog/TavLog.h>
 
+#include <mutex>
+
 #include "FuzzInput.h"
 #include "reference/ransac_reference.h"
 
 namespace {
 
-int g_records = 0;
-std::string g_lastRecord;
+thread_local int g_records = 0;  // the records of the calling thread's fits
+thread_local std::string g_lastRecord;
 CTavLog g_log([](unsigned int category, const std::string& record) {
   FUZZ_CHECK(category == 256);
   g_records += 1, g_lastRecord = record;
 });
 const TavPoint kSentinel(-3131.5, 3131.25);
+std::mutex g_randLock;  // rand() is the process's: one thread at a time checks that the fit leaves it alone
 
 // True when the first k of got are input points (bit for bit), each at most
 // as often as given, and the rest of the room still holds the sentinel.
@@ -95,13 +98,15 @@ void consensus(FuzzInput& in, bool hostile) {
   if (in.byte() < 64) candidates = -candidates;  // the automatic count
   auto rejected = sentinels(k), again = sentinels(k), ref = sentinels(k);
   const unsigned int seed = in.u32();  // the application's own rand() sequence is not disturbed
+  TavLine line(kSentinel, kSentinel), againLine, refLine;
+  double error = -5, againError = 0, refError = 0;
+  std::unique_lock<std::mutex> lock(g_randLock);
   std::srand(seed);
   const int expectRand = std::rand();
   std::srand(seed);
-  TavLine line(kSentinel, kSentinel), againLine, refLine;
-  double error = -5, againError = 0, refError = 0;
   FUZZ_CHECK(pointsFitLineRansac(pts.get(), n, k, candidates, &line, &error, rejected.get()) == 0);
   FUZZ_CHECK(std::rand() == expectRand);
+  lock.unlock();
   if (k >= n) {
     FUZZ_CHECK(sameBits(line, TavLine(kSentinel, kSentinel)) && error == -5 && fromInput(v, rejected, 0, k));
     return;
@@ -150,14 +155,20 @@ void measuringFits(FuzzInput& in, bool hostile) {
   FUZZ_CHECK(rs == 2 ? sameBits(rejected[0], kSentinel) : fromInput(v, rejected, k, k + 1));
 }
 
-// Routes the library's log to g_log for one input and puts the previous log
-// back, also when a check throws.
+// Routes the library's log to g_log for one input and puts the previous log back, also
+// when a check throws; leaves it alone when g_log is installed (by tests/tsan, say).
 struct UseLog {
-  CTavLog* const previous = std::exchange(CTavLog::_log, &g_log);
-  ~UseLog() { CTavLog::_log = previous; }
+  const bool install = CTavLog::_log != &g_log;
+  CTavLog* const previous = install ? std::exchange(CTavLog::_log, &g_log) : nullptr;
+  ~UseLog() {
+    if (install) CTavLog::_log = previous;
+  }
 };
 
 }  // namespace
+
+// What a program running the checkers on several threads installs before they start.
+CTavLog& tavfuzzFitLog() { return g_log; }
 
 TAVFUZZ_TARGET(fuzz_fit) {
   const UseLog useLog;
