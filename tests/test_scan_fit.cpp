@@ -164,7 +164,9 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
                 pointsFitLineOutliers(p, 6, 2, nullptr, nullptr, nullptr) +
                 pointsFitLineRansac(p, 6, 2, 10, nullptr, nullptr, nullptr) +
                 pointsFitLineOrthogonal(p, 6, &l, nullptr) +
-                pointsFitCircleRansac(p, 6, 1, 0, nullptr, nullptr, nullptr),
+                pointsFitCircleRansac(p, 6, 1, 0, nullptr, nullptr, nullptr) +
+                pointsFitCircleHyper(p, 6, nullptr, nullptr) +
+                pointsFitCircleGeometric(p, 6, nullptr, nullptr, true),
             0);
 }
 
@@ -294,11 +296,14 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
     a.emplace_back(30 + 80 * std::cos(i * kPi / 118) + 3 * noise(gen),
                    -20 + 80 * std::sin(i * kPi / 118) + 3 * noise(gen));
   TavCircle h;
-  double mean = 0;
+  double mean = 0, meanG = 0;
   ASSERT_TRUE(pointsFitCircleHyper(a.data(), 60, &h, &err) == 0 &&
               pointsFitCircleGeometric(a.data(), 60, &c, &st, true) == 0);
-  for (const TavPoint& q : a) mean += std::fabs(pointPointDist(q, h.center) - h.radius);
-  EXPECT_TRUE(isCircle(h, c.center.x, c.center.y, c.radius, 0.1) && isNum(err, mean / 60, 1e-12 * err))
+  for (const TavPoint& q : a)
+    mean += std::fabs(pointPointDist(q, h.center) - h.radius),
+        meanG += std::fabs(pointPointDist(q, c.center) - c.radius);
+  EXPECT_TRUE(isCircle(h, c.center.x, c.center.y, c.radius, 0.1) && isNum(err, mean / 60, 1e-12 * err) &&
+              isNum(st.meanAbs, meanG / 60, 1e-12 * meanG))
       << show(h.center) << " " << h.radius << " " << show(c.center) << " " << c.radius;
   // Its standard errors: sigma^2 (J^T J)^-1 at the fit, J's rows the residual's derivatives by cx, cy, r.
   double m[3][3] = {}, ss = 0;
