@@ -172,15 +172,7 @@ TEST(Region, MatchesTheMaskReference) {
     const std::vector<CTavGeoRegion> parts = a.components(conn);
     for (size_t k = 0; k < parts.size(); ++k)
       for (const TavIPoint& p : parts[k].pixels()) seen[size_t(p.y) * w + p.x] = int(k);
-    ASSERT_EQ(seen, label) << conn;
-    double ref[9];
-    tavref::maskMoments(ma, ref);
-    const TavRegionMoments m = a.moments();
-    const double got[9] = {m.m00, m.m10, m.m01, m.m20, m.m11, m.m02, m.mu20, m.mu11, m.mu02};
-    for (int i = 0; i < (ref[0] > 0 ? 9 : 6); ++i)
-      EXPECT_NEAR(got[i], ref[i], 1e-9 * (1 + std::fabs(ref[i]))) << i;
-    EXPECT_TRUE(ref[0] > 0 ||
-                (std::isnan(m.mu20) && std::isnan(a.centroid().x) && a.bbox() == TavRegionBox{0, 0, 0, 0}));
+    ASSERT_EQ(seen, label) << conn;  // the moments: fuzz_region_algebra
   }
 }
 

@@ -76,6 +76,11 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   out(m.eccentricity, a.centroid(), a.iou(b), a.hash(), a.runCount(), a.perimeterPoints());
   FUZZ_CHECK(m.m00 == ref[0] && m.m10 == ref[1] && m.m01 == ref[2] && m.m20 == ref[3] && m.m11 == ref[4] &&
              m.m02 == ref[5]);
+  const double mu[3] = {m.mu20, m.mu11, m.mu02},
+               tol = 1e-9 * (1 + ref[3] + ref[5]);  // central: no pixel, NaN
+  for (int i = 0; i < 3; ++i)
+    FUZZ_CHECK(ref[0] > 0 ? std::fabs(mu[i] - ref[6 + i]) <= tol : std::isnan(mu[i]));
+  FUZZ_CHECK(ref[0] > 0 || (std::isnan(a.centroid().x) && a.bbox() == TavRegionBox{0, 0, 0, 0}));
   FUZZ_CHECK(a.toCoco().counts == tavref::maskCoco(ma) && (a == b) == (ma.px == mb.px));
   FUZZ_CHECK((out(a.complement()) | a) == CTavGeoRegion::full(w, h) && (a.complement() & a).empty());
   FUZZ_CHECK(CTavGeoRegion::fromPixels(w, h, out(a.pixels())) == a &&
