@@ -5,6 +5,7 @@
 #include <TavLog/TavLog.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../src/fit/TavGeoFitRank.h"
 #include "../src/fit/TavGeoFitSpread.h"
 #include "check.h"
 #include "reference/rake_reference.h"
@@ -213,6 +215,23 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
         Pts{{kNaN, 0}, {1, 1}, {2, 2}, {3, 3}, {kNaN, kNaN}}})
     for (int count : {0, 1, 3, 6})
       EXPECT_TRUE(sameBits(ransac(v, 1, count), ransac(v, 1, count, true))) << v[0].x << " " << count;
+  // The kept distances' radix sort against std::sort: many exponents; ties, zeros, +inf, subnormals, the
+  // largest double, one exponent.
+  std::mt19937_64 rng(9);
+  std::vector<uint64_t> ra, rb;
+  const double pick[] = {0.0, kInf,        4.9e-324,    2.2e-308, 1.7976931348623157e308,
+                         1.0, 1 + 0x1p-52, 1 + 0x1p-51, 3};
+  for (int t = 0; t < 2000; ++t) {
+    std::vector<double> v(rng() % 300), want;
+    for (double& x : v) {
+      const uint64_t r = rng();
+      x = t % 2 ? pick[r % 9] : std::ldexp(double(r % 1000000), int((r >> 40) % 40) - 20);
+    }
+    want = v;
+    std::sort(want.begin(), want.end());
+    detail::sortNonNegative(v.data(), static_cast<uint32_t>(v.size()), ra, rb);
+    ASSERT_EQ(v, want) << t;
+  }
 }
 
 TEST(FitMeasure, NoiseFreeArcsOnEveryScaleRefusalsAndTheOrthogonalLine) {
