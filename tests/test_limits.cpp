@@ -4,7 +4,6 @@
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <vector>
 

@@ -202,29 +202,28 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
   EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  // Header word 2 below 0: a -1 in a record is a column, the run clipped at 0.
+  EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 3, -1, -1}).runs(),
+            (std::vector<TavRun>{{1, 0, 3}}));
   // A disk wider than the canvas covers it from any pixel, and nothing from no pixel.
   EXPECT_TRUE(row.dilateDisk(41) == CTavGeoRegion::full(20, 20) &&
               CTavGeoRegion(20, 20).dilateDisk(41).empty());
   const CTavGeoRegion a(4, 4), b(4, 5);
+  const TavCocoRle huge{70000, 70000, {0}};
+  const std::vector<TavIPoint> outside = {{4, 0}};
+  auto list = [](std::vector<int> l) { return [l] { CTavGeoRegion::fromRle(l); }; };
   const std::pair<std::function<void()>, const char*> refused[] = {
       // the call and what its message names
       {[&] { (void)(a | b); }, "canvases differ"},
       {[&] { a.iou(b); }, "canvases differ"},
       {[&] { a.components(6); }, "4 or 8"},
       {[&] { a.dilateDisk(-1); }, "negative radius"},
-      {[] {
-         CTavGeoRegion::fromPixels(4, 4, {{4, 0}});
-       },
-       "outside"},
+      {[&] { CTavGeoRegion::fromPixels(4, 4, outside); }, "outside"},
       {[&] { CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3); }, "stride"},
-      {[] {
-         CTavGeoRegion::fromRle({5, 5, 0, 0, 0, 0, 1, 0, 1, -1});
-       },
-       "no terminator"},
-      {[] {
-         CTavGeoRegion::fromCoco({70000, 70000, {0}});
-       },
-       "exceeds the limits"},
+      {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1}), "no terminator"},
+      {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1, 2}), "final -1"},
+      {list({-5, 5, 0, 0, 0, 0, -1}), "negative canvas"},
+      {[&] { CTavGeoRegion::fromCoco(huge); }, "exceeds the limits"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X"); }, "cut off"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"}};
   for (const auto& [call, words] : refused) {
