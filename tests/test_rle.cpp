@@ -223,6 +223,10 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1}), "no terminator"},
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1, 2}), "final -1"},
       {list({-5, 5, 0, 0, 0, 0, -1}), "negative canvas"},
+      {list({5, 5, 0, 0, 0, 0, 2, 0, 1, -1, 1, 0, 1, -1, -1}), "not ascending"},
+      {list({5, 5, 0, 0, 0, 0, 1, -1, -1, -1}), "no run"},
+      {list({5, 5, 0, 0, 0, 0, 1, 0, -3, -1, -1}), "negative extent"},
+      {list({5, 5, 0, 0, 0, 0, 1, 0, 1, 2, -1}), "cut short"},
       {[&] { CTavGeoRegion::fromCoco(huge); }, "exceeds the limits"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X"); }, "cut off"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"}};
