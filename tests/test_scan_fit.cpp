@@ -294,10 +294,7 @@ TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {
   TavCircle c;  // the standard errors: the 90 degree arc below
   TavCircleFitStats st;
   std::uniform_real_distribution<double> u(0, 400);
-  for (int i = 0; i < 80; ++i) {  // 40 % outliers
-    const double x = u(gen), y = u(gen);
-    p.emplace_back(x, y);
-  }
+  for (int i = 0; i < 80; ++i) p.push_back(TavPoint{u(gen), u(gen)});  // 40 % outliers; braces: x drawn first
   double err = -1;
   ASSERT_EQ(pointsFitCircleRansac(p.data(), 200, 80, 0, &c, &err, rejected.data()), 0);
   EXPECT_TRUE(isCircle(c, 200, 180, 90, 0.2) && err < 0.6) << show(c.center) << " " << c.radius;
@@ -410,8 +407,7 @@ TEST(Rake, SameLinesAsTheStepByStepConstruction) {
     const double h = 0.05 + unit(gen) * 12, s = 0.3 + unit(gen) * 9, maxTurn = trial % 2 == 0 ? 0.6 : 3.05;
     const int n = 2 + static_cast<int>(gen() % 9);
     double angle = unit(gen) * 2 * kPi, turn = 0;  // turn: at the segment's start, next: at its end
-    const double x0 = unit(gen) * 400 - 200, y0 = unit(gen) * 400 - 200;
-    Pts pts = {TavPoint(x0, y0)};
+    Pts pts = {TavPoint{unit(gen) * 400 - 200, unit(gen) * 400 - 200}};  // braces: x drawn first
     for (int i = 0; i + 1 < n; ++i) {
       const double next = i + 2 < n ? (2 * unit(gen) - 1) * maxTurn : 0.0;
       const double len =
