@@ -194,10 +194,13 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   const CTavGeoRegion c = CTavGeoRegion::fromCocoString(6, 10, "53X1ORO");
   EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
   EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());
+  EXPECT_EQ(CTavGeoRegion::fromCocoString(6, 5, CTavGeoRegion::cocoCountsToString({0, 30})).area(),
+            30);  // a '0'
   // A strided mask (last column: padding), any non-zero byte set.
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
   EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
+  EXPECT_EQ(CTavGeoRegion::fromRle(r.toRle()), r);
   // merged, sorted, clipped: row 7 and columns past 5 dropped
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
