@@ -1,8 +1,8 @@
 """A batch of 10,000 mixed jobs on a Dask LocalCluster with two worker processes gives exactly the serial results."""
-import importlib.util
 import pathlib
 import pickle
 import sys
+import types
 
 import pytest
 
@@ -12,9 +12,9 @@ cloudpickle = pytest.importorskip("cloudpickle")
 
 def test_cluster_batch_equals_serial():
     example = pathlib.Path(__file__).resolve().parents[2] / "examples" / "dask_batch.py"
-    spec = importlib.util.spec_from_file_location("dask_batch", example)
-    batch = sys.modules["dask_batch"] = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(batch)
+    batch = sys.modules["dask_batch"] = types.ModuleType("dask_batch")  # the example, loaded as a module
+    batch.__file__ = str(example)
+    exec(compile(example.read_text(), str(example), "exec"), batch.__dict__)
     cloudpickle.register_pickle_by_value(batch)  # the workers cannot import it by name
     jobs = batch.make_jobs(10000)
     serial = batch.run_serial(jobs)
