@@ -123,13 +123,16 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
 }
 
 // Intersection: one pass over both lists; the pieces of a row never touch
-// (each comes from a different pair of separated runs).
+// (each comes from a different pair of separated runs), so each is final as it
+// comes. Every step passes one run, so there are fewer pieces than runs of
+// both lists: they are written in place, without a capacity test per piece.
 CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "intersection");
   const std::vector<TavRun>& a = m_runs;
   const std::vector<TavRun>& b = o.m_runs;
-  std::vector<TavRun> out;
-  out.reserve(std::min(a.size(), b.size()));
+  if (a.empty() || b.empty()) return CTavGeoRegionAccess::make(m_width, m_height, {});
+  std::vector<TavRun> out(a.size() + b.size());
+  TavRun* w = out.data();
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const TavRun& p = a[i];
@@ -142,12 +145,14 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
       continue;
     }
     const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
-    if (hi > lo) append(&out, p.y, lo, hi);
+    if (hi > lo) *w++ = TavRun{p.y, lo, hi};
     if (p.x1 < q.x1)
       ++i;
     else
       ++j;
   }
+  out.resize(static_cast<size_t>(w - out.data()));
+  if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
 CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
@@ -157,36 +162,58 @@ CTavGeoRegion CTavGeoRegion::operator^(const CTavGeoRegion& o) const {
   return combine(*this, o, [](bool a, bool b) { return a != b; }, "symmetric difference");
 }
 
-int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
-  sameCanvas(*this, o, "intersection");
-  const std::vector<TavRun>& a = m_runs;
-  const std::vector<TavRun>& b = o.m_runs;
-  int64_t s = 0;
+namespace {
+
+// The intersection's area and both areas in one walk over the two lists:
+// every step passes one run, whose length goes to its list's area; the runs
+// left when one list runs out are added after.
+struct Overlap {
+  int64_t inter = 0, areaA = 0, areaB = 0;
+};
+
+Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
+  Overlap s;
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const TavRun& p = a[i];
     const TavRun& q = b[j];
     if (p.y != q.y) {
-      if (p.y < q.y)
+      if (p.y < q.y) {
+        s.areaA += p.x1 - p.x0;
         ++i;
-      else
+      } else {
+        s.areaB += q.x1 - q.x0;
         ++j;
+      }
       continue;
     }
     const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
-    if (hi > lo) s += hi - lo;
-    if (p.x1 < q.x1)
+    if (hi > lo) s.inter += hi - lo;
+    if (p.x1 < q.x1) {
+      s.areaA += p.x1 - p.x0;
       ++i;
-    else
+    } else {
+      s.areaB += q.x1 - q.x0;
       ++j;
+    }
   }
+  for (; i < a.size(); ++i) s.areaA += a[i].x1 - a[i].x0;
+  for (; j < b.size(); ++j) s.areaB += b[j].x1 - b[j].x0;
   return s;
 }
 
+}  // namespace
+
+int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
+  sameCanvas(*this, o, "intersection");
+  return overlap(m_runs, o.m_runs).inter;
+}
+
 double CTavGeoRegion::iou(const CTavGeoRegion& o) const {
-  const int64_t inter = intersectionArea(o);
-  const int64_t uni = area() + o.area() - inter;
-  return uni == 0 ? 0.0 : static_cast<double>(inter) / static_cast<double>(uni);
+  sameCanvas(*this, o, "iou");
+  const Overlap s = overlap(m_runs, o.m_runs);
+  const int64_t uni = s.areaA + s.areaB - s.inter;
+  return uni == 0 ? 0.0 : static_cast<double>(s.inter) / static_cast<double>(uni);
 }
 
 CTavGeoRegion CTavGeoRegion::complement() const {

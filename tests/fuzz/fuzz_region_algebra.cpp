@@ -42,6 +42,7 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   for (int op = 0; op < 4; ++op) FUZZ_CHECK(px(combined[op]) == tavref::maskCombine(ma, mb, op).px);
   FUZZ_CHECK(combined[0].area() + combined[1].area() == a.area() + b.area());
   FUZZ_CHECK(out(a.intersectionArea(b)) == combined[1].area());
+  FUZZ_CHECK(b.iou(a) == (combined[0].empty() ? 0.0 : double(combined[1].area()) / double(combined[0].area())));
   const int dx = in.anyInt(), dy = in.anyInt();
   const CTavGeoRegion t = out(a.translate(dx, dy));
   if (dx > -64 && dx < 64 && dy > -64 && dy < 64) FUZZ_CHECK(px(t) == tavref::maskTranslate(ma, dx, dy).px);
