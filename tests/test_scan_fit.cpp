@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -16,6 +15,7 @@
 #include "../src/fit/TavGeoFitRank.h"
 #include "../src/fit/TavGeoFitSpread.h"
 #include "check.h"
+#include "fuzz/FuzzInput.h"
 #include "reference/rake_reference.h"
 #include "reference/ransac_reference.h"
 
@@ -53,10 +53,6 @@ Pts ransac(const Pts& p, unsigned int k, int c, bool literal = false) {
   rej.insert(rej.end(), {l.p1, l.p2, TavPoint(e, 0)});
   return rej;
 }
-template <class T>
-bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
-  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
-}
 Lines stale() { return Lines(3, TavLine(TavPoint(7, 7), TavPoint(8, 8))); }
 
 Lines rakeOf(const Pts& pts, double h, double s) {
@@ -68,7 +64,7 @@ Lines rakeOf(const Pts& pts, double h, double s) {
 bool sameAsLiteral(const Pts& pts, double h, double s) {
   Lines want;
   tavref::polyLineToPolyRakeLiteral(pts.data(), static_cast<int>(pts.size()), h, s, &want);
-  return sameBits(rakeOf(pts, h, s), want);
+  return tavfuzz::sameAll(rakeOf(pts, h, s), want);
 }
 
 }  // namespace
@@ -214,7 +210,7 @@ TEST(FitRansac, SameBitsAsTheLiteralFit) {
        {Pts{{static_cast<double>(s), 0}, {5, -5}, {-3, 3}, {1, -1}}, Pts{{kInf, 0}, {1, 1}, {2, 2}, {3, 3}},
         Pts{{kNaN, 0}, {1, 1}, {2, 2}, {3, 3}, {kNaN, kNaN}}})
     for (int count : {0, 1, 3, 6})
-      EXPECT_TRUE(sameBits(ransac(v, 1, count), ransac(v, 1, count, true))) << v[0].x << " " << count;
+      EXPECT_TRUE(tavfuzz::sameAll(ransac(v, 1, count), ransac(v, 1, count, true))) << v[0].x << " " << count;
   // The kept distances' radix sort against std::sort: many exponents; ties, zeros, +inf, subnormals, the
   // largest double, one exponent.
   std::mt19937_64 rng(9);
@@ -394,7 +390,7 @@ TEST(Rake, StraightPathsCornersUnusableInputAndRepeatedPoints) {
   EXPECT_TRUE(out.empty());
   polyLineToPolyRake(pts.data(), 2, 10, 10, nullptr);
   // Repeated points are left out.
-  EXPECT_TRUE(sameBits(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
+  EXPECT_TRUE(tavfuzz::sameAll(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
                        rakeOf(pts, 10, 10)));
 }
 
