@@ -131,7 +131,7 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
       if (i >= n - 1) fail("region list: record of row " + std::to_string(y) + " has no terminator -1");
       const int w = l[i];
       if (w == -1) {
-        const bool nextNegative = i + 1 < n && l[i + 1] < 0;
+        const bool nextNegative = l[i + 1] < 0;  // i < n - 1 here, so l[i + 1] exists
         const bool nextIsLast = i + 1 == n - 1;
         const bool ends = !negativeColumns || nextNegative || nextIsLast;
         if (first) {

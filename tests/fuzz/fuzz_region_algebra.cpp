@@ -82,7 +82,8 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   for (int i = 0; i < 3; ++i)
     FUZZ_CHECK(ref[0] > 0 ? std::fabs(mu[i] - ref[6 + i]) <= tol : std::isnan(mu[i]));
   FUZZ_CHECK(ref[0] > 0 || (std::isnan(a.centroid().x) && a.bbox() == TavRegionBox{0, 0, 0, 0}));
-  FUZZ_CHECK(a.toCoco().counts == tavref::maskCoco(ma) && (a == b) == (ma.px == mb.px));
+  FUZZ_CHECK(a.toCoco().counts == tavref::maskCoco(ma) && CTavGeoRegion::fromCoco(a.toCoco()) == a &&
+             (a == b) == (ma.px == mb.px));
   FUZZ_CHECK((out(a.complement()) | a) == CTavGeoRegion::full(w, h) && (a.complement() & a).empty());
   FUZZ_CHECK(CTavGeoRegion::fromPixels(w, h, out(a.pixels())) == a &&
              CTavGeoRegion::fromRuns(w, h, a.runs()) == a);
