@@ -118,6 +118,7 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
     }
   }
   out.resize(static_cast<size_t>(w - out.data()) + 1);
+  if (out.size() < out.capacity() / 4) out.shrink_to_fit();  // a region keeps at most 4x the room it needs
   if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
@@ -152,6 +153,7 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
       ++j;
   }
   out.resize(static_cast<size_t>(w - out.data()));
+  if (out.size() < out.capacity() / 4) out.shrink_to_fit();  // a region keeps at most 4x the room it needs
   if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }

@@ -41,6 +41,8 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const CTavGeoRegion combined[4] = {a | b, a & b, a - b, a ^ b};
   for (int op = 0; op < 4; ++op) FUZZ_CHECK(px(combined[op]) == tavref::maskCombine(ma, mb, op).px);
   FUZZ_CHECK(combined[0].area() + combined[1].area() == a.area() + b.area());
+  for (int op = 0; op < 2; ++op)  // union and intersection give back the room they did not use
+    FUZZ_CHECK(combined[op].runs().capacity() <= 4 * combined[op].runs().size() + 3);
   FUZZ_CHECK(out(a.intersectionArea(b)) == combined[1].area());
   FUZZ_CHECK(b.iou(a) == (combined[0].empty() ? 0.0 : double(combined[1].area()) / double(combined[0].area())));
   const int dx = in.anyInt(), dy = in.anyInt();
