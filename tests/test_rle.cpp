@@ -156,29 +156,6 @@ TEST(Perimeter, CalculatorListsCutAtTheTopAndLeftEdges) {
   }
 }
 
-TEST(Region, MatchesTheMaskReference) {
-  std::mt19937 g(16);
-  for (int it = 0; it < 1500; ++it) {
-    const int w = static_cast<int>(g() % 14), h = static_cast<int>(g() % 14);
-    tavref::Mask ma(w, h);
-    const unsigned density = g() % 11;  // 0 empty, 10 full
-    for (auto& p : ma.px) p = g() % 10 < density;
-    const CTavGeoRegion a = CTavGeoRegion::fromMask(ma.px.data(), w, h, w);
-    const TavRegionBox box{static_cast<int>(g() % 16) - 4, static_cast<int>(g() % 16) - 4,
-                           static_cast<int>(g() % 16), static_cast<int>(g() % 16)};
-    EXPECT_EQ(a.clip(box), a & CTavGeoRegion::fromBox(w, h, box));
-    EXPECT_EQ(a.iou(a.clip(box)), a.empty() ? 0.0 : double(a.clip(box).area()) / double(a.area()));
-    EXPECT_EQ(flat(a.perimeterPoints()), flat(CTavGeoRleCalc::calculatePerimiterPoints(a.toRle())));
-    const int conn = it % 2 == 0 ? 4 : 8;  // the parts in order of their first pixel
-    std::vector<int> label, seen(ma.px.size(), -1);
-    tavref::maskLabel(ma, conn, &label);  // their count: fuzz_region_algebra
-    const std::vector<CTavGeoRegion> parts = a.components(conn);
-    for (size_t k = 0; k < parts.size(); ++k)
-      for (const TavIPoint& p : parts[k].pixels()) seen[size_t(p.y) * w + p.x] = int(k);
-    ASSERT_EQ(seen, label) << conn;  // the moments: fuzz_region_algebra
-  }
-}
-
 TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   const CTavGeoRegion row = CTavGeoRegion::fromBox(20, 20, {2, 3, 5, 1});
   const TavRegionMoments d = CTavGeoRegion::fromPixels(20, 20, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}).moments(),

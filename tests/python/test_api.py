@@ -73,10 +73,6 @@ def test_numpy_forms_equal_scalar_calls():
         assert np.array_equal(tg.point_line_dist(other, line), tg.point_line_dist(np.array(other, float), line))
     rle = tg.RleCalcPolygon().calculate(20, 20, [[2, 2], [12, 2], [12, 8], [2, 8]]).rle
     assert rle.dtype == np.int32 and rle[:2].tolist() == [20, 20] and rle[-2:].tolist() == [-1, -1]
-    a, b = rng.random((17, 23)) < 0.5, rng.random((17, 23)) < 0.4
-    ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)
-    assert np.array_equal((ra ^ rb).to_mask(), (a ^ b).astype(np.uint8)) and ra.area == a.sum()
-    assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == tg.Region.from_coco(ra.to_coco())
 
 
 @pytest.mark.parametrize("text", ["Line((0.0, 0.5), (10.0, -1.0))", "Circle((1.0, 2.0), 3.0)", "Rect(1.0, 2.0, 3.0, 4.0, 0.0)",

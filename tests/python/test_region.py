@@ -1,0 +1,49 @@
+"""tg.Region on random masks (the empty and the full canvas among them) against numpy, scipy.ndimage, scikit-image."""
+import pickle
+
+import numpy as np
+import pytest
+
+import tavgeometry as tg
+
+measure, ndi = pytest.importorskip("skimage.measure"), pytest.importorskip("scipy.ndimage")
+disk = pytest.importorskip("skimage.morphology").disk
+
+
+def test_region_against_numpy_scipy_and_skimage():
+    rng, u8 = np.random.default_rng(11), lambda m: np.asarray(m, np.uint8)
+    for i in range(80):
+        h, w = (int(v) for v in rng.integers(1, 30, 2))
+        a, b = rng.random((h, w)) < rng.uniform(0.05, 0.95), rng.random((h, w)) < 0.4
+        if i % 20 == 0:
+            a[:] = i % 40 == 0
+        ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)  # nonzero is inside
+        assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == pickle.loads(pickle.dumps(ra))
+        moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
+        for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
+                          (ra.translate(1, 0), moved), (ra.fill_holes(), ndi.binary_fill_holes(a)),
+                          (ra.dilate(2, "disk"), ndi.binary_dilation(a, disk(2))),
+                          (ra.dilate(1), ndi.binary_dilation(a, np.ones((3, 3)))),
+                          (ra.erode(2, "disk"), ndi.binary_erosion(a, disk(2), border_value=0))]:
+            assert got.to_mask().shape == (h, w) and np.array_equal(got.to_mask(), u8(want))
+        assert ra.iou(rb) == ((a & b).sum() / (a | b).sum() if (a | b).any() else 0.0)
+        coco = ra.to_coco(compressed=False)
+        assert coco["size"] == [h, w] and tg.Region.from_coco(coco) == ra == tg.Region.from_coco(ra.to_coco())
+        assert np.array_equal(np.repeat(np.arange(len(coco["counts"])) % 2, coco["counts"]), a.ravel(order="F"))
+        pts = rng.uniform(-2, max(h, w) + 2, (40, 2))
+        assert ra.contains(pts).tolist() == [0 <= x < w and 0 <= y < h and bool(a[int(y), int(x)]) for x, y in pts]
+        for c in (4, 8):  # both number the parts by their first pixel in row-major order
+            labels = measure.label(a, connectivity=c // 4)
+            want = [u8(labels == k).tolist() for k in range(1, labels.max() + 1)]
+            assert [p.to_mask().tolist() for p in ra.components(c)] == want
+        if not a.any():
+            continue
+        props, mo = measure.regionprops(u8(a))[0], ra.moments
+        ref = {"m": measure.moments(a.astype(float), 2), "mu": measure.moments_central(a.astype(float), order=2)}
+        ref["nu"] = measure.moments_normalized(ref["mu"], 2)  # ref[kind][i, j]: row power i, column power j
+        for name in [k for k in mo if k[:-2] in ref]:
+            assert mo[name] == pytest.approx(ref[name[:-2]][int(name[-1]), int(name[-2])], rel=1e-9, abs=1e-9), name
+        y0, x0, y1, x1 = props.bbox
+        assert (ra.area, ra.bbox) == (props.area, (x0, y0, x1 - x0, y1 - y0))
+        assert ra.centroid == pytest.approx(props.centroid[::-1])
+        assert mo["eccentricity"] == pytest.approx(props.eccentricity, abs=1e-9)
