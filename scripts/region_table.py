@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""The region table of docs/PERFORMANCE.md from several runs of bench_cv_region_algebra.
+
+Each RESULT is the console output of one run with repetitions and
+--benchmark_report_aggregates_only=true. For every <operation>/<case>, the
+row gives the run count of the first operand, the medians over the runs of
+each run's median CPU time for ours and for the peer, their ratio, and the
+range of the per-run ratios.
+
+usage: region_table.py RESULT.txt [RESULT.txt ...]
+"""
+import re
+import statistics
+import sys
+
+LINE = re.compile(r"(\S+)/(\S+)/(\S+)_median\s+\S+ \w+\s+([\d.]+) (ns|us|ms)\s+\d+ runs=([\d.]+)(k?)")
+SCALE = {"ns": 1e-3, "us": 1.0, "ms": 1e3}
+# The rows in the benchmark's order (its repetitions may run interleaved in any order).
+OPS = ["intersection", "union", "iou", "moments", "components4", "components8", "dilate_disk5", "erode_disk5",
+       "from_mask", "to_mask"]
+CASES = ["disk_1024", "disk_4096", "star100_1024", "star100_4096", "blobs200_1024", "blobs200_4096"]
+
+
+def order(key):
+    op, case = key
+    return (OPS.index(op) if op in OPS else len(OPS), op, CASES.index(case) if case in CASES else len(CASES), case)
+
+
+def main(files):
+    rows = {}
+    for name in files:
+        with open(name) as f:
+            for m in map(LINE.match, f):
+                if m:
+                    op, case, side, t, unit, runs, k = m.groups()
+                    row = rows.setdefault((op, case), {"runs": float(runs) * (1000 if k else 1)})
+                    row.setdefault(side, []).append(float(t) * SCALE[unit])
+    fmt = lambda v: f"{v:.1f}" if v < 1000 else f"{v:.0f}"
+    print("| operation | case | runs | ours (us) | peer (us) | peer | ours/peer | range |")
+    print("|---|---|---:|---:|---:|---|---:|---|")
+    for op, case in sorted(rows, key=order):
+        row = rows[(op, case)]
+        peer = next(k for k in row if k not in ("ours", "runs"))
+        ours, theirs = statistics.median(row["ours"]), statistics.median(row[peer])
+        ratios = [a / b for a, b in zip(row["ours"], row[peer])]
+        print(f"| {op} | {case} | {round(row['runs'])} | {fmt(ours)} | {fmt(theirs)} | {peer} | {ours / theirs:.3f} "
+              f"| {min(ratios):.2f} - {max(ratios):.2f} |")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
