@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numeric>
 
 #include "region/TavGeoRegionInternal.h"
@@ -14,6 +15,25 @@ namespace NTavGeometry {
 using namespace region_detail;
 
 namespace {
+
+// Room for the runs of a result whose size is known only as a bound: the
+// runs are written into it unset (a vector of n runs would first store n
+// copies of an empty run), and the ones written are copied into a vector of
+// exactly their number at the end.
+class RunBuffer {
+ public:
+  explicit RunBuffer(size_t n) : m_runs(new TavRun[n]) {}
+  TavRun* data() { return m_runs.get(); }
+  // The runs from data() to end; refuses more than kRegionMaxRuns.
+  std::vector<TavRun> runs(const TavRun* end) const {
+    const TavRun* begin = m_runs.get();
+    if (end - begin > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+    return std::vector<TavRun>(begin, end);
+  }
+
+ private:
+  std::unique_ptr<TavRun[]> m_runs;
+};
 
 void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) {
   if (a.width() != b.width() || a.height() != b.height())
@@ -93,7 +113,7 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
   const auto key = [](const TavRun& r) {
     return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
   };  // rows and columns are >= 0, so this orders by (y, x0)
-  std::vector<TavRun> out(a.size() + b.size());
+  RunBuffer out(a.size() + b.size());
   TavRun* w = out.data();  // the last output run
   size_t i = 0, j = 0;
   *w = key(a[0]) < key(b[0]) ? a[i++] : b[j++];
@@ -117,10 +137,7 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
       *++w = r;
     }
   }
-  out.resize(static_cast<size_t>(w - out.data()) + 1);
-  if (out.size() < out.capacity() / 4) out.shrink_to_fit();  // a region keeps at most 4x the room it needs
-  if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
-  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+  return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w + 1));
 }
 
 // Intersection: one pass over both lists; the pieces of a row never touch
@@ -132,7 +149,7 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
   const std::vector<TavRun>& a = m_runs;
   const std::vector<TavRun>& b = o.m_runs;
   if (a.empty() || b.empty()) return CTavGeoRegionAccess::make(m_width, m_height, {});
-  std::vector<TavRun> out(a.size() + b.size());
+  RunBuffer out(a.size() + b.size());
   TavRun* w = out.data();
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
@@ -152,10 +169,7 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
     else
       ++j;
   }
-  out.resize(static_cast<size_t>(w - out.data()));
-  if (out.size() < out.capacity() / 4) out.shrink_to_fit();  // a region keeps at most 4x the room it needs
-  if (static_cast<int64_t>(out.size()) > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
-  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+  return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w));
 }
 CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
   return combine(*this, o, [](bool a, bool b) { return a && !b; }, "difference");
