@@ -295,6 +295,24 @@ void checkRadius(int r, const char* op) {
   if (r > kRegionMaxSide) fail(std::string("region ") + op + ": radius above kRegionMaxSide");
 }
 
+// Runs a row buffer of dilation or erosion needs by a radius-r element: a
+// merge (an intersection) writes at most the runs it holds so far plus those
+// of one source row, it holds at most the 2r + 1 source rows' runs, and its
+// runs are separated by gaps, so at most width / 2 + 1 of them.
+size_t rowRoom(const std::vector<RowSpan>& rows, int r, int width) {
+  size_t widest = 0;  // most runs in a source row
+  for (const RowSpan& s : rows) widest = std::max(widest, s.end - s.begin);
+  return std::min(widest * (2 * static_cast<size_t>(r) + 1), static_cast<size_t>(width) / 2 + 1) + widest;
+}
+
+// Appends a finished output row (its runs neither touch each other nor the
+// rows before); refuses growth past kRegionMaxRuns.
+void appendRuns(std::vector<TavRun>* out, const TavRun* begin, const TavRun* end) {
+  if (static_cast<int64_t>(out->size() + static_cast<size_t>(end - begin)) > kRegionMaxRuns)
+    fail("region: result exceeds kRegionMaxRuns runs");
+  out->insert(out->end(), begin, end);
+}
+
 // Output row y is the union over dy of the runs of row y - dy widened by
 // half[dy]. Each source row's widened runs stay sorted, so they are merged
 // into the row's union one source row at a time: O(runs of the union + runs
@@ -307,13 +325,7 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
   if (rows.empty() || r == 0) return a;
-  size_t widest = 0;  // most runs in a source row
-  for (const RowSpan& s : rows) widest = std::max(widest, s.end - s.begin);
-  // A merge writes at most the runs of the union so far plus those of the
-  // source row; a union's runs are separated by gaps, so there are at most
-  // width / 2 + 1 of them.
-  const size_t room =
-      std::min(widest * (2 * static_cast<size_t>(r) + 1), static_cast<size_t>(a.width()) / 2 + 1) + widest;
+  const size_t room = rowRoom(rows, r, a.width());
   std::vector<TavRun> out, accBuf(room), mergedBuf(room);
   const int64_t yFirst = std::max<int64_t>(int64_t{rows.front().y} - r, 0);
   const int64_t yLast = std::min<int64_t>(int64_t{rows.back().y} + r, a.height() - 1);
@@ -349,9 +361,7 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
       acc = accBuf.data();
       accEnd = acc + (w - m);
     }
-    if (static_cast<int64_t>(out.size() + static_cast<size_t>(accEnd - acc)) > kRegionMaxRuns)
-      fail("region: result exceeds kRegionMaxRuns runs");
-    out.insert(out.end(), acc, accEnd);
+    appendRuns(&out, acc, accEnd);
   }
   return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
 }
@@ -365,12 +375,7 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
   if (r == 0) return a;
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
-  size_t widest = 0;  // most runs in a source row
-  for (const RowSpan& s : rows) widest = std::max(widest, s.end - s.begin);
-  // An intersection writes fewer pieces than the runs of its two operands,
-  // and its pieces are separated by gaps (at most width / 2 + 1 of them).
-  const size_t room =
-      std::min(widest * (2 * static_cast<size_t>(r) + 1), static_cast<size_t>(a.width()) / 2 + 1) + widest;
+  const size_t room = rowRoom(rows, r, a.width());
   std::vector<TavRun> out, accBuf(room), bothBuf(room);
   for (size_t k = 0; k < rows.size(); ++k) {
     const int y = rows[k].y;
@@ -409,9 +414,7 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
       }
       if (acc == accEnd) break;
     }
-    if (static_cast<int64_t>(out.size() + static_cast<size_t>(accEnd - acc)) > kRegionMaxRuns)
-      fail("region: result exceeds kRegionMaxRuns runs");
-    out.insert(out.end(), acc, accEnd);
+    appendRuns(&out, acc, accEnd);
   }
   return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
 }
