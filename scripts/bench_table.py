@@ -24,18 +24,27 @@ from collections import OrderedDict
 SCALE = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
+def medians(path):
+    """(name, entry) of each benchmark of one result: its median with repetitions, errors skipped."""
+    with open(path) as f:
+        data = json.load(f)
+    for b in data.get("benchmarks", []):
+        if b.get("error_occurred"):
+            continue
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        yield b.get("run_name", b["name"]), b
+
+
+def nanoseconds(b, field):
+    return b[field] * SCALE[b.get("time_unit", "ns")]
+
+
 def load(paths, field):
     rows = OrderedDict()
     for path in paths:
-        with open(path) as f:
-            data = json.load(f)
-        for b in data.get("benchmarks", []):
-            if b.get("error_occurred"):
-                continue
-            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
-                continue
-            name = b.get("run_name", b["name"])
-            rows[name] = b[field] * SCALE[b.get("time_unit", "ns")]
+        for name, b in medians(path):
+            rows[name] = nanoseconds(b, field)
     return rows
 
 

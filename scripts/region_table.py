@@ -1,20 +1,19 @@
 #!/usr/bin/env python3
 """The region table of docs/PERFORMANCE.md from several runs of bench_cv_region_algebra.
 
-Each RESULT is the console output of one run with repetitions and
---benchmark_report_aggregates_only=true. For every <operation>/<case>, the
-row gives the run count of the first operand, the medians over the runs of
-each run's median CPU time for ours and for the peer, their ratio, and the
+Each RESULT is the JSON output (--benchmark_out_format=json) of one run with
+repetitions, read as bench_table.py reads it. For every <operation>/<case>,
+the row gives the run count of the first operand, the medians over the runs
+of each run's median CPU time for ours and for the peer, their ratio, and the
 range of the per-run ratios.
 
-usage: region_table.py RESULT.txt [RESULT.txt ...]
+usage: region_table.py RESULT.json [RESULT.json ...]
 """
-import re
 import statistics
 import sys
 
-LINE = re.compile(r"(\S+)/(\S+)/(\S+)_median\s+\S+ \w+\s+([\d.]+) (ns|us|ms)\s+\d+ runs=([\d.]+)(k?)")
-SCALE = {"ns": 1e-3, "us": 1.0, "ms": 1e3}
+import bench_table
+
 # The rows in the benchmark's order (its repetitions may run interleaved in any order).
 OPS = ["intersection", "union", "iou", "moments", "components4", "components8", "dilate_disk5", "erode_disk5",
        "from_mask", "to_mask"]
@@ -28,13 +27,11 @@ def order(key):
 
 def main(files):
     rows = {}
-    for name in files:
-        with open(name) as f:
-            for m in map(LINE.match, f):
-                if m:
-                    op, case, side, t, unit, runs, k = m.groups()
-                    row = rows.setdefault((op, case), {"runs": float(runs) * (1000 if k else 1)})
-                    row.setdefault(side, []).append(float(t) * SCALE[unit])
+    for path in files:
+        for name, b in bench_table.medians(path):
+            op, case, side = name.split("/")
+            row = rows.setdefault((op, case), {"runs": b["runs"]})
+            row.setdefault(side, []).append(bench_table.nanoseconds(b, "cpu_time") / 1e3)
     fmt = lambda v: f"{v:.1f}" if v < 1000 else f"{v:.0f}"
     print("| operation | case | runs | ours (us) | peer (us) | peer | ours/peer | range |")
     print("|---|---|---:|---:|---:|---|---:|---|")
