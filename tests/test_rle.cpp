@@ -14,6 +14,7 @@
 #include "reference/perimeter_reference.h"
 #include "reference/region_reference.h"
 #include "reference/rle_reference.h"
+#include "rle_shapes.h"
 
 using namespace NTavGeometry;
 using List = std::vector<int>;
@@ -216,6 +217,35 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       ADD_FAILURE() << "not refused: " << words;
     } catch (const CTavGeoRegionError& e) {
       EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+    }
+  }
+}
+
+// Dilation and erosion of regions whose rows span many 64-column words, densely or sparsely (so that
+// rows are combined both as bits and by merging runs), against the pixel-by-pixel reference. The star
+// is cut by the right edge of its canvas, a multiple of 64 columns wide.
+TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
+  CTavGeoRleCalcPolygon poly;
+  const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
+  poly.calculate(320, 121, v.data(), static_cast<int>(v.size()));
+  CTavGeoRleCalcDisk disk;
+  const TavPoint d[2] = {{130.5, 60}, {186, 60}};
+  disk.calculate(301, 121, d, 2);
+  std::vector<TavIPoint> dots;  // a few pixels per row, far apart on a wide canvas
+  for (int y = 0; y < 40; y += 1 + y % 3) dots.insert(dots.end(), {{y * 37 % 2001, y}, {2000 - y * 13, y}, {y, y}});
+  std::mt19937 rng(5);
+  std::vector<TavIPoint> speckle;  // many short runs per row
+  for (int i = 0; i < 9000; ++i) speckle.push_back({static_cast<int>(rng() % 301), static_cast<int>(rng() % 121)});
+  const CTavGeoRegion shapes[] = {poly.region(), disk.region(), CTavGeoRegion::fromPixels(2001, 40, dots),
+                                  CTavGeoRegion::fromPixels(301, 121, speckle)};
+  for (const CTavGeoRegion& a : shapes) {
+    tavref::Mask m(a.width(), a.height());
+    m.px = a.toMask();
+    for (const auto& [r, round] : {std::pair{1, false}, {3, true}, {5, true}, {7, false}}) {
+      const CTavGeoRegion grown = round ? a.dilateDisk(r) : a.dilateSquare(r);
+      const CTavGeoRegion shrunk = round ? a.erodeDisk(r) : a.erodeSquare(r);
+      EXPECT_EQ(grown.toMask(), tavref::maskDilate(m, r, round).px) << a.runCount() << " " << r;
+      EXPECT_EQ(shrunk.toMask(), tavref::maskErode(m, r, round).px) << a.runCount() << " " << r;
     }
   }
 }

@@ -313,6 +313,161 @@ void appendRuns(std::vector<TavRun>* out, const TavRun* begin, const TavRun* end
   out->insert(out->end(), begin, end);
 }
 
+// Morphology on rows of bits, for regions with many runs per row: every
+// source row is painted once for each distinct half-width of the element
+// (its runs widened, or shrunk, by it), into a ring of the 2r + 1 rows an
+// output row needs; an output row is then the OR (dilation) or AND (erosion)
+// of its 2r + 1 painted rows, word by word, read back as runs. Exact, as the
+// run merge is; the merge costs about the runs of the union for each of the
+// 2r + 1 source rows of an output row, this the words of the region's extent
+// for each of them.
+class BitMorphology {
+  static constexpr double kMergeStep = 4, kPaintStep = 6;
+
+ public:
+  // Decides for the region's rows and extent, in columns, and the element.
+  BitMorphology(const std::vector<RowSpan>& rows, size_t runCount, int64_t ext0, int64_t ext1,
+                const std::vector<int>& half)
+      : m_r(half.size() / 2),
+        m_base(ext0 & ~int64_t{63}),
+        m_words(ext1 > ext0 ? static_cast<size_t>((ext1 - m_base + 63) >> 6) : 0) {
+    if (rows.empty() || m_r == 0 || m_words == 0) return;
+    // Both elements are symmetric and their half-widths do not grow away
+    // from the centre row: the distinct ones are those of rows r .. 2r.
+    size_t distinct = 1;
+    for (size_t k = m_r + 1; k < half.size(); ++k) distinct += half[k] != half[k - 1] ? 1 : 0;
+    // Cost per output row, in word operations: the merge does about 2 steps
+    // per run of a row for each of the 2r + 1 source rows, each worth
+    // kMergeStep word operations; the bit rows one operation per word for
+    // each source row and kPaintStep per run for each width. Memory: the
+    // ring, at most 16 MiB.
+    const double perRow = static_cast<double>(runCount) / static_cast<double>(rows.size());
+    const double window = static_cast<double>(2 * m_r + 1), nWidths = static_cast<double>(distinct);
+    const double words = static_cast<double>(m_words);
+    m_use = window * nWidths * words * 8 <= 16.0 * (1 << 20) &&
+            words * (window + 2) + perRow * nWidths * kPaintStep < perRow * 2 * window * kMergeStep;
+    if (!m_use) return;
+    for (size_t k = half.size() - 1; k >= m_r; --k)  // outer row to centre row: ascending
+      if (m_widths.empty() || m_widths.back() != half[k]) m_widths.push_back(half[k]);
+    for (int h : half)
+      m_index.push_back(static_cast<size_t>(std::lower_bound(m_widths.begin(), m_widths.end(), h) - m_widths.begin()));
+    m_ring.assign((2 * m_r + 1) * m_widths.size() * m_words, 0);
+  }
+  bool use() const { return m_use; }
+  // Paints source row y (its runs runs[s.begin .. s.end)) into its slot:
+  // each run widened by a width (dilation) or shrunk by it (erosion),
+  // clipped to [0, width).
+  void paint(const std::vector<TavRun>& runs, const RowSpan& s, bool dilation, int64_t width) {
+    for (size_t w = 0; w < m_widths.size(); ++w) {
+      uint64_t* bits = row(s.y, w);
+      std::fill(bits, bits + m_words, uint64_t{0});
+      const int64_t d = dilation ? m_widths[w] : -int64_t{m_widths[w]};
+      for (size_t t = s.begin; t < s.end; ++t) {
+        const int64_t a = std::max<int64_t>(int64_t{runs[t].x0} - d, 0) - m_base;
+        const int64_t b = std::min<int64_t>(int64_t{runs[t].x1} + d, width) - m_base;
+        if (b > a) set(bits, a, b);
+      }
+    }
+  }
+  // The bits of output row y from the painted rows y - r .. y + r whose
+  // slot in the ring (y modulo 2r + 1) present(slot) accepts (at least one): their OR or AND, into out. Four rows
+  // are combined per pass over the words, so that out is loaded and stored
+  // once for every four.
+  template <class Present>
+  void combine(int64_t y, bool dilation, Present present, std::vector<uint64_t>* out) {
+    const int r = static_cast<int>(m_r);
+    const uint64_t* src[4];
+    size_t n = 0;
+    bool first = true;
+    const auto flush = [&]() {
+      while (n < 4) src[n++] = src[0];  // OR and AND are idempotent
+      uint64_t* o = out->data();
+      const uint64_t *a = src[0], *b = src[1], *c = src[2], *d = src[3];
+      if (first && dilation) {
+        for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] | b[k]) | (c[k] | d[k]);
+      } else if (first) {
+        for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] & b[k]) & (c[k] & d[k]);
+      } else if (dilation) {
+        for (size_t k = 0; k < m_words; ++k) o[k] |= (a[k] | b[k]) | (c[k] | d[k]);
+      } else {
+        for (size_t k = 0; k < m_words; ++k) o[k] &= (a[k] & b[k]) & (c[k] & d[k]);
+      }
+      first = false;
+      n = 0;
+    };
+    out->resize(m_words);
+    size_t slot = slotOf(y - r);
+    for (int dy = -r; dy <= r; ++dy, slot = slot + 1 == 2 * m_r + 1 ? 0 : slot + 1) {
+      if (!present(slot)) continue;
+      src[n++] = m_ring.data() + (slot * m_widths.size() + m_index[static_cast<size_t>(dy + r)]) * m_words;
+      if (n == 4) flush();
+    }
+    if (n > 0) flush();
+  }
+  // Appends the runs of ones of bits as row y.
+  void runsOf(const std::vector<uint64_t>& bits, int y, std::vector<TavRun>* out) const {
+    int64_t start = -1;  // first column of the open run, or -1
+    for (size_t k = 0; k < m_words; ++k) {
+      const uint64_t v = bits[k];
+      if (v == (start < 0 ? uint64_t{0} : ~uint64_t{0})) continue;
+      int p = 0;  // the bits below p are done
+      for (;;) {
+        const uint64_t t = (start < 0 ? v : ~v) & (~uint64_t{0} << p);
+        if (t == 0) break;
+        p = __builtin_ctzll(t);
+        const int64_t x = m_base + static_cast<int64_t>(64 * k) + p;
+        if (start < 0) {
+          start = x;
+        } else {
+          push(out, y, start, x);
+          start = -1;
+        }
+      }
+    }
+    if (start >= 0) push(out, y, start, m_base + 64 * static_cast<int64_t>(m_words));
+  }
+
+ private:
+  size_t slotOf(int64_t y) const {
+    const int64_t n = static_cast<int64_t>(2 * m_r + 1);
+    return static_cast<size_t>(((y % n) + n) % n);
+  }
+  uint64_t* row(int64_t y, size_t width) { return m_ring.data() + (slotOf(y) * m_widths.size() + width) * m_words; }
+  static void set(uint64_t* w, int64_t a, int64_t b) {  // bits [a, b)
+    const size_t wa = static_cast<size_t>(a >> 6), wb = static_cast<size_t>((b - 1) >> 6);
+    const uint64_t ma = ~uint64_t{0} << (a & 63), mb = ~uint64_t{0} >> (63 - ((b - 1) & 63));
+    if (wa == wb) {
+      w[wa] |= ma & mb;
+      return;
+    }
+    w[wa] |= ma;
+    for (size_t k = wa + 1; k < wb; ++k) w[k] = ~uint64_t{0};
+    w[wb] |= mb;
+  }
+  static void push(std::vector<TavRun>* out, int y, int64_t x0, int64_t x1) {
+    if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+    out->push_back(TavRun{y, static_cast<int>(x0), static_cast<int>(x1)});
+  }
+
+  size_t m_r;
+  int64_t m_base;
+  size_t m_words;
+  std::vector<int> m_widths;
+  std::vector<size_t> m_index;  // element row -> its width's place in m_widths
+  std::vector<uint64_t> m_ring;
+  bool m_use = false;
+};
+
+// The columns a region's runs span: [first x0, last x1) over its rows.
+std::pair<int64_t, int64_t> columnSpan(const std::vector<TavRun>& runs, const std::vector<RowSpan>& rows) {
+  int64_t x0 = std::numeric_limits<int>::max(), x1 = 0;
+  for (const RowSpan& s : rows) {
+    x0 = std::min<int64_t>(x0, runs[s.begin].x0);
+    x1 = std::max<int64_t>(x1, runs[s.end - 1].x1);
+  }
+  return {x0, x1};
+}
+
 // Output row y is the union over dy of the runs of row y - dy widened by
 // half[dy]. Each source row's widened runs stay sorted, so they are merged
 // into the row's union one source row at a time: O(runs of the union + runs
@@ -325,11 +480,40 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
   if (rows.empty() || r == 0) return a;
-  const size_t room = rowRoom(rows, r, a.width());
-  std::vector<TavRun> out, accBuf(room), mergedBuf(room);
   const int64_t yFirst = std::max<int64_t>(int64_t{rows.front().y} - r, 0);
   const int64_t yLast = std::min<int64_t>(int64_t{rows.back().y} + r, a.height() - 1);
   const int64_t width = a.width();
+  const int hMax = *std::max_element(half.begin(), half.end());
+  const std::pair<int64_t, int64_t> span = columnSpan(runs, rows);
+  BitMorphology bits(rows, runs.size(), std::max<int64_t>(span.first - hMax, 0),
+                     std::min<int64_t>(span.second + hMax, width), half);
+  std::vector<TavRun> out;
+  if (bits.use()) {
+    std::vector<uint64_t> row;
+    std::vector<char> present(2 * static_cast<size_t>(r) + 1, 0);  // by y modulo 2r + 1
+    const int64_t n = 2 * int64_t{r} + 1;
+    size_t next = 0;  // the next source row to paint
+    int64_t live = 0;  // source rows painted within the window
+    for (int64_t y = yFirst; y <= yLast; ++y) {
+      // row y + r enters the window, row y - r - 1 leaves it
+      const int64_t leave = y - r - 1;
+      if (leave >= 0 && present[static_cast<size_t>(leave % n)]) {
+        present[static_cast<size_t>(leave % n)] = 0;
+        --live;
+      }
+      for (; next < rows.size() && rows[next].y <= y + r; ++next) {
+        bits.paint(runs, rows[next], true, width);
+        present[static_cast<size_t>(rows[next].y % n)] = 1;
+        ++live;
+      }
+      if (live == 0) continue;
+      bits.combine(y, true, [&](size_t slot) { return present[slot] != 0; }, &row);
+      bits.runsOf(row, static_cast<int>(y), &out);
+    }
+    return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+  }
+  const size_t room = rowRoom(rows, r, a.width());
+  std::vector<TavRun> accBuf(room), mergedBuf(room);
   size_t lo = 0;  // first source row with y >= out row - r
   for (int64_t y = yFirst; y <= yLast; ++y) {
     while (lo < rows.size() && rows[lo].y < y - r) ++lo;
@@ -375,8 +559,27 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
   if (r == 0) return a;
   const std::vector<TavRun>& runs = a.runs();
   std::vector<RowSpan> rows = rowSpans(runs);
+  std::vector<TavRun> out;
+  if (rows.empty()) return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+  const std::pair<int64_t, int64_t> span = columnSpan(runs, rows);
+  BitMorphology bits(rows, runs.size(), span.first, span.second, half);
+  if (bits.use()) {
+    std::vector<uint64_t> row;
+    for (size_t k = 0; k < rows.size(); ++k) {
+      bits.paint(runs, rows[k], false, a.width());
+      // output row rows[k - r].y once rows k - 2r .. k are consecutive
+      if (k < 2 * static_cast<size_t>(r)) continue;
+      const size_t c = k - static_cast<size_t>(r);
+      const int y = rows[c].y;
+      if (rows[k].y - rows[k - 2 * static_cast<size_t>(r)].y != 2 * r) continue;
+      if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;
+      bits.combine(y, false, [](size_t) { return true; }, &row);
+      bits.runsOf(row, y, &out);
+    }
+    return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
+  }
   const size_t room = rowRoom(rows, r, a.width());
-  std::vector<TavRun> out, accBuf(room), bothBuf(room);
+  std::vector<TavRun> accBuf(room), bothBuf(room);
   for (size_t k = 0; k < rows.size(); ++k) {
     const int y = rows[k].y;
     if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;

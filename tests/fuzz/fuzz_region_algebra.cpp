@@ -107,4 +107,27 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
       FUZZ_CHECK((x == stride || painted[static_cast<size_t>(y) * stride + x] == want) &&
                  a.contains(x, y) == (x < w && ma.at(x, y)));
     }
+
+  // Morphology on wider rows: a's pixels become runs of `len` columns every
+  // `f` columns from `off` on (so rows span up to 25 words, densely or
+  // sparsely), checked against the union (intersection) of its translations
+  // by the element's offsets; the translation clips, which is the empty border.
+  // The spreading comes from a's hash, since the input is often used up here.
+  const uint64_t hash = a.hash();
+  const int f = 1 << (hash % 7), len = (hash >> 8) % 2 ? f : std::max(1, f >> ((hash >> 9) % 7)),
+            off = static_cast<int>((hash >> 16) % 65);
+  const int sw = w * f + off;
+  std::vector<TavRun> spread;
+  for (const TavRun& run : a.runs())
+    for (int x = run.x0; x < run.x1; ++x) spread.push_back(TavRun{run.y, off + x * f, off + x * f + len});
+  const CTavGeoRegion s = CTavGeoRegion::fromRuns(sw, h, spread);
+  CTavGeoRegion grown(sw, h), shrunk = CTavGeoRegion::full(sw, h);
+  for (int ey = -rad; ey <= rad; ++ey)
+    for (int ex = -rad; ex <= rad; ++ex)
+      if (!disk || ex * ex + ey * ey <= rad * rad) {
+        grown = grown | s.translate(ex, ey);
+        shrunk = shrunk & s.translate(-ex, -ey);
+      }
+  FUZZ_CHECK((disk ? s.dilateDisk(rad) : s.dilateSquare(rad)) == grown);
+  FUZZ_CHECK((disk ? s.erodeDisk(rad) : s.erodeSquare(rad)) == shrunk);
 }
