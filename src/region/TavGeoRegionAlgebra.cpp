@@ -414,7 +414,7 @@ class BitMorphology {
       for (;;) {
         const uint64_t t = (start < 0 ? v : ~v) & (~uint64_t{0} << p);
         if (t == 0) break;
-        p = __builtin_ctzll(t);
+        p = lowestBit(t);
         const int64_t x = m_base + static_cast<int64_t>(64 * k) + p;
         if (start < 0) {
           start = x;
@@ -433,6 +433,15 @@ class BitMorphology {
     return static_cast<size_t>(((y % n) + n) % n);
   }
   uint64_t* row(int64_t y, size_t width) { return m_ring.data() + (slotOf(y) * m_widths.size() + width) * m_words; }
+  static int lowestBit(uint64_t v) {  // v != 0
+#if defined(__GNUC__)
+    return __builtin_ctzll(v);
+#else
+    int n = 0;
+    for (; (v & 1) == 0; v >>= 1) ++n;
+    return n;
+#endif
+  }
   static void set(uint64_t* w, int64_t a, int64_t b) {  // bits [a, b)
     const size_t wa = static_cast<size_t>(a >> 6), wb = static_cast<size_t>((b - 1) >> 6);
     const uint64_t ma = ~uint64_t{0} << (a & 63), mb = ~uint64_t{0} >> (63 - ((b - 1) & 63));
