@@ -178,7 +178,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
   EXPECT_EQ(r.runs(), (std::vector<TavRun>{{0, 1, 3}, {0, 4, 5}, {1, 4, 5}, {2, 0, 1}}));
-  EXPECT_EQ(CTavGeoRegion::fromRle(r.toRle()), r);
+  EXPECT_EQ(r.toRle(), (List{5, 3, 0, 4, 0, 2, 0, 1, 1, 4, 0, -1, 1, 4, 0, -1, 2, 0, 0, -1, -1}));  // box inclusive
   // merged, sorted, clipped: row 7 and columns past 5 dropped
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
