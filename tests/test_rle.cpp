@@ -171,7 +171,9 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_EQ(CTavGeoRegion::cocoCountsToString({5, 3, 40, 2, 10}), "53X1ORO");
   const CTavGeoRegion c = CTavGeoRegion::fromCocoString(6, 10, "53X1ORO");
   EXPECT_EQ(c.runs(), (std::vector<TavRun>{{0, 1, 2}, {0, 8, 9}, {1, 1, 2}, {1, 8, 9}, {5, 0, 1}}));
-  EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());
+  EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());  // each of the height and a run's row counts:
+  EXPECT_TRUE(CTavGeoRegion(4, 5).hash() != CTavGeoRegion(4, 6).hash() &&
+              CTavGeoRegion::fromPixels(4, 4, {{0, 1}}).hash() != CTavGeoRegion::fromPixels(4, 4, {{0, 2}}).hash());
   EXPECT_EQ(CTavGeoRegion::fromCocoString(6, 5, CTavGeoRegion::cocoCountsToString({0, 30})).area(),
             30);  // a '0'
   // A strided mask (last column: padding), any non-zero byte set.
@@ -210,7 +212,10 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, 2, -1}), "cut short"},
       {[&] { CTavGeoRegion::fromCoco(huge); }, "exceeds the limits"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X"); }, "cut off"},
-      {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"}};
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"},
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "53X/"); }, "bad character 47"},
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "53Xp"); }, "bad character 112"},
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "000PPPPPPPPP1"); }, "value 3 out of range"}};  // 2^45
   for (const auto& [call, words] : refused) {
     try {
       call();
