@@ -228,7 +228,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
 
 // Dilation and erosion of regions whose rows span many 64-column words, densely or sparsely (so that
 // rows are combined both as bits and by merging runs), against the pixel-by-pixel reference. The star
-// is cut by the right edge of its canvas, a multiple of 64 columns wide.
+// is cut by the right edge of its canvas, a multiple of 64 columns wide, as is the speckle's full row.
 TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   CTavGeoRleCalcPolygon poly;
   const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
@@ -239,10 +239,11 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   std::vector<TavIPoint> dots;  // a few pixels per row, far apart on a wide canvas
   for (int y = 0; y < 40; y += 1 + y % 3) dots.insert(dots.end(), {{y * 37 % 2001, y}, {2000 - y * 13, y}, {y, y}});
   std::mt19937 rng(5);
-  std::vector<TavIPoint> speckle;  // many short runs per row
-  for (int i = 0; i < 9000; ++i) speckle.push_back({static_cast<int>(rng() % 301), static_cast<int>(rng() % 121)});
+  std::vector<TavIPoint> speckle;  // many short runs per row, and row 60 full
+  for (int i = 0; i < 9000; ++i) speckle.push_back({static_cast<int>(rng() % 320), static_cast<int>(rng() % 121)});
+  for (int x = 0; x < 320; ++x) speckle.push_back({x, 60});
   const CTavGeoRegion shapes[] = {poly.region(), disk.region(), CTavGeoRegion::fromPixels(2001, 40, dots),
-                                  CTavGeoRegion::fromPixels(301, 121, speckle)};
+                                  CTavGeoRegion::fromPixels(320, 121, speckle)};
   for (const CTavGeoRegion& a : shapes) {
     tavref::Mask m(a.width(), a.height());
     m.px = a.toMask();
