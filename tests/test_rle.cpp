@@ -201,6 +201,8 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[&] { a.iou(b); }, "canvases differ"},
       {[&] { a.components(6); }, "4 or 8"},
       {[&] { a.dilateDisk(-1); }, "negative radius"},
+      {[&] { a.erodeDisk(-2); }, "erode: negative radius"},
+      {[&] { a.erodeSquare(-1); }, "erode: negative radius"},
       {[&] { CTavGeoRegion::fromPixels(4, 4, outside); }, "outside"},
       {[&] { CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3); }, "stride"},
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1}), "no terminator"},
