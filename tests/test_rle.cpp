@@ -184,7 +184,9 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // merged, sorted, clipped: row 7 and columns past 5 dropped
   EXPECT_EQ(CTavGeoRegion::fromRuns(5, 3, {{2, 0, 1}, {1, 4, 9}, {0, 4, 5}, {0, 2, 3}, {0, 1, 2}, {7, 0, 5}}),
             r);
-  EXPECT_EQ(CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9}).runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  const CTavGeoRegion boxed = CTavGeoRegion::fromBox(5, 3, {-2, 1, 4, 9});
+  EXPECT_EQ(boxed.runs(), (std::vector<TavRun>{{1, 0, 2}, {2, 0, 2}}));
+  EXPECT_EQ(boxed.toRle(), (List{5, 3, 0, 1, 1, 2, 1, 0, 1, -1, 2, 0, 1, -1, -1}));
   // Header word 2 below 0: a -1 in a record is a column, the run clipped at 0.
   EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 3, -1, -1}).runs(),
             (std::vector<TavRun>{{1, 0, 3}}));
