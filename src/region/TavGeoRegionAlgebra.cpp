@@ -370,9 +370,9 @@ class BitMorphology {
     }
   }
   // The bits of output row y from the painted rows y - r .. y + r whose
-  // slot in the ring (y modulo 2r + 1) present(slot) accepts (at least one): their OR or AND, into out. Four rows
-  // are combined per pass over the words, so that out is loaded and stored
-  // once for every four.
+  // slot in the ring (y modulo 2r + 1) present(slot) accepts (at least
+  // one): their OR or AND, into out. Four rows are combined per pass over
+  // the words, so that out is loaded and stored once for every four.
   template <class Present>
   void combine(int64_t y, bool dilation, Present present, std::vector<uint64_t>* out) {
     const int r = static_cast<int>(m_r);
