@@ -404,7 +404,8 @@ class BitMorphology {
     }
     if (n > 0) flush();
   }
-  // Appends the runs of ones of bits as row y.
+  // Appends the runs of ones of bits as row y (separated, so append()
+  // never joins them; it counts them against kRegionMaxRuns).
   void runsOf(const std::vector<uint64_t>& bits, int y, std::vector<TavRun>* out) const {
     int64_t start = -1;  // first column of the open run, or -1
     for (size_t k = 0; k < m_words; ++k) {
@@ -419,12 +420,12 @@ class BitMorphology {
         if (start < 0) {
           start = x;
         } else {
-          push(out, y, start, x);
+          append(out, y, static_cast<int>(start), static_cast<int>(x));
           start = -1;
         }
       }
     }
-    if (start >= 0) push(out, y, start, m_base + 64 * static_cast<int64_t>(m_words));
+    if (start >= 0) append(out, y, static_cast<int>(start), static_cast<int>(m_base + 64 * int64_t(m_words)));
   }
 
  private:
@@ -452,10 +453,6 @@ class BitMorphology {
     w[wa] |= ma;
     for (size_t k = wa + 1; k < wb; ++k) w[k] = ~uint64_t{0};
     w[wb] |= mb;
-  }
-  static void push(std::vector<TavRun>* out, int y, int64_t x0, int64_t x1) {
-    if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
-    out->push_back(TavRun{y, static_cast<int>(x0), static_cast<int>(x1)});
   }
 
   size_t m_r;
