@@ -206,7 +206,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   static CTavGeoRegion fromMask(const uint8_t* data, int width, int height, ptrdiff_t stride);
   /// \brief Writes every canvas pixel: value inside, 0 outside (stride >= width).
   ///
-  /// Row y starts at data + y * stride. O(width * height).
+  /// Row y starts at data + y * stride; the bytes of a row past its width are
+  /// left as they are. O(width * height).
   void toMask(uint8_t* data, ptrdiff_t stride, uint8_t value = 1) const;
   /// \brief height * width bytes, row-major, 1 inside and 0 outside.
   /// \throws CTavGeoRegionError above kRegionMaxMaskBytes pixels.
