@@ -131,9 +131,8 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
       if (i >= n - 1) fail("region list: record of row " + std::to_string(y) + " has no terminator -1");
       const int w = l[i];
       if (w == -1) {
-        const bool nextNegative = l[i + 1] < 0;  // i < n - 1 here, so l[i + 1] exists
-        const bool nextIsLast = i + 1 == n - 1;
-        const bool ends = !negativeColumns || nextNegative || nextIsLast;
+        // i < n - 1 here, so l[i + 1] exists; the list's final -1 is negative too
+        const bool ends = !negativeColumns || l[i + 1] < 0;
         if (first) {
           if (ends) fail("region list: record of row " + std::to_string(y) + " has no run" + at(i));
         } else if (ends || static_cast<int64_t>(l[i + 1]) == y + 1) {
