@@ -98,6 +98,10 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   for (int y = -1; y <= h; ++y) probes.push_back(TavIPoint{in.count(w + 2) - 1, y});
   const std::vector<uint8_t> inside = out(a.contains(probes));
   for (size_t i = 0; i < probes.size(); ++i) FUZZ_CHECK(inside[i] == ma.at(probes[i].x, probes[i].y));
+  if (!a.empty()) {  // the probes above start and end outside: the first and last point inside, too
+    const TavRun &f = a.runs().front(), &l = a.runs().back();
+    FUZZ_CHECK(a.contains({{f.x0, f.y}, {l.x1 - 1, l.y}}) == std::vector<uint8_t>({1, 1}));
+  }
   const int stride = w + (w + h) % 2;  // rows padded (their padding kept) or not
   std::vector<uint8_t> painted(static_cast<size_t>(stride) * h, 9);
   a.toMask(painted.data(), stride, 200);
