@@ -241,34 +241,33 @@ CTavGeoRegion CTavGeoRegion::fromMask(const uint8_t* data, int width, int height
 
 namespace {
 
+// How paintMask writes a row: only the runs (the mask is already 0), the whole
+// row cleared just before its runs are set (so that they are set in the nearest
+// cache), or span by span, gaps and runs, each byte once (for long runs).
+enum class Paint { RunsOnly, ClearRows, Spans };
+
 // Paints the runs onto a mask whose bytes outside them are to be 0. Rows are
-// done in order, each cleared just before its runs are set, so that they are
-// set in the nearest cache; rows without runs are cleared together when the
-// rows are not padded. Runs that average kLongRun bytes or more are written
-// span by span instead (gaps and runs, each byte once). `cleared` says the mask
-// is already 0, so that only the runs are set.
+// done in order; rows without runs are cleared together when the rows are not
+// padded.
 void paintMask(const std::vector<TavRun>& runs, int width, int height, uint8_t* data, ptrdiff_t stride,
-               uint8_t value, bool cleared) {
-  constexpr int64_t kLongRun = 256;
-  int64_t area = 0;
-  for (const TavRun& r : runs) area += r.x1 - r.x0;
-  const bool spans = !cleared && area >= kLongRun * static_cast<int64_t>(runs.size());
+               uint8_t value, Paint how) {
   const size_t w = static_cast<size_t>(width);
   size_t i = 0;
   int y = 0;
   while (y < height) {
     const int next = i < runs.size() ? runs[i].y : height;
     if (next > y) {  // rows y .. next - 1 hold no run
-      if (!cleared && stride == width) {
+      if (how == Paint::RunsOnly) {  // already 0
+      } else if (stride == width) {
         std::memset(data + static_cast<ptrdiff_t>(y) * stride, 0, w * static_cast<size_t>(next - y));
-      } else if (!cleared) {
+      } else {
         for (int r = y; r < next; ++r) std::memset(data + static_cast<ptrdiff_t>(r) * stride, 0, w);
       }
       y = next;
       continue;
     }
     uint8_t* row = data + static_cast<ptrdiff_t>(y) * stride;
-    if (spans) {
+    if (how == Paint::Spans) {
       int x = 0;
       for (; i < runs.size() && runs[i].y == y; ++i) {
         if (runs[i].x0 > x) std::memset(row + x, 0, static_cast<size_t>(runs[i].x0 - x));
@@ -277,7 +276,7 @@ void paintMask(const std::vector<TavRun>& runs, int width, int height, uint8_t* 
       }
       if (x < width) std::memset(row + x, 0, static_cast<size_t>(width - x));
     } else {
-      if (!cleared) std::memset(row, 0, w);
+      if (how == Paint::ClearRows) std::memset(row, 0, w);
       for (; i < runs.size() && runs[i].y == y; ++i)
         std::memset(row + runs[i].x0, value, static_cast<size_t>(runs[i].x1 - runs[i].x0));
     }
@@ -288,17 +287,20 @@ void paintMask(const std::vector<TavRun>& runs, int width, int height, uint8_t* 
 }  // namespace
 
 void CTavGeoRegion::toMask(uint8_t* data, ptrdiff_t stride, uint8_t value) const {
-  if (stride < m_width) fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(m_width));
+  if (stride < m_width)
+    fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(m_width));
   if (m_width == 0 || m_height == 0) return;
   if (data == nullptr) fail("region mask: null data for a non-empty canvas");
-  paintMask(m_runs, m_width, m_height, data, stride, value, false);
+  // Runs that average 256 bytes or more are cheaper written span by span.
+  const bool longRuns = area() >= 256 * static_cast<int64_t>(m_runs.size());
+  paintMask(m_runs, m_width, m_height, data, stride, value, longRuns ? Paint::Spans : Paint::ClearRows);
 }
 
 std::vector<uint8_t> CTavGeoRegion::toMask() const {
   const int64_t n = static_cast<int64_t>(m_width) * m_height;
   if (n > kRegionMaxMaskBytes) fail("region mask: canvas exceeds kRegionMaxMaskBytes pixels");
   std::vector<uint8_t> mask(static_cast<size_t>(n));  // already cleared
-  paintMask(m_runs, m_width, m_height, mask.data(), m_width, 1, true);
+  paintMask(m_runs, m_width, m_height, mask.data(), m_width, 1, Paint::RunsOnly);
   return mask;
 }
 
