@@ -174,8 +174,8 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_NE(c.hash(), CTavGeoRegion(10, 6).hash());  // each of the height and a run's row counts:
   EXPECT_TRUE(CTavGeoRegion(4, 5).hash() != CTavGeoRegion(4, 6).hash() &&
               CTavGeoRegion::fromPixels(4, 4, {{0, 1}}).hash() != CTavGeoRegion::fromPixels(4, 4, {{0, 2}}).hash());
-  EXPECT_EQ(CTavGeoRegion::fromCocoString(6, 5, CTavGeoRegion::cocoCountsToString({0, 30})).area(),
-            30);  // a '0'
+  EXPECT_EQ(CTavGeoRegion::cocoCountsToString({0, 30}), "0n0");  // 0 is one '0'; 30 needs a second group
+  EXPECT_EQ(CTavGeoRegion::fromCocoString(6, 5, "0n0"), CTavGeoRegion::full(5, 6));
   // A strided mask (last column: padding), any non-zero byte set.
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
@@ -190,6 +190,12 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // Header word 2 below 0: a -1 in a record is a column, the run clipped at 0.
   EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 3, -1, -1}).runs(),
             (std::vector<TavRun>{{1, 0, 3}}));
+  // ... also as a record's first run, even one of extent 0 (column -1 only, clipped away)
+  EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 0, 2, 1, -1, -1}).runs(),
+            (std::vector<TavRun>{{1, 2, 4}}));
+  // The radius bound is inclusive.
+  EXPECT_TRUE(row.dilateSquare(kRegionMaxSide) == CTavGeoRegion::full(20, 20) &&
+              row.erodeDisk(kRegionMaxSide).empty());
   // A disk wider than the canvas covers it from any pixel, and nothing from no pixel.
   EXPECT_TRUE(row.dilateDisk(41) == CTavGeoRegion::full(20, 20) &&
               CTavGeoRegion(20, 20).dilateDisk(41).empty());
@@ -205,6 +211,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[&] { a.dilateDisk(-1); }, "negative radius"},
       {[&] { a.erodeDisk(-2); }, "erode: negative radius"},
       {[&] { a.erodeSquare(-1); }, "erode: negative radius"},
+      {[&] { a.dilateSquare(kRegionMaxSide + 1); }, "radius above kRegionMaxSide"},
       {[&] { CTavGeoRegion::fromPixels(4, 4, outside); }, "outside"},
       {[&] { CTavGeoRegion::fromMask(&px[0][0], 4, 1, 3); }, "stride"},
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, -1}), "no terminator"},
@@ -215,6 +222,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {list({5, 5, 0, 0, 0, 0, 1, 0, -3, -1, -1}), "negative extent"},
       {list({5, 5, 0, 0, 0, 0, 1, 0, 1, 2, -1}), "cut short"},
       {[&] { CTavGeoRegion::fromCoco(huge); }, "exceeds the limits"},
+      {[] { CTavGeoRegion::fromCoco({1, 1, {}}); }, "no counts for a 1 x 1"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X"); }, "cut off"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X/"); }, "bad character 47"},
@@ -233,6 +241,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
 // Dilation and erosion of regions whose rows span many 64-column words, densely or sparsely (so that
 // rows are combined both as bits and by merging runs), against the pixel-by-pixel reference. The star
 // is cut by the right edge of its canvas, a multiple of 64 columns wide, as is the speckle's full row.
+// The H and the comb, sparse on a wide canvas, are eroded run by run, through rows of more and fewer runs.
 TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   CTavGeoRleCalcPolygon poly;
   const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
@@ -246,8 +255,18 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   std::vector<TavIPoint> speckle;  // many short runs per row, and row 60 full
   for (int i = 0; i < 9000; ++i) speckle.push_back({static_cast<int>(rng() % 320), static_cast<int>(rng() % 121)});
   for (int x = 0; x < 320; ++x) speckle.push_back({x, 60});
+  std::vector<TavRun> h;  // an H on a wide canvas: a long run above and below two short ones
+  for (int y = 0; y < 40; ++y) {
+    if (y < 10 || y >= 30) h.push_back({y, 0, 1990});
+    else h.insert(h.end(), {{y, 5, 40}, {y, 1900, 1960}});
+  }
+  std::vector<TavRun> comb;  // four teeth a row, row 3 without the last: fewer runs than the row before
+  for (int y = 0; y < 8; ++y)
+    for (const int x : {0, 100, 200, 1900})
+      if (y != 3 || x != 1900) comb.push_back({y, x, x + 10});
   const CTavGeoRegion shapes[] = {poly.region(), disk.region(), CTavGeoRegion::fromPixels(2001, 40, dots),
-                                  CTavGeoRegion::fromPixels(320, 121, speckle)};
+                                  CTavGeoRegion::fromPixels(320, 121, speckle), CTavGeoRegion::fromRuns(2001, 40, h),
+                                  CTavGeoRegion::fromRuns(2001, 8, comb)};
   for (const CTavGeoRegion& a : shapes) {
     tavref::Mask m(a.width(), a.height());
     m.px = a.toMask();
