@@ -38,7 +38,7 @@ py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int,
 
 py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n) {
   py::array_t<double> out = newPoints(n);
-  if (n) std::copy(pts.begin(), pts.begin() + static_cast<std::ptrdiff_t>(n), reinterpret_cast<TavPoint*>(out.mutable_data()));
+  if (n) std::copy_n(pts.begin(), n, reinterpret_cast<TavPoint*>(out.mutable_data()));
   return out;
 }
 
@@ -89,7 +89,8 @@ void bindFitMeasure(py::module_& m) {
       "when the iteration limit stopped it (the circle is still the best found). None when refused.");
   m.def(
       "points_fit_circle_ransac",
-      [](py::handle points, py::handle k, int candidates, bool returnRejected) -> py::object {
+      [](py::handle points, py::handle k, py::handle candidatesArg, bool returnRejected) -> py::object {
+        const int candidates = toInt(candidatesArg, "candidates");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         const unsigned int kk = kOf(k);
@@ -202,7 +203,8 @@ void bindFit(py::module_& m) {
       "fitted before it, nan when k is 0.");
   m.def(
       "points_fit_line_ransac",
-      [](py::handle points, py::handle k, int candidates, bool returnRejected) -> py::object {
+      [](py::handle points, py::handle k, py::handle candidatesArg, bool returnRejected) -> py::object {
+        const int candidates = toInt(candidatesArg, "candidates");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         const unsigned int kk = kOf(k);

@@ -97,7 +97,9 @@ void bindPoint(py::module_& m) {
       "third exactly.");
   m.def(
       "point_in_rect",
-      [](py::handle p, py::handle rect) { return pointInRect(toPoint(p, "p"), toValue<TavRect>(rect, "rect", "Rect")); },
+      [](py::handle p, py::handle rect) {
+        return pointInRect(toPoint(p, "p"), toValue<TavRect>(rect, "rect", "Rect"));
+      },
       py::arg("p"), py::arg("rect"), "True if p lies in the unrotated rectangle, edges included (angle ignored).");
   m.def(
       "points_to_bbox",

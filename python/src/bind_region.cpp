@@ -133,8 +133,11 @@ void bindRegion(py::module_& m) {
                          "A set of pixels on a width x height canvas held as sorted, merged horizontal runs.\n"
                          "Pixel (x, y) is column x, row y. Operations with two regions need the same canvas\n"
                          "(ValueError otherwise); results are clipped to the canvas.");
-  cls.def(py::init<int, int>(), py::arg("width") = 0, py::arg("height") = 0, "The empty region on the canvas.")
-      .def_static("full", &Region::full, py::arg("width"), py::arg("height"), "The whole canvas.")
+  cls.def(py::init([](py::handle w, py::handle h) { return Region(toInt(w, "width"), toInt(h, "height")); }),
+          py::arg("width") = 0, py::arg("height") = 0, "The empty region on the canvas.")
+      .def_static("full",
+                  [](py::handle w, py::handle h) { return Region::full(toInt(w, "width"), toInt(h, "height")); },
+                  py::arg("width"), py::arg("height"), "The whole canvas.")
       .def_static("from_mask", &fromMask, py::arg("mask"),
                   "From any 2-D array of shape (h, w): nonzero is inside. A uint8 or bool array whose rows\n"
                   "are contiguous is read in place.")
@@ -157,7 +160,8 @@ void bindRegion(py::module_& m) {
       .def("to_coco", &toCoco, py::arg("compressed") = true,
            "The COCO RLE dict: {'size': [h, w], 'counts': bytes} (compressed, as COCO tools write it)\n"
            "or, with compressed=False, counts as a list of integers.")
-      .def_static("from_pixels", [](int w, int h, py::handle pixels) {
+      .def_static("from_pixels", [](py::handle width, py::handle height, py::handle pixels) {
+            const int w = toInt(width, "width"), h = toInt(height, "height");
             Points p = toPoints(pixels, "pixels");
             std::vector<TavIPoint> px(p.n);
             for (std::size_t i = 0; i < p.n; ++i) {
@@ -168,11 +172,13 @@ void bindRegion(py::module_& m) {
               px[i] = TavIPoint(static_cast<int>(x), static_cast<int>(y));
             }
             return released([&] { return Region::fromPixels(w, h, px); });
-          }, py::arg("width"), py::arg("height"), py::arg("pixels"), "From an (N, 2) array of integer (x, y); duplicates allowed, a pixel outside the canvas\n"
-             "raises ValueError.")
+          }, py::arg("width"), py::arg("height"), py::arg("pixels"),
+          "From an (N, 2) array of integer (x, y); duplicates allowed, a pixel outside the canvas\n"
+          "raises ValueError.")
       .def_property_readonly("width", &Region::width, "Canvas width (columns).")
       .def_property_readonly("height", &Region::height, "Canvas height (rows).")
-      .def_property_readonly("runs", &runsArray, "(N, 3) int32 array of runs (y, x0, x1): pixels x0 <= x < x1 of row y.")
+      .def_property_readonly("runs", &runsArray,
+                             "(N, 3) int32 array of runs (y, x0, x1): pixels x0 <= x < x1 of row y.")
       .def_property_readonly("area", &Region::area, "Number of pixels.")
       .def_property_readonly("bbox", [](const Region& r) {
             const TavRegionBox b = r.bbox();
@@ -219,10 +225,22 @@ void bindRegion(py::module_& m) {
           }, py::arg("x"), py::arg("y") = py::none(),
           "contains(x, y) -> bool for one pixel; contains(points) -> bool array for an (N, 2) array\n"
           "(coordinates floored to the pixel).")
-      .def("__or__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a | o; }); })
-      .def("__and__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a & o; }); })
-      .def("__sub__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a - o; }); })
-      .def("__xor__", [](const Region& a, py::handle b) { const Region& o = R(b, "other"); return released([&] { return a ^ o; }); })
+      .def("__or__", [](const Region& a, py::handle b) {
+            const Region& o = R(b, "other");
+            return released([&] { return a | o; });
+          })
+      .def("__and__", [](const Region& a, py::handle b) {
+            const Region& o = R(b, "other");
+            return released([&] { return a & o; });
+          })
+      .def("__sub__", [](const Region& a, py::handle b) {
+            const Region& o = R(b, "other");
+            return released([&] { return a - o; });
+          })
+      .def("__xor__", [](const Region& a, py::handle b) {
+            const Region& o = R(b, "other");
+            return released([&] { return a ^ o; });
+          })
       .def("iou", [](const Region& a, py::handle b) {
             const Region& o = R(b, "other");
             py::gil_scoped_release release;
@@ -230,10 +248,14 @@ void bindRegion(py::module_& m) {
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
-      .def("translate", [](const Region& a, int dx, int dy) { return released([&] { return a.translate(dx, dy); }); },
+      .def("translate", [](const Region& a, py::handle dx, py::handle dy) {
+            const int x = toInt(dx, "dx"), y = toInt(dy, "dy");
+            return released([&] { return a.translate(x, y); });
+          },
            py::arg("dx"), py::arg("dy"), "Shifted by (dx, dy), clipped to the canvas.")
-      .def("clip", [](const Region& a, int x, int y, int w, int h) {
-            return released([&] { return a.clip(TavRegionBox{x, y, w, h}); });
+      .def("clip", [](const Region& a, py::handle x, py::handle y, py::handle width, py::handle height) {
+            const TavRegionBox box{toInt(x, "x"), toInt(y, "y"), toInt(width, "width"), toInt(height, "height")};
+            return released([&] { return a.clip(box); });
           }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), "The part inside the rectangle.")
       .def("dilate", [](const Region& a, py::handle r, const std::string& shape) {
             const int rr = radiusOf(r);
@@ -250,16 +272,18 @@ void bindRegion(py::module_& m) {
           "Erosion by the same elements; pixels outside the canvas count as outside.")
       .def("fill_holes", [](const Region& a) { return released([&] { return a.fillHoles(); }); },
            "Adds the holes: parts of the complement (4-connected) that touch no canvas edge.")
-      .def("components", [](const Region& a, int connectivity) {
+      .def("components", [](const Region& a, py::handle connectivity) {
+            const int c = toInt(connectivity, "connectivity");
             std::vector<Region> parts;
             {
               py::gil_scoped_release release;
-              parts = a.components(connectivity);
+              parts = a.components(c);
             }
             py::list out;
             for (Region& r : parts) out.append(py::cast(std::move(r)));
             return out;
-          }, py::arg("connectivity") = 8, "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
+          }, py::arg("connectivity") = 8,
+          "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
           "their first pixel in row-major order.")
       .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
       .def("__eq__", [](const Region& a, py::object b) -> py::object {
@@ -277,8 +301,16 @@ void bindRegion(py::module_& m) {
                         auto a = py::array_t<int32_t, py::array::c_style | py::array::forcecast>::ensure(t[2]);
                         if (!a || a.ndim() != 2 || a.shape(1) != 3) throwValue("bad pickled region");
                         std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
-                        if (!runs.empty()) std::copy_n(a.data(), runs.size() * 3, reinterpret_cast<int32_t*>(runs.data()));
-                        return Region::fromRuns(t[0].cast<int>(), t[1].cast<int>(), std::move(runs));
+                        if (!runs.empty())
+                          std::copy_n(a.data(), runs.size() * 3, reinterpret_cast<int32_t*>(runs.data()));
+                        int w = 0, h = 0;
+                        try {
+                          w = toInt(t[0], "width");
+                          h = toInt(t[1], "height");
+                        } catch (const std::exception&) {
+                          throwValue("bad pickled region");
+                        }
+                        return Region::fromRuns(w, h, std::move(runs));
                       }));
 }
 

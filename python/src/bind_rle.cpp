@@ -103,10 +103,11 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
   cls.def(py::init<>())
       .def(
           "calculate",
-          [](W& self, int width, int height, py::handle points) -> W& {
+          [](W& self, py::handle width, py::handle height, py::handle points) -> W& {
+            const int w = toInt(width, "width"), h = toInt(height, "height");
             Points p = toPoints(points, "points");
             if (p.n > 0x7fffffff) throwValue("points holds too many points");
-            self.run(width, height, p.data, p.n);
+            self.run(w, h, p.data, p.n);
             return self;
           },
           py::arg("width"), py::arg("height"), py::arg("points"), py::return_value_policy::reference_internal,
@@ -181,9 +182,9 @@ void bindRle(py::module_& m) {
                                 "disk (fewer than 3 points, etc.).",
                                 3);
   bindCalc<CTavGeoRleCalcPolygon>(m, "RleCalcPolygon",
-                                  "Closed polygon from the (N, 2) vertices (truncated toward zero), filled even-odd on\n"
-                                  "rows 0 .. height - 1; columns are not clipped. No vertices or height <= 0: header\n"
-                                  "and terminator only.",
+                                  "Closed polygon from the (N, 2) vertices (truncated toward zero), filled even-odd\n"
+                                  "on rows 0 .. height - 1; columns are not clipped. No vertices or height <= 0:\n"
+                                  "header and terminator only.",
                                   0);
 }
 

@@ -140,6 +140,19 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
   return static_cast<std::size_t>(value);
 }
 
+int toInt(py::handle h, const char* name) {
+  if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
+  py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
+  if (!v) throw py::error_already_set();
+  int overflow = 0;
+  const long long value = PyLong_AsLongLongAndOverflow(v.ptr(), &overflow);
+  if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) {
+    throw py::value_error(std::string(name) + " must fit in 32 bits (-2147483648 .. 2147483647), got " +
+                          py::str(v).cast<std::string>());
+  }
+  return static_cast<int>(value);
+}
+
 py::array_t<double> newPoints(std::size_t n) {
   if (n > kMaxResultElements / 2) throwValue("result of " + std::to_string(n) + " points is too large");
   return py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t(2)});

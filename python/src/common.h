@@ -61,6 +61,10 @@ bool isPointSet(py::handle h);
 // A count argument: a Python int >= 0 and <= limit, else ValueError/TypeError.
 std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 
+// An int argument that fits in int32: TypeError for anything but an int (a
+// float included), ValueError outside the range, both naming the argument.
+int toInt(py::handle h, const char* name);
+
 // A run-length list: a 1-D sequence of integers that all fit in int32, else
 // TypeError (not integers) or ValueError (shape, range) naming the argument.
 std::vector<int> toIntList(py::handle h, const char* name);

@@ -34,7 +34,12 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(3, 3) | tg.Region(4, 3) | ValueError | canvas",
     "tg.Region.from_mask(np.zeros(5)) | ValueError | 2-D", "tg.Region.from_coco({'size': [2, 2], 'counts': [1, 2]}) | "
     "ValueError | ", "tg.Region.from_coco({'size': [2]}) | ValueError | ", "tg.Region.from_coco('c') | TypeError | ",
-    "tg.Region.from_rle([5, 5, 0, 0, 0, 0, 2, -1]) | ValueError | "]  # the last: a record with no run
+    "tg.Region.from_rle([5, 5, 0, 0, 0, 0, 2, -1]) | ValueError | ",  # a record with no run
+    "tg.Region(2**31, 4) | ValueError | width 32_bits", "tg.Region(3, 3).translate(1, 0.5) | TypeError | dy int",
+    "tg.Region(3, 3).clip(0, 0, 1 << 40, 1) | ValueError | width",
+    "tg.Region(3).components('8') | TypeError | connectivity",
+    "tg.RleCalcDisk().calculate(10, 1 << 40, [[1, 1]]) | ValueError | height",
+    "tg.fit_line_ransac(SQ, 1, 1.5) | TypeError | candidates"]
 
 
 @pytest.mark.parametrize("row", BAD)
@@ -75,8 +80,9 @@ def test_numpy_forms_equal_scalar_calls():
     assert rle.dtype == np.int32 and rle[:2].tolist() == [20, 20] and rle[-2:].tolist() == [-1, -1]
 
 
-@pytest.mark.parametrize("text", ["Line((0.0, 0.5), (10.0, -1.0))", "Circle((1.0, 2.0), 3.0)", "Rect(1.0, 2.0, 3.0, 4.0, 0.0)",
-                                  "Arc((1.0, 2.0), 3.0, 0.25, -1.0)", "Rotator(1.0, 2.0, 0.5)", "RotatorF(1.0, 2.0, 0.5)"])
+@pytest.mark.parametrize("text", ["Line((0.0, 0.5), (10.0, -1.0))", "Circle((1.0, 2.0), 3.0)",
+                                  "Rect(1.0, 2.0, 3.0, 4.0, 0.0)", "Arc((1.0, 2.0), 3.0, 0.25, -1.0)",
+                                  "Rotator(1.0, 2.0, 0.5)", "RotatorF(1.0, 2.0, 0.5)"])
 def test_value_classes_repr_eval_pickle_hash(text):
     value = eval(text, vars(tg))
     back = pickle.loads(pickle.dumps(value))
