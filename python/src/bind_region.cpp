@@ -84,6 +84,8 @@ Region fromCoco(py::handle rec) {
   py::dict d = py::reinterpret_borrow<py::dict>(rec);
   if (!d.contains("size") || !d.contains("counts")) throwValue("rle must have the keys 'size' and 'counts'");
   py::object size = d["size"];
+  if (!PySequence_Check(size.ptr()) || PyUnicode_Check(size.ptr()) || PyBytes_Check(size.ptr()))
+    throwType("rle['size']", "a sequence [height, width]", size);
   if (py::len(size) != 2) throwValue("rle['size'] must be [height, width]");
   long long h = 0, w = 0;
   try {
@@ -103,8 +105,18 @@ Region fromCoco(py::handle rec) {
   TavCocoRle c;
   c.height = static_cast<int>(h);
   c.width = static_cast<int>(w);
-  py::array a = py::module_::import("numpy").attr("asarray")(counts);
-  if (a.ndim() != 1 || (a.size() && a.dtype().kind() != 'i' && a.dtype().kind() != 'u'))
+  py::array a;
+  try {
+    a = py::module_::import("numpy").attr("asarray")(counts);
+  } catch (py::error_already_set&) {
+    throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
+  }
+  const char kind = a.dtype().kind();
+  bool allInts = kind == 'O' && a.ndim() == 1;  // Python ints beyond 64 bits
+  for (py::ssize_t i = 0; allInts && i < a.size(); ++i) allInts = PyLong_Check(py::object(a[py::int_(i)]).ptr());
+  if (allInts || (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX}))
+    throwValue("rle['counts'] holds a count beyond 64 bits");
+  if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u'))
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
   auto v = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
   c.counts.assign(v.data(), v.data() + v.size());

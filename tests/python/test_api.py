@@ -39,7 +39,10 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(3, 3).clip(0, 0, 1 << 40, 1) | ValueError | width",
     "tg.Region(3).components('8') | TypeError | connectivity",
     "tg.RleCalcDisk().calculate(10, 1 << 40, [[1, 1]]) | ValueError | height",
-    "tg.fit_line_ransac(SQ, 1, 1.5) | TypeError | candidates"]
+    "tg.fit_line_ransac(SQ, 1, 1.5) | TypeError | candidates",
+    "tg.Region.from_coco({'size': 5, 'counts': [4]}) | TypeError | size",
+    "tg.Region.from_coco({'size': [2, 2], 'counts': [0, 2**70]}) | ValueError | counts 64_bits",
+    "tg.Region.from_coco({'size': [2, 2], 'counts': [[0], [1, 2]]}) | TypeError | counts"]
 
 
 @pytest.mark.parametrize("row", BAD)
