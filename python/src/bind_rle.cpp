@@ -4,6 +4,7 @@
 #include <TavGeometry/TavGeoRleCalc.h>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "common.h"
@@ -15,7 +16,9 @@ using namespace NTavGeometry;
 namespace {
 
 // A calculator with the arguments of its last call, so that it pickles as a
-// calculator that has made that call.
+// calculator that has made that call. One calculator used from several threads
+// takes its calls one at a time: every method holds the mutex, which is waited
+// for with the GIL released (a thread holding the mutex may need the GIL back).
 template <class Calc>
 struct PyCalc {
   Calc calc;
@@ -23,8 +26,19 @@ struct PyCalc {
   int width = 0;
   int height = 0;
   std::vector<TavPoint> points;
+  std::mutex mutex;
+
+  std::unique_lock<std::mutex> hold() {
+    std::unique_lock<std::mutex> lock(mutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+      py::gil_scoped_release release;
+      lock.lock();
+    }
+    return lock;
+  }
 
   void run(int w, int h, const TavPoint* p, std::size_t n) {
+    const std::unique_lock<std::mutex> lock = hold();
     std::vector<TavPoint> copy(p, p + n);
     {
       py::gil_scoped_release release;
@@ -114,34 +128,53 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
           "Computes the region of the (N, 2) points on a width x height image and returns self. A\n"
           "repeated identical call is answered from the cache.")
       .def_property_readonly(
-          "rle", [](W& self) { return intArray(self.calc.rle()); },
+          "rle",
+          [](W& self) {
+            const auto lock = self.hold();
+            return intArray(self.calc.rle());
+          },
           "The run-length list of the last computation as an int32 array: [width, height, first\n"
           "column, last column, first row, last row, then per row: row, (x, extent) pairs covering\n"
           "columns x .. x + extent, -1; then a final -1]. Empty before the first computation.")
       .def_property_readonly(
-          "bounding_box", [](W& self) { return self.calc.boundingBox(); },
+          "bounding_box",
+          [](W& self) {
+            const auto lock = self.hold();
+            return self.calc.boundingBox();
+          },
           "Pixel bounding box (Rect) of the last computed region.")
       .def(
-          "region", [](W& self) { return self.calc.region(); },
+          "region",
+          [](W& self) {
+            const auto lock = self.hold();
+            return self.calc.region();
+          },
           "The last result as a tavgeometry.Region on the width x height canvas (clipped to it),\n"
           "built from the calculator's runs without reading the list back.")
       .def(
           "to_mask",
           [](W& self) {
+            const auto lock = self.hold();
             return regionToMask(self.calc.region());
           },
           "The last result painted as an (height, width) uint8 mask, 1 inside, clipped to the image.")
       .def(
-          "perimeter_points", [](W& self) { return perimeterOf(self.calc.rle()); },
+          "perimeter_points",
+          [](W& self) {
+            const auto lock = self.hold();
+            return perimeterOf(self.calc.rle());
+          },
           "Boundary pixels of the last region as an (N, 2) int32 array of (x, y), in list order.")
       .def("__repr__",
-           [name](const W& self) {
+           [name](W& self) {
+             const auto lock = self.hold();
              if (!self.computed) return std::string(name) + "()";
              return std::string(name) + "(width=" + std::to_string(self.width) + ", height=" +
                     std::to_string(self.height) + ", points=" + std::to_string(self.points.size()) + ")";
            })
       .def(py::pickle(
-          [](const W& self) -> py::tuple {
+          [](W& self) -> py::tuple {
+            const auto lock = self.hold();
             if (!self.computed) return py::make_tuple();
             py::array_t<double> pts = newPoints(self.points.size());
             if (!self.points.empty())
@@ -152,7 +185,14 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
             auto w = std::make_unique<W>();
             if (t.size() == 3) {
               Points p = toPoints(t[2], "points");
-              w->run(t[0].cast<int>(), t[1].cast<int>(), p.data, p.n);
+              int width = 0, height = 0;
+              try {
+                width = toInt(t[0], "width");
+                height = toInt(t[1], "height");
+              } catch (const std::exception&) {
+                throwValue("bad pickled calculator state");
+              }
+              w->run(width, height, p.data, p.n);
             } else if (t.size() != 0) {
               throwValue("bad pickled calculator state");
             }

@@ -117,6 +117,15 @@ def test_threads_give_serial_results():  # the calls release the GIL
     serial = [job(p) for p in sets]
     with concurrent.futures.ThreadPoolExecutor(8) as pool:
         assert all(list(pool.map(job, sets)) == serial for _ in range(3))
+    shared = tg.RleCalcPolygon()  # one calculator, its calls taken one at a time (this crashed the interpreter)
+
+    def use(p):
+        for k in range(0, 2000, 20):
+            shared.calculate(512, 512, p[k:k + 40]).to_mask(), shared.rle, shared.region(), shared.perimeter_points()
+
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        list(pool.map(use, sets[:8]))
+    assert shared.to_mask().sum() == shared.region().area == tg.Region.from_rle(shared.rle).area > 0
 
 
 HOSTILE = st.one_of(st.floats(), st.sampled_from([0.0, -0.0, 1e308, -1e308, 5e-324, 2.0**31, -2.0**31 - 1, 1e6 + 0.5]))
