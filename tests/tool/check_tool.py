@@ -227,6 +227,14 @@ def group_input():
     check(run("fit-line @bad_number.txt --svg %keep.svg")[0] == 2 and read("%keep.svg") == b"keep", "keep.svg changed")
     rc, out, err = run("fit-line @line_stray.txt --svg %no/such/dir/x.svg")
     check(rc == 1 and err.startswith("tavgeo: cannot write ") and err.count("\n") == 1 and out == "", f"{rc} {err!r}")
+    # A link is written through, never replaced; a replaced file keeps its mode.
+    open(path("%target.svg"), "w").write("old")
+    os.symlink("target.svg", path("%link.svg"))
+    os.chmod(path("%target.svg"), 0o640)
+    check(expect("fit-line @line_stray.txt --svg %link.svg") and os.path.islink(path("%link.svg")) and
+          svg_ok(path("%target.svg")), "the link was replaced or its target not written")
+    check(expect("fit-line @line_stray.txt --svg %target.svg") and os.stat(path("%target.svg")).st_mode & 0o777 == 0o640,
+          "the picture's mode changed")
 
 
 def group_fits():

@@ -1,5 +1,6 @@
 #include "Svg.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -119,7 +120,32 @@ std::string xmlEscape(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// Writes content to an existing path that is not a plain file (a link, a pipe,
+// a device): through it, as the shell's > would; replacing it would destroy it.
+void writeThrough(const std::string& path, const std::string& content) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr)
+    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
+  errno = 0;
+  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fflush(f) == 0;
+  const int writeErrno = errno;
+  const bool closed = std::fclose(f) == 0;
+  if (!ok || !closed)
+    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " +
+                      std::strerror(writeErrno != 0 ? writeErrno : errno));
+}
+
+}  // namespace
+
 void writeFileAtomically(const std::string& path, const std::string& content) {
+  struct stat st {};
+  const bool exists = ::lstat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return writeThrough(path, content);
+  // A file the user may not write stays as it is; a replaced file keeps its mode.
+  if (exists && ::access(path.c_str(), W_OK) != 0)
+    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
   const std::string tmp = path + ".tmp-" + std::to_string(static_cast<long>(::getpid()));
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (f == nullptr)
@@ -131,7 +157,7 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
     std::remove(tmp.c_str());
     throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(writeErrno));
   }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+  if ((exists && ::chmod(tmp.c_str(), st.st_mode & 07777) != 0) || std::rename(tmp.c_str(), path.c_str()) != 0) {
     const int e = errno;
     std::remove(tmp.c_str());
     throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(e));

@@ -76,7 +76,10 @@ class SvgPicture {
 std::string xmlEscape(const std::string& text);
 
 // Writes `content` to `path` through a temporary file and a rename, so that the
-// file is either complete or untouched. Throws ToolFailure.
+// file is either complete or untouched; a file replaced keeps its mode, one the
+// user may not write is refused. A path that exists as something other than a
+// plain file (a symbolic link, a pipe, a device) is written through instead.
+// Throws ToolFailure.
 void writeFileAtomically(const std::string& path, const std::string& content);
 
 }  // namespace tavgeo
