@@ -99,7 +99,18 @@ Region fromCoco(py::handle rec) {
   if (h < 0 || w < 0 || h > INT32_MAX || w > INT32_MAX) throwValue("rle['size'] out of range");
   py::object counts = d["counts"];
   if (py::isinstance<py::bytes>(counts) || py::isinstance<py::str>(counts)) {
-    std::string s = py::isinstance<py::bytes>(counts) ? counts.cast<std::string>() : counts.cast<std::string>();
+    std::string s;
+    if (py::isinstance<py::bytes>(counts)) {
+      s = counts.cast<std::string>();
+    } else {
+      Py_ssize_t n = 0;
+      const char* u = PyUnicode_AsUTF8AndSize(counts.ptr(), &n);
+      if (u == nullptr) {
+        PyErr_Clear();
+        throwValue("rle['counts'] is a str that cannot be encoded as UTF-8");
+      }
+      s.assign(u, static_cast<size_t>(n));
+    }
     return released([&] { return Region::fromCocoString(static_cast<int>(h), static_cast<int>(w), s); });
   }
   TavCocoRle c;
@@ -112,9 +123,18 @@ Region fromCoco(py::handle rec) {
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
   }
   const char kind = a.dtype().kind();
-  bool allInts = kind == 'O' && a.ndim() == 1;  // Python ints beyond 64 bits
-  for (py::ssize_t i = 0; allInts && i < a.size(); ++i) allInts = PyLong_Check(py::object(a[py::int_(i)]).ptr());
-  if (allInts || (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX}))
+  if (kind == 'O' && a.ndim() == 1) {  // Python ints, some perhaps beyond 64 bits
+    for (py::ssize_t i = 0; i < a.size(); ++i) {
+      py::object item = a[py::int_(i)];
+      if (!PyLong_Check(item.ptr())) throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
+      int overflow = 0;
+      const long long value = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
+      if (overflow != 0) throwValue("rle['counts'] holds a count beyond 64 bits");
+      c.counts.push_back(value);
+    }
+    return released([&] { return Region::fromCoco(c); });
+  }
+  if (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX})
     throwValue("rle['counts'] holds a count beyond 64 bits");
   if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u'))
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");

@@ -42,7 +42,8 @@ BAD = [  # call | exception | words the message holds
     "tg.fit_line_ransac(SQ, 1, 1.5) | TypeError | candidates",
     "tg.Region.from_coco({'size': 5, 'counts': [4]}) | TypeError | size",
     "tg.Region.from_coco({'size': [2, 2], 'counts': [0, 2**70]}) | ValueError | counts 64_bits",
-    "tg.Region.from_coco({'size': [2, 2], 'counts': [[0], [1, 2]]}) | TypeError | counts"]
+    "tg.Region.from_coco({'size': [2, 2], 'counts': [[0], [1, 2]]}) | TypeError | counts",
+    "tg.Region.from_coco({'size': [2, 3], 'counts': '\\ud800'}) | ValueError | counts"]
 
 
 @pytest.mark.parametrize("row", BAD)
