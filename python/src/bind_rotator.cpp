@@ -63,7 +63,14 @@ void bindOne(py::module_& m, const char* name, const char* doc, const char* dtyp
                                             .cast<std::string>();
            })
       .def(py::pickle([](const R& r) { return py::make_tuple(r.x(), r.y(), r.a()); },
-                      [](py::tuple t) { return R(t[0].cast<T>(), t[1].cast<T>(), t[2].cast<T>()); }));
+                      [](py::tuple t) {
+                        if (t.size() != 3) throwValue("bad pickled rotator");
+                        try {
+                          return R(t[0].cast<T>(), t[1].cast<T>(), t[2].cast<T>());
+                        } catch (const py::cast_error&) {
+                          throwValue("bad pickled rotator");
+                        }
+                      }));
   cls.attr("__hash__") = py::none();
 }
 

@@ -43,7 +43,9 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.from_coco({'size': 5, 'counts': [4]}) | TypeError | size",
     "tg.Region.from_coco({'size': [2, 2], 'counts': [0, 2**70]}) | ValueError | counts 64_bits",
     "tg.Region.from_coco({'size': [2, 2], 'counts': [[0], [1, 2]]}) | TypeError | counts",
-    "tg.Region.from_coco({'size': [2, 3], 'counts': '\\ud800'}) | ValueError | counts"]
+    "tg.Region.from_coco({'size': [2, 3], 'counts': '\\ud800'}) | ValueError | counts",
+    "tg.Rotator.__new__(tg.Rotator).__setstate__(()) | ValueError | pickled",
+    "tg.RotatorF.__new__(tg.RotatorF).__setstate__(('a', 'b', 'c')) | ValueError | pickled"]
 
 
 @pytest.mark.parametrize("row", BAD)
