@@ -335,14 +335,8 @@ void bindRegion(py::module_& m) {
                         std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
                         if (!runs.empty())
                           std::copy_n(a.data(), runs.size() * 3, reinterpret_cast<int32_t*>(runs.data()));
-                        int w = 0, h = 0;
-                        try {
-                          w = toInt(t[0], "width");
-                          h = toInt(t[1], "height");
-                        } catch (const std::exception&) {
-                          throwValue("bad pickled region");
-                        }
-                        return Region::fromRuns(w, h, std::move(runs));
+                        const std::pair<int, int> size = toPickledSize(t[0], t[1], "bad pickled region");
+                        return Region::fromRuns(size.first, size.second, std::move(runs));
                       }));
 }
 

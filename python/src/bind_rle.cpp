@@ -185,14 +185,8 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
             auto w = std::make_unique<W>();
             if (t.size() == 3) {
               Points p = toPoints(t[2], "points");
-              int width = 0, height = 0;
-              try {
-                width = toInt(t[0], "width");
-                height = toInt(t[1], "height");
-              } catch (const std::exception&) {
-                throwValue("bad pickled calculator state");
-              }
-              w->run(width, height, p.data, p.n);
+              const std::pair<int, int> size = toPickledSize(t[0], t[1], "bad pickled calculator state");
+              w->run(size.first, size.second, p.data, p.n);
             } else if (t.size() != 0) {
               throwValue("bad pickled calculator state");
             }

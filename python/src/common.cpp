@@ -124,10 +124,21 @@ bool isPointSet(py::handle h) {
   return false;
 }
 
-std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
+namespace {
+
+// An int argument as a Python int (numpy ints and bool included); anything
+// else, a float included, is a TypeError naming it.
+py::int_ intArgument(py::handle h, const char* name) {
   if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
   py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
   if (!v) throw py::error_already_set();
+  return v;
+}
+
+}  // namespace
+
+std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
+  py::int_ v = intArgument(h, name);
   int overflow = 0;
   const long long value = PyLong_AsLongLongAndOverflow(v.ptr(), &overflow);
   if (overflow < 0 || (overflow == 0 && value < 0)) {
@@ -141,9 +152,7 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
 }
 
 int toInt(py::handle h, const char* name) {
-  if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
-  py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
-  if (!v) throw py::error_already_set();
+  py::int_ v = intArgument(h, name);
   int overflow = 0;
   const long long value = PyLong_AsLongLongAndOverflow(v.ptr(), &overflow);
   if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) {
@@ -151,6 +160,14 @@ int toInt(py::handle h, const char* name) {
                           py::str(v).cast<std::string>());
   }
   return static_cast<int>(value);
+}
+
+std::pair<int, int> toPickledSize(py::handle width, py::handle height, const char* message) {
+  try {
+    return {toInt(width, "width"), toInt(height, "height")};
+  } catch (const std::exception&) {
+    throwValue(message);
+  }
 }
 
 py::array_t<double> newPoints(std::size_t n) {

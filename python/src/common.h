@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace NTavGeometry {
@@ -64,6 +65,9 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 // An int argument that fits in int32: TypeError for anything but an int (a
 // float included), ValueError outside the range, both naming the argument.
 int toInt(py::handle h, const char* name);
+
+// A pickled canvas size: two ints that fit in 32 bits, else ValueError(message).
+std::pair<int, int> toPickledSize(py::handle width, py::handle height, const char* message);
 
 // A run-length list: a 1-D sequence of integers that all fit in int32, else
 // TypeError (not integers) or ValueError (shape, range) naming the argument.
