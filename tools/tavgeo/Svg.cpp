@@ -122,10 +122,11 @@ std::string xmlEscape(const std::string& text) {
 
 namespace {
 
-// Writes content to an existing path that is not a plain file (a link, a pipe,
-// a device): through it, as the shell's > would; replacing it would destroy it.
-void writeThrough(const std::string& path, const std::string& content) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+// Writes content to file, and throws ToolFailure naming path when it cannot:
+// the file itself when it is not opened, else the first error of the write,
+// the flush or the close.
+void writeAll(const std::string& file, const std::string& path, const std::string& content) {
+  std::FILE* f = std::fopen(file.c_str(), "wb");
   if (f == nullptr)
     throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
   errno = 0;
@@ -142,20 +143,18 @@ void writeThrough(const std::string& path, const std::string& content) {
 void writeFileAtomically(const std::string& path, const std::string& content) {
   struct stat st {};
   const bool exists = ::lstat(path.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return writeThrough(path, content);
+  // A link, a pipe or a device is written through, as the shell's > would;
+  // replacing it would destroy it.
+  if (exists && !S_ISREG(st.st_mode)) return writeAll(path, path, content);
   // A file the user may not write stays as it is; a replaced file keeps its mode.
   if (exists && ::access(path.c_str(), W_OK) != 0)
     throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
   const std::string tmp = path + ".tmp-" + std::to_string(static_cast<long>(::getpid()));
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (f == nullptr)
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
-  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  const int writeErrno = errno;
-  const bool closed = std::fclose(f) == 0;
-  if (!ok || !closed) {
+  try {
+    writeAll(tmp, path, content);
+  } catch (const ToolFailure&) {
     std::remove(tmp.c_str());
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(writeErrno));
+    throw;
   }
   if ((exists && ::chmod(tmp.c_str(), st.st_mode & 07777) != 0) || std::rename(tmp.c_str(), path.c_str()) != 0) {
     const int e = errno;
