@@ -51,6 +51,19 @@ struct PyCalc {
   }
 };
 
+}  // namespace
+}  // namespace tgpy
+
+namespace pybind11 {
+namespace detail {
+template <class Calc>
+class type_caster<tgpy::PyCalc<Calc>> : public tgpy::CheckedCaster<tgpy::PyCalc<Calc>> {};
+}  // namespace detail
+}  // namespace pybind11
+
+namespace tgpy {
+namespace {
+
 py::array_t<int32_t> intArray(const std::vector<int>& v) {
   py::array_t<int32_t> out(static_cast<py::ssize_t>(v.size()));
   if (!v.empty()) std::copy(v.begin(), v.end(), out.mutable_data());

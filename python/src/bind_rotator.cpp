@@ -5,6 +5,9 @@
 
 #include "common.h"
 
+TGPY_CHECKED_CASTER(NTavGeometry::CTavRotator)
+TGPY_CHECKED_CASTER(NTavGeometry::CTavRotatorF)
+
 namespace tgpy {
 
 using namespace NTavGeometry;

@@ -42,6 +42,20 @@ void throwType(const char* name, const std::string& expected, py::handle got) {
 
 void throwValue(const std::string& message) { throw py::value_error(message); }
 
+bool isUnconstructed(py::handle h, const std::type_info& type, const py::detail::type_info*& info) {
+  if (!info) info = py::detail::get_type_info(type);
+  if (!info || !h || !PyObject_TypeCheck(h.ptr(), info->type)) return false;
+  const auto vh = reinterpret_cast<py::detail::instance*>(h.ptr())->get_value_and_holder(info, false);
+  // (value_and_holder converts to true only once storage exists, which an
+  // unconstructed object gets lazily on its first load: test inst instead.)
+  return vh.inst != nullptr && !vh.holder_constructed();
+}
+
+void throwUnconstructed(py::handle h) {
+  throw py::value_error("this " + std::string(py::str(py::type::handle_of(h).attr("__qualname__"))) +
+                        " was made by __new__ and never initialised; construct it by calling the class");
+}
+
 TavPoint toPoint(py::handle h, const char* name) {
   PyObject* o = h.ptr();
   double x = 0.0;

@@ -5,17 +5,15 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <TavGeometry/TavGeoRegion.h>
 #include <TavGeometry/TavTypes.h>
 
 #include <cstddef>
+#include <typeinfo>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
-
-namespace NTavGeometry {
-class CTavGeoRegion;
-}
 
 namespace tgpy {
 
@@ -79,6 +77,25 @@ py::array_t<double> newPoints(std::size_t n);
 // The region painted as an (h, w) uint8 mask (ValueError when too large).
 py::array_t<uint8_t> regionToMask(const NTavGeometry::CTavGeoRegion& r);
 
+// An object made by Cls.__new__(Cls) and never initialised holds no C++ value;
+// a method called on it would read raw storage. Every bound class loads its
+// arguments (self included) through CheckedCaster, which refuses such an object
+// with ValueError. __init__ and unpickling construct through their own path and
+// are not affected.
+// info caches the registered type of `type` (the GIL guards it).
+bool isUnconstructed(py::handle h, const std::type_info& type, const py::detail::type_info*& info);
+[[noreturn]] void throwUnconstructed(py::handle h);
+
+template <class T>
+class CheckedCaster : public py::detail::type_caster_base<T> {
+ public:
+  bool load(py::handle src, bool convert) {
+    static const py::detail::type_info* info = nullptr;
+    if (isUnconstructed(src, typeid(T), info)) throwUnconstructed(src);
+    return py::detail::type_caster_base<T>::load(src, convert);
+  }
+};
+
 // Module parts, one per family.
 void bindTypes(py::module_& m);
 void bindScalar(py::module_& m);
@@ -97,3 +114,19 @@ void bindLog(py::module_& m);
 void bindBench(py::module_& m);
 
 }  // namespace tgpy
+
+// The checked caster for a bound type; used at namespace scope, before any
+// binding of the type in the translation unit.
+#define TGPY_CHECKED_CASTER(...)                                                        \
+  namespace pybind11 {                                                                   \
+  namespace detail {                                                                     \
+  template <>                                                                            \
+  class type_caster<__VA_ARGS__> : public tgpy::CheckedCaster<__VA_ARGS__> {};          \
+  }                                                                                      \
+  }
+
+TGPY_CHECKED_CASTER(TavLine)
+TGPY_CHECKED_CASTER(TavCircle)
+TGPY_CHECKED_CASTER(TavArc)
+TGPY_CHECKED_CASTER(TavRect)
+TGPY_CHECKED_CASTER(NTavGeometry::CTavGeoRegion)

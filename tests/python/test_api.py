@@ -99,6 +99,16 @@ def test_value_classes_repr_eval_pickle_hash(text):
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
 
 
+@pytest.mark.parametrize("cls, read", [(tg.Line, "p1"), (tg.Circle, "radius"), (tg.Rect, "width"), (tg.Arc, "radius"),
+                                       (tg.Rotator, "x"), (tg.RotatorF, "a"), (tg.Region, "area"),
+                                       (tg.RleCalcDisk, "rle"), (tg.RleCalcPolygon, "rle"), (tg.RleCalcTorus, "rle")])
+def test_objects_made_by_new_alone_are_refused_not_read(cls, read):  # the first use read raw storage
+    raw = cls.__new__(cls)
+    for use in (lambda o: getattr(o, read), repr, pickle.dumps, lambda o: o.__getstate__()):
+        with pytest.raises(ValueError, match="never initialised"):
+            use(raw)
+
+
 def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd, monkeypatch):
     with caplog.at_level(logging.ERROR, logger="tavgeometry"):
         assert tg.fit_circle([[0, 0], [1, 1], [2, 2]]) is None
