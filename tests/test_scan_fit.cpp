@@ -130,6 +130,8 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
       {{{0, 0}, {1, 1}, {2, 2}}, 0, 0, 0, 0, 69, "Not circle; Diagonal line"},
       {{{0.6, 14.2}, {1.3, 19.1}, {3.1, 31.7}}, 0, 0, 0, 0, 69, "Not circle; Diagonal line"},  // det a
                                                                                                // residue
+      {{{0, 0}, {1, 0}, {0, 1}, {NAN, 1}}, 0, 0, 0, 0, 71, "Not circle; Coordinates not finite or out of range"},
+      {{{0, 0}, {1e300, 0}, {0, 1e300}, {1, 1}}, 0, 0, 0, 0, 71, "Not circle; Coordinates not finite or out of range"},
   };
   for (const auto& w : rows) {
     cap.records.clear();

@@ -43,8 +43,9 @@ TAVGEOMETRY_EXPORT int pointsLineDist(const TavPoint* points, unsigned int n, Ta
 ///
 /// circle and error are zeroed first. O(n).
 /// \return 0, or 2 (and writes one record through the log) for fewer than 3
-///         points, no spread along x or y, or points on a straight line (also
-///         when straight up to rounding).
+///         points, no spread along x or y, points on a straight line (also
+///         when straight up to rounding), or no finite circle (a coordinate
+///         NaN or infinite, or sums beyond the range of double).
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle,
                                        double* error);

@@ -26,6 +26,7 @@ constexpr int kCircleRefused = 2;
 constexpr int kLineTooFewPoints = 16;
 constexpr int kLineNoSpread = 65;
 constexpr int kLineStraight = 69;
+constexpr int kLineNotFinite = 71;
 
 int refuseCircle(int line, const char* message) {
   return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
@@ -161,8 +162,16 @@ int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, d
   const double b = (suuv + svvv) * 0.5;
   const double uc = (a * svv - b * suv) / det;
   const double vc = (b * suu - a * suv) / det;
-  circle->center = TavPoint(mx + uc, my + vc);
-  circle->radius = std::sqrt(uc * uc + vc * vc + suu + svv);
+  const TavPoint center(mx + uc, my + vc);
+  const double radius = std::sqrt(uc * uc + vc * vc + suu + svv);
+  // A coordinate that is NaN or infinite, or sums beyond the range of double
+  // (coordinates near 1e100 and up), leave no circle to report: the outputs
+  // stay zero and the fit is refused rather than returning NaN as a success.
+  if (!std::isfinite(center.x) || !std::isfinite(center.y) || !std::isfinite(radius)) {
+    return refuseCircle(kLineNotFinite, "Not circle; Coordinates not finite or out of range");
+  }
+  circle->center = center;
+  circle->radius = radius;
   double sum = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
     sum += std::fabs(pointPointDist(circle->center, points[i]) - circle->radius);
