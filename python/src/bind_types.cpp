@@ -1,5 +1,7 @@
 // Value classes: Line, Circle, Arc, Rect. Immutable, compared field by field,
 // hashable, printed as the call that rebuilds them, pickled by their fields.
+#include <cmath>
+
 #include "common.h"
 
 namespace tgpy {
@@ -24,6 +26,22 @@ bool same(const TavRect& a, const TavRect& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.angle == b.angle;
 }
 
+// The fields with every NaN as None: a float NaN hashes by the identity of its
+// object, and each call makes new float objects, so a value holding a NaN had a
+// new hash on every call (lost in a set or dict it was put in). Such a value
+// equals nothing, so any fixed hash serves.
+py::object stableFields(py::handle value) {
+  if (PyFloat_Check(value.ptr())) {
+    if (std::isnan(PyFloat_AS_DOUBLE(value.ptr()))) return py::none();
+    return py::reinterpret_borrow<py::object>(value);
+  }
+  if (!PyTuple_Check(value.ptr())) return py::reinterpret_borrow<py::object>(value);
+  const py::tuple t = py::reinterpret_borrow<py::tuple>(value);
+  py::tuple out(t.size());
+  for (std::size_t i = 0; i < t.size(); ++i) out[i] = stableFields(t[i]);
+  return std::move(out);
+}
+
 template <class T>
 py::tuple argsOf(py::handle self) {
   return fields(*py::cast<const T*>(self));
@@ -40,7 +58,7 @@ void addValueProtocol(Cls& cls, const char* name) {
         if (!py::isinstance<T>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
         return py::bool_(!same(a, *py::cast<const T*>(b)));
       })
-      .def("__hash__", [](py::handle self) { return py::hash(argsOf<T>(self)); })
+      .def("__hash__", [](py::handle self) { return py::hash(stableFields(argsOf<T>(self))); })
       .def("__repr__", [prefix](py::handle self) {
         std::string args = py::repr(argsOf<T>(self)).template cast<std::string>();
         return prefix + args;
