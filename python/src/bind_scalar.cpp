@@ -39,13 +39,24 @@ void bindScalar(py::module_& m) {
   m.def(
       "average_angles",
       [](py::object angles) {
-        py::array_t<double, py::array::c_style | py::array::forcecast> a;
-        try {
-          a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(angles);
-        } catch (py::error_already_set&) {
-          a = {};
+        // Read as numpy reads it, then held to a 1-D array of a real dtype: None,
+        // a str, a scalar or an object array is a TypeError (None read as NaN).
+        if (angles.is_none() || PyUnicode_Check(angles.ptr()) || PyBytes_Check(angles.ptr())) {
+          throwType("angles", "a 1-D sequence of real numbers", angles);
         }
-        if (!a || a.ndim() > 1) throwValue("angles must be a 1-D sequence of real numbers");
+        py::array raw;
+        try {
+          raw = py::module_::import("numpy").attr("asarray")(angles);
+        } catch (py::error_already_set&) {
+          throwValue("angles must be a 1-D sequence of real numbers");
+        }
+        const char kind = raw.dtype().kind();
+        if (kind != 'f' && kind != 'i' && kind != 'u') {
+          throwType("angles", "a 1-D sequence of real numbers", angles);
+        }
+        if (raw.ndim() == 0) throwType("angles", "a 1-D sequence of real numbers", angles);
+        if (raw.ndim() != 1) throwValue("angles must be a 1-D sequence of real numbers");
+        auto a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(raw);
         if (a.size() > 0x7fffffff) throwValue("angles holds too many values");
         std::vector<double> copy(a.data(), a.data() + a.size());
         return averageAngles(copy.data(), static_cast<int>(copy.size()));
