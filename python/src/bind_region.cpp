@@ -33,7 +33,17 @@ py::array_t<int32_t> runsArray(const Region& r) {
 
 Region fromMask(py::handle mask) {
   py::module_ np = py::module_::import("numpy");
-  py::array a = np.attr("asarray")(mask);
+  if (mask.is_none() || PyUnicode_Check(mask.ptr()) || PyBytes_Check(mask.ptr())) {
+    throwType("mask", "a 2-D array", mask);
+  }
+  py::array a;
+  try {
+    a = np.attr("asarray")(mask);
+  } catch (py::error_already_set& e) {  // a ragged nested list, say
+    if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_TypeError)) throw;
+    throw py::value_error(std::string("mask must be a 2-D array: ") + e.what());
+  }
+  if (a.ndim() == 0) throwType("mask", "a 2-D array", mask);
   if (a.ndim() != 2) throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) + " dimensions");
   const char kind = a.dtype().kind();
   if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
@@ -41,7 +51,7 @@ Region fromMask(py::handle mask) {
   if (a.shape(0) > INT32_MAX || a.shape(1) > INT32_MAX) throw py::value_error("mask is too large");
   const bool bytes = a.itemsize() == 1 && (kind == 'b' || kind == 'u' || kind == 'i');
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
-    a = np.attr("ascontiguousarray")(np.attr("not_equal")(a, 0), "uint8");
+    a = np.attr("not_equal")(a, 0).attr("view")("uint8");  // a fresh C-order array of 0 and 1 bytes
   }
   const uint8_t* data = static_cast<const uint8_t*>(a.data());
   const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
