@@ -36,7 +36,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(3, 3) | tg.Region(4, 3) | ValueError | canvas",
     "tg.Region.from_mask(np.zeros(5)) | ValueError | 2-D", "tg.Region.from_mask(None) | TypeError | mask None",
     "tg.Region.from_mask([[1, 0], [1]]) | ValueError | mask 2-D",
-    "tg.Region.from_coco({'size': [2, 2], 'counts': [1, 2]}) | ValueError | ", "tg.Region.from_coco({'size': [2]}) | ValueError | ", "tg.Region.from_coco('c') | TypeError | ",
+    "tg.Region.from_coco({'size': [2, 2], 'counts': [1, 2]}) | ValueError | ",
+    "tg.Region.from_coco({'size': [2]}) | ValueError | ", "tg.Region.from_coco('c') | TypeError | ",
     "tg.Region.from_rle([5, 5, 0, 0, 0, 0, 2, -1]) | ValueError | ",  # a record with no run
     "tg.Region(2**31, 4) | ValueError | width 32_bits", "tg.Region(3, 3).translate(1, 0.5) | TypeError | dy int",
     "tg.Region(3, 3).clip(0, 0, 1 << 40, 1) | ValueError | width",
