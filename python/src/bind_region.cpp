@@ -243,11 +243,16 @@ void bindRegion(py::module_& m) {
           }, "Boundary pixels as an (N, 2) int32 array of (x, y).")
       .def("contains", [](const Region& r, py::handle x, py::object y) -> py::object {
             if (!y.is_none()) {
-              if (!PyLong_Check(x.ptr())) throwType("x", "an int", x);
-              if (!PyLong_Check(y.ptr())) throwType("y", "an int", y);
+              // Any integer (numpy's included, read through __index__); a float is refused.
+              auto index = [](py::handle v, const char* name) {
+                if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) throwType(name, "an int", v);
+                return py::reinterpret_steal<py::object>(PyNumber_Index(v.ptr()));
+              };
+              const py::object ix = index(x, "x"), iy = index(y, "y");
+              if (!ix || !iy) throw py::error_already_set();
               int ox = 0, oy = 0;
-              const long long px = PyLong_AsLongLongAndOverflow(x.ptr(), &ox);
-              const long long py_ = PyLong_AsLongLongAndOverflow(y.ptr(), &oy);
+              const long long px = PyLong_AsLongLongAndOverflow(ix.ptr(), &ox);
+              const long long py_ = PyLong_AsLongLongAndOverflow(iy.ptr(), &oy);
               if (ox || oy) return py::bool_(false);  // far outside any canvas
               return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
                                r.contains(static_cast<int>(px), static_cast<int>(py_)));

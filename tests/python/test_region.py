@@ -33,6 +33,9 @@ def test_region_against_numpy_scipy_and_skimage():
         assert np.array_equal(np.repeat(np.arange(len(coco["counts"])) % 2, coco["counts"]), a.ravel(order="F"))
         pts = rng.uniform(-2, max(h, w) + 2, (40, 2))
         assert ra.contains(pts).tolist() == [0 <= x < w and 0 <= y < h and bool(a[int(y), int(x)]) for x, y in pts]
+        ix, iy = (int(v) for v in pts[0])  # one pixel, as Python and as numpy ints
+        assert ra.contains(np.int64(ix), np.int32(iy)) == ra.contains(ix, iy) == (0 <= ix < w and 0 <= iy < h
+                                                                                 and bool(a[iy, ix]))
         for c in (4, 8):  # both number the parts by their first pixel in row-major order
             labels = measure.label(a, connectivity=c // 4)
             want = [u8(labels == k).tolist() for k in range(1, labels.max() + 1)]
