@@ -100,6 +100,9 @@ fit-line @no-such-file.txt | '@no-such-file.txt': cannot open: No such file or d
 fit-line @ | @: cannot read: is a directory
 fit-line @line_stray.txt --reject=-2 | --reject: '-2' is negative; a count is 0 or more
 fit-line @line_stray.txt --reject two | --reject: 'two' is not a whole number
+fit-line @line_stray.txt --reject +-2 | --reject: '+-2' is not a whole number
+inside @square10.txt --point +-5,1 | --point x: '+-5' is not a number
+fit-lin @line_stray.txt | unknown subcommand 'fit-lin' (see tavgeo --help)
 fit-line @line_stray.txt --no-such-option | The following argument was not expected: --no-such-option (see tavgeo \
 --help)
  | A subcommand is required (see tavgeo --help)
@@ -225,6 +228,8 @@ def group_input():
             check(from_file == expect(cmd.replace(" " + f, ""), stdin=read(f)), f"{cmd}: file and stdin differ")
     open(path("%keep.svg"), "w").write("keep")  # a failed run leaves an existing picture alone
     check(run("fit-line @bad_number.txt --svg %keep.svg")[0] == 2 and read("%keep.svg") == b"keep", "keep.svg changed")
+    refused = ("", "tavgeo: --svg: needs a file name (see tavgeo --help)\n")
+    check(run("fit-line @line_stray.txt --svg ''")[1:] == refused, "an empty --svg was not refused")
     rc, out, err = run("fit-line @line_stray.txt --svg %no/such/dir/x.svg")
     check(rc == 1 and err.startswith("tavgeo: cannot write ") and err.count("\n") == 1 and out == "", f"{rc} {err!r}")
     # A link is written through, never replaced; a replaced file keeps its mode.

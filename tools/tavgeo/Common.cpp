@@ -28,7 +28,7 @@ bool parseDouble(const std::string& token, double* out, std::string* problem) {
   const char* begin = token.data();
   const char* end = begin + token.size();
   if (begin != end && *begin == '+') ++begin;  // from_chars does not take a plus sign
-  if (begin == end || *begin == '+') {
+  if (begin == end || *begin == '+' || (begin != token.data() && *begin == '-')) {  // one sign at most
     *problem = "is not a number";
     return false;
   }
@@ -81,7 +81,9 @@ long parseCountOption(const std::string& option, const std::string& text, long m
   if (begin != end && *begin == '+') ++begin;
   long value = 0;
   const std::from_chars_result r = std::from_chars(begin, end, value);
-  if (begin == end || r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) {
+  // After a plus sign from_chars would still read a minus ("+-5"): one sign at most.
+  if (begin == end || *begin == '-' || *begin == '+' || r.ptr != end ||
+      (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) {
     throw InputError(option + ": " + quoteForMessage(text) + " is not a whole number");
   }
   if (r.ec == std::errc::result_out_of_range || value > maximum) {

@@ -26,7 +26,8 @@ void addCommonOptions(CLI::App* app, CommonOptions* options, bool inputIsPositio
         ->type_name("FILE");
   }
   app->add_option("--svg", options->svg, "Draw the input and the result into this SVG file")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->check([](const std::string& path) { return path.empty() ? std::string("needs a file name") : ""; });
   app->add_flag("--pretty", options->pretty, "Indent the JSON output");
 }
 
@@ -97,6 +98,10 @@ int run(int argc, char** argv) {
   } catch (const CLI::Success& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
+    // A first word that names no subcommand reads to the parser as a missing one.
+    if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-') {
+      return fail(kExitBadInput, "unknown subcommand " + quoteForMessage(argv[1]) + " (see tavgeo --help)");
+    }
     return fail(kExitBadInput, std::string(e.what()) + " (see tavgeo --help)");
   }
 
