@@ -1,6 +1,9 @@
 """The Python contract: errors naming the argument, None for geometric failures, numpy forms, threads, hostile input."""
+import ast
 import concurrent.futures
+import inspect
 import logging
+import os
 import pickle
 
 import numpy as np
@@ -113,6 +116,21 @@ def test_objects_made_by_new_alone_are_refused_not_read(cls, read):  # the first
     for use in (lambda o: getattr(o, read), repr, pickle.dumps, lambda o: o.__getstate__()):
         with pytest.raises(ValueError, match="never initialised"):
             use(raw)
+
+
+def test_stub_names_what_the_module_has():  # read-only properties as properties, every method and function
+    stub = ast.parse(open(os.path.join(os.path.dirname(tg.__file__), "__init__.pyi")).read())
+    for node in stub.body:
+        if isinstance(node, ast.FunctionDef):
+            assert callable(getattr(tg, node.name)), node.name
+        elif isinstance(node, ast.ClassDef) and not node.name.startswith("_"):
+            for d in (d for d in node.body if isinstance(d, ast.FunctionDef)):
+                got = inspect.getattr_static(getattr(tg, node.name), d.name)
+                is_property = any(getattr(x, "id", "") == "property" for x in d.decorator_list)
+                assert isinstance(got, property) == is_property and not (is_property and got.fset), (node.name, d.name)
+            for a in (a for a in node.body if isinstance(a, ast.AnnAssign)):  # an attribute the stub lets one set
+                got = inspect.getattr_static(getattr(tg, node.name), a.target.id)
+                assert not isinstance(got, property) or got.fset, (node.name, a.target.id)
 
 
 def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd, monkeypatch):
