@@ -79,6 +79,13 @@ def test_geometric_failures_return_none_and_success_its_documented_shape():
     assert np.isnan(tg.fit_line_outliers(SQ, 0)[1])
 
 
+def test_a_large_outline_is_not_refused():  # a bound that counted every pixel refused disks of radius >= 4600
+    disk = tg.RleCalcDisk().calculate(12000, 12000, [[6000, 6000], [11000, 6000]])
+    outline = disk.perimeter_points()
+    assert 28000 < len(outline) and np.array_equal(outline, tg.calculate_perimiter_points(disk.rle))
+    assert sorted(map(tuple, outline.tolist())) == sorted(map(tuple, disk.region().perimeter().tolist()))
+
+
 def test_numpy_forms_equal_scalar_calls():
     rng = np.random.default_rng(7)
     p, poly, rot = rng.uniform(-100, 100, (300, 2)), rng.uniform(-100, 100, (12, 2)), tg.Rotator(1.5, -2.5, 0.7)
