@@ -9,9 +9,9 @@
 #include <TavGeometry/TavTypes.h>
 
 #include <cstddef>
-#include <typeinfo>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -117,12 +117,12 @@ void bindBench(py::module_& m);
 
 // The checked caster for a bound type; used at namespace scope, before any
 // binding of the type in the translation unit.
-#define TGPY_CHECKED_CASTER(...)                                                        \
-  namespace pybind11 {                                                                   \
-  namespace detail {                                                                     \
-  template <>                                                                            \
-  class type_caster<__VA_ARGS__> : public tgpy::CheckedCaster<__VA_ARGS__> {};          \
-  }                                                                                      \
+#define TGPY_CHECKED_CASTER(...)                                               \
+  namespace pybind11 {                                                         \
+  namespace detail {                                                           \
+  template <>                                                                  \
+  class type_caster<__VA_ARGS__> : public tgpy::CheckedCaster<__VA_ARGS__> {}; \
+  }                                                                            \
   }
 
 TGPY_CHECKED_CASTER(TavLine)
