@@ -4,10 +4,12 @@
 function(tavgeo_add_digest)
   get_filename_component(tests ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/.. ABSOLUTE)
   file(GLOB sources CONFIGURE_DEPENDS ${tests}/reference/*.cpp ${tests}/fuzz/fuzz_*.cpp)
+  # The tool's readers, which fuzz_tool_input checks.
+  list(APPEND sources ${tests}/../tools/tavgeo/Common.cpp ${tests}/../tools/tavgeo/PointInput.cpp)
   add_executable(tavgeo_digest ${tests}/digest/tavgeo_digest.cpp ${sources})
   find_package(Threads REQUIRED)
   target_link_libraries(tavgeo_digest PRIVATE TavGeometry TavLog Threads::Threads)
-  target_include_directories(tavgeo_digest PRIVATE ${tests} ${tests}/fuzz ${tests}/../src)
+  target_include_directories(tavgeo_digest PRIVATE ${tests} ${tests}/fuzz ${tests}/../src ${tests}/../tools)
   target_compile_definitions(tavgeo_digest PRIVATE TAVFUZZ_IN_TESTS TAVFUZZ_CORPUS_DIR="${tests}/fuzz/corpus")
   target_compile_options(tavgeo_digest PRIVATE -ffp-contract=off -Wall -Wextra)
 endfunction()
