@@ -59,7 +59,8 @@ void bindFitMeasure(py::module_& m) {
       "(nearly) collinear points.");
   m.def(
       "points_fit_circle_geometric",
-      [](py::handle points, bool standardErrors) -> py::object {
+      [](py::handle points, py::handle standardErrorsArg) -> py::object {
+        const bool standardErrors = toBool(standardErrorsArg, "standard_errors");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         TavCircle c;
@@ -89,7 +90,8 @@ void bindFitMeasure(py::module_& m) {
       "when the iteration limit stopped it (the circle is still the best found). None when refused.");
   m.def(
       "points_fit_circle_ransac",
-      [](py::handle points, py::handle k, py::handle candidatesArg, bool returnRejected) -> py::object {
+      [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
+        const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
@@ -159,7 +161,8 @@ void bindFit(py::module_& m) {
       "points on a straight line.");
   m.def(
       "points_fit_circle_outliers",
-      [](py::handle points, py::handle k, bool returnRemoved) -> py::object {
+      [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
+        const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         const unsigned int kk = kOf(k);
@@ -182,7 +185,8 @@ void bindFit(py::module_& m) {
       "refused (e.g. when fewer than 3 points remain).");
   m.def(
       "points_fit_line_outliers",
-      [](py::handle points, py::handle k, bool returnRemoved) -> py::object {
+      [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
+        const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         const unsigned int kk = kOf(k);
@@ -203,7 +207,8 @@ void bindFit(py::module_& m) {
       "fitted before it, nan when k is 0.");
   m.def(
       "points_fit_line_ransac",
-      [](py::handle points, py::handle k, py::handle candidatesArg, bool returnRejected) -> py::object {
+      [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
+        const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);

@@ -75,7 +75,8 @@ py::array_t<uint8_t> regionToMask(const Region& r) {
 
 namespace {
 
-py::dict toCoco(const Region& r, bool compressed) {
+py::dict toCoco(const Region& r, py::handle compressedArg) {
+  const bool compressed = toBool(compressedArg, "compressed");
   py::dict d;
   d["size"] = py::list(py::make_tuple(r.height(), r.width()));
   if (compressed) {

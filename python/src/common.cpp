@@ -42,6 +42,12 @@ void throwType(const char* name, const std::string& expected, py::handle got) {
 
 void throwValue(const std::string& message) { throw py::value_error(message); }
 
+bool toBool(py::handle h, const char* name) {
+  py::detail::make_caster<bool> caster;
+  if (!caster.load(h, true)) throwType(name, "a bool", h);
+  return static_cast<bool>(caster);
+}
+
 bool isUnconstructed(py::handle h, const std::type_info& type, const py::detail::type_info*& info) {
   if (!info) info = py::detail::get_type_info(type);
   if (!info || !h || !PyObject_TypeCheck(h.ptr(), info->type)) return false;

@@ -64,6 +64,10 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 // float included), ValueError outside the range, both naming the argument.
 int toInt(py::handle h, const char* name);
 
+// A flag: what pybind11 reads as a bool (True, False, numpy bools, None as
+// False, numbers by their truth), else TypeError naming the argument.
+bool toBool(py::handle h, const char* name);
+
 // A pickled canvas size: two ints that fit in 32 bits, else ValueError(message).
 std::pair<int, int> toPickledSize(py::handle width, py::handle height, const char* message);
 

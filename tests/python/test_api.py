@@ -30,6 +30,8 @@ BAD = [  # call | exception | words the message holds
     "tg.fit_line_ransac(SQ, 1, -5) | ValueError | candidates", "tg.average_angles(None) | TypeError | angles None",
     "tg.average_angles(3.0) | TypeError | angles float", "tg.average_angles([1, None]) | TypeError | angles",
     "tg.average_angles([[1, 2]]) | ValueError | angles 1-D",
+    "tg.fit_line_ransac(SQ, 1, 0, 'x') | TypeError | rejected bool",
+    "tg.Region(2, 2).to_coco('no') | TypeError | compressed bool",
     "tg.calculate_perimiter_points([1.5, 2.0]) | TypeError | rle",
     "tg.calculate_perimiter_points([[1, 2]]) | ValueError | rle 1-D",
     "tg.calculate_perimiter_points([1 << 40]) | ValueError | rle int32",
