@@ -44,9 +44,20 @@ py::object rotateAny(const R& r, py::handle p) {
 template <class R, class T>
 void bindOne(py::module_& m, const char* name, const char* doc, const char* dtype) {
   py::class_<R> cls(m, name, doc);
-  cls.def(py::init<T, T, T>(), py::arg("x") = T(0), py::arg("y") = T(0), py::arg("a") = T(0))
-      .def("set", &R::set, py::arg("x"), py::arg("y"), py::arg("a"), "Replaces centre and angle.")
-      .def("set_angle", &R::setAngle, py::arg("a"), "Replaces the angle only (radians).")
+  const auto real = [](py::handle v, const char* argName) { return static_cast<T>(toReal(v, argName)); };
+  cls.def(py::init([real](py::handle x, py::handle y, py::handle a) {
+            return R(real(x, "x"), real(y, "y"), real(a, "a"));
+          }),
+          py::arg("x") = T(0), py::arg("y") = T(0), py::arg("a") = T(0))
+      .def(
+          "set",
+          [real](R& r, py::handle x, py::handle y, py::handle a) {
+            r.set(real(x, "x"), real(y, "y"), real(a, "a"));
+          },
+          py::arg("x"), py::arg("y"), py::arg("a"), "Replaces centre and angle.")
+      .def(
+          "set_angle", [real](R& r, py::handle a) { r.setAngle(real(a, "a")); }, py::arg("a"),
+          "Replaces the angle only (radians).")
       .def("rotate", &rotateAny<R, T>, py::arg("p"),
            (std::string("p turned about the centre: a point (x, y) gives a tuple, an (N, 2) array a new (N, 2) ") +
             dtype + " array. Positive angles turn +x toward +y.")

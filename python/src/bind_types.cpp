@@ -81,8 +81,8 @@ void bindTypes(py::module_& m) {
 
   py::class_<TavCircle> circle(m, "Circle", "A circle: centre (x, y) and radius in pixels.");
   circle
-      .def(py::init([](py::object c, double r) { return TavCircle(toPoint(c, "center"), r); }), py::arg("center"),
-           py::arg("radius"))
+      .def(py::init([](py::object c, py::handle r) { return TavCircle(toPoint(c, "center"), toReal(r, "radius")); }),
+           py::arg("center"), py::arg("radius"))
       .def_property_readonly("center", [](const TavCircle& c) { return fromPoint(c.center); }, "Centre (x, y).")
       .def_property_readonly("radius", [](const TavCircle& c) { return c.radius; }, "Radius in pixels.");
   addValueProtocol<TavCircle>(circle, "Circle");
@@ -91,8 +91,9 @@ void bindTypes(py::module_& m) {
                          "The points center + radius * (cos a, sin a) for a from start_angle to\n"
                          "start_angle + sweep_angle (radians; positive turns +x toward +y, clockwise on\n"
                          "screen). A negative sweep runs toward decreasing angles.");
-  arc.def(py::init([](py::object c, double r, double start, double sweep) {
-            return TavArc(toPoint(c, "center"), r, start, sweep);
+  arc.def(py::init([](py::object c, py::handle r, py::handle start, py::handle sweep) {
+            return TavArc(toPoint(c, "center"), toReal(r, "radius"), toReal(start, "start_angle"),
+                          toReal(sweep, "sweep_angle"));
           }),
           py::arg("center"), py::arg("radius"), py::arg("start_angle"), py::arg("sweep_angle"))
       .def_property_readonly("center", [](const TavArc& a) { return fromPoint(a.center); }, "Centre (x, y).")
@@ -106,8 +107,11 @@ void bindTypes(py::module_& m) {
                            "included), turned by angle radians about its centre (0: axis-aligned).\n"
                            "Boxes the library computes are pixel boxes: integral x, y and\n"
                            "width = last column - first column + 1.");
-  rect.def(py::init<double, double, double, double, double>(), py::arg("x"), py::arg("y"), py::arg("width"),
-           py::arg("height"), py::arg("angle") = 0.0)
+  rect.def(py::init([](py::handle x, py::handle y, py::handle w, py::handle h, py::handle angle) {
+             return TavRect(toReal(x, "x"), toReal(y, "y"), toReal(w, "width"), toReal(h, "height"),
+                            toReal(angle, "angle"));
+           }),
+           py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), py::arg("angle") = 0.0)
       .def_property_readonly("x", [](const TavRect& r) { return r.x; }, "Left edge (smallest x), pixels.")
       .def_property_readonly("y", [](const TavRect& r) { return r.y; }, "Top edge (smallest y), pixels.")
       .def_property_readonly("width", [](const TavRect& r) { return r.width; }, "Extent along x, pixels.")

@@ -62,6 +62,12 @@ void throwUnconstructed(py::handle h) {
                         " was made by __new__ and never initialised; construct it by calling the class");
 }
 
+double toReal(py::handle h, const char* name) {
+  double v = 0.0;
+  if (!readReal(h.ptr(), &v)) throwType(name, "a real number", h);
+  return v;
+}
+
 TavPoint toPoint(py::handle h, const char* name) {
   PyObject* o = h.ptr();
   double x = 0.0;

@@ -30,6 +30,10 @@ constexpr std::size_t kMaxResultElements = std::size_t(1) << 28;
 [[noreturn]] void throwType(const char* name, const std::string& expected, py::handle got);
 [[noreturn]] void throwValue(const std::string& message);
 
+// A real number (int, float, numpy scalar, anything with __float__ but a str),
+// else TypeError naming the argument.
+double toReal(py::handle h, const char* name);
+
 // A point from any sequence of two real numbers (tuple, list, 1-D array).
 TavPoint toPoint(py::handle h, const char* name);
 py::tuple fromPoint(const TavPoint& p);
