@@ -86,7 +86,8 @@ void points(FuzzInput& in, bool hostile) {
 }
 
 void options(FuzzInput& in, bool hostile) {
-  const std::string value = hostile ? text(in, true) : word(in) + (in.flag() ? word(in) : "");
+  std::string value = hostile ? text(in, true) : word(in);
+  if (!hostile && in.flag()) value += word(in);  // a second draw after the first, in that order
   const int maximum = in.flag() ? 100000 : in.count(1 << 20);
   auto read = [](const char* option, auto f) {
     try {
