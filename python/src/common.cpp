@@ -43,6 +43,8 @@ void throwType(const char* name, const std::string& expected, py::handle got) {
 void throwValue(const std::string& message) { throw py::value_error(message); }
 
 bool toBool(py::handle h, const char* name) {
+  // An array is no flag, whatever its truth (an empty one's truth is deprecated).
+  if (py::isinstance<py::array>(h) && py::reinterpret_borrow<py::array>(h).ndim() > 0) throwType(name, "a bool", h);
   py::detail::make_caster<bool> caster;
   if (!caster.load(h, true)) throwType(name, "a bool", h);
   return static_cast<bool>(caster);

@@ -69,7 +69,7 @@ std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 int toInt(py::handle h, const char* name);
 
 // A flag: what pybind11 reads as a bool (True, False, numpy bools, None as
-// False, numbers by their truth), else TypeError naming the argument.
+// False, numbers by their truth; no array), else TypeError naming the argument.
 bool toBool(py::handle h, const char* name);
 
 // A pickled canvas size: two ints that fit in 32 bits, else ValueError(message).

@@ -31,6 +31,7 @@ BAD = [  # call | exception | words the message holds
     "tg.average_angles(3.0) | TypeError | angles float", "tg.average_angles([1, None]) | TypeError | angles",
     "tg.average_angles([[1, 2]]) | ValueError | angles 1-D",
     "tg.fit_line_ransac(SQ, 1, 0, 'x') | TypeError | rejected bool",
+    "tg.fit_circle_outliers(SQ, 1, np.zeros(0)) | TypeError | removed bool",
     "tg.Region(2, 2).to_coco('no') | TypeError | compressed bool",
     "tg.Rect('1', 0, 1, 1) | TypeError | x real", "tg.Arc((0, 0), 1, 0, 's') | TypeError | sweep real",
     "tg.RotatorF(1, 2, 3).set(1, None, 2) | TypeError | y real",
