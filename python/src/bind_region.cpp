@@ -244,13 +244,7 @@ void bindRegion(py::module_& m) {
           }, "Boundary pixels as an (N, 2) int32 array of (x, y).")
       .def("contains", [](const Region& r, py::handle x, py::object y) -> py::object {
             if (!y.is_none()) {
-              // Any integer (numpy's included, read through __index__); a float is refused.
-              auto index = [](py::handle v, const char* name) {
-                if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) throwType(name, "an int", v);
-                return py::reinterpret_steal<py::object>(PyNumber_Index(v.ptr()));
-              };
-              const py::object ix = index(x, "x"), iy = index(y, "y");
-              if (!ix || !iy) throw py::error_already_set();
+              const py::int_ ix = intArgument(x, "x"), iy = intArgument(y, "y");
               int ox = 0, oy = 0;
               const long long px = PyLong_AsLongLongAndOverflow(ix.ptr(), &ox);
               const long long py_ = PyLong_AsLongLongAndOverflow(iy.ptr(), &oy);

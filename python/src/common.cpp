@@ -152,18 +152,12 @@ bool isPointSet(py::handle h) {
   return false;
 }
 
-namespace {
-
-// An int argument as a Python int (numpy ints and bool included); anything
-// else, a float included, is a TypeError naming it.
 py::int_ intArgument(py::handle h, const char* name) {
   if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
   py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
   if (!v) throw py::error_already_set();
   return v;
 }
-
-}  // namespace
 
 std::size_t toCount(py::handle h, const char* name, std::size_t limit) {
   py::int_ v = intArgument(h, name);

@@ -61,6 +61,11 @@ Points toPoints(py::handle h, const char* name);
 // sequence whose first element is itself a sequence.
 bool isPointSet(py::handle h);
 
+// An int argument as a Python int, of any size (numpy ints and bool included,
+// read through __index__); anything else, a float included, is a TypeError
+// naming it.
+py::int_ intArgument(py::handle h, const char* name);
+
 // A count argument: a Python int >= 0 and <= limit, else ValueError/TypeError.
 std::size_t toCount(py::handle h, const char* name, std::size_t limit);
 
