@@ -33,17 +33,7 @@ py::array_t<int32_t> runsArray(const Region& r) {
 
 Region fromMask(py::handle mask) {
   py::module_ np = py::module_::import("numpy");
-  if (mask.is_none() || PyUnicode_Check(mask.ptr()) || PyBytes_Check(mask.ptr())) {
-    throwType("mask", "a 2-D array", mask);
-  }
-  py::array a;
-  try {
-    a = np.attr("asarray")(mask);
-  } catch (py::error_already_set& e) {  // a ragged nested list, say
-    if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_TypeError)) throw;
-    throw py::value_error(std::string("mask must be a 2-D array: ") + e.what());
-  }
-  if (a.ndim() == 0) throwType("mask", "a 2-D array", mask);
+  py::array a = arrayArgument(mask, "mask", "a 2-D array");
   if (a.ndim() != 2) throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) + " dimensions");
   const char kind = a.dtype().kind();
   if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')

@@ -39,23 +39,13 @@ void bindScalar(py::module_& m) {
   m.def(
       "average_angles",
       [](py::object angles) {
-        // Read as numpy reads it, then held to a 1-D array of a real dtype: None,
-        // a str, a scalar or an object array is a TypeError (None read as NaN).
-        if (angles.is_none() || PyUnicode_Check(angles.ptr()) || PyBytes_Check(angles.ptr())) {
-          throwType("angles", "a 1-D sequence of real numbers", angles);
-        }
-        py::array raw;
-        try {
-          raw = py::module_::import("numpy").attr("asarray")(angles);
-        } catch (py::error_already_set&) {
-          throwValue("angles must be a 1-D sequence of real numbers");
-        }
+        // Held to a 1-D array of a real dtype: an object array is a TypeError too
+        // (None had been read as NaN).
+        const char* expected = "a 1-D sequence of real numbers";
+        py::array raw = arrayArgument(angles, "angles", expected);
         const char kind = raw.dtype().kind();
-        if (kind != 'f' && kind != 'i' && kind != 'u') {
-          throwType("angles", "a 1-D sequence of real numbers", angles);
-        }
-        if (raw.ndim() == 0) throwType("angles", "a 1-D sequence of real numbers", angles);
-        if (raw.ndim() != 1) throwValue("angles must be a 1-D sequence of real numbers");
+        if (kind != 'f' && kind != 'i' && kind != 'u') throwType("angles", expected, angles);
+        if (raw.ndim() != 1) throwValue(std::string("angles must be ") + expected);
         auto a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(raw);
         if (a.size() > 0x7fffffff) throwValue("angles holds too many values");
         std::vector<double> copy(a.data(), a.data() + a.size());

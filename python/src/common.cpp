@@ -152,6 +152,19 @@ bool isPointSet(py::handle h) {
   return false;
 }
 
+py::array arrayArgument(py::handle h, const char* name, const std::string& expected) {
+  if (h.is_none() || PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr())) throwType(name, expected, h);
+  py::array a;
+  try {
+    a = py::module_::import("numpy").attr("asarray")(h);
+  } catch (py::error_already_set& e) {  // a ragged nested list, say
+    if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_TypeError)) throw;
+    throw py::value_error(std::string(name) + " must be " + expected + ": " + e.what());
+  }
+  if (a.ndim() == 0) throwType(name, expected, h);
+  return a;
+}
+
 py::int_ intArgument(py::handle h, const char* name) {
   if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
   py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));

@@ -61,6 +61,11 @@ Points toPoints(py::handle h, const char* name);
 // sequence whose first element is itself a sequence.
 bool isPointSet(py::handle h);
 
+// An array argument as numpy reads it: None, a str, bytes or a scalar is a
+// TypeError, numpy's own refusal (a ragged list) a ValueError, both naming the
+// argument and what it must be (`expected`, e.g. "a 2-D array").
+py::array arrayArgument(py::handle h, const char* name, const std::string& expected);
+
 // An int argument as a Python int, of any size (numpy ints and bool included,
 // read through __index__); anything else, a float included, is a TypeError
 // naming it.
