@@ -24,11 +24,22 @@ std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
   return out;
 }
 
+namespace {
+
+// Skips a leading plus sign, which from_chars does not take; false when another
+// sign follows it ("+-5", "++5"), which from_chars would read as the number's.
+bool skipPlus(const char*& begin, const char* end) {
+  if (begin == end || *begin != '+') return true;
+  ++begin;
+  return begin == end || (*begin != '+' && *begin != '-');
+}
+
+}  // namespace
+
 bool parseDouble(const std::string& token, double* out, std::string* problem) {
   const char* begin = token.data();
   const char* end = begin + token.size();
-  if (begin != end && *begin == '+') ++begin;  // from_chars does not take a plus sign
-  if (begin == end || *begin == '+' || (begin != token.data() && *begin == '-')) {  // one sign at most
+  if (!skipPlus(begin, end) || begin == end) {
     *problem = "is not a number";
     return false;
   }
@@ -78,12 +89,10 @@ long parseCountOption(const std::string& option, const std::string& text, long m
   }
   const char* begin = text.data();
   const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
+  const bool oneSign = skipPlus(begin, end);
   long value = 0;
   const std::from_chars_result r = std::from_chars(begin, end, value);
-  // After a plus sign from_chars would still read a minus ("+-5"): one sign at most.
-  if (begin == end || *begin == '-' || *begin == '+' || r.ptr != end ||
-      (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) {
+  if (!oneSign || begin == end || r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) {
     throw InputError(option + ": " + quoteForMessage(text) + " is not a whole number");
   }
   if (r.ec == std::errc::result_out_of_range || value > maximum) {
