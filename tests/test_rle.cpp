@@ -282,12 +282,13 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
 
 // Painting into a padded buffer: every pixel as contains() says, the padding untouched. The boxes'
 // long runs (gaps on both sides, empty rows above and below) are written gap by gap, the rest row by
-// row after clearing it.
+// row after clearing it: the star's short runs (some ending at the right edge) and a long one crossing it.
 TEST(Region, ToMaskPaintsThePixelsAndKeepsThePadding) {
   CTavGeoRleCalcPolygon poly;
   const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
   poly.calculate(320, 121, v.data(), static_cast<int>(v.size()));
-  const CTavGeoRegion shapes[] = {poly.region(), CTavGeoRegion::fromBox(320, 6, {20, 1, 290, 4}),
+  const CTavGeoRegion shapes[] = {poly.region(), poly.region() | CTavGeoRegion::fromBox(320, 121, {0, 100, 300, 2}),
+                                  CTavGeoRegion::fromBox(320, 6, {20, 1, 290, 4}),
                                   CTavGeoRegion::fromBox(320, 6, {0, 0, 320, 6}),
                                   CTavGeoRegion::fromBox(320, 6, {0, 2, 1, 1}), CTavGeoRegion(320, 6)};
   for (const CTavGeoRegion& a : shapes)

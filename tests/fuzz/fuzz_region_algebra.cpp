@@ -12,6 +12,17 @@ namespace {
 
 std::vector<uint8_t> px(const CTavGeoRegion& r) { return out(r).toMask(); }
 
+// Paints r into rows padded (their padding kept) or not: every byte as
+// contains() says.
+void checkPainted(const CTavGeoRegion& r, uint8_t value) {
+  const int w = r.width(), h = r.height(), stride = w + (w + h) % 2;
+  std::vector<uint8_t> painted(static_cast<size_t>(stride) * h, 9);
+  r.toMask(painted.data(), stride, value);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < stride; ++x)
+      FUZZ_CHECK(painted[static_cast<size_t>(y) * stride + x] == (x == w ? 9 : r.contains(x, y) ? value : 0));
+}
+
 Mask randomMask(FuzzInput& in, int w, int h) {
   Mask m(w, h);
   if (w == 0 || h == 0) return m;
@@ -102,15 +113,9 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     const TavRun &f = a.runs().front(), &l = a.runs().back();
     FUZZ_CHECK(a.contains({{f.x0, f.y}, {l.x1 - 1, l.y}}) == std::vector<uint8_t>({1, 1}));
   }
-  const int stride = w + (w + h) % 2;  // rows padded (their padding kept) or not
-  std::vector<uint8_t> painted(static_cast<size_t>(stride) * h, 9);
-  a.toMask(painted.data(), stride, 200);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x <= w; ++x) {
-      const uint8_t want = x == w ? 9 : ma.at(x, y) ? 200 : 0;
-      FUZZ_CHECK((x == stride || painted[static_cast<size_t>(y) * stride + x] == want) &&
-                 a.contains(x, y) == (x < w && ma.at(x, y)));
-    }
+  for (int y = 0; y <= h; ++y)
+    for (int x = 0; x <= w; ++x) FUZZ_CHECK(a.contains(x, y) == (x < w && y < h && ma.at(x, y)));
+  checkPainted(a, 200);
 
   // Morphology on wider rows: a's pixels become runs of `len` columns every
   // `f` columns from `off` on (so rows span up to 25 words, densely or
@@ -132,6 +137,7 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
         grown = grown | s.translate(ex, ey);
         shrunk = shrunk & s.translate(-ex, -ey);
       }
+  checkPainted(s, static_cast<uint8_t>(hash >> 24));
   FUZZ_CHECK((disk ? s.dilateDisk(rad) : s.dilateSquare(rad)) == grown);
   FUZZ_CHECK((disk ? s.erodeDisk(rad) : s.erodeSquare(rad)) == shrunk);
 }
