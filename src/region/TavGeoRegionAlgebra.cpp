@@ -188,34 +188,36 @@ struct Overlap {
 };
 
 Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
-  Overlap s;
-  size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const TavRun& p = a[i];
-    const TavRun& q = b[j];
-    if (p.y != q.y) {
-      if (p.y < q.y) {
-        s.areaA += p.x1 - p.x0;
-        ++i;
+  // The sums are kept in locals: summed into the result, they were kept in
+  // memory and added to there at every step. The overlap is added without a
+  // branch, as the runs overlap or not about as often.
+  int64_t inter = 0, areaA = 0, areaB = 0;
+  const TavRun *p = a.data(), *q = b.data();
+  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
+  while (p < pe && q < qe) {
+    if (p->y != q->y) {
+      if (p->y < q->y) {
+        areaA += p->x1 - p->x0;
+        ++p;
       } else {
-        s.areaB += q.x1 - q.x0;
-        ++j;
+        areaB += q->x1 - q->x0;
+        ++q;
       }
       continue;
     }
-    const int lo = std::max(p.x0, q.x0), hi = std::min(p.x1, q.x1);
-    if (hi > lo) s.inter += hi - lo;
-    if (p.x1 < q.x1) {
-      s.areaA += p.x1 - p.x0;
-      ++i;
+    const int lo = std::max(p->x0, q->x0), hi = std::min(p->x1, q->x1);
+    inter += std::max(hi - lo, 0);
+    if (p->x1 < q->x1) {
+      areaA += p->x1 - p->x0;
+      ++p;
     } else {
-      s.areaB += q.x1 - q.x0;
-      ++j;
+      areaB += q->x1 - q->x0;
+      ++q;
     }
   }
-  for (; i < a.size(); ++i) s.areaA += a[i].x1 - a[i].x0;
-  for (; j < b.size(); ++j) s.areaB += b[j].x1 - b[j].x0;
-  return s;
+  for (; p < pe; ++p) areaA += p->x1 - p->x0;
+  for (; q < qe; ++q) areaB += q->x1 - q->x0;
+  return Overlap{inter, areaA, areaB};
 }
 
 }  // namespace
