@@ -599,20 +599,23 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
     for (int dy = -r; dy <= r; ++dy) {
       const RowSpan& s = rows[k + static_cast<size_t>(static_cast<int64_t>(dy))];
       const int h = half[static_cast<size_t>(dy + r)];
+      // Columns and half-widths are at most kRegionMaxSide, so x0 + h and
+      // x1 - h fit an int.
       if (dy == -r) {
         for (size_t i = s.begin; i < s.end; ++i) {
-          const int64_t x0 = int64_t{runs[i].x0} + h, x1 = int64_t{runs[i].x1} - h;
-          if (x1 > x0) *accEnd++ = TavRun{y, static_cast<int>(x0), static_cast<int>(x1)};
+          const int x0 = runs[i].x0 + h, x1 = runs[i].x1 - h;
+          if (x1 > x0) *accEnd++ = TavRun{y, x0, x1};
         }
       } else {
         TavRun* const both = bothBuf.data();
         TavRun* w = both;
         const TavRun* i = acc;
-        size_t t = s.begin;
-        while (i < accEnd && t < s.end) {
-          const int64_t x0 = int64_t{runs[t].x0} + h, x1 = int64_t{runs[t].x1} - h;
-          const int64_t lo = std::max<int64_t>(i->x0, x0), hi = std::min<int64_t>(i->x1, x1);
-          if (lo < hi) *w++ = TavRun{y, static_cast<int>(lo), static_cast<int>(hi)};
+        const TavRun* t = runs.data() + s.begin;
+        const TavRun* const te = runs.data() + s.end;
+        while (i < accEnd && t < te) {
+          const int x0 = t->x0 + h, x1 = t->x1 - h;
+          const int lo = std::max(i->x0, x0), hi = std::min(i->x1, x1);
+          if (lo < hi) *w++ = TavRun{y, lo, hi};
           if (i->x1 < x1) {
             ++i;
           } else {
