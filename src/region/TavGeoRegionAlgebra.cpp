@@ -532,19 +532,25 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
       const int h = half[static_cast<size_t>(rows[k].y - y + r)];
       TavRun* const m = mergedBuf.data();
       TavRun* w = m;  // one past the last merged run
+      int last = -1;  // the last merged run's end, kept out of memory; columns are >= 0
       // Runs come in order of x0; each joins the last one when they touch or
       // overlap. Widened runs and the union's runs are never empty.
-      const auto put = [&w, m, oy](int x0, int x1) {
-        if (w != m && x0 <= w[-1].x1) {
-          w[-1].x1 = std::max(w[-1].x1, x1);
+      const auto put = [&w, &last, oy](int x0, int x1) {
+        if (x0 <= last) {
+          last = std::max(last, x1);
+          w[-1].x1 = last;
         } else {
           *w++ = TavRun{oy, x0, x1};
+          last = x1;
         }
       };
       const TavRun* i = acc;
-      for (size_t s = rows[k].begin; s < rows[k].end; ++s) {
-        const int x0 = static_cast<int>(std::max<int64_t>(int64_t{runs[s].x0} - h, 0));
-        const int x1 = static_cast<int>(std::min<int64_t>(int64_t{runs[s].x1} + h, width));
+      // Columns and half-widths are at most kRegionMaxSide, so x0 - h and
+      // x1 + h fit an int.
+      const TavRun* const srcEnd = runs.data() + rows[k].end;
+      for (const TavRun* src = runs.data() + rows[k].begin; src < srcEnd; ++src) {
+        const int x0 = std::max(src->x0 - h, 0);
+        const int x1 = std::min(src->x1 + h, a.width());
         for (; i < accEnd && i->x0 <= x0; ++i) put(i->x0, i->x1);
         put(x0, x1);
       }
