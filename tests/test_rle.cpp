@@ -176,6 +176,15 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
               CTavGeoRegion::fromPixels(4, 4, {{0, 1}}).hash() != CTavGeoRegion::fromPixels(4, 4, {{0, 2}}).hash());
   EXPECT_EQ(CTavGeoRegion::cocoCountsToString({0, 30}), "0n0");  // 0 is one '0'; 30 needs a second group
   EXPECT_EQ(CTavGeoRegion::fromCocoString(6, 5, "0n0"), CTavGeoRegion::full(5, 6));
+  // Strings the COCO tools write for a 5 x 5 square at (first, first) on a 25 x 25 canvas, and for counts
+  // 5 2 2 2 5 on 4 x 4: both ways.
+  for (const auto& [first, text] : {std::pair<int, const char*>{0, "05d00000000d?"}, {5, "R45d00000000b;"},
+                                    {20, "X`05d00000000"}}) {
+    const CTavGeoRegion square = CTavGeoRegion::fromBox(25, 25, {first, first, 5, 5});
+    EXPECT_EQ(square.toCocoString(), text);
+    EXPECT_EQ(CTavGeoRegion::fromCocoString(25, 25, text), square) << text;
+  }
+  EXPECT_EQ(CTavGeoRegion::cocoStringToCounts("52203"), (std::vector<int64_t>{5, 2, 2, 2, 5}));
   // A strided mask (last column: padding), any non-zero byte set.
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
