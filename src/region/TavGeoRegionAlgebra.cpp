@@ -100,10 +100,11 @@ CTavGeoRegion combine(const CTavGeoRegion& a, const CTavGeoRegion& b, Keep keep,
 }  // namespace
 
 // Union: the two run lists merged in (y, x0) order, runs that touch or overlap
-// joined. The loop is written without data-dependent branches (which of the
-// two runs comes first, and whether it joins the last output run, are about
-// as likely as not): every run is stored at the end of the output and the end
-// moves only when the run does not join the last one.
+// joined. The run being built lives in locals and is stored once, when a run
+// that does not join it comes: kept in the output, every step loaded back the
+// end the step before had just stored. The keys of both heads are kept too,
+// a list that has run out having a key above all others, so that one loop
+// takes every run.
 CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "union");
   const std::vector<TavRun>& a = m_runs;
@@ -114,29 +115,31 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
     return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
   };  // rows and columns are >= 0, so this orders by (y, x0)
   RunBuffer out(a.size() + b.size());
-  TavRun* w = out.data();  // the last output run
-  size_t i = 0, j = 0;
-  *w = key(a[0]) < key(b[0]) ? a[i++] : b[j++];
-  while (i < a.size() && j < b.size()) {
-    const bool takeA = key(a[i]) < key(b[j]);
-    const TavRun r = takeA ? a[i] : b[j];
-    i += takeA ? 1 : 0;
-    j += takeA ? 0 : 1;
-    const bool join = r.y == w->y && r.x0 <= w->x1;
-    w->x1 = join ? std::max(w->x1, r.x1) : w->x1;
-    w += join ? 0 : 1;
-    *w = join ? *w : r;
-  }
-  const TavRun* rest = i < a.size() ? a.data() + i : b.data() + j;
-  const TavRun* restEnd = i < a.size() ? a.data() + a.size() : b.data() + b.size();
-  for (; rest < restEnd; ++rest) {
-    const TavRun& r = *rest;
-    if (r.y == w->y && r.x0 <= w->x1) {
-      w->x1 = std::max(w->x1, r.x1);
+  TavRun* w = out.data();
+  const TavRun *p = a.data(), *q = b.data();
+  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
+  constexpr uint64_t kDone = ~uint64_t(0);  // above every key: the list has run out
+  uint64_t kp = key(*p), kq = key(*q);
+  const TavRun* f = kp < kq ? p : q;
+  int y = f->y, x0 = f->x0, x1 = f->x1;  // the run being built
+  for (size_t n = a.size() + b.size(); n > 0; --n) {
+    const TavRun* r;
+    if (kp < kq) {
+      r = p++;
+      kp = p < pe ? key(*p) : kDone;
     } else {
-      *++w = r;
+      r = q++;
+      kq = q < qe ? key(*q) : kDone;
+    }
+    const int ry = r->y, rx0 = r->x0, rx1 = r->x1;
+    if (ry == y && rx0 <= x1) {
+      x1 = std::max(x1, rx1);
+    } else {
+      *w++ = TavRun{y, x0, x1};
+      y = ry, x0 = rx0, x1 = rx1;
     }
   }
+  *w = TavRun{y, x0, x1};
   return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w + 1));
 }
 
