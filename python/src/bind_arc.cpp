@@ -43,15 +43,20 @@ void bindArc(py::module_& m) {
       "(count 1: the start only). count must be 0 .. ARC_TO_POINT_SET_MAX_POINTS.");
   m.def(
       "arc_test_point",
-      [](py::handle arc, py::handle p, double tolerance) { return arcTestPoint(A(arc), toPoint(p, "p"), tolerance); },
+      [](py::handle arc, py::handle p, py::handle tolerance) {
+        const TavArc& a = A(arc);
+        const TavPoint q = toPoint(p, "p");
+        return arcTestPoint(a, q, toReal(tolerance, "tolerance"));
+      },
       py::arg("arc"), py::arg("p"), py::arg("tolerance"),
       "True if p lies within tolerance (inclusive) of the circle and in the angular range: the\n"
       "start belongs to the arc, the far end does not; a sweep of 0 contains nothing.");
   m.def(
       "arc_point_along",
-      [](py::handle arc, double length) {
+      [](py::handle arc, py::handle length) {
+        const TavArc& a = A(arc);
         TavPoint out;
-        arcPointAlong(A(arc), length, &out);
+        arcPointAlong(a, toReal(length, "length"), &out);
         return fromPoint(out);
       },
       py::arg("arc"), py::arg("length"),

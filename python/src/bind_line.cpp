@@ -20,9 +20,10 @@ void bindLine(py::module_& m) {
         "True when |x2 - x1| <= 1e-5 (NaN gives False).");
   m.def(
       "line_x_intercept",
-      [](py::handle l, double y) -> py::object {
+      [](py::handle l, py::handle y) -> py::object {
+        const TavLine& line = L(l, "line");
         double x = 0.0;
-        if (!lineXIntercept(L(l, "line"), y, &x)) return py::none();
+        if (!lineXIntercept(line, toReal(y, "y"), &x)) return py::none();
         return py::float_(x);
       },
       py::arg("line"), py::arg("y"),
@@ -30,9 +31,10 @@ void bindLine(py::module_& m) {
       "horizontal.");
   m.def(
       "line_y_intercept",
-      [](py::handle l, double x) -> py::object {
+      [](py::handle l, py::handle x) -> py::object {
+        const TavLine& line = L(l, "line");
         double y = 0.0;
-        if (!lineYIntercept(L(l, "line"), x, &y)) return py::none();
+        if (!lineYIntercept(line, toReal(x, "x"), &y)) return py::none();
         return py::float_(y);
       },
       py::arg("line"), py::arg("x"),

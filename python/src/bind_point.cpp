@@ -39,9 +39,10 @@ void bindPoint(py::module_& m) {
       "(distance, angle) from from_ to to, with no tolerance: hypot(dx, dy) and atan2(dy, dx).");
   m.def(
       "point_on_line",
-      [](py::handle from, py::handle toward, double dist) {
+      [](py::handle from, py::handle toward, py::handle dist) {
+        const TavPoint a = toPoint(from, "from_"), b = toPoint(toward, "toward");
         TavPoint out;
-        pointOnLine(toPoint(from, "from_"), toPoint(toward, "toward"), dist, &out);
+        pointOnLine(a, b, toReal(dist, "dist"), &out);
         return fromPoint(out);
       },
       py::arg("from_"), py::arg("toward"), py::arg("dist"),
@@ -49,18 +50,21 @@ void bindPoint(py::module_& m) {
       "(from_.x, from_.y - dist).");
   m.def(
       "point_rotate",
-      [](py::handle center, double angle, py::handle p) {
+      [](py::handle center, py::handle angle, py::handle p) {
+        const TavPoint c = toPoint(center, "center");
+        const double a = toReal(angle, "angle");
         TavPoint q = toPoint(p, "p");
-        pointRotate(toPoint(center, "center"), angle, &q);
+        pointRotate(c, a, &q);
         return fromPoint(q);
       },
       py::arg("center"), py::arg("angle"), py::arg("p"),
       "p turned about center by angle radians (positive turns +x toward +y).");
   m.def(
       "point_angle_to_line",
-      [](py::handle p, double angle) {
+      [](py::handle p, py::handle angle) {
+        const TavPoint q = toPoint(p, "p");
         TavLine out;
-        pointAngleToLine(toPoint(p, "p"), angle, &out);
+        pointAngleToLine(q, toReal(angle, "angle"), &out);
         return out;
       },
       py::arg("p"), py::arg("angle"), "Line of length 10000 from p in direction angle (radians).");

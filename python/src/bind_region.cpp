@@ -39,9 +39,11 @@ Region fromMask(py::handle mask) {
   if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
     throw py::type_error("mask must be a numeric or bool array, got dtype " + py::str(a.dtype()).cast<std::string>());
   if (a.shape(0) > INT32_MAX || a.shape(1) > INT32_MAX) throw py::value_error("mask is too large");
+  Region(static_cast<int>(a.shape(1)), static_cast<int>(a.shape(0)));  // refuses a canvas beyond the limits
   const bool bytes = a.itemsize() == 1 && (kind == 'b' || kind == 'u' || kind == 'i');
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
-    a = np.attr("not_equal")(a, 0).attr("view")("uint8");  // a fresh C-order array of 0 and 1 bytes
+    // a fresh C-order array of 0 and 1 bytes (the ufunc alone keeps a Fortran-order input's layout)
+    a = np.attr("not_equal")(a, 0, py::arg("order") = "C").attr("view")("uint8");
   }
   const uint8_t* data = static_cast<const uint8_t*>(a.data());
   const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
@@ -88,16 +90,9 @@ Region fromCoco(py::handle rec) {
   if (!PySequence_Check(size.ptr()) || PyUnicode_Check(size.ptr()) || PyBytes_Check(size.ptr()))
     throwType("rle['size']", "a sequence [height, width]", size);
   if (py::len(size) != 2) throwValue("rle['size'] must be [height, width]");
-  long long h = 0, w = 0;
-  try {
-    h = py::int_(size[py::int_(0)]).cast<long long>();
-    w = py::int_(size[py::int_(1)]).cast<long long>();
-  } catch (py::error_already_set&) {
-    throwValue("rle['size'] must hold two integers");
-  } catch (py::cast_error&) {
-    throwValue("rle['size'] must hold two integers");
-  }
-  if (h < 0 || w < 0 || h > INT32_MAX || w > INT32_MAX) throwValue("rle['size'] out of range");
+  const int h = toInt(size[py::int_(0)], "rle['size'][0] (height)");
+  const int w = toInt(size[py::int_(1)], "rle['size'][1] (width)");
+  if (h < 0 || w < 0) throwValue("rle['size'] must not be negative");
   py::object counts = d["counts"];
   if (py::isinstance<py::bytes>(counts) || py::isinstance<py::str>(counts)) {
     std::string s;
@@ -112,11 +107,11 @@ Region fromCoco(py::handle rec) {
       }
       s.assign(u, static_cast<size_t>(n));
     }
-    return released([&] { return Region::fromCocoString(static_cast<int>(h), static_cast<int>(w), s); });
+    return released([&] { return Region::fromCocoString(h, w, s); });
   }
   TavCocoRle c;
-  c.height = static_cast<int>(h);
-  c.width = static_cast<int>(w);
+  c.height = h;
+  c.width = w;
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(counts);
@@ -139,7 +134,8 @@ Region fromCoco(py::handle rec) {
     throwValue("rle['counts'] holds a count beyond 64 bits");
   if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u'))
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
-  auto v = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+  refuseCopyOver(a, "rle['counts']", kMaxResultElements);
+  auto v = ensureArray<int64_t>(a);
   c.counts.assign(v.data(), v.data() + v.size());
   return released([&] { return Region::fromCoco(c); });
 }
@@ -157,7 +153,46 @@ py::dict momentsDict(const Region& r) {
   return d;
 }
 
-int radiusOf(py::handle r) { return static_cast<int>(toCount(r, "r", 0x7fffffff)); }
+int radiusOf(py::handle r) { return static_cast<int>(toCount(r, "r", kRegionMaxSide)); }
+
+// The element's shape: the str 'disk' or 'square'.
+bool isDisk(py::handle shape) {
+  if (!PyUnicode_Check(shape.ptr())) throwType("shape", "'square' or 'disk'", shape);
+  const std::string s = shape.cast<std::string>();
+  if (s != "square" && s != "disk") throwValue("shape must be 'square' or 'disk', got '" + s + "'");
+  return s == "disk";
+}
+
+// A pickled region: (width, height, runs) exactly as __getstate__ gives them,
+// the runs an (N, 3) integer array sorted, merged and inside the canvas; any
+// other state is refused, not repaired.
+Region fromState(const py::tuple& t) {
+  const char* bad = "bad pickled region";
+  if (t.size() != 3) throwValue(bad);
+  const std::pair<int, int> size = toPickledSize(t[0], t[1], bad);
+  py::array raw;
+  try {
+    raw = py::module_::import("numpy").attr("asarray")(t[2]);
+  } catch (py::error_already_set&) {
+    throwValue(bad);
+  }
+  const char kind = raw.dtype().kind();
+  if ((kind != 'i' && kind != 'u') || raw.ndim() != 2 || raw.shape(1) != 3) throwValue(bad);
+  refuseCopyOver(raw, "the pickled runs", kMaxResultElements);
+  auto a = ensureArray<int64_t>(raw);
+  std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
+  const int64_t* d = a.data();
+  for (std::size_t i = 0; i < runs.size(); ++i, d += 3) {
+    for (int k = 0; k < 3; ++k)
+      if (d[k] < INT32_MIN || d[k] > INT32_MAX) throwValue(bad);
+    runs[i] = TavRun{static_cast<int>(d[0]), static_cast<int>(d[1]), static_cast<int>(d[2])};
+  }
+  if (kind == 'u' && runs.size() && py::int_(raw.attr("max")()).cast<uint64_t>() > uint64_t{INT32_MAX})
+    throwValue(bad);  // uint64 values above INT64_MAX wrapped in the conversion
+  Region r = Region::fromRuns(size.first, size.second, runs);
+  if (r.runs() != runs) throwValue(std::string(bad) + ": runs not sorted, merged and inside the canvas");
+  return r;
+}
 
 }  // namespace
 
@@ -242,7 +277,7 @@ void bindRegion(py::module_& m) {
               return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
                                r.contains(static_cast<int>(px), static_cast<int>(py_)));
             }
-            Points p = toPoints(x, "points");
+            Points p = toPoints(x, "x");
             py::array_t<bool> out(static_cast<py::ssize_t>(p.n));
             bool* o = out.mutable_data();
             {
@@ -289,17 +324,17 @@ void bindRegion(py::module_& m) {
             const TavRegionBox box{toInt(x, "x"), toInt(y, "y"), toInt(width, "width"), toInt(height, "height")};
             return released([&] { return a.clip(box); });
           }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), "The part inside the rectangle.")
-      .def("dilate", [](const Region& a, py::handle r, const std::string& shape) {
+      .def("dilate", [](const Region& a, py::handle r, py::handle shape) {
             const int rr = radiusOf(r);
-            if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
-            return released([&] { return shape == "square" ? a.dilateSquare(rr) : a.dilateDisk(rr); });
+            const bool disk = isDisk(shape);
+            return released([&] { return disk ? a.dilateDisk(rr) : a.dilateSquare(rr); });
           }, py::arg("r"), py::arg("shape") = "square",
           "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.\n"
           "r must be an int >= 0 (0: unchanged).")
-      .def("erode", [](const Region& a, py::handle r, const std::string& shape) {
+      .def("erode", [](const Region& a, py::handle r, py::handle shape) {
             const int rr = radiusOf(r);
-            if (shape != "square" && shape != "disk") throwValue("shape must be 'square' or 'disk'");
-            return released([&] { return shape == "square" ? a.erodeSquare(rr) : a.erodeDisk(rr); });
+            const bool disk = isDisk(shape);
+            return released([&] { return disk ? a.erodeDisk(rr) : a.erodeSquare(rr); });
           }, py::arg("r"), py::arg("shape") = "square",
           "Erosion by the same elements; pixels outside the canvas count as outside.")
       .def("fill_holes", [](const Region& a) { return released([&] { return a.fillHoles(); }); },
@@ -328,16 +363,8 @@ void bindRegion(py::module_& m) {
                    ", area=" + std::to_string(a.area()) + ", runs=" + std::to_string(a.runCount()) + ")";
           })
       .def(py::pickle([](const Region& a) { return py::make_tuple(a.width(), a.height(), runsArray(a)); },
-                      [](py::tuple t) {
-                        if (t.size() != 3) throwValue("bad pickled region");
-                        auto a = py::array_t<int32_t, py::array::c_style | py::array::forcecast>::ensure(t[2]);
-                        if (!a || a.ndim() != 2 || a.shape(1) != 3) throwValue("bad pickled region");
-                        std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
-                        if (!runs.empty())
-                          std::copy_n(a.data(), runs.size() * 3, reinterpret_cast<int32_t*>(runs.data()));
-                        const std::pair<int, int> size = toPickledSize(t[0], t[1], "bad pickled region");
-                        return Region::fromRuns(size.first, size.second, std::move(runs));
-                      }));
+                      &fromState))
+      .def("__reduce__", &reduceByState);
 }
 
 }  // namespace tgpy

@@ -217,7 +217,8 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
               throwValue("bad pickled calculator state");
             }
             return w;
-          }));
+          }))
+      .def("__reduce__", &reduceByState);
   cls.attr("MIN_POINTS") = minPoints;
 }
 

@@ -84,7 +84,8 @@ void bindOne(py::module_& m, const char* name, const char* doc, const char* dtyp
                         } catch (const py::cast_error&) {
                           throwValue("bad pickled rotator");
                         }
-                      }));
+                      }))
+      .def("__reduce__", &reduceByState);
   cls.attr("__hash__") = py::none();
 }
 

@@ -10,25 +10,26 @@ namespace tgpy {
 using namespace NTavGeometry;
 
 void bindScalar(py::module_& m) {
-  m.def("deg_to_rad", &degToRad, py::arg("angle"), "Degrees times pi/180.");
-  m.def("rad_to_deg", &radToDeg, py::arg("angle"), "Radians times 180/pi.");
-  m.def("normalize_angle_minus_pi_to_pi", &normalizeAngleMinusPiToPi, py::arg("angle"),
-        "Folds an angle into [-pi, pi); an angle already inside comes back unchanged; NaN and\n"
-        "infinities give NaN.");
-  m.def("normalize_angle_minus_2pi_to_2pi", &normalizeAngleMinus2PiTo2Pi, py::arg("angle"),
-        "Brings an angle into [-2 pi, 2 pi) (not unique). NaN and infinities give NaN.");
-  m.def("normalize_angle_0_to_2pi", &normalizeAngle0To2Pi, py::arg("angle"),
-        "Folds an angle into [0, 2 pi). NaN and infinities give NaN.");
-  m.def("normalize_angle_0_to_pi", &normalizeAngle0ToPi, py::arg("angle"),
-        "Folds an angle into [0, pi): an undirected orientation. NaN and infinities give NaN.");
-  m.def("normalize_angle_minus_piby2_to_piby2", &normalizeAngleMinusPiby2ToPiby2, py::arg("angle"),
-        "Folds an angle into [-pi/2, pi/2), modulo pi. NaN and infinities give NaN.");
+  defReal(m, "deg_to_rad", &degToRad, "Degrees times pi/180.", "angle");
+  defReal(m, "rad_to_deg", &radToDeg, "Radians times 180/pi.", "angle");
+  defReal(m, "normalize_angle_minus_pi_to_pi", &normalizeAngleMinusPiToPi,
+          "Folds an angle into [-pi, pi); an angle already inside comes back unchanged; NaN and\n"
+          "infinities give NaN.",
+          "angle");
+  defReal(m, "normalize_angle_minus_2pi_to_2pi", &normalizeAngleMinus2PiTo2Pi,
+          "Brings an angle into [-2 pi, 2 pi) (not unique). NaN and infinities give NaN.", "angle");
+  defReal(m, "normalize_angle_0_to_2pi", &normalizeAngle0To2Pi,
+          "Folds an angle into [0, 2 pi). NaN and infinities give NaN.", "angle");
+  defReal(m, "normalize_angle_0_to_pi", &normalizeAngle0ToPi,
+          "Folds an angle into [0, pi): an undirected orientation. NaN and infinities give NaN.", "angle");
+  defReal(m, "normalize_angle_minus_piby2_to_piby2", &normalizeAngleMinusPiby2ToPiby2,
+          "Folds an angle into [-pi/2, pi/2), modulo pi. NaN and infinities give NaN.", "angle");
   m.def(
       "solve_quadratic_abc_formula",
-      [](double a, double b, double c) {
+      [](py::handle a, py::handle b, py::handle c) {
         double roots[2] = {0.0, 0.0};
         int count = 0;
-        solveQuadraticAbcFormula(a, b, c, roots, &count);
+        solveQuadraticAbcFormula(toReal(a, "a"), toReal(b, "b"), toReal(c, "c"), roots, &count);
         py::tuple out(count);
         for (int i = 0; i < count; ++i) out[i] = py::float_(roots[i]);
         return out;
@@ -46,20 +47,20 @@ void bindScalar(py::module_& m) {
         const char kind = raw.dtype().kind();
         if (kind != 'f' && kind != 'i' && kind != 'u') throwType("angles", expected, angles);
         if (raw.ndim() != 1) throwValue(std::string("angles must be ") + expected);
-        auto a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(raw);
-        if (a.size() > 0x7fffffff) throwValue("angles holds too many values");
+        refuseCopyOver(raw, "angles", kMaxResultElements);
+        auto a = ensureArray<double>(raw);
         std::vector<double> copy(a.data(), a.data() + a.size());
         return averageAngles(copy.data(), static_cast<int>(copy.size()));
       },
       py::arg("angles"),
       "Mean direction atan2(sum sin, sum cos) in [-pi, pi], radians; no angles give 0.");
-  m.def("parabola_fit", &parabolaFit, py::arg("s0"), py::arg("s1"), py::arg("s2"),
-        "Offset of the vertex of the parabola through (-1, s0), (0, s1), (1, s2) from the middle\n"
-        "sample; 0 for collinear samples. Not clamped.");
-  m.def("bilinear_interpolate", &bilinearInterpolate, py::arg("fx"), py::arg("fy"), py::arg("c00"),
-        py::arg("c10"), py::arg("c01"), py::arg("c11"),
-        "Bilinear interpolation at fractions (fx, fy) between c00 (x0, y0), c10 (x1, y0), c01 (x0, y1)\n"
-        "and c11 (x1, y1); fractions outside 0..1 extrapolate.");
+  defReal(m, "parabola_fit", &parabolaFit,
+          "Offset of the vertex of the parabola through (-1, s0), (0, s1), (1, s2) from the middle\n"
+          "sample; 0 for collinear samples. Not clamped.",
+          "s0", "s1", "s2");
+  defReal(m, "bilinear_interpolate", &bilinearInterpolate,
+          "Bilinear interpolation at fractions (fx, fy) between c00 (x0, y0), c10 (x1, y0), c01 (x0, y1)\n"
+          "and c11 (x1, y1); fractions outside 0..1 extrapolate.", "fx", "fy", "c00", "c10", "c01", "c11");
 }
 
 }  // namespace tgpy

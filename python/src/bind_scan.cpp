@@ -23,8 +23,9 @@ void bindScan(py::module_& m) {
   m.attr("SCAN_LINES_MAX") = kScanLinesMax;
   m.def(
       "arc_to_spoke",
-      [](py::handle arc, double length, double spacing) {
+      [](py::handle arc, py::handle lengthArg, py::handle spacingArg) {
         const TavArc& a = toValue<TavArc>(arc, "arc", "Arc");
+        const double length = toReal(lengthArg, "length"), spacing = toReal(spacingArg, "spacing");
         std::vector<TavLine> spokes;
         {
           py::gil_scoped_release release;
@@ -38,8 +39,9 @@ void bindScan(py::module_& m) {
       "of SCAN_LINES_MAX or more gives the start spoke only.");
   m.def(
       "poly_line_to_poly_rake",
-      [](py::handle points, double halfLength, double spacing) {
+      [](py::handle points, py::handle halfLengthArg, py::handle spacingArg) {
         Points p = toPoints(points, "points");
+        const double halfLength = toReal(halfLengthArg, "half_length"), spacing = toReal(spacingArg, "spacing");
         if (p.n > 0x7fffffff) throwValue("points holds too many points");
         std::vector<TavLine> rake;
         {

@@ -64,7 +64,15 @@ void addValueProtocol(Cls& cls, const char* name) {
         return prefix + args;
       })
       .def(py::pickle([](py::handle self) { return argsOf<T>(self); },
-                      [](py::tuple t) { return py::type::of<T>()(*t).template cast<T>(); }));
+                      [prefix](py::tuple t) {
+                        try {
+                          return py::type::of<T>()(*t).template cast<T>();
+                        } catch (py::error_already_set& e) {  // the wrong number of fields, say
+                          if (!e.matches(PyExc_TypeError) && !e.matches(PyExc_ValueError)) throw;
+                          throwValue("bad pickled " + prefix);
+                        }
+                      }))
+      .def("__reduce__", &reduceByState);
 }
 
 }  // namespace

@@ -19,12 +19,23 @@ std::string shapeOf(const py::array& a) {
   return s.str();
 }
 
+// A numpy scalar or 0-d array of a complex (or other non-real) dtype: its
+// __float__ drops the imaginary part with only a warning.
+bool hasNonRealDtype(PyObject* o) {
+  py::object dtype = py::getattr(py::handle(o), "dtype", py::none());
+  if (dtype.is_none()) return false;
+  py::object kind = py::getattr(dtype, "kind", py::none());
+  if (!PyUnicode_Check(kind.ptr())) return false;
+  const std::string k = kind.cast<std::string>();
+  return k != "f" && k != "i" && k != "u" && k != "b";
+}
+
 bool readReal(PyObject* o, double* out) {
   if (PyFloat_Check(o)) {
     *out = PyFloat_AS_DOUBLE(o);
     return true;
   }
-  if (PyUnicode_Check(o) || PyBytes_Check(o) || PyComplex_Check(o)) return false;
+  if (isText(o) || PyComplex_Check(o) || (!PyLong_Check(o) && hasNonRealDtype(o))) return false;
   const double v = PyFloat_AsDouble(o);
   if (v == -1.0 && PyErr_Occurred()) {
     PyErr_Clear();
@@ -35,6 +46,8 @@ bool readReal(PyObject* o, double* out) {
 }
 
 }  // namespace
+
+bool isText(PyObject* o) { return PyUnicode_Check(o) || PyBytes_Check(o) || PyByteArray_Check(o); }
 
 void throwType(const char* name, const std::string& expected, py::handle got) {
   throw py::type_error(std::string(name) + " must be " + expected + ", got " + typeNameOf(got));
@@ -78,7 +91,7 @@ TavPoint toPoint(py::handle h, const char* name) {
     if (readReal(PyTuple_GET_ITEM(o, 0), &x) && readReal(PyTuple_GET_ITEM(o, 1), &y)) return TavPoint(x, y);
     throwType(name, "a point (x, y) of two real numbers", h);
   }
-  if (PyUnicode_Check(o) || PyBytes_Check(o) || !PySequence_Check(o)) {
+  if (isText(o) || !PySequence_Check(o)) {
     throwType(name, "a point (x, y) of two real numbers", h);
   }
   const Py_ssize_t len = PySequence_Size(o);
@@ -107,7 +120,7 @@ Points toPoints(py::handle h, const char* name) {
   if (py::isinstance<py::array>(h)) {
     arr = py::reinterpret_borrow<py::array>(h);
   } else {
-    if (PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr())) throwType(name, "an (N, 2) array of points", h);
+    if (isText(h.ptr())) throwType(name, "an (N, 2) array of points", h);
     try {
       arr = py::module_::import("numpy").attr("asarray")(h);
     } catch (py::error_already_set& e) {
@@ -128,6 +141,7 @@ Points toPoints(py::handle h, const char* name) {
   if (!empty1d && aligned && py::array_t<double, py::array::c_style>::check_(arr)) {
     out.array = py::reinterpret_borrow<py::array_t<double>>(arr);
   } else {
+    refuseCopyOver(arr, name, kMaxResultElements);
     py::object copy = py::module_::import("numpy").attr("array")(arr, py::arg("dtype") = "float64",
                                                                   py::arg("order") = "C");
     out.array = py::reinterpret_borrow<py::array_t<double>>(copy);
@@ -147,13 +161,13 @@ bool isPointSet(py::handle h) {
     const Py_ssize_t len = PySequence_Size(o);
     if (len == 0) return true;
     PyObject* first = PyList_Check(o) ? PyList_GET_ITEM(o, 0) : PyTuple_GET_ITEM(o, 0);
-    return PySequence_Check(first) && !PyUnicode_Check(first) && !PyBytes_Check(first);
+    return PySequence_Check(first) && !isText(first);
   }
   return false;
 }
 
 py::array arrayArgument(py::handle h, const char* name, const std::string& expected) {
-  if (h.is_none() || PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr())) throwType(name, expected, h);
+  if (h.is_none() || isText(h.ptr())) throwType(name, expected, h);
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(h);
@@ -168,7 +182,12 @@ py::array arrayArgument(py::handle h, const char* name, const std::string& expec
 py::int_ intArgument(py::handle h, const char* name) {
   if (PyFloat_Check(h.ptr()) || !PyIndex_Check(h.ptr())) throwType(name, "an int", h);
   py::int_ v = py::reinterpret_steal<py::int_>(PyNumber_Index(h.ptr()));
-  if (!v) throw py::error_already_set();
+  if (!v) {
+    // numpy's refusal of an array that is no scalar index names no argument
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw py::error_already_set();
+    PyErr_Clear();
+    throwType(name, "an int", h);
+  }
   return v;
 }
 
@@ -205,6 +224,17 @@ std::pair<int, int> toPickledSize(py::handle width, py::handle height, const cha
   }
 }
 
+void refuseCopyOver(const py::array& a, const char* name, std::size_t limit) {
+  if (static_cast<std::size_t>(a.size()) > limit)
+    throwValue(std::string(name) + " holds " + std::to_string(a.size()) + " values, more than the " +
+               std::to_string(limit) + " accepted");
+}
+
+py::tuple reduceByState(py::handle self) {
+  return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"), py::make_tuple(py::type::handle_of(self)),
+                        self.attr("__getstate__")());
+}
+
 py::array_t<double> newPoints(std::size_t n) {
   if (n > kMaxResultElements / 2) throwValue("result of " + std::to_string(n) + " points is too large");
   return py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t(2)});
@@ -224,7 +254,8 @@ std::vector<int> toIntList(py::handle h, const char* name) {
                          py::str(arr.dtype()).cast<std::string>());
   }
   if (arr.ndim() != 1) throw py::value_error(std::string(name) + " must be 1-D");
-  auto i64 = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+  refuseCopyOver(arr, name, kMaxResultElements);
+  auto i64 = ensureArray<int64_t>(arr);
   std::vector<int> out(static_cast<std::size_t>(i64.size()));
   const int64_t* d = i64.data();
   for (std::size_t i = 0; i < out.size(); ++i) {
@@ -232,7 +263,7 @@ std::vector<int> toIntList(py::handle h, const char* name) {
     out[i] = static_cast<int>(d[i]);
   }
   if (kind == 'u') {  // uint64 values above INT64_MAX wrapped in the cast: check the source too
-    auto u = py::array_t<uint64_t, py::array::c_style | py::array::forcecast>::ensure(arr);
+    auto u = ensureArray<uint64_t>(arr);
     for (py::ssize_t i = 0; i < u.size(); ++i)
       if (u.data()[i] > uint64_t(INT32_MAX)) throw py::value_error(std::string(name) + " holds a word outside int32");
   }

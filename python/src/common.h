@@ -8,6 +8,7 @@
 #include <TavGeometry/TavGeoRegion.h>
 #include <TavGeometry/TavTypes.h>
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <type_traits>
@@ -26,6 +27,9 @@ static_assert(std::is_standard_layout<TavPoint>::value && sizeof(TavPoint) == 2 
 // Largest array the bindings allocate for a result (elements); larger requests
 // are refused with ValueError instead of exhausting memory.
 constexpr std::size_t kMaxResultElements = std::size_t(1) << 28;
+
+// A str, bytes or bytearray: never read as numbers.
+bool isText(PyObject* o);
 
 [[noreturn]] void throwType(const char* name, const std::string& expected, py::handle got);
 [[noreturn]] void throwValue(const std::string& message);
@@ -88,6 +92,42 @@ std::pair<int, int> toPickledSize(py::handle width, py::handle height, const cha
 // A run-length list: a 1-D sequence of integers that all fit in int32, else
 // TypeError (not integers) or ValueError (shape, range) naming the argument.
 std::vector<int> toIntList(py::handle h, const char* name);
+
+// ValueError naming the argument when converting `a` would copy more than
+// `limit` elements; called before a copy, so that a huge broadcast view is
+// refused rather than allocated.
+void refuseCopyOver(const py::array& a, const char* name, std::size_t limit);
+
+// `a` as a C-contiguous array of T (converted when it is not one). The
+// conversion fails only when its copy finds no memory (the callers check the
+// dtype first): MemoryError, not the null array it gives back.
+template <class T>
+py::array_t<T, py::array::c_style | py::array::forcecast> ensureArray(py::handle a) {
+  auto out = py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(a);
+  if (!out) {
+    PyErr_SetString(PyExc_MemoryError, "no memory to convert the array");
+    throw py::error_already_set();
+  }
+  return out;
+}
+
+// __reduce__ of the pickled classes: (copyreg.__newobj__, (type,), state), so
+// that every pickle protocol rebuilds the object through __setstate__ (protocols
+// 0 and 1 otherwise take a path that cannot make these objects and aborts).
+py::tuple reduceByState(py::handle self);
+
+// A function of doubles bound with every argument read by toReal, so that a bad
+// one is a TypeError naming it (pybind11's own conversion names none):
+// defReal(m, "f", &f, "doc", "a", "b") for f(double a, double b).
+template <class R, class... A, std::size_t... I>
+auto realArgs(R (*f)(A...), std::array<const char*, sizeof...(A)> names, std::index_sequence<I...>) {
+  return [f, names](std::conditional_t<true, py::handle, A>... h) { return f(toReal(h, names[I])...); };
+}
+template <class R, class... A, class... N>
+void defReal(py::module_& m, const char* name, R (*f)(A...), const char* doc, N... names) {
+  static_assert(sizeof...(A) == sizeof...(N), "one name per argument");
+  m.def(name, realArgs(f, {names...}, std::index_sequence_for<A...>{}), py::arg(names)..., doc);
+}
 
 // A fresh (n, 2) float64 array, refused when n exceeds kMaxResultElements / 2.
 py::array_t<double> newPoints(std::size_t n);

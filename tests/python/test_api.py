@@ -57,7 +57,22 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.from_coco({'size': [2, 2], 'counts': [[0], [1, 2]]}) | TypeError | counts",
     "tg.Region.from_coco({'size': [2, 3], 'counts': '\\ud800'}) | ValueError | counts",
     "tg.Rotator.__new__(tg.Rotator).__setstate__(()) | ValueError | pickled",
-    "tg.RotatorF.__new__(tg.RotatorF).__setstate__(('a', 'b', 'c')) | ValueError | pickled"]
+    "tg.RotatorF.__new__(tg.RotatorF).__setstate__(('a', 'b', 'c')) | ValueError | pickled",
+    "tg.Line.__new__(tg.Line).__setstate__((1,)) | ValueError | pickled Line",
+    "tg.Region.__new__(tg.Region).__setstate__((3, 3, np.array([[0, 2**32, 2**32 + 2]]))) | ValueError | pickled",
+    "tg.Region.__new__(tg.Region).__setstate__((3, 3, [[0, 2, 1]])) | ValueError | pickled sorted",
+    "tg.deg_to_rad(None) | TypeError | angle real", "tg.solve_quadratic_abc_formula(1, None, 2) | TypeError | b real",
+    "tg.line_x_intercept(L0, '1') | TypeError | y real",
+    "tg.Circle((0, 0), np.complex64(1j)) | TypeError | radius real",
+    "tg.points_to_middle(bytearray(b'ab'), (0, 0)) | TypeError | a point",
+    "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int", "tg.Region(3, 3).contains(1) | ValueError | x",
+    "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
+    "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
+    # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)
+    "tg.average_angles(np.broadcast_to(np.zeros(1), (2**34,))) | ValueError | angles more_than",
+    "tg.polygon_area(np.broadcast_to(np.zeros(2), (2**40, 2))) | ValueError | vertices",
+    "tg.calculate_perimiter_points(np.broadcast_to(np.int64(0), (2**34,))) | ValueError | rle",
+    "tg.Region.from_mask(np.broadcast_to(np.uint8(1), (2**30, 2**30))) | ValueError | limits"]
 
 
 @pytest.mark.parametrize("row", BAD)
@@ -110,13 +125,14 @@ def test_numpy_forms_equal_scalar_calls():
                                   "Rotator(1.0, 2.0, 0.5)", "RotatorF(1.0, 2.0, 0.5)"])
 def test_value_classes_repr_eval_pickle_hash(text):
     value = eval(text, vars(tg))
-    back = pickle.loads(pickle.dumps(value))
+    back = pickle.loads(pickle.dumps(value))  # every protocol: 0 and 1 had aborted the interpreter
+    assert all(repr(pickle.loads(pickle.dumps(value, proto))) == text for proto in range(pickle.HIGHEST_PROTOCOL + 1))
     assert repr(value) == text and back == value and back is not value and value != 42
     assert text.startswith("Rotator") or hash(back) == hash(value)
     odd = eval(text.replace("1.0", "float('nan')", 1), vars(tg))  # a NaN field: still one hash a value
     assert text.startswith("Rotator") or (odd in {odd} and odd != odd)
     poly = tg.RleCalcPolygon().calculate(20, 20, SQ * 2 + 2)
-    assert repr(pickle.loads(pickle.dumps(poly))) == "RleCalcPolygon(width=20, height=20, points=4)"
+    assert repr(pickle.loads(pickle.dumps(poly, 0))) == "RleCalcPolygon(width=20, height=20, points=4)"
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
 
 

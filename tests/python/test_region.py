@@ -18,7 +18,8 @@ def test_region_against_numpy_scipy_and_skimage():
         if i % 20 == 0:
             a[:] = i % 40 == 0
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)  # nonzero is inside
-        assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == pickle.loads(pickle.dumps(ra))
+        assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == tg.Region.from_mask(np.asfortranarray(u8(a)))
+        assert all(pickle.loads(pickle.dumps(ra, proto)) == ra for proto in range(pickle.HIGHEST_PROTOCOL + 1))
         moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
         for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
                           (ra.translate(1, 0), moved), (ra.fill_holes(), ndi.binary_fill_holes(a)),
