@@ -31,6 +31,7 @@ List literal(const List& l) { return flat(tavref::perimeterPointsLiteral(l.data(
 struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the list
   void mark() { m_rle.assign(1, 4242); }
   bool marked() const { return m_rle == List{4242}; }
+  void write(List rle, std::vector<int> recordRuns) { m_rle = std::move(rle), m_recordRuns = std::move(recordRuns); }
 };
 }  // namespace
 
@@ -61,6 +62,10 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   EXPECT_EQ(disk.rle().size(), 6u + 4 * (2 * static_cast<size_t>(kRleMaxRadius) + 1) + 1);
   disk.calculate(-5, -3, fine, 2);  // a negative canvas is an empty one
   EXPECT_TRUE(disk.region().width() == 0 && disk.region().height() == 0);
+  // region() of a list a derived calculator wrote with rows out of order and a row twice: sorted as a whole
+  Marked own;
+  own.write({9, 6, 0, 0, 0, 0, 3, 4, 2, 0, 1, -1, 1, 2, 0, -1, 3, 1, 3, -1, -1}, {2, 1, 1});
+  EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 2, 3}, {3, 0, 7}}));  // [0, 2) [4, 7) and [1, 5)
 }
 
 TEST(Rle, CacheKeyIsTheBytesOfTheLastCall) {

@@ -67,8 +67,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// \brief The last result as a region on the width x height canvas.
   ///
   /// The list's runs are read by recordRuns() (one pass over the runs, never the
-  /// ambiguous list reader), merged where they touch or overlap and clipped to
-  /// the canvas. O(runs).
+  /// ambiguous list reader), clipped to the canvas, and each record's runs sorted
+  /// and merged where they touch or overlap. O(runs) for records in ascending
+  /// rows, as the calculators write them (a record's few runs are sorted); a list
+  /// a derived calculator wrote out of that order is sorted as a whole.
   /// \throws CTavGeoRegionError for a canvas beyond the region limits.
   CTavGeoRegion region() const;
 
