@@ -26,4 +26,4 @@ if perturbed --check tests/digest/digest.txt point >/dev/null; then
   echo "the perturbed C library had no effect on angles"; exit 1
 fi
 printf 'C library sin/cos/atan2/log one ulp off: '
-perturbed --check tests/digest/digest.txt bbox,circle,fit,fitmeasure,fitoutliers,parsecounts,parselist,parsestring,perimeter,perimeterhostile,polygon,ransac,rlecalc
+perturbed --check tests/digest/digest.txt bbox,circle,fit,fitmeasure,fitoutliers,parsecounts,parselist,parsestring,perimeter,perimeterhostile,polygon,ransac,rlecalc,tooloptions,toolpoints

@@ -106,7 +106,8 @@ TAVGEOMETRY_EXPORT int pointsFitLineRansac(const TavPoint* points, unsigned int 
 // set with a NaN or infinite coordinate, writes no log record (the status is the
 // report), and works in a frame centred on the points and scaled by a power of
 // two, so huge and tiny coordinates give the same digits as ordinary ones. They
-// use sqrt and the four operations only: their doubles do not depend on the C
+// use sqrt and the four operations only (but for the log of the consensus
+// circle fit's automatic candidate count): their doubles do not depend on the C
 // library. Costs are for n points.
 
 /// Summary of a geometric circle fit (pixels).

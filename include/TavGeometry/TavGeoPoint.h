@@ -24,7 +24,9 @@ TAVGEOMETRY_EXPORT void pointsToMiddle(const TavPoint& a, const TavPoint& b, Tav
 /// The library's own hypot: overflow-safe, correctly rounded in every test
 /// against a 113-bit reference (normal results), and built from sqrt, fma and
 /// the four operations only, so it gives the same bits with every C library.
-/// Every distance inside the library uses it. Infinity wins over NaN.
+/// The library's point-to-point distances and radii use it (lengths that only
+/// scale a formula, such as a line's length in pointLineDist, are
+/// sqrt(x*x + y*y), as deterministic). Infinity wins over NaN.
 TAVGEOMETRY_EXPORT double pointPointDist(const TavPoint& a, const TavPoint& b);
 /// \brief Direction angle atan2(dy, dx) from `from` to `to`, in (-pi, pi].
 ///

@@ -5,8 +5,9 @@ Coordinates are image pixel positions: x is the column (to the right), y the row
 clockwise on screen. A point is an ``(x, y)`` tuple (any sequence of two real
 numbers is accepted); a point set is a numpy array of shape ``(N, 2)`` (float64;
 other real dtypes and nested lists are converted, and a C-contiguous float64 array
-is read without a copy). A geometric failure (parallel lines, a refused fit, no
-crossing) returns ``None``.
+is read without a copy). A geometric failure (parallel lines, a refused fit)
+returns ``None``; the crossing functions give a tuple of the crossings, empty
+when there are none.
 
 The circle fit's refusals are written to the standard ``logging`` module, logger
 ``"tavgeometry"``, at level ERROR; the package adds a ``NullHandler`` so that

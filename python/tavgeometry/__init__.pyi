@@ -1,6 +1,7 @@
 # Type stubs of the tavgeometry package. Units: pixels for lengths, radians for
 # angles (positive turns +x toward +y, clockwise on an image whose y grows
-# downward). None means a geometric failure (no crossing, a refused fit).
+# downward). None means a geometric failure (parallel lines, a refused fit); the
+# crossing functions give a tuple of crossings, empty when there are none.
 from typing import Sequence, SupportsFloat, Tuple, Union, overload
 
 import numpy as np

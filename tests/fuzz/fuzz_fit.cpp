@@ -1,12 +1,14 @@
 // Line, circle, outlier-rejecting and consensus fits. The consensus fit is
-// compared bit for bit with the literal step-by-step algorithm on finite input.
+// compared bit for bit with the literal step-by-step algorithm on finite input,
+// the line fit with the fit that always runs its second pass on any input.
 // needs: TavGeoFit.h:pointsFitLineRansac TavGeoFit.h:pointsFitCircleRansac
-// reference: ransac_reference.cpp
+// reference: ransac_reference.cpp line_fit_reference.cpp
 #include <TavLog/TavLog.h>
 
 #include <mutex>
 
 #include "FuzzInput.h"
+#include "reference/line_fit_reference.h"
 #include "reference/ransac_reference.h"
 
 namespace {
@@ -61,6 +63,8 @@ void plainFits(FuzzInput& in, bool hostile) {
   FUZZ_CHECK(n == 0 || hostile || (line.p1.x == 0 && line.p2.x == 10000) ||
              (line.p1.y == 0 && line.p2.y == 10000));
   FUZZ_CHECK(n != 1 || sameValue(dist, pointLineDist(v[0], line)));
+  TavLine twoPasses;
+  FUZZ_CHECK(tavref::fitLineTwoPasses(pts.get(), n, &twoPasses) == 0 && sameValue(line, twoPasses));
   g_records = 0;
   const int status = out(pointsFitCircle(pts.get(), n, &circle, &error), circle, error);
   FUZZ_CHECK((status == 0 && n >= 3 && g_records == 0 && isFinite(circle.center) && std::isfinite(circle.radius)) ||
