@@ -121,7 +121,7 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
   constexpr uint64_t kDone = ~uint64_t(0);  // above every key: the list has run out
   uint64_t kp = key(*p), kq = key(*q);
   const TavRun* f = kp < kq ? p : q;
-  int y = f->y, x0 = f->x0, x1 = f->x1;  // the run being built
+  int y = f->y, x0 = f->x0, x1 = f->x1;  // the run being built (the loop takes f again: it joins itself)
   for (size_t n = a.size() + b.size(); n > 0; --n) {
     const TavRun* r;
     if (kp < kq) {
