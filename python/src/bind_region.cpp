@@ -178,17 +178,11 @@ Region fromState(const py::tuple& t) {
   }
   const char kind = raw.dtype().kind();
   if ((kind != 'i' && kind != 'u') || raw.ndim() != 2 || raw.shape(1) != 3) throwValue(bad);
-  refuseCopyOver(raw, "the pickled runs", kMaxResultElements);
-  auto a = ensureArray<int64_t>(raw);
-  std::vector<TavRun> runs(static_cast<std::size_t>(a.shape(0)));
-  const int64_t* d = a.data();
-  for (std::size_t i = 0; i < runs.size(); ++i, d += 3) {
-    for (int k = 0; k < 3; ++k)
-      if (d[k] < INT32_MIN || d[k] > INT32_MAX) throwValue(bad);
-    runs[i] = TavRun{static_cast<int>(d[0]), static_cast<int>(d[1]), static_cast<int>(d[2])};
-  }
-  if (kind == 'u' && runs.size() && py::int_(raw.attr("max")()).cast<uint64_t>() > uint64_t{INT32_MAX})
-    throwValue(bad);  // uint64 values above INT64_MAX wrapped in the conversion
+  refuseCopyOver(raw, "the pickled runs", kMaxResultElements);  // before ravel() copies a strided view
+  // integers within int32, three to a run (the list reader's checks)
+  const std::vector<int> words = toIntList(raw.attr("ravel")(), "the pickled runs");
+  std::vector<TavRun> runs(words.size() / 3);
+  for (std::size_t i = 0; i < runs.size(); ++i) runs[i] = TavRun{words[3 * i], words[3 * i + 1], words[3 * i + 2]};
   Region r = Region::fromRuns(size.first, size.second, runs);
   if (r.runs() != runs) throwValue(std::string(bad) + ": runs not sorted, merged and inside the canvas");
   return r;
