@@ -42,6 +42,9 @@ TEST(Point, AnglesDistancesBoxesAndRotators) {
   EXPECT_NEAR(pointLineDist(TavPoint(3, 4), L(0, 0, 0, 1e-8)), 3.0, 1e-12);
   EXPECT_TRUE(pointsToAngleBisect(TavPoint(1, 0), TavPoint(0, 1), TavPoint(0, 0), &l) &&
               isLine(l, 0, 0, 0.5, 0.5));
+  // A straight angle: equal arms leave no line (refused, zero line); unequal arms give the median.
+  EXPECT_TRUE(!pointsToAngleBisect(TavPoint(3, 1), TavPoint(-1, 1), TavPoint(1, 1), &l) && isLine(l, 0, 0, 0, 0));
+  EXPECT_TRUE(pointsToAngleBisect(TavPoint(2, 0), TavPoint(-1, 0), TavPoint(0, 0), &l) && isLine(l, 0, 0, 0.5, 0));
   TavPoint m;
   pointOnLine(TavPoint(1, 1), TavPoint(-4, 1), 2, &m);  // the horizontal branch, toward -x
   EXPECT_TRUE(isPt(m, -1, 1));

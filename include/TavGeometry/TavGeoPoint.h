@@ -59,7 +59,8 @@ TAVGEOMETRY_EXPORT double pointLineDist(const TavPoint& p, const TavLine& line);
 /// \brief `*out` = line from third through the midpoint of first and second.
 ///
 /// `*out` is zeroed on entry.
-/// \return False (and the zero line) when second equals first or third exactly.
+/// \return False (and the zero line) when second equals first or third exactly, or when the
+/// midpoint falls exactly on third (a straight angle with equal arms).
 TAVGEOMETRY_EXPORT bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second,
                                             const TavPoint& third, TavLine* out);
 /// \brief True if p lies in the unrotated rectangle, all edges included (angle ignored).

@@ -84,8 +84,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   ///
   /// Both end pixels of every run and each interior pixel whose column the
   /// record above or below leaves uncovered. See docs/DECISIONS.md for lists with
-  /// negative rows or columns. A null pointer gives an empty result; a negative
-  /// row ends the list. A perimeter of more than kRleMaxPerimeterPoints points
+  /// negative rows or columns: a negative header word 2 (first column) makes a
+  /// -1 after a record's first run a terminator only when the next row is y + 1,
+  /// so such a list must not skip rows (the calculators' lists never do). A null
+  /// pointer gives an empty result; a negative row ends the list. A perimeter of more than kRleMaxPerimeterPoints points
   /// gives an empty result as well. O(words + points).
   static std::vector<TavIPoint> calculatePerimiterPoints(const int* rle);
   /// \brief Boundary pixels of a list held whole in a vector (its last word is the

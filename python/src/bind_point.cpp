@@ -98,7 +98,7 @@ void bindPoint(py::module_& m) {
       },
       py::arg("first"), py::arg("second"), py::arg("third"),
       "Line from third through the midpoint of first and second; None when second equals first or\n"
-      "third exactly.");
+      "third exactly, or when the midpoint falls exactly on third.");
   m.def(
       "point_in_rect",
       [](py::handle p, py::handle rect) {

@@ -76,8 +76,12 @@ bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second, const Ta
   *out = TavLine();
   if (b.x == a.x && b.y == a.y) return false;
   if (b.x == c.x && b.y == c.y) return false;
+  // A straight angle with equal arms puts the midpoint on the vertex: a line of
+  // no length and no direction, refused like the other degenerate input.
+  const TavPoint mid((a.x + b.x) * 0.5, (a.y + b.y) * 0.5);
+  if (mid.x == c.x && mid.y == c.y) return false;
   out->p1 = c;
-  out->p2 = TavPoint((a.x + b.x) * 0.5, (a.y + b.y) * 0.5);
+  out->p2 = mid;
   return true;
 }
 

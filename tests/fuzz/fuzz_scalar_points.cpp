@@ -71,7 +71,8 @@ void points(FuzzInput& in, bool) {
   FUZZ_CHECK(!(out(pointLineDist(c, TavLine(a, b))) < 0.0));
   TavLine bis(TavPoint(7, 7), TavPoint(7, 7));
   const bool ok = out(pointsToAngleBisect(a, b, c, &bis), bis);
-  const bool degenerate = (b.x == a.x && b.y == a.y) || (b.x == c.x && b.y == c.y);
+  const TavPoint half((a.x + b.x) * 0.5, (a.y + b.y) * 0.5);
+  const bool degenerate = (b.x == a.x && b.y == a.y) || (b.x == c.x && b.y == c.y) || (half.x == c.x && half.y == c.y);
   FUZZ_CHECK(ok == !degenerate && (ok ? sameBits(bis.p1, c) : zero(bis)));
   const TavRect rect = in.rect(hostile);
   FUZZ_CHECK(out(pointInRect(c, rect)) ==
