@@ -190,6 +190,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
     EXPECT_EQ(CTavGeoRegion::fromCocoString(25, 25, text), square) << text;
   }
   EXPECT_EQ(CTavGeoRegion::cocoStringToCounts("52203"), (std::vector<int64_t>{5, 2, 2, 2, 5}));
+  EXPECT_EQ(CTavGeoRegion::cocoStringToCounts("PPPPPPPPPPPP0"), (std::vector<int64_t>{0}));  // 13 groups, in range
   // A strided mask (last column: padding), any non-zero byte set.
   const uint8_t px[3][6] = {{0, 7, 7, 0, 9, 9}, {0, 0, 0, 0, 9, 9}, {5, 0, 0, 0, 0, 9}};
   const CTavGeoRegion r = CTavGeoRegion::fromMask(&px[0][0], 5, 3, 6);
@@ -207,9 +208,19 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // ... also as a record's first run, even one of extent 0 (column -1 only, clipped away)
   EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 0, 2, 1, -1, -1}).runs(),
             (std::vector<TavRun>{{1, 2, 4}}));
-  // The radius bound is inclusive.
+  // Rows 0, 2 and 4 have no row of pixels next to them, so each is outline all along; a one-pixel run
+  // comes twice, as in the list's perimeter.
+  const CTavGeoRegion bars = CTavGeoRegion::fromRuns(3, 5, {{0, 0, 3}, {2, 0, 3}, {4, 1, 2}});
+  EXPECT_EQ(flat(bars.perimeterPoints()), (List{0, 0, 1, 0, 2, 0, 0, 2, 1, 2, 2, 2, 1, 4, 1, 4}));
+  // The radius bound is inclusive; the square reaching the far corner (r = side - 1) covers the canvas,
+  // and erosion keeps nothing once 2r + 1 exceeds the shorter side.
   EXPECT_TRUE(row.dilateSquare(kRegionMaxSide) == CTavGeoRegion::full(20, 20) &&
               row.erodeDisk(kRegionMaxSide).empty());
+  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 20, {{0, 0}}).dilateSquare(19), CTavGeoRegion::full(20, 20));
+  EXPECT_NE(CTavGeoRegion::fromPixels(20, 20, {{0, 0}}).dilateSquare(18), CTavGeoRegion::full(20, 20));
+  const CTavGeoRegion tall = CTavGeoRegion::full(5, 30);
+  EXPECT_TRUE(tall.erodeSquare(2).area() == 26 && tall.erodeSquare(3).empty() && tall.erodeDisk(2).area() == 26 &&
+              tall.erodeDisk(3).empty());
   // A disk wider than the canvas covers it from any pixel, and nothing from no pixel.
   EXPECT_TRUE(row.dilateDisk(41) == CTavGeoRegion::full(20, 20) &&
               CTavGeoRegion(20, 20).dilateDisk(41).empty());
@@ -241,7 +252,13 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[] { CTavGeoRegion::fromCocoString(6, 10, "oooooooooooooo"); }, "more than 13"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53X/"); }, "bad character 47"},
       {[] { CTavGeoRegion::fromCocoString(6, 10, "53Xp"); }, "bad character 112"},
-      {[] { CTavGeoRegion::fromCocoString(6, 10, "000PPPPPPPPP1"); }, "value 3 out of range"}};  // 2^45
+      {[] { CTavGeoRegion::fromCocoString(6, 10, "000PPPPPPPPP1"); }, "value 3 out of range"},  // 2^45
+      // 13 groups whose top bits (63 and 64) differ: 1 + 2^64 and 2^64 do not wrap to 1 and 0
+      {[] { CTavGeoRegion::cocoStringToCounts("QPPPPPPPPPPP@"); }, "value 0 out of range"},
+      {[] { CTavGeoRegion::cocoStringToCounts("PPPPPPPPPPPP@"); }, "value 0 out of range"},
+      {[] { CTavGeoRegion::cocoCountsToString({0, 1, 0, INT64_MIN}); }, "count 3"},
+      {[] { CTavGeoRegion::cocoCountsToString({-1}); }, "count 0 (-1) outside"},
+      {[] { CTavGeoRegion::full(65536, 2049).pixels(); }, "more than 134217728"}};
   for (const auto& [call, words] : refused) {
     try {
       call();

@@ -214,18 +214,27 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   std::vector<uint8_t> toMask() const;
 
   /// \brief From pixels; duplicates allowed.
-  /// \throws CTavGeoRegionError for a pixel outside the canvas.
+  /// \throws CTavGeoRegionError for a pixel outside the canvas and for more
+  ///         than kRegionMaxRuns pixels (duplicates counted).
   static CTavGeoRegion fromPixels(int width, int height, const std::vector<TavIPoint>& pixels);
   /// \brief Every pixel of the region, in row-major order. O(area).
+  /// \throws CTavGeoRegionError for an area above kRleMaxPerimeterPoints
+  ///         (2^27 pixels, 1 GiB), the perimeter's limit.
   std::vector<TavIPoint> pixels() const;  // row-major order
 
   /// \brief From COCO RLE.
   ///
   /// An empty counts list is the empty region of a canvas with no pixels only.
-  /// \throws CTavGeoRegionError for a negative count, sizes out of range, and
-  ///         counts that do not add up to height * width.
+  /// \throws CTavGeoRegionError for a negative count, sizes out of range,
+  ///         counts that do not add up to height * width, and counts whose
+  ///         column runs (or the region's row runs) number more than
+  ///         kRegionMaxRuns.
   static CTavGeoRegion fromCoco(const TavCocoRle& rle);
   /// \brief The COCO RLE of the region.
+  /// \throws CTavGeoRegionError when the region's column runs (its form in
+  ///         COCO's column-major order) would number more than kRegionMaxRuns,
+  ///         as long rows on a tall canvas can: full rows of 2^24 pixels on a
+  ///         canvas of 5 rows, rows 0, 2 and 4, make 3 * 2^24 column runs.
   TavCocoRle toCoco() const;
   /// \brief From the compressed string form of COCO counts (as written in COCO
   /// annotation files).
@@ -240,10 +249,12 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief The compressed string form of toCoco()'s counts.
   std::string toCocoString() const;
   /// \brief Encodes counts in the compressed string form (see fromCocoString).
+  /// \throws CTavGeoRegionError for a count that is negative or above
+  ///         kRegionMaxPixels.
   static std::string cocoCountsToString(const std::vector<int64_t>& counts);
   /// \brief Decodes the compressed string form into counts (see fromCocoString).
-  /// \throws CTavGeoRegionError for a malformed string or a count that is
-  ///         negative or above kRegionMaxPixels.
+  /// \throws CTavGeoRegionError for a malformed string, a value outside 64
+  ///         bits, or a count that is negative or above kRegionMaxPixels.
   static std::vector<int64_t> cocoStringToCounts(const std::string& s);
 
   /// @}
@@ -279,7 +290,13 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   TavPoint centroid() const;  // (m10 / m00, m01 / m00)
   /// \brief Raw, central and normalised moments, orientation and eccentricity.
   TavRegionMoments moments() const;
-  /// \brief The perimeter pixels of CTavGeoRleCalc::calculatePerimiterPoints on toRle().
+  /// \brief The outline pixels, in row-major order: both end pixels of every
+  /// run (a one-pixel run's twice) and each pixel between them that has no
+  /// pixel of the region above it or none below it.
+  ///
+  /// That is CTavGeoRleCalc::calculatePerimiterPoints on toRle() taken one
+  /// stretch of consecutive rows at a time: on a whole list it would take the
+  /// record before an empty row as the neighbour of the record after it.
   /// \throws CTavGeoRegionError when the perimeter has more than 2^27 points
   /// (kRleMaxPerimeterPoints, 1 GiB).
   std::vector<TavIPoint> perimeterPoints() const;
@@ -315,7 +332,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// @}
   /// \name Morphology, O(runs x rows of the element)
   /// Square element: offsets |dx| <= r, |dy| <= r. Disk element: offsets with
-  /// dx^2 + dy^2 <= r^2. r < 0 is refused, r = 0 is the identity. Dilation is
+  /// dx^2 + dy^2 <= r^2. r < 0 and r above kRegionMaxSide are refused, r = 0
+  /// is the identity. An element that reaches across the canvas gives the
+  /// whole canvas (dilation of a region that is not empty) or the empty region
+  /// (erosion, once 2r + 1 exceeds the shorter side) at once. Dilation is
   /// clipped to the canvas; erosion keeps p when p + every offset is in the
   /// region, so pixels outside the canvas count as outside (a region on the
   /// canvas edge erodes from the edge). Regions with many runs per row are

@@ -87,8 +87,9 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// negative rows or columns: a negative header word 2 (first column) makes a
   /// -1 after a record's first run a terminator only when the next row is y + 1,
   /// so such a list must not skip rows (the calculators' lists never do). A null
-  /// pointer gives an empty result; a negative row ends the list. A perimeter of more than kRleMaxPerimeterPoints points
-  /// gives an empty result as well. O(words + points).
+  /// pointer gives an empty result; a negative row ends the list. A perimeter
+  /// of more than kRleMaxPerimeterPoints points gives an empty result as well.
+  /// O(words + points).
   static std::vector<TavIPoint> calculatePerimiterPoints(const int* rle);
   /// \brief Boundary pixels of a list held whole in a vector (its last word is the
   /// final -1), never reading past it.

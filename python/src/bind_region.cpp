@@ -260,7 +260,8 @@ void bindRegion(py::module_& m) {
             py::array_t<int32_t> out({static_cast<py::ssize_t>(p.size()), py::ssize_t(2)});
             if (!p.empty()) std::copy(p.begin(), p.end(), reinterpret_cast<TavIPoint*>(out.mutable_data()));
             return out;
-          }, "Boundary pixels as an (N, 2) int32 array of (x, y).")
+          }, "Outline pixels as an (N, 2) int32 array of (x, y), row-major: both ends of every run (a\n"
+             "one-pixel run twice) and the pixels between with no region pixel above or none below.")
       .def("contains", [](const Region& r, py::handle x, py::object y) -> py::object {
             if (!y.is_none()) {
               const py::int_ ix = intArgument(x, "x"), iy = intArgument(y, "y");

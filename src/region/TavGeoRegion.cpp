@@ -345,8 +345,11 @@ CTavGeoRegion CTavGeoRegion::fromPixels(int width, int height, const std::vector
 }
 
 std::vector<TavIPoint> CTavGeoRegion::pixels() const {
+  const int64_t n = area();
+  if (static_cast<size_t>(n) > kRleMaxPerimeterPoints)
+    fail("region pixels: " + std::to_string(n) + " pixels, more than " + std::to_string(kRleMaxPerimeterPoints));
   std::vector<TavIPoint> out;
-  out.reserve(static_cast<size_t>(area()));
+  out.reserve(static_cast<size_t>(n));
   for (const TavRun& r : m_runs)
     for (int x = r.x0; x < r.x1; ++x) out.push_back(TavIPoint{x, r.y});
   return out;
@@ -359,7 +362,7 @@ namespace {
 // Runs of the transposed region: row x of the result holds the y-runs of column
 // x. Each output run starts where a column run enters and ends where it leaves,
 // so the sweep costs the input runs plus the output runs.
-std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows) {
+std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, const char* what) {
   // open[y] = column where the current run of output row y began
   std::vector<int> open(static_cast<size_t>(outRows), 0);
   std::vector<size_t> start(static_cast<size_t>(outRows) + 1, 0);
@@ -380,7 +383,8 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows) 
           if (inC) {
             open[static_cast<size_t>(y)] = col;
           } else {
-            if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+            if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns)
+              fail(std::string(what) + " needs more than kRegionMaxRuns runs");
             out.push_back(TavRun{y, open[static_cast<size_t>(y)], col});
             ++start[static_cast<size_t>(y) + 1];
           }
@@ -446,6 +450,8 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
       while (s < e) {  // split at column ends
         const int64_t x = s / h, colEnd = (x + 1) * h;
         const int64_t stop = std::min(e, colEnd);
+        if (static_cast<int64_t>(cols.size()) >= kRegionMaxRuns)
+          fail("COCO RLE: the counts' column runs number more than kRegionMaxRuns");
         append(&cols, static_cast<int>(x), static_cast<int>(s - x * h), static_cast<int>(stop - x * h));
         s = stop;
       }
@@ -454,12 +460,12 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
   }
   if (pos != total)
     fail("COCO RLE: counts add up to " + std::to_string(pos) + ", not height * width = " + std::to_string(total));
-  return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h));
+  return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h, "COCO RLE: the region"));
 }
 
 TavCocoRle CTavGeoRegion::toCoco() const {
   TavCocoRle rle{m_height, m_width, {}};
-  const std::vector<TavRun> cols = transposeRuns(m_runs, m_width);
+  const std::vector<TavRun> cols = transposeRuns(m_runs, m_width, "COCO RLE: the column-major form");
   const int64_t total = static_cast<int64_t>(m_width) * m_height;
   int64_t end = 0;  // end of the last foreground count
   for (const TavRun& c : cols) {
@@ -479,6 +485,9 @@ TavCocoRle CTavGeoRegion::toCoco() const {
 std::string CTavGeoRegion::cocoCountsToString(const std::vector<int64_t>& counts) {
   std::string s;
   for (size_t i = 0; i < counts.size(); ++i) {
+    if (counts[i] < 0 || counts[i] > kRegionMaxPixels)
+      fail("COCO string: count " + std::to_string(i) + " (" + std::to_string(counts[i]) +
+           ") outside 0 .. kRegionMaxPixels");
     int64_t x = counts[i];
     if (i > 2) x -= counts[i - 2];
     uint64_t u = static_cast<uint64_t>(x);
@@ -509,6 +518,10 @@ std::vector<int64_t> CTavGeoRegion::cocoStringToCounts(const std::string& s) {
         fail("COCO string: bad character " + std::to_string(ch) + " at position " + std::to_string(p));
       if (k >= 13) fail("COCO string: value " + std::to_string(counts.size()) + " has more than 13 groups");
       const uint64_t c = static_cast<uint64_t>(ch - 48);
+      // The 13th group's top two value bits are bits 63 and 64: unless they
+      // agree, the value does not fit 64 bits.
+      if (k == 12 && ((c >> 3) & 1) != ((c >> 4) & 1))
+        fail("COCO string: value " + std::to_string(counts.size()) + " out of range");
       x |= (c & 0x1f) << (5 * k);
       more = (c & 0x20) != 0;
       ++p;
@@ -632,10 +645,31 @@ TavRegionMoments CTavGeoRegion::moments() const {
 }
 
 std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
-  std::vector<TavIPoint> points = CTavGeoRleCalc::calculatePerimiterPoints(toRle());
-  // Every non-empty region has perimeter pixels; an empty answer is the limit.
-  if (points.empty() && !m_runs.empty())
-    throw CTavGeoRegionError("region perimeter: more than " + std::to_string(kRleMaxPerimeterPoints) + " points");
+  // The list's perimeter takes the records before and after a record as its
+  // neighbours, so each stretch of consecutive rows goes to it as a list of its
+  // own: a row after an empty row has no pixel above it.
+  const auto tooMany = [] {
+    return CTavGeoRegionError("region perimeter: more than " + std::to_string(kRleMaxPerimeterPoints) + " points");
+  };
+  std::vector<TavIPoint> points;
+  std::vector<int> list;
+  for (size_t i = 0; i < m_runs.size();) {
+    list.assign(6, 0);  // the header is not read
+    int y = m_runs[i].y;
+    for (; i < m_runs.size() && m_runs[i].y == y; ++y) {
+      list.push_back(y);
+      for (; i < m_runs.size() && m_runs[i].y == y; ++i) {
+        list.push_back(m_runs[i].x0);
+        list.push_back(m_runs[i].x1 - m_runs[i].x0 - 1);
+      }
+      list.push_back(-1);
+    }
+    list.push_back(-1);
+    const std::vector<TavIPoint> part = CTavGeoRleCalc::calculatePerimiterPoints(list);
+    // Every non-empty stretch has perimeter pixels; an empty answer is the limit.
+    if (part.empty() || part.size() > static_cast<size_t>(kRleMaxPerimeterPoints) - points.size()) throw tooMany();
+    points.insert(points.end(), part.begin(), part.end());
+  }
   return points;
 }
 

@@ -644,25 +644,35 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
 
 }  // namespace
 
+namespace {
+
+// Erosion keeps a pixel only when the element's ends (dx = +-r, dy = +-r), all
+// in both elements, stay on the canvas: never when 2r + 1 exceeds a side.
+bool erodesAll(int r, int width, int height) { return 2 * int64_t{r} + 1 > std::min(width, height); }
+
+}  // namespace
+
 CTavGeoRegion CTavGeoRegion::dilateSquare(int r) const {
   checkRadius(r, "dilate");
-  return dilate(*this, squareElement(std::min(r, std::max(m_width, m_height))));
+  // From any pixel, a square reaching max(width, height) - 1 covers the canvas.
+  if (int64_t{r} + 1 >= std::max(m_width, m_height)) return empty() ? *this : full(m_width, m_height);
+  return dilate(*this, squareElement(r));
 }
 CTavGeoRegion CTavGeoRegion::erodeSquare(int r) const {
   checkRadius(r, "erode");
-  if (r > std::max(m_width, m_height)) return CTavGeoRegion(m_width, m_height);
+  if (erodesAll(r, m_width, m_height)) return CTavGeoRegion(m_width, m_height);
   return erode(*this, squareElement(r));
 }
 CTavGeoRegion CTavGeoRegion::dilateDisk(int r) const {
   checkRadius(r, "dilate");
-  if (int64_t{r} > int64_t{m_width} + m_height) {  // the disk then covers the canvas from any pixel
-    return empty() ? *this : full(m_width, m_height);
-  }
+  // From any pixel, a disk reaching the canvas's diagonal covers the canvas.
+  const int64_t dx = std::max(m_width - 1, 0), dy = std::max(m_height - 1, 0);
+  if (int64_t{r} * r >= dx * dx + dy * dy) return empty() ? *this : full(m_width, m_height);
   return dilate(*this, diskElement(r));
 }
 CTavGeoRegion CTavGeoRegion::erodeDisk(int r) const {
   checkRadius(r, "erode");
-  if (r > std::max(m_width, m_height)) return CTavGeoRegion(m_width, m_height);
+  if (erodesAll(r, m_width, m_height)) return CTavGeoRegion(m_width, m_height);
   return erode(*this, diskElement(r));
 }
 

@@ -63,6 +63,18 @@ static void flood(const Mask& a, uint8_t v, int connectivity, int x, int y, int 
   }
 }
 
+std::vector<int> maskPerimeter(const Mask& a) {
+  std::vector<int> out;
+  for (int y = 0; y < a.h; ++y)
+    for (int x = 0; x < a.w; ++x) {
+      if (!a.at(x, y)) continue;
+      const bool first = !a.at(x - 1, y), last = !a.at(x + 1, y);
+      if (first || last || !a.at(x, y - 1) || !a.at(x, y + 1)) out.insert(out.end(), {x, y});
+      if (first && last) out.insert(out.end(), {x, y});
+    }
+  return out;
+}
+
 Mask maskFillHoles(const Mask& a) {
   std::vector<int> reach(a.px.size(), -1);  // background reached from the canvas edges, 4-connected
   for (int y = 0; y < a.h; ++y)
