@@ -134,6 +134,8 @@ spokes --center 0,0 --radius 10 --sweep 1 --length 5 --spacing nan | --spacing: 
 spokes --center 0,0 --radius 1000 --sweep 6.28 --length 5 --spacing 0.0001 | spokes would lay about 63114000 lines, \
 more than the limit of 1000000; use a larger --spacing
 spokes --center 0,0 --radius 10 --length 5 --spacing 1 | spokes: --center needs --sweep
+spokes @arc3.txt --length 20 --spacing 10 --start 2 | spokes: --radius, --start and --sweep need --center (or give \
+three points as input)
 spokes --center 0;0 --radius 10 --sweep 1 --length 5 --spacing 1 | --center: '0;0' is not a point; write X,Y
 rake @segment.txt --half-length 1 --spacing 0.00001 | @segment.txt: rake would lay about 10000000 lines, more than the \
 limit of 1000000; use a larger --spacing
@@ -186,7 +188,10 @@ VALUES = {
             "runs": [[0, 0, 0], [1, -1, 3], [2, -1, 4], [3, -1, 3], [4, 0, 0]], "perimeter": [
                 [0, 0], [0, 0], [0, 1], [1, 1], [2, 1], [0, 2], [3, 2], [0, 3], [1, 3], [2, 3], [0, 4], [0, 4]]}),
         ("region disk --size 8x8 --perimeter << 1 1\n3 1\n", {"runs": {0: [-1, 1, 0]}, "perimeter": [  # row -1 dropped
-            [0, 0], [1, 0], [2, 0], [3, 0], [0, 1], [4, 1], [0, 2], [2, 2], [3, 2], [1, 3], [1, 3]]})],
+            [0, 0], [1, 0], [2, 0], [3, 0], [0, 1], [4, 1], [0, 2], [2, 2], [3, 2], [1, 3], [1, 3]]}),
+        # A later run from column -1 (row 3: -4..-1 and -1..2) is a run, not the record's end.
+        ("region annulus --size 10x10 << -2 5\n2 5\n0 5\n", {"rows": 9, "pixels": 46, "runs": {
+            3: [3, -1, 3], 4: [4, -5, 2], 5: [4, 0, 2], -1: [9, -1, 0]}})],
     "scans": [
         (SPOKES.replace("20", "-20"), {"spokes": {0: {"p1": [100, 0], "p2": [80, 0]}, -1: {"p2": [0, 80]}, "len": 15}}),
         (SPOKES, {"count": 18, "arc": {"sweepAngle": math.pi / 2}, "spokes": {
@@ -230,6 +235,7 @@ def group_input():
     check(run("fit-line @bad_number.txt --svg %keep.svg")[0] == 2 and read("%keep.svg") == b"keep", "keep.svg changed")
     refused = ("", "tavgeo: --svg: needs a file name (see tavgeo --help)\n")
     check(run("fit-line @line_stray.txt --svg ''")[1:] == refused, "an empty --svg was not refused")
+    check(run("demo --out ''")[0] == 2, "an empty demo --out was not refused as bad input")
     rc, out, err = run("fit-line @line_stray.txt --svg %no/such/dir/x.svg")
     check(rc == 1 and err.startswith("tavgeo: cannot write ") and err.count("\n") == 1 and out == "", f"{rc} {err!r}")
     # A link is written through, never replaced; a replaced file keeps its mode.

@@ -103,7 +103,8 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
     const std::vector<int>& rle = calc->rle();
     const TavRect box = calc->boundingBox();
     std::vector<PixelRun> runs;
-    if (!splitRuns(rle, &runs)) throw ToolFailure("the run-length list of the region is not well-formed");
+    if (!splitRuns(rle, calc->recordRuns(), &runs))
+      throw ToolFailure("the run-length list of the region is not well-formed");
 
     std::vector<TavIPoint> perimeter;
     if (opt->perimeter) {

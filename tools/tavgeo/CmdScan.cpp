@@ -14,7 +14,7 @@ namespace {
 using namespace NTavGeometry;
 
 struct SpokeOptions {
-  std::string center, radius, start = "0", sweep, length, spacing;
+  std::string center, radius, start, sweep, length, spacing;  // start empty: 0
 };
 
 struct RakeOptions {
@@ -92,14 +92,14 @@ Runner registerSpokes(CLI::App& app, CommonOptions* common) {
       }
       arc.center = parsePointOption("--center", opt->center);
       arc.radius = positiveOption("--radius", opt->radius);
-      arc.startAngle = parseAngleOption("--start", opt->start);
+      arc.startAngle = opt->start.empty() ? 0.0 : parseAngleOption("--start", opt->start);
       arc.sweepAngle = parseAngleOption("--sweep", opt->sweep);
       if (std::fabs(arc.startAngle) > 1e6 || std::fabs(arc.sweepAngle) > 1e6) {
         throw InputError("spokes: --start and --sweep must lie within +-1e6 radians");
       }
     } else {
-      if (!opt->radius.empty() || !opt->sweep.empty()) {
-        throw InputError("spokes: --radius and --sweep need --center (or give three points as input)");
+      if (!opt->radius.empty() || !opt->sweep.empty() || !opt->start.empty()) {
+        throw InputError("spokes: --radius, --start and --sweep need --center (or give three points as input)");
       }
       PointSet set = readPoints(common->input);
       source = set.name;
@@ -145,7 +145,8 @@ Runner registerRake(CLI::App& app, CommonOptions* common) {
       ->required();
   cmd->footer(
       "The input points are the polyline's vertices in order. Each line runs from the\n"
-      "left of the path (positive normal, y down) to its right.\n\n"
+      "path's direction turned by +90 degrees (the right of the path on an image whose\n"
+      "y grows downward) to the other side.\n\n"
       "Example:\n  printf '0 0\\n100 0\\n100 100\\n' | tavgeo rake --half-length 10 --spacing 10 --svg "
       "rake.svg");
   return [common, opt]() {

@@ -171,7 +171,7 @@ class Demo {
               const std::string& title, bool outline) {
     calc.calculate(w, h, pts.data(), static_cast<int>(pts.size()));
     std::vector<PixelRun> runs;
-    if (!splitRuns(calc.rle(), &runs)) throw ToolFailure("region list not well-formed");
+    if (!splitRuns(calc.rle(), calc.recordRuns(), &runs)) throw ToolFailure("region list not well-formed");
     const std::vector<TavIPoint> perimeter = CTavGeoRleCalc::calculatePerimiterPoints(calc.rle());
     const TavRect box = calc.boundingBox();
     scene.lines.push_back(std::to_string(coveredPixels(runs)) + " pixels in " + std::to_string(runs.size()) +
@@ -265,7 +265,8 @@ std::function<int()> registerDemo(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("demo", "Showcase on built-in data: pictures and index.html");
   auto dir = std::make_shared<std::string>("tavgeo-demo");
   cmd->add_option("--out", *dir, "Directory for the pictures and index.html (created if missing)")
-      ->type_name("DIR");
+      ->type_name("DIR")
+      ->check([](const std::string& path) { return path.empty() ? std::string("needs a directory name") : ""; });
   cmd->footer("Example:\n  tavgeo demo --out /tmp/tavgeo-demo && xdg-open /tmp/tavgeo-demo/index.html");
   return [dir]() { return Demo(*dir).run(); };
 }

@@ -56,7 +56,10 @@ class Reader {
       const std::size_t hash = row.find('#');
       if (hash != std::string::npos) row.resize(hash);
 
-      std::vector<std::string> tokens;
+      // Only the first two values are kept; the rest are counted (a line may
+      // hold millions of them, every one refused).
+      std::string tokens[2];
+      std::size_t count = 0;
       int commas = 0;  // commas since the last token
       std::size_t i = 0;
       while (i < row.size()) {
@@ -64,27 +67,28 @@ class Reader {
         if (isBlank(c)) {
           ++i;
         } else if (c == ',') {
-          if (tokens.empty() || commas > 0) fail(line, "unexpected ','; a point is 'x y' or 'x,y'");
+          if (count == 0 || commas > 0) fail(line, "unexpected ','; a point is 'x y' or 'x,y'");
           ++commas;
           ++i;
         } else {
           std::size_t j = i;
           while (j < row.size() && !isBlank(row[j]) && row[j] != ',') ++j;
-          tokens.push_back(row.substr(i, j - i));
+          if (count < 2) tokens[count] = row.substr(i, j - i);
+          ++count;
           commas = 0;
           i = j;
         }
       }
-      if (tokens.empty()) {
+      if (count == 0) {
         if (commas > 0) fail(line, "unexpected ','; a point is 'x y' or 'x,y'");
         continue;
       }
       if (commas > 0) fail(line, "missing y coordinate after ','");
       const double x = number(line, tokens[0], "x");
-      if (tokens.size() == 1) fail(line, "missing y coordinate");
+      if (count == 1) fail(line, "missing y coordinate");
       const double y = number(line, tokens[1], "y");
-      if (tokens.size() > 2) {
-        fail(line, std::to_string(tokens.size()) + " values; a point is 'x y' or 'x,y'");
+      if (count > 2) {
+        fail(line, std::to_string(count) + " values; a point is 'x y' or 'x,y'");
       }
       addPoint(set, line, x, y);
     }

@@ -56,33 +56,18 @@ std::vector<Interval> intersect(const std::vector<Interval>& a, const std::vecto
 
 }  // namespace
 
-bool splitRuns(const std::vector<int>& rle, std::vector<PixelRun>* runs) {
+bool splitRuns(const std::vector<int>& rle, const std::vector<int>& recordRuns, std::vector<PixelRun>* runs) {
   runs->clear();
   const std::size_t n = rle.size();
-  if (n < 7 || rle[n - 1] != -1) return false;
-  // ok[state][i]: the words from i on parse, starting in that state.
-  //   0 = at a record or the final -1, 1 = at the first run of a record,
-  //   2 = after a run (a -1 ends the record, anything else starts a run).
-  std::vector<char> ok[3];
-  for (auto& v : ok) v.assign(n + 2, 0);
-  for (std::size_t i = n; i-- > 6;) {
-    const bool run = i + 1 < n && rle[i + 1] >= 0;
-    ok[1][i] = run && ok[2][i + 2];
-    ok[2][i] = (rle[i] == -1 && ok[0][i + 1]) || ok[1][i];
-    ok[0][i] = (i == n - 1) || (i + 1 < n && ok[1][i + 1]);
-  }
-  if (!ok[0][6]) return false;
-  std::size_t i = 6;
-  while (i < n - 1) {
+  std::size_t i = 6;  // the next record's row
+  for (const int count : recordRuns) {
+    // the row, count runs and the record's -1, then at least the final -1
+    if (count < 1 || n < i + 3 || static_cast<std::size_t>(count) > (n - 3 - i) / 2) return false;
     const int y = rle[i++];
-    // First run, then more runs until the record's -1.
-    do {
-      runs->push_back(PixelRun{y, rle[i], rle[i + 1]});
-      i += 2;
-    } while (!(rle[i] == -1 && ok[0][i + 1]));
-    ++i;
+    for (int k = 0; k < count; ++k, i += 2) runs->push_back(PixelRun{y, rle[i], rle[i + 1]});
+    if (rle[i++] != -1) return false;
   }
-  return true;
+  return n >= 7 && i == n - 1 && rle[i] == -1;
 }
 
 long long coveredPixels(const std::vector<PixelRun>& runs) {

@@ -8,12 +8,12 @@
 
 namespace tavgeo {
 
-// Splits a run-length list (six header words, row records "y (x extent)+ -1",
-// a final -1) into runs. Column and row numbers may be negative, so a -1 can be
-// a run start as well as a terminator: the split takes the reading under which
-// the whole list is well-formed (every extent >= 0, the final -1 last),
-// preferring a terminator. Returns false for a list that has no such reading.
-bool splitRuns(const std::vector<int>& rle, std::vector<PixelRun>* runs);
+// Splits a calculator's run-length list (six header words, row records
+// "y (x extent)+ -1", a final -1) into runs, record k holding recordRuns[k]
+// runs (the calculator's recordRuns()): column numbers may be negative, so a -1
+// in a record can start a run as well as end it, and only the counts tell.
+// Returns false when the list does not hold records of those counts.
+bool splitRuns(const std::vector<int>& rle, const std::vector<int>& recordRuns, std::vector<PixelRun>* runs);
 
 // Number of distinct pixels covered by the runs (overlaps counted once).
 long long coveredPixels(const std::vector<PixelRun>& runs);
