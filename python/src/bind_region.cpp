@@ -17,8 +17,9 @@ using Region = CTavGeoRegion;
 
 namespace {
 
+// f() with the GIL released: every call here costs at least the region's runs.
 template <class F>
-Region released(F f) {
+auto released(F f) -> decltype(f()) {
   py::gil_scoped_release release;
   return f();
 }
@@ -72,9 +73,9 @@ py::dict toCoco(const Region& r, py::handle compressedArg) {
   py::dict d;
   d["size"] = py::list(py::make_tuple(r.height(), r.width()));
   if (compressed) {
-    d["counts"] = py::bytes(r.toCocoString());
+    d["counts"] = py::bytes(released([&] { return r.toCocoString(); }));
   } else {
-    TavCocoRle c = r.toCoco();
+    TavCocoRle c = released([&] { return r.toCoco(); });
     py::list counts;
     for (int64_t v : c.counts) counts.append(v);
     d["counts"] = counts;
@@ -94,9 +95,13 @@ Region fromCoco(py::handle rec) {
   const int w = toInt(size[py::int_(1)], "rle['size'][1] (width)");
   if (h < 0 || w < 0) throwValue("rle['size'] must not be negative");
   py::object counts = d["counts"];
-  if (py::isinstance<py::bytes>(counts) || py::isinstance<py::str>(counts)) {
+  // A memoryview could hold text or integers; numpy would read it as integers.
+  if (PyMemoryView_Check(counts.ptr())) throwType("rle['counts']", "bytes, str or a list of integers", counts);
+  if (py::isinstance<py::bytes>(counts) || PyByteArray_Check(counts.ptr()) || py::isinstance<py::str>(counts)) {
     std::string s;
-    if (py::isinstance<py::bytes>(counts)) {
+    if (PyByteArray_Check(counts.ptr())) {
+      s.assign(PyByteArray_AS_STRING(counts.ptr()), static_cast<size_t>(PyByteArray_GET_SIZE(counts.ptr())));
+    } else if (py::isinstance<py::bytes>(counts)) {
       s = counts.cast<std::string>();
     } else {
       Py_ssize_t n = 0;
@@ -143,7 +148,7 @@ Region fromCoco(py::handle rec) {
 const Region& R(py::handle h, const char* name) { return toValue<Region>(h, name, "Region"); }
 
 py::dict momentsDict(const Region& r) {
-  const TavRegionMoments m = r.moments();
+  const TavRegionMoments m = released([&] { return r.moments(); });
   py::dict d;
   d["m00"] = m.m00; d["m10"] = m.m10; d["m01"] = m.m01;
   d["m20"] = m.m20; d["m11"] = m.m11; d["m02"] = m.m02;
@@ -209,15 +214,17 @@ void bindRegion(py::module_& m) {
             return released([&] { return Region::fromRle(v); });
           }, py::arg("rle"),
           "From a run-length list in the calculators' format (runs merged, clipped to the canvas in\n"
-          "header words 0 and 1); a malformed list raises ValueError naming what is wrong.")
+          "header words 0 and 1); a malformed list raises ValueError naming what is wrong. With a\n"
+          "negative header word 2 a later run from column -1 whose extent equals the next row reads\n"
+          "as the record's end: for a calculator's own result use its region(), which is exact.")
       .def("to_rle", [](const Region& r) {
-            std::vector<int> v = r.toRle();
+            std::vector<int> v = released([&] { return r.toRle(); });
             py::array_t<int32_t> out(static_cast<py::ssize_t>(v.size()));
             if (!v.empty()) std::copy(v.begin(), v.end(), out.mutable_data());
             return out;
           }, "The run-length list as a 1-D int32 array.")
       .def_static("from_coco", &fromCoco, py::arg("rle"),
-                  "From a COCO RLE dict {'size': [h, w], 'counts': ...}: counts as bytes or str\n"
+                  "From a COCO RLE dict {'size': [h, w], 'counts': ...}: counts as bytes, bytearray or str\n"
                   "(compressed) or a list of integers (column-major, starting with background).")
       .def("to_coco", &toCoco, py::arg("compressed") = true,
            "The COCO RLE dict: {'size': [h, w], 'counts': bytes} (compressed, as COCO tools write it)\n"
@@ -241,13 +248,15 @@ void bindRegion(py::module_& m) {
       .def_property_readonly("height", &Region::height, "Canvas height (rows).")
       .def_property_readonly("runs", &runsArray,
                              "(N, 3) int32 array of runs (y, x0, x1): pixels x0 <= x < x1 of row y.")
-      .def_property_readonly("area", &Region::area, "Number of pixels.")
+      .def_property_readonly("area", [](const Region& r) { return released([&] { return r.area(); }); },
+                             "Number of pixels.")
       .def_property_readonly("bbox", [](const Region& r) {
-            const TavRegionBox b = r.bbox();
+            const TavRegionBox b = released([&] { return r.bbox(); });
             return py::make_tuple(b.x, b.y, b.width, b.height);
           }, "(x, y, width, height) of the pixels, as COCO's bbox; (0, 0, 0, 0) when empty.")
-      .def_property_readonly("centroid", [](const Region& r) { return fromPoint(r.centroid()); },
-                             "(x, y) mean of the pixels; (nan, nan) when empty.")
+      .def_property_readonly("centroid", [](const Region& r) {
+            return fromPoint(released([&] { return r.centroid(); }));
+          }, "(x, y) mean of the pixels; (nan, nan) when empty.")
       .def_property_readonly("moments", &momentsDict,
                              "Image moments m00 .. m02, central mu20, mu11, mu02, normalised nu20, nu11, nu02,\n"
                              "orientation (radians, major axis from +x toward +y) and eccentricity.")

@@ -190,7 +190,9 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
             const auto lock = self.hold();
             return perimeterOf(self.calc.rle());
           },
-          "Boundary pixels of the last region as an (N, 2) int32 array of (x, y), in list order.")
+          "Boundary pixels of the last list as an (N, 2) int32 array of (x, y), in list order: both\n"
+          "ends of every run of a record (runs that touch give their ends too) and the pixels between\n"
+          "that the records above and below do not both cover. region().perimeter() outlines the merged runs.")
       .def("__repr__",
            [name](W& self) {
              const auto lock = self.hold();

@@ -36,6 +36,8 @@ bool readReal(PyObject* o, double* out) {
     return true;
   }
   if (isText(o) || PyComplex_Check(o) || (!PyLong_Check(o) && hasNonRealDtype(o))) return false;
+  // An array of one element is no number (numpy's float() of it is deprecated).
+  if (py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() > 0) return false;
   const double v = PyFloat_AsDouble(o);
   if (v == -1.0 && PyErr_Occurred()) {
     PyErr_Clear();

@@ -31,6 +31,7 @@ def test_region_against_numpy_scipy_and_skimage():
         coco = ra.to_coco(compressed=False)
         assert coco["size"] == [h, w] and tg.Region.from_coco(coco) == ra == tg.Region.from_coco(ra.to_coco())
         assert tg.Region.from_coco({"size": [h, w], "counts": np.array(coco["counts"], dtype=object)}) == ra
+        assert tg.Region.from_coco({"size": [h, w], "counts": bytearray(ra.to_coco()["counts"])}) == ra
         assert np.array_equal(np.repeat(np.arange(len(coco["counts"])) % 2, coco["counts"]), a.ravel(order="F"))
         pts = rng.uniform(-2, max(h, w) + 2, (40, 2))
         assert ra.contains(pts).tolist() == [0 <= x < w and 0 <= y < h and bool(a[int(y), int(x)]) for x, y in pts]
