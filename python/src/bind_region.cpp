@@ -42,12 +42,35 @@ Region fromMask(py::handle mask) {
   if (a.shape(0) > INT32_MAX || a.shape(1) > INT32_MAX) throw py::value_error("mask is too large");
   Region(static_cast<int>(a.shape(1)), static_cast<int>(a.shape(0)));  // refuses a canvas beyond the limits
   const bool bytes = a.itemsize() == 1 && (kind == 'b' || kind == 'u' || kind == 'i');
+  const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
+  // A fresh C-order array of 0 and 1 bytes (the ufunc alone keeps a
+  // Fortran-order input's layout), of the band of rows y0 .. y1 - 1.
+  const auto zeroOne = [&](py::ssize_t y0, py::ssize_t y1) -> py::array {
+    py::object band = y0 == 0 && y1 == h ? py::object(a) : a.attr("__getitem__")(py::slice(y0, y1, 1));
+    return np.attr("not_equal")(band, 0, py::arg("order") = "C").attr("view")("uint8");
+  };
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
-    // a fresh C-order array of 0 and 1 bytes (the ufunc alone keeps a Fortran-order input's layout)
-    a = np.attr("not_equal")(a, 0, py::arg("order") = "C").attr("view")("uint8");
+    // A large mask (a broadcast view can be of any size) is copied a band at
+    // a time, so the copy never holds more than kMaskBand bytes.
+    constexpr py::ssize_t kMaskBand = py::ssize_t(1) << 26;
+    if (a.size() <= kMaskBand) {
+      a = zeroOne(0, h);
+    } else {
+      const py::ssize_t rows = std::max<py::ssize_t>(1, kMaskBand / w);
+      std::vector<TavRun> runs;
+      for (py::ssize_t y0 = 0; y0 < h; y0 += rows) {
+        const py::ssize_t y1 = std::min<py::ssize_t>(h, y0 + rows);
+        const py::array band = zeroOne(y0, y1);
+        const uint8_t* data = static_cast<const uint8_t*>(band.data());
+        const Region part = released([&] { return Region::fromMask(data, w, static_cast<int>(y1 - y0), w); });
+        if (static_cast<int64_t>(runs.size() + part.runCount()) > kRegionMaxRuns)
+          throwValue("mask: more than kRegionMaxRuns runs");
+        for (const TavRun& r : part.runs()) runs.push_back(TavRun{r.y + static_cast<int>(y0), r.x0, r.x1});
+      }
+      return released([&] { return Region::fromRuns(w, h, std::move(runs)); });
+    }
   }
   const uint8_t* data = static_cast<const uint8_t*>(a.data());
-  const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
   const ptrdiff_t stride = a.shape(0) > 1 ? a.strides(0) : w;
   return released([&] { return Region::fromMask(w && h ? data : nullptr, w, h, stride); });
 }

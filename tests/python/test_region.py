@@ -53,3 +53,11 @@ def test_region_against_numpy_scipy_and_skimage():
         assert (ra.area, ra.bbox) == (props.area, (x0, y0, x1 - x0, y1 - y0))
         assert ra.centroid == pytest.approx(props.centroid[::-1])
         assert mo["eccentricity"] == pytest.approx(props.eccentricity, abs=1e-9)
+
+
+def test_from_mask_copies_a_large_mask_a_band_at_a_time():
+    m = np.zeros((9000, 7500), bool)  # more than 2^26 pixels: a copy is made in bands of 8947 rows
+    m[:, 10:20], m[8940:8960, 100:7400:3], m[::97, ::89] = True, True, True
+    want = tg.Region.from_mask(m)  # C order: read in place
+    assert tg.Region.from_mask(np.asfortranarray(m)) == want and want.area == m.sum()
+    assert tg.Region.from_mask(np.broadcast_to(m[:1], m.shape)).area == 9000 * m[0].sum()
