@@ -30,7 +30,7 @@ bool hasNonRealDtype(PyObject* o) {
   return k != "f" && k != "i" && k != "u" && k != "b";
 }
 
-bool readReal(PyObject* o, double* out) {
+bool readReal(PyObject* o, double* out, const char* name) {
   if (PyFloat_Check(o)) {
     *out = PyFloat_AS_DOUBLE(o);
     return true;
@@ -40,6 +40,14 @@ bool readReal(PyObject* o, double* out) {
   if (py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() > 0) return false;
   const double v = PyFloat_AsDouble(o);
   if (v == -1.0 && PyErr_Occurred()) {
+    // Only "not a number" is this argument's fault; an interrupt or a failed
+    // allocation inside __float__ goes on as it is.
+    if (PyErr_ExceptionMatches(PyExc_OverflowError)) {
+      PyErr_Clear();
+      throw py::value_error(std::string(name) + " holds a number too large for a double");
+    }
+    if (!PyErr_ExceptionMatches(PyExc_TypeError) && !PyErr_ExceptionMatches(PyExc_ValueError))
+      throw py::error_already_set();
     PyErr_Clear();
     return false;
   }
@@ -81,7 +89,7 @@ void throwUnconstructed(py::handle h) {
 
 double toReal(py::handle h, const char* name) {
   double v = 0.0;
-  if (!readReal(h.ptr(), &v)) throwType(name, "a real number", h);
+  if (!readReal(h.ptr(), &v, name)) throwType(name, "a real number", h);
   return v;
 }
 
@@ -90,7 +98,8 @@ TavPoint toPoint(py::handle h, const char* name) {
   double x = 0.0;
   double y = 0.0;
   if (PyTuple_Check(o) && PyTuple_GET_SIZE(o) == 2) {
-    if (readReal(PyTuple_GET_ITEM(o, 0), &x) && readReal(PyTuple_GET_ITEM(o, 1), &y)) return TavPoint(x, y);
+    if (readReal(PyTuple_GET_ITEM(o, 0), &x, name) && readReal(PyTuple_GET_ITEM(o, 1), &y, name))
+      return TavPoint(x, y);
     throwType(name, "a point (x, y) of two real numbers", h);
   }
   if (isText(o) || !PySequence_Check(o)) {
@@ -107,7 +116,7 @@ TavPoint toPoint(py::handle h, const char* name) {
   }
   py::object ox = py::reinterpret_steal<py::object>(PySequence_GetItem(o, 0));
   py::object oy = py::reinterpret_steal<py::object>(PySequence_GetItem(o, 1));
-  if (!ox || !oy || !readReal(ox.ptr(), &x) || !readReal(oy.ptr(), &y)) {
+  if (!ox || !oy || !readReal(ox.ptr(), &x, name) || !readReal(oy.ptr(), &y, name)) {
     PyErr_Clear();
     throwType(name, "a point (x, y) of two real numbers", h);
   }

@@ -15,7 +15,13 @@ from hypothesis.extra import numpy as hnp
 import tavgeometry as tg
 
 SQ, ARC, L0 = np.array([[0, 0], [4, 0], [4, 4], [0, 4]], float), tg.Arc((0, 0), 10, 0, 1), tg.Line((0, 0), (10, 0))
+class _Boom:  # an error of __float__ other than "not a number" is the caller's to see
+    def __float__(self):
+        return 1 / 0
+
+
 BAD = [  # call | exception | words the message holds
+    "tg.deg_to_rad(_Boom()) | ZeroDivisionError | division", "tg.Circle((0, 0), _Boom()) | ZeroDivisionError | zero",
     "tg.fit_line(np.zeros((3, 3))) | ValueError | points (N, 2) (3, 3)", "tg.fit_line(np.zeros(4)) | ValueError | (4,)",
     "tg.fit_circle(np.array([[1, 2]], dtype=object)) | TypeError | points object",
     "tg.fit_circle(np.zeros((3, 2), dtype=complex)) | TypeError | points complex",
@@ -64,7 +70,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Line.__new__(tg.Line).__setstate__((1,)) | ValueError | pickled Line",
     "tg.Region.__new__(tg.Region).__setstate__((3, 3, np.array([[0, 2**32, 2**32 + 2]]))) | ValueError | pickled",
     "tg.Region.__new__(tg.Region).__setstate__((3, 3, [[0, 2, 1]])) | ValueError | pickled sorted",
-    "tg.deg_to_rad(None) | TypeError | angle real", "tg.solve_quadratic_abc_formula(1, None, 2) | TypeError | b real",
+    "tg.deg_to_rad(None) | TypeError | angle real", "tg.deg_to_rad(10**400) | ValueError | angle too_large",
+    "tg.solve_quadratic_abc_formula(1, None, 2) | TypeError | b real",
     "tg.line_x_intercept(L0, '1') | TypeError | y real",
     "tg.Circle((0, 0), np.complex64(1j)) | TypeError | radius real",
     "tg.points_to_middle(bytearray(b'ab'), (0, 0)) | TypeError | a point",
@@ -81,7 +88,8 @@ BAD = [  # call | exception | words the message holds
 @pytest.mark.parametrize("row", BAD)
 def test_bad_input_raises_naming_the_argument(row):
     *call, exc, words = row.split(" | ")
-    with pytest.raises({"ValueError": ValueError, "TypeError": TypeError}[exc]) as e:
+    errors = {"ValueError": ValueError, "TypeError": TypeError, "ZeroDivisionError": ZeroDivisionError}
+    with pytest.raises(errors[exc]) as e:
         eval(" | ".join(call))
     assert all(w.replace("_", " ") in str(e.value) for w in words.split()), str(e.value)
 
