@@ -19,6 +19,10 @@ cache: give each thread its own.
 """
 
 import logging as _logging
+from typing import Sequence as _Sequence, SupportsFloat as _SupportsFloat, Tuple as _Tuple, Union as _Union
+
+import numpy as _np
+import numpy.typing as _npt
 
 from . import _tavgeometry
 from ._tavgeometry import *  # noqa: F401,F403
@@ -38,9 +42,14 @@ fit_circle_geometric = points_fit_circle_geometric  # noqa: F405
 fit_circle_ransac = points_fit_circle_ransac  # noqa: F405
 perimeter_points = calculate_perimiter_points  # noqa: F405
 
+# The types the stubs name, for annotations in the caller's code.
+Point = _Tuple[float, float]
+PointLike = _Union[_Tuple[_SupportsFloat, _SupportsFloat], _Sequence[_SupportsFloat], _npt.NDArray[_np.number]]
+PointSet = _Union[_npt.ArrayLike, _npt.NDArray[_np.floating]]  # shape (N, 2)
+
 __all__ = sorted(
     [n for n in dir(_tavgeometry) if not n.startswith("_")]
     + ["fit_line", "fit_circle", "fit_line_outliers", "fit_circle_outliers", "fit_line_ransac",
        "fit_line_orthogonal", "fit_circle_hyper", "fit_circle_geometric", "fit_circle_ransac",
-       "perimeter_points"]
+       "perimeter_points", "Point", "PointLike", "PointSet"]
 )

@@ -162,6 +162,8 @@ def test_stub_names_what_the_module_has():  # read-only properties as properties
     for node in stub.body:
         if isinstance(node, ast.FunctionDef):
             assert callable(getattr(tg, node.name)), node.name
+        elif isinstance(node, ast.Assign) and not node.targets[0].id.startswith("_"):  # the type aliases
+            assert hasattr(tg, node.targets[0].id), node.targets[0].id
         elif isinstance(node, ast.ClassDef) and not node.name.startswith("_"):
             for d in (d for d in node.body if isinstance(d, ast.FunctionDef)):
                 got = inspect.getattr_static(getattr(tg, node.name), d.name)
