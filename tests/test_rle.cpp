@@ -216,8 +216,11 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // and erosion keeps nothing once 2r + 1 exceeds the shorter side.
   EXPECT_TRUE(row.dilateSquare(kRegionMaxSide) == CTavGeoRegion::full(20, 20) &&
               row.erodeDisk(kRegionMaxSide).empty());
-  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 20, {{0, 0}}).dilateSquare(19), CTavGeoRegion::full(20, 20));
-  EXPECT_NE(CTavGeoRegion::fromPixels(20, 20, {{0, 0}}).dilateSquare(18), CTavGeoRegion::full(20, 20));
+  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 12, {{0, 0}}).dilateSquare(19), CTavGeoRegion::full(20, 12));
+  EXPECT_NE(CTavGeoRegion::fromPixels(20, 12, {{0, 0}}).dilateSquare(18), CTavGeoRegion::full(20, 12));
+  // the disk reaching (19, 11) from (0, 0): 21^2 < 19^2 + 11^2 <= 22^2
+  EXPECT_NE(CTavGeoRegion::fromPixels(20, 12, {{0, 0}}).dilateDisk(21), CTavGeoRegion::full(20, 12));
+  EXPECT_EQ(CTavGeoRegion::fromPixels(20, 12, {{0, 0}}).dilateDisk(22), CTavGeoRegion::full(20, 12));
   const CTavGeoRegion tall = CTavGeoRegion::full(5, 30);
   EXPECT_TRUE(tall.erodeSquare(2).area() == 26 && tall.erodeSquare(3).empty() && tall.erodeDisk(2).area() == 26 &&
               tall.erodeDisk(3).empty());
