@@ -189,11 +189,8 @@ void run(benchmark::State& st, int op, int kind, int size, bool ours) {
         if (ours) {
           CTavGeoRegion r = CTavGeoRegion::fromMask(c.ma.data, size, size, static_cast<ptrdiff_t>(c.ma.step));
           benchmark::DoNotOptimize(r.runs().data());
-        } else {  // plain pass: count the nonzero bytes
-          size_t n = 0;
-          const uint8_t* p = c.ma.data;
-          for (size_t i = 0, e = static_cast<size_t>(size) * size; i < e; ++i) n += p[i] != 0;
-          benchmark::DoNotOptimize(n);
+        } else {  // plain pass: count the nonzero bytes, as fast as OpenCV does it
+          benchmark::DoNotOptimize(cv::countNonZero(c.ma));
         }
         break;
       default:

@@ -21,6 +21,7 @@ void checkPainted(const CTavGeoRegion& r, uint8_t value) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < stride; ++x)
       FUZZ_CHECK(painted[static_cast<size_t>(y) * stride + x] == (x == w ? 9 : r.contains(x, y) ? value : 0));
+  if (value != 0) FUZZ_CHECK(CTavGeoRegion::fromMask(painted.data(), w, h, stride) == r);  // and read back
 }
 
 Mask randomMask(FuzzInput& in, int w, int h) {
