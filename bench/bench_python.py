@@ -68,6 +68,7 @@ def main():
     ring = np.c_[2048 + 1500 * np.cos(t), 2048 + 1500 * np.sin(t)] + rng.normal(0, 0.5, (10**6, 2))
     x = rng.uniform(0, 4096, 10**6)
     linepts = np.c_[x, 0.3 * x + 5 + rng.normal(0, 1, 10**6)]
+    line32 = linepts.astype(np.float32)
     poly = star(100, 2000, 900, 2048, 2048)
     disk = np.array([[2048.0, 2048.0], [4047.0, 2048.0]])
     pcalc = tg.RleCalcPolygon()
@@ -115,11 +116,12 @@ def main():
         ("boundary pixels of the star", lambda: pcalc.calculate(4096, 4096, poly).perimeter_points(),
          lambda: cv2.findContours(filled, cv2.RETR_EXTERNAL, cv2.CHAIN_APPROX_NONE),
          lambda: segmentation.find_boundaries(filled, mode="inner")),
-        ("line fit, 10^3 points", lambda: tg.fit_line(linepts[:1000]),
-         lambda: cv2.fitLine(linepts[:1000].astype(np.float32), cv2.DIST_L2, 0, 0.01, 0.01),
+        # the orthogonal fit on every side; cv2 takes float32, converted before the timing
+        ("line fit, 10^3 points", lambda: tg.fit_line_orthogonal(linepts[:1000]),
+         lambda: cv2.fitLine(line32[:1000], cv2.DIST_L2, 0, 0.01, 0.01),
          lambda: measure.LineModelND().estimate(linepts[:1000])),
-        ("line fit, 10^6 points", lambda: tg.fit_line(linepts),
-         lambda: cv2.fitLine(linepts.astype(np.float32), cv2.DIST_L2, 0, 0.01, 0.01),
+        ("line fit, 10^6 points", lambda: tg.fit_line_orthogonal(linepts),
+         lambda: cv2.fitLine(line32, cv2.DIST_L2, 0, 0.01, 0.01),
          lambda: measure.LineModelND().estimate(linepts)),
         ("circle fit, 10^3 points", lambda: tg.fit_circle(pts1k), None, sk_circle),
         ("consensus line, 10^3 points, 100 trials", lambda: tg.fit_line_ransac(lin1k, 200, 100), None, sk_ransac),

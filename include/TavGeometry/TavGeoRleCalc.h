@@ -50,7 +50,11 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// \brief Computes the region of the first `count` points on a width x height
   /// image, unless the call equals the cached last one byte for byte.
   ///
-  /// The meaning of the points is the derived calculator's.
+  /// The meaning of the points is the derived calculator's. A fresh
+  /// calculator's cache holds the call (0, 0, no points), so that first call
+  /// returns at once and leaves the list empty. A call that throws part-way
+  /// (std::bad_alloc) leaves a half-written list but no cached key: the next
+  /// call computes again, whatever its arguments.
   /// \return Concrete calculators always return true; the base returns false
   ///         and changes nothing.
   virtual bool calculate(int width, int height, const TavPoint* points, int count);
@@ -70,8 +74,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// ambiguous list reader), clipped to the canvas, and each record's runs sorted
   /// and merged where they touch or overlap. O(runs) for records in ascending
   /// rows, as the calculators write them (a record's few runs are sorted); a list
-  /// a derived calculator wrote out of that order is sorted as a whole.
-  /// \throws CTavGeoRegionError for a canvas beyond the region limits.
+  /// a derived calculator wrote out of that order is sorted as a whole. A
+  /// negative width or height (which calculate() accepts) counts as 0.
+  /// \throws CTavGeoRegionError for a canvas beyond the region limits and for
+  ///         more than kRegionMaxRuns runs.
   CTavGeoRegion region() const;
 
   /// \brief True when width, height, count and the bytes of the points equal the
@@ -109,6 +115,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   int m_lastWidth;                    ///< Cache key: width of the last call.
   int m_lastHeight;                   ///< Cache key: height of the last call.
   std::vector<TavPoint> m_lastCoords; ///< Cache key: points of the last call.
+  /// False from the start of a computation until its key is stored: a call that
+  /// throws part-way (std::bad_alloc) leaves no key that a later call could
+  /// match against its half-written list.
+  bool m_lastKeyValid;
 
  private:
   static bool findPerimiterPoints(std::vector<TavIPoint>* result, std::vector<int>* previous,
@@ -188,7 +198,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
 /// 0 .. height - 1: an edge is present on the rows from its upper end to the row
 /// above its lower end, its x stepped row by row in float; each row's edges,
 /// sorted by x, pair off into runs (x, extent) with x = trunc(x1 + 0.5) and
-/// extent = trunc(x2 - x1 + 0.5). Columns are not clipped. Edges reaching above
+/// extent = trunc(x2 - x1 + 0.5). Columns are not clipped; both words saturate
+/// at the int range, so a run whose start or extent leaves it (vertices about
+/// 2^31 columns left of the image) ends at the wrong column and can lose pixels
+/// of the image. Edges reaching above
 /// row 0 enter at row 0; edges whose ends lie on one row are horizontal; rows
 /// from kRleMaxRows on are not scanned. count <= 0 or height <= 0: header and
 /// terminator only. The box is that of the truncated vertices (zero for no

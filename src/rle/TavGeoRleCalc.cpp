@@ -8,7 +8,7 @@
 
 namespace NTavGeometry {
 
-CTavGeoRleCalc::CTavGeoRleCalc() : m_width(0), m_height(0), m_lastWidth(0), m_lastHeight(0) {}
+CTavGeoRleCalc::CTavGeoRleCalc() : m_width(0), m_height(0), m_lastWidth(0), m_lastHeight(0), m_lastKeyValid(true) {}
 
 CTavGeoRleCalc::~CTavGeoRleCalc() = default;
 
@@ -20,6 +20,7 @@ bool CTavGeoRleCalc::calculate(int /*width*/, int /*height*/, const TavPoint* /*
 // reads points it was not given.
 bool CTavGeoRleCalc::compareWithLastComputedCoords(int width, int height, const TavPoint* points, int count) {
   if (count < 0 || points == nullptr) count = 0;
+  if (!m_lastKeyValid) return false;
   if (width != m_lastWidth) return false;
   if (height != m_lastHeight) return false;
   if (static_cast<size_t>(count) != m_lastCoords.size()) return false;
@@ -32,6 +33,7 @@ void CTavGeoRleCalc::storeComputedCoords(int width, int height, const TavPoint* 
   m_lastWidth = width;
   m_lastHeight = height;
   m_lastCoords.assign(points, points + count);
+  m_lastKeyValid = true;
 }
 
 }  // namespace NTavGeometry

@@ -69,6 +69,7 @@ CTavGeoRleCalcPolygon::~CTavGeoRleCalcPolygon() = default;
 
 bool CTavGeoRleCalcPolygon::calculate(int width, int height, const TavPoint* points, int count) {
   if (compareWithLastComputedCoords(width, height, points, count)) return true;
+  m_lastKeyValid = false;  // until this call's key is stored
   int n = (points != nullptr && count > 0) ? count : 0;
   // A vertex with a NaN coordinate has no pixel position: the scan would take
   // it for 0 while the box skips it, so the list's rows would lie outside the

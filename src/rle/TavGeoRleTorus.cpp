@@ -17,6 +17,7 @@ CTavGeoRleCalcTorus::~CTavGeoRleCalcTorus() = default;
 
 bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* points, int count) {
   if (compareWithLastComputedCoords(width, height, points, count)) return true;
+  m_lastKeyValid = false;  // until this call's key is stored
   m_width = width;
   m_height = height;
 
