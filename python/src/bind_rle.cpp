@@ -161,7 +161,8 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
           },
           "The run-length list of the last computation as an int32 array: [width, height, first\n"
           "column, last column, first row, last row, then per row: row, (x, extent) pairs covering\n"
-          "columns x .. x + extent, -1; then a final -1]. Empty before the first computation.")
+          "columns x .. x + extent, -1; then a final -1]. Empty before the first computation (and after\n"
+          "a first call of width 0, height 0 and no points, which the fresh cache answers).")
       .def_property_readonly(
           "bounding_box",
           [](W& self) {
