@@ -82,7 +82,8 @@ cv::Mat diskElement() {
 void setRuns(benchmark::State& st, const Case& c) { st.counters["runs"] = static_cast<double>(c.a.runCount()); }
 
 // Both sides must compute the same thing: moments, component counts and the
-// pixels of dilation and erosion are compared once per case before timing.
+// pixels of union, intersection, dilation and erosion and the IoU are compared
+// once per case before timing.
 std::string disagreement(const Case& c) {
   const TavRegionMoments m = c.a.moments();
   const cv::Moments o = cv::moments(c.ma, true);
@@ -96,6 +97,14 @@ std::string disagreement(const Case& c) {
     if (std::fabs(ours[i] - peer[i]) > 1e-9 * (1.0 + std::fabs(scale[i])))
       return "moment " + std::to_string(i) + " differs: " + std::to_string(ours[i]) + " vs " + std::to_string(peer[i]);
   cv::Mat labels, out;
+  cv::bitwise_or(c.ma, c.mb, out);
+  const CTavGeoRegion both = CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step));
+  if (both != (c.a | c.b)) return "union differs";
+  const double unionArea = cv::countNonZero(out);
+  cv::bitwise_and(c.ma, c.mb, out);
+  if (CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step)) != (c.a & c.b))
+    return "intersection differs";
+  if (c.a.iou(c.b) != cv::countNonZero(out) / unionArea) return "iou differs";
   for (int conn : {4, 8})
     if (static_cast<int>(c.a.components(conn).size()) != cv::connectedComponents(c.ma, labels, conn, CV_32S) - 1)
       return "component counts differ";
