@@ -208,6 +208,12 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // ... also as a record's first run, even one of extent 0 (column -1 only, clipped away)
   EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 0, 2, 1, -1, -1}).runs(),
             (std::vector<TavRun>{{1, 2, 4}}));
+  // A polygon about 2^31 columns wide: its runs' start and extent leave the int range, and each run keeps
+  // its last column (the saturated words had ended the runs at column 640).
+  CTavGeoRleCalcPolygon wide;
+  const TavPoint band[4] = {{-2147483000, 0}, {2147483000, 0}, {2147483000, 5}, {-2147483000, 5}};
+  wide.calculate(1000, 6, band, 4);
+  EXPECT_EQ(wide.region(), CTavGeoRegion::fromBox(1000, 6, {0, 0, 1000, 5}));
   // Rows 0, 2 and 4 have no row of pixels next to them, so each is outline all along; a one-pixel run
   // comes twice, as in the list's perimeter.
   const CTavGeoRegion bars = CTavGeoRegion::fromRuns(3, 5, {{0, 0, 3}, {2, 0, 3}, {4, 1, 2}});

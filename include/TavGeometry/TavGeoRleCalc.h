@@ -198,10 +198,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcTorus : public CTavGeoRleCalc {
 /// 0 .. height - 1: an edge is present on the rows from its upper end to the row
 /// above its lower end, its x stepped row by row in float; each row's edges,
 /// sorted by x, pair off into runs (x, extent) with x = trunc(x1 + 0.5) and
-/// extent = trunc(x2 - x1 + 0.5). Columns are not clipped; both words saturate
-/// at the int range, so a run whose start or extent leaves it (vertices about
-/// 2^31 columns left of the image) ends at the wrong column and can lose pixels
-/// of the image. Edges reaching above
+/// extent = trunc(x2 - x1 + 0.5). Columns are not clipped; a run whose start or
+/// extent would leave the int range (vertices about 2^31 columns off the image)
+/// keeps its last column, at most INT_MAX, and starts at its first column or as
+/// far left as an extent of INT_MAX reaches. Edges reaching above
 /// row 0 enter at row 0; edges whose ends lie on one row are horizontal; rows
 /// from kRleMaxRows on are not scanned. count <= 0 or height <= 0: header and
 /// terminator only. The box is that of the truncated vertices (zero for no

@@ -13,6 +13,7 @@
 #include <TavGeometry/TavGeoRleCalc.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 
@@ -257,8 +258,19 @@ void CTavGeoRleCalcPolygon::processScan(int scan) {
   for (size_t p = 0; p < pairs; ++p) {
     const double x1 = a[2 * p].x;
     const double x2 = a[2 * p + 1].x;
-    m_rle.push_back(detail::truncToInt(x1 + 0.5));
-    m_rle.push_back(detail::truncToInt(x2 - x1 + 0.5));
+    int start = detail::truncToInt(x1 + 0.5), extent = detail::truncToInt(x2 - x1 + 0.5);
+    // A start or extent beyond the int range would saturate and move the run's
+    // last column (a run from 2^31 columns left of the image could end left of
+    // column 0): the run keeps its last column, at most INT_MAX, and starts at
+    // its first column or as far left as an extent of INT_MAX reaches.
+    const double first = std::trunc(x1 + 0.5), last = first + std::trunc(x2 - x1 + 0.5);
+    if (!(first >= INT_MIN && last - first <= INT_MAX && last <= INT_MAX) && last >= 0 && first <= INT_MAX) {
+      const double end = std::min(last, static_cast<double>(INT_MAX));
+      start = static_cast<int>(std::max(first, end - INT_MAX));
+      extent = static_cast<int>(end - start);
+    }
+    m_rle.push_back(start);
+    m_rle.push_back(extent);
   }
   m_rle.push_back(-1);
 }

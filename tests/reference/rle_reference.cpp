@@ -126,7 +126,16 @@ std::vector<int> rlePolygon(int width, int height, const TavPoint* p, int count,
     l.push_back(static_cast<int>(scan));
     for (size_t k = 0; k + 1 < here.size(); k += 2) {  // pairs in list order
       const double a = here[k].x, b = here[k + 1].x;
-      l.insert(l.end(), {truncInt(a + 0.5), truncInt(b - a + 0.5)});
+      int start = truncInt(a + 0.5), extent = truncInt(b - a + 0.5);
+      // Words beyond the int range: the run keeps its last column (at most
+      // INT_MAX) and starts at its first or as far left as INT_MAX reaches.
+      const double first = std::trunc(a + 0.5), last = first + std::trunc(b - a + 0.5);
+      if ((first < INT_MIN || last - first > INT_MAX || last > INT_MAX) && last >= 0 && first <= INT_MAX) {
+        const double end = std::min(last, double{INT_MAX});
+        start = static_cast<int>(std::max(first, end - INT_MAX));
+        extent = static_cast<int>(end - start);
+      }
+      l.insert(l.end(), {start, extent});
     }
     l.push_back(-1);
   }
