@@ -221,7 +221,8 @@ inline const uint8_t* findByte(const uint8_t* p, const uint8_t* end) {
 #if defined(__SSE2__)
 // Appends the runs of one mask row, 64 bytes a step: a bit for each nonzero
 // byte, and wherever a bit differs from the one before it a run starts or
-// ends. A step without such a change costs four compares.
+// ends. A step that stays outside (inside) a run is told by one OR (minimum)
+// of its four loads and one compare.
 void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* runs) {
   const __m128i zero = _mm_setzero_si128();
   int start = -1;     // column of the open run
