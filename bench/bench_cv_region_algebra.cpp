@@ -97,23 +97,22 @@ std::string disagreement(const Case& c) {
     if (std::fabs(ours[i] - peer[i]) > 1e-9 * (1.0 + std::fabs(scale[i])))
       return "moment " + std::to_string(i) + " differs: " + std::to_string(ours[i]) + " vs " + std::to_string(peer[i]);
   cv::Mat labels, out;
+  const auto region = [](const cv::Mat& m) {
+    return CTavGeoRegion::fromMask(m.data, m.cols, m.rows, static_cast<ptrdiff_t>(m.step));
+  };
   cv::bitwise_or(c.ma, c.mb, out);
-  const CTavGeoRegion both = CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step));
-  if (both != (c.a | c.b)) return "union differs";
+  if (region(out) != (c.a | c.b)) return "union differs";
   const double unionArea = cv::countNonZero(out);
   cv::bitwise_and(c.ma, c.mb, out);
-  if (CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step)) != (c.a & c.b))
-    return "intersection differs";
+  if (region(out) != (c.a & c.b)) return "intersection differs";
   if (c.a.iou(c.b) != cv::countNonZero(out) / unionArea) return "iou differs";
   for (int conn : {4, 8})
     if (static_cast<int>(c.a.components(conn).size()) != cv::connectedComponents(c.ma, labels, conn, CV_32S) - 1)
       return "component counts differ";
   cv::dilate(c.ma, out, diskElement());
-  if (CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step)) != c.a.dilateDisk(kRadius))
-    return "dilation differs";
+  if (region(out) != c.a.dilateDisk(kRadius)) return "dilation differs";
   cv::erode(c.ma, out, diskElement(), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT, cv::Scalar(0));
-  if (CTavGeoRegion::fromMask(out.data, out.cols, out.rows, static_cast<ptrdiff_t>(out.step)) != c.a.erodeDisk(kRadius))
-    return "erosion differs";
+  if (region(out) != c.a.erodeDisk(kRadius)) return "erosion differs";
   return "";
 }
 

@@ -227,6 +227,7 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
   const __m128i zero = _mm_setzero_si128();
   int start = -1;     // column of the open run
   uint64_t last = 0;  // bit of the byte before
+  // Each set bit of changes, from column base on, starts or ends a run.
   const auto take = [&](uint64_t changes, int base) {
     for (; changes != 0; changes &= changes - 1) {
       const int x = base + __builtin_ctzll(changes);
@@ -263,10 +264,7 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
     if (bit != last) take(1, x);
     last = bit;
   }
-  if (start >= 0) {
-    if (static_cast<int64_t>(runs->size()) >= kRegionMaxRuns) fail("region mask: more than kRegionMaxRuns runs");
-    runs->push_back(TavRun{y, start, width});
-  }
+  if (start >= 0) take(1, width);  // the run open at the row's end ends there
 }
 #endif
 
@@ -510,9 +508,8 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
       while (s < e) {  // split at column ends
         const int64_t x = s / h, colEnd = (x + 1) * h;
         const int64_t stop = std::min(e, colEnd);
-        if (static_cast<int64_t>(cols.size()) >= kRegionMaxRuns)
-          fail("COCO RLE: the counts' column runs number more than kRegionMaxRuns");
-        append(&cols, static_cast<int>(x), static_cast<int>(s - x * h), static_cast<int>(stop - x * h));
+        append(&cols, static_cast<int>(x), static_cast<int>(s - x * h), static_cast<int>(stop - x * h),
+               "COCO RLE: the counts' column runs");
         s = stop;
       }
     }
@@ -708,9 +705,6 @@ std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
   // The list's perimeter takes the records before and after a record as its
   // neighbours, so each stretch of consecutive rows goes to it as a list of its
   // own: a row after an empty row has no pixel above it.
-  const auto tooMany = [] {
-    return CTavGeoRegionError("region perimeter: more than " + std::to_string(kRleMaxPerimeterPoints) + " points");
-  };
   std::vector<TavIPoint> points;
   std::vector<int> list;
   for (size_t i = 0; i < m_runs.size();) {
@@ -727,7 +721,8 @@ std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
     list.push_back(-1);
     const std::vector<TavIPoint> part = CTavGeoRleCalc::calculatePerimiterPoints(list);
     // Every non-empty stretch has perimeter pixels; an empty answer is the limit.
-    if (part.empty() || part.size() > static_cast<size_t>(kRleMaxPerimeterPoints) - points.size()) throw tooMany();
+    if (part.empty() || part.size() > static_cast<size_t>(kRleMaxPerimeterPoints) - points.size())
+      fail("region perimeter: more than " + std::to_string(kRleMaxPerimeterPoints) + " points");
     points.insert(points.end(), part.begin(), part.end());
   }
   return points;

@@ -642,10 +642,6 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
   return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
 }
 
-}  // namespace
-
-namespace {
-
 // Erosion keeps a pixel only when the element's ends (dx = +-r, dy = +-r), all
 // in both elements, stay on the canvas: never when 2r + 1 exceeds a side.
 bool erodesAll(int r, int width, int height) { return 2 * int64_t{r} + 1 > std::min(width, height); }

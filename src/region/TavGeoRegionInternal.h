@@ -25,8 +25,8 @@ namespace region_detail {
 void checkCanvas(int width, int height, const char* where);
 
 // Appends a run to the sorted output, merging it with the last one when they
-// touch or overlap; refuses growth past kRegionMaxRuns.
-inline void append(std::vector<TavRun>* out, int y, int x0, int x1) {
+// touch or overlap; refuses growth past kRegionMaxRuns, naming the result what.
+inline void append(std::vector<TavRun>* out, int y, int x0, int x1, const char* what = "region: result") {
   if (x1 <= x0) return;
   if (!out->empty()) {
     TavRun& b = out->back();
@@ -35,7 +35,7 @@ inline void append(std::vector<TavRun>* out, int y, int x0, int x1) {
       return;
     }
   }
-  if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+  if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail(std::string(what) + " exceeds kRegionMaxRuns runs");
   out->push_back(TavRun{y, x0, x1});
 }
 

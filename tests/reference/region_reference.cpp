@@ -63,14 +63,14 @@ static void flood(const Mask& a, uint8_t v, int connectivity, int x, int y, int 
   }
 }
 
-std::vector<int> maskPerimeter(const Mask& a) {
-  std::vector<int> out;
+std::vector<TavIPoint> maskPerimeter(const Mask& a) {
+  std::vector<TavIPoint> out;
   for (int y = 0; y < a.h; ++y)
     for (int x = 0; x < a.w; ++x) {
       if (!a.at(x, y)) continue;
       const bool first = !a.at(x - 1, y), last = !a.at(x + 1, y);
-      if (first || last || !a.at(x, y - 1) || !a.at(x, y + 1)) out.insert(out.end(), {x, y});
-      if (first && last) out.insert(out.end(), {x, y});
+      if (first || last || !a.at(x, y - 1) || !a.at(x, y + 1)) out.push_back(TavIPoint{x, y});
+      if (first && last) out.push_back(TavIPoint{x, y});
     }
   return out;
 }

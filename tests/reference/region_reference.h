@@ -2,6 +2,8 @@
 // run-based region type.
 #pragma once
 
+#include <TavGeometry/TavTypes.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,8 +28,8 @@ Mask maskErode(const Mask& a, int r, bool disk);
 Mask maskFillHoles(const Mask& a);
 // Outline pixels in row-major order: each run's first and last pixel (a
 // one-pixel run's twice) and every pixel between them with no set pixel above
-// it or none below it; as (x, y) pairs.
-std::vector<int> maskPerimeter(const Mask& a);
+// it or none below it.
+std::vector<TavIPoint> maskPerimeter(const Mask& a);
 // label per pixel (-1 outside), parts numbered in raster order of first pixel
 int maskLabel(const Mask& a, int connectivity, std::vector<int>* label);
 // sums over pixels: m00 m10 m01 m20 m11 m02 mu20 mu11 mu02 (about the centroid)
