@@ -133,6 +133,8 @@ spokes --center 0,0 --radius 10 --sweep 1 --length 5 --spacing 0 | --spacing: '0
 spokes --center 0,0 --radius 10 --sweep 1 --length 5 --spacing nan | --spacing: 'nan' is not finite
 spokes --center 0,0 --radius 1000 --sweep 6.28 --length 5 --spacing 0.0001 | spokes would lay about 63114000 lines, \
 more than the limit of 1000000; use a larger --spacing
+spokes --center 0,0 --radius 1000 --sweep 1 --length 1 --spacing 0.0010009997 | spokes would lay about 1000001 lines, \
+more than the limit of 1000000; use a larger --spacing
 spokes --center 0,0 --radius 10 --length 5 --spacing 1 | spokes: --center needs --sweep
 spokes @arc3.txt --length 20 --spacing 10 --start 2 | spokes: --radius, --start and --sweep need --center (or give \
 three points as input)

@@ -43,7 +43,8 @@ std::vector<TavPoint> sampleArc(const TavArc& arc) {
 
 void checkLineCount(double estimate, const std::string& what) {
   if (!(estimate <= static_cast<double>(Limits::kMaxScanLines))) {
-    throw InputError(what + " would lay about " + formatCount(estimate) + " lines, more than the limit of " +
+    // Rounded up: an estimate just above the limit must not print as the limit.
+    throw InputError(what + " would lay about " + formatCount(std::ceil(estimate)) + " lines, more than the limit of " +
                      std::to_string(Limits::kMaxScanLines) + "; use a larger --spacing");
   }
 }
