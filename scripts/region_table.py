@@ -4,8 +4,9 @@
 Each RESULT is the JSON output (--benchmark_out_format=json) of one run with
 repetitions, read as bench_table.py reads it. For every <operation>/<case>,
 the row gives the run count of the first operand, the medians over the runs
-of each run's median CPU time for ours and for the peer, their ratio, and the
-range of the per-run ratios.
+of each run's median CPU time for ours and for the peer, their ratio, the
+range of the per-run ratios, and where measured the floor of copying both
+operands' runs (side `copyfloor`).
 
 usage: region_table.py RESULT.json [RESULT.json ...]
 """
@@ -33,15 +34,16 @@ def main(files):
             row = rows.setdefault((op, case), {"runs": b["runs"]})
             row.setdefault(side, []).append(bench_table.nanoseconds(b, "cpu_time") / 1e3)
     fmt = lambda v: f"{v:.1f}" if v < 1000 else f"{v:.0f}"
-    print("| operation | case | runs | ours (us) | peer (us) | peer | ours/peer | range |")
-    print("|---|---|---:|---:|---:|---|---:|---|")
+    print("| operation | case | runs | ours (us) | peer (us) | peer | ours/peer | range | copy floor (us) |")
+    print("|---|---|---:|---:|---:|---|---:|---|---:|")
     for op, case in sorted(rows, key=order):
         row = rows[(op, case)]
-        peer = next(k for k in row if k not in ("ours", "runs"))
+        peer = next(k for k in row if k not in ("ours", "runs", "copyfloor"))
+        floor = fmt(statistics.median(row["copyfloor"])) if "copyfloor" in row else "-"
         ours, theirs = statistics.median(row["ours"]), statistics.median(row[peer])
         ratios = [a / b for a, b in zip(row["ours"], row[peer])]
         print(f"| {op} | {case} | {round(row['runs'])} | {fmt(ours)} | {fmt(theirs)} | {peer} | {ours / theirs:.3f} "
-              f"| {min(ratios):.2f} - {max(ratios):.2f} |")
+              f"| {min(ratios):.2f} - {max(ratios):.2f} | {floor} |")
 
 
 if __name__ == "__main__":
