@@ -9,7 +9,7 @@
 
 #include "region/TavGeoRegionInternal.h"
 
-#if defined(__SSE2__)
+#if defined(TAVGEO_SSE2_SCAN)
 #include <emmintrin.h>
 #endif
 
@@ -208,7 +208,7 @@ inline const uint8_t* findByte(const uint8_t* p, const uint8_t* end) {
   for (; end - p >= 8; p += 8) {
     const uint64_t hit = hits<kWantNonzero>(p);
     if (hit == 0) continue;
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#if defined(TAVGEO_BIT_SCAN) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     return p + (__builtin_ctzll(hit) >> 3);
 #else
     break;
@@ -218,7 +218,7 @@ inline const uint8_t* findByte(const uint8_t* p, const uint8_t* end) {
   return p;
 }
 
-#if defined(__SSE2__)
+#if defined(TAVGEO_SSE2_SCAN)
 // Appends the runs of one mask row, 64 bytes a step: a bit for each nonzero
 // byte, and wherever a bit differs from the one before it a run starts or
 // ends. A step that stays outside (inside) a run is told by one OR (minimum)
@@ -278,7 +278,7 @@ CTavGeoRegion CTavGeoRegion::fromMask(const uint8_t* data, int width, int height
   if (data == nullptr) fail("region mask: null data for a non-empty canvas");
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = data + static_cast<ptrdiff_t>(y) * stride;
-#if defined(__SSE2__)
+#if defined(TAVGEO_SSE2_SCAN)
     appendRowRuns(row, width, y, &runs);
 #else
     const uint8_t* end = row + width;

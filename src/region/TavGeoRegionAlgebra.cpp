@@ -440,7 +440,7 @@ class BitMorphology {
   }
   uint64_t* row(int64_t y, size_t width) { return m_ring.data() + (slotOf(y) * m_widths.size() + width) * m_words; }
   static int lowestBit(uint64_t v) {  // v != 0
-#if defined(__GNUC__)
+#if defined(TAVGEO_BIT_SCAN)
     return __builtin_ctzll(v);
 #else
     int n = 0;

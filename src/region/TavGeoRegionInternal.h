@@ -8,6 +8,17 @@
 #include <utility>
 #include <vector>
 
+// The row scanner of masks reads 64 bytes a step with SSE2 where the compiler
+// targets it, and bit positions come from the compiler's bit-scan builtin;
+// elsewhere portable loops do the same. TAVGEO_PORTABLE (a build option) takes
+// the portable loops on every machine, so that they are tested here too.
+#if defined(__SSE2__) && !defined(TAVGEO_PORTABLE)
+#define TAVGEO_SSE2_SCAN 1
+#endif
+#if defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#define TAVGEO_BIT_SCAN 1
+#endif
+
 namespace NTavGeometry {
 
 struct CTavGeoRegionAccess {
