@@ -29,7 +29,13 @@ inline bool fitsInt(double v) { return v > -2147483649.0 && v < 2147483648.0; }
 // reference it was correctly rounded for every normal result. Operands beyond
 // 2^300 or below 2^-300 are scaled by 2^-600 or 2^600 (exact), so the squares
 // neither overflow nor underflow. Infinities win over NaN, as in C's hypot.
-inline double roundedHypot(double x, double y) {
+//
+// Every fma here is exact before its one rounding, in hardware and in the C
+// library alike, so the result does not depend on which computes it. Where
+// the compiler targets x86 without FMA instructions, each std::fma would be a
+// call into the C library; roundedHypot then calls a copy of this body
+// compiled for FMA when the processor has it (chosen once, at the first call).
+inline double roundedHypotBody(double x, double y) {
   x = std::fabs(x);
   y = std::fabs(y);
   if (x < y) {
@@ -57,6 +63,15 @@ inline double roundedHypot(double x, double y) {
   h -= residual / (2.0 * h);
   return h * scale;
 }
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(__FMA__) && \
+    !defined(TAVGEO_PORTABLE)
+#define TAVGEO_FMA_DISPATCH 1
+double roundedHypotDispatched(double x, double y);
+inline double roundedHypot(double x, double y) { return roundedHypotDispatched(x, y); }
+#else
+inline double roundedHypot(double x, double y) { return roundedHypotBody(x, y); }
+#endif
 
 }  // namespace detail
 }  // namespace NTavGeometry

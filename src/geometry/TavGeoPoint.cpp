@@ -6,6 +6,31 @@
 
 namespace NTavGeometry {
 
+#if defined(TAVGEO_FMA_DISPATCH)
+namespace detail {
+namespace {
+
+__attribute__((target("fma"))) double roundedHypotFma(double x, double y) { return roundedHypotBody(x, y); }
+
+double roundedHypotCall(double x, double y) { return roundedHypotBody(x, y); }
+
+using HypotFunction = double (*)(double, double);
+
+HypotFunction chooseHypot() {
+  __builtin_cpu_init();  // may run before the constructors that would do it
+  return __builtin_cpu_supports("fma") ? roundedHypotFma : roundedHypotCall;
+}
+
+}  // namespace
+
+double roundedHypotDispatched(double x, double y) {
+  static const HypotFunction chosen = chooseHypot();
+  return chosen(x, y);
+}
+
+}  // namespace detail
+#endif
+
 void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out) {
   out->x = (a.x + b.x) * 0.5;
   out->y = (a.y + b.y) * 0.5;
