@@ -22,18 +22,6 @@ def make_jobs(n):
     return [(KINDS[i % 3], i) for i in range(n)]
 
 
-def region_area(rle):
-    """Pixel count of a list whose runs all start at column 0 or more."""
-    area, i = 0, 6
-    while rle[i] != -1:
-        i += 1
-        while rle[i] != -1:
-            area += int(rle[i + 1]) + 1
-            i += 2
-        i += 1
-    return area
-
-
 def run_job(job):
     kind, seed = job
     rng = np.random.default_rng(seed)
@@ -43,12 +31,15 @@ def run_job(job):
         rad = rng.uniform(50, 400, n)
         poly = np.c_[512 + rad * np.cos(ang), 512 + rad * np.sin(ang)]
         calc = tg.RleCalcPolygon().calculate(1024, 1024, poly)
-        return (kind, seed, tg.polygon_area(poly), region_area(calc.rle), len(calc.perimeter_points()))
+        # the region's area: the list's runs of a row may touch, so its extents do not add up to it
+        return (kind, seed, tg.polygon_area(poly), calc.region().area, len(calc.perimeter_points()))
     if kind == "circle":
         t = rng.uniform(0, 2 * np.pi, 200)
         pts = np.c_[300 + 80 * np.cos(t), 200 + 80 * np.sin(t)] + rng.normal(0, 0.5, (200, 2))
         circle, err = tg.fit_circle(pts)
         return (kind, seed, circle, err)
+    if kind != "ransac":
+        raise ValueError(f"job kind must be one of {KINDS}, got {kind!r}")
     x = rng.uniform(0, 500, 200)
     pts = np.c_[x, 0.3 * x + 20 + rng.normal(0, 0.3, 200)]
     pts[:40] = rng.uniform(0, 500, (40, 2))  # 20 % outliers

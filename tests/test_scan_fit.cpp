@@ -281,6 +281,23 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleRefusalsAndTheOrthogonalLine) {
       EXPECT_TRUE(err < 1e-9 * r && st.rms < 1e-9 * r && st.meanAbs <= st.rms && st.converged);
     }
   }
+  // A noisy short arc and the same points moved by 1e9 (exactly: dyadic offsets): the same circle. The
+  // frame's rounded mean, taken as exact, had moved the radius by 1e-5 of itself.
+  {
+    std::mt19937_64 gen(1);
+    std::uniform_real_distribution<double> jitter(-0.3, 0.3);
+    Pts near, far;
+    for (int i = 0; i < 40; ++i) {
+      const double t = 0.5 * i / 39, x = std::ldexp(std::round(std::ldexp(50 * std::cos(t) + jitter(gen), 23)), -23),
+                   y = std::ldexp(std::round(std::ldexp(50 * std::sin(t) + jitter(gen), 23)), -23);
+      near.emplace_back(x, y);
+      far.emplace_back(x + 1e9, y + 1e9);
+    }
+    TavCircle a, b;
+    double e;
+    ASSERT_TRUE(pointsFitCircleHyper(near.data(), 40, &a, &e) == 0 && pointsFitCircleHyper(far.data(), 40, &b, &e) == 0);
+    EXPECT_TRUE(isCircle(b, a.center.x + 1e9, a.center.y + 1e9, a.radius, 1e-12 * a.radius)) << b.radius - a.radius;
+  }
   // Coincident points; a set straight to 1e-10 of its spread.
   for (const Pts& bad : {Pts{{1, 1}, {1, 1}, {1, 1}, {1, 1}}, Pts{{0, 0}, {10, 1e-9}, {20, 0}, {5, 0}}}) {
     TavCircle c;

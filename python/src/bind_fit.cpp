@@ -106,15 +106,15 @@ void bindFitMeasure(py::module_& m) {
           rc = pointsFitCircleRansac(p.data, n, kk, candidates, &c, &err,
                                      returnRejected ? rejected.data() : nullptr);
         }
-        if (rc != 0) return py::none();
+        if (rc == 2) return py::none();  // 1: the refit stopped at its step limit, its circle stands
         if (!returnRejected) return py::make_tuple(c, err);
         return py::make_tuple(c, err, pointsArray(rejected, kk));
       },
       py::arg("points"), py::arg("k"), py::arg("candidates") = 0, py::arg("return_rejected") = false,
       "Consensus circle: circles through three drawn points scored by the N - k nearest points,\n"
       "the best refitted geometrically on them. (Circle, mean distance of the kept points[, rejected\n"
-      "(k, 2)]); None when refused. Deterministic: the draws come from a generator seeded from the\n"
-      "coordinates.");
+      "(k, 2)]); None when refused. A refit stopped by its iteration limit still gives its circle.\n"
+      "Deterministic: the draws come from a generator seeded from the coordinates.");
 }
 
 }  // namespace

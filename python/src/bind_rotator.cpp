@@ -1,7 +1,9 @@
 // Rotators: a fixed centre and angle, turning one point or an (N, 2) array.
 #include <TavGeometry/TavRotator.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "common.h"
 
@@ -15,7 +17,9 @@ using namespace NTavGeometry;
 namespace {
 
 template <class R, class T>
-py::object rotateAny(const R& r, py::handle p) {
+py::object rotateAny(const R& live, py::handle p) {
+  // A copy: another thread may set the rotator while this one runs without the GIL.
+  const R r = live;
   if (!isPointSet(p)) {
     const TavPoint q = toPoint(p, "p");
     T x = static_cast<T>(q.x);
@@ -44,7 +48,13 @@ py::object rotateAny(const R& r, py::handle p) {
 template <class R, class T>
 void bindOne(py::module_& m, const char* name, const char* doc, const char* dtype) {
   py::class_<R> cls(m, name, doc);
-  const auto real = [](py::handle v, const char* argName) { return static_cast<T>(toReal(v, argName)); };
+  const auto real = [](py::handle v, const char* argName) {
+    const double d = toReal(v, argName);
+    // A finite value beyond float32's range would turn into an infinity.
+    if (std::isfinite(d) && !std::isfinite(static_cast<T>(d)))
+      throwValue(std::string(argName) + " = " + py::repr(v).cast<std::string>() + " is beyond the range of float32");
+    return static_cast<T>(d);
+  };
   cls.def(py::init([real](py::handle x, py::handle y, py::handle a) {
             return R(real(x, "x"), real(y, "y"), real(a, "a"));
           }),
@@ -79,11 +89,18 @@ void bindOne(py::module_& m, const char* name, const char* doc, const char* dtyp
       .def(py::pickle([](const R& r) { return py::make_tuple(r.x(), r.y(), r.a()); },
                       [](py::tuple t) {
                         if (t.size() != 3) throwValue("bad pickled rotator");
-                        try {
-                          return R(t[0].cast<T>(), t[1].cast<T>(), t[2].cast<T>());
-                        } catch (const py::cast_error&) {
-                          throwValue("bad pickled rotator");
+                        T v[3];
+                        for (int i = 0; i < 3; ++i) {
+                          double d = 0.0;
+                          try {
+                            d = t[static_cast<size_t>(i)].cast<double>();
+                          } catch (const py::cast_error&) {
+                            throwValue("bad pickled rotator");
+                          }
+                          v[i] = static_cast<T>(d);
+                          if (std::isfinite(d) && !std::isfinite(v[i])) throwValue("bad pickled rotator");
                         }
+                        return R(v[0], v[1], v[2]);
                       }))
       .def("__reduce__", &reduceByState);
   cls.attr("__hash__") = py::none();

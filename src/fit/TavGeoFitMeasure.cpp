@@ -112,11 +112,23 @@ constexpr double kStraightRatio = 1e-10;
 // 4 eta^4 + A2 eta^2 + A1 eta + A0 gives the circle. Newton's method from
 // eta = 0 approaches that root monotonically; it stops when a step no longer
 // lowers |Q|.
+//
+// The formulas take the working coordinates' mean as 0; the frame's mean is a
+// rounded double, half an ulp of the coordinates off (6e-8 near 1e9), which a
+// short arc amplifies. So the working coordinates' own mean is taken out first
+// and the circle moved back by it.
 bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCircle& out) {
+  const double count = static_cast<double>(n);
+  double su = 0.0, sv = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    su += f.wx(points[i].x);
+    sv += f.wy(points[i].y);
+  }
+  const double mu = su / count, mv = sv / count;
   double sxx = 0.0, syy = 0.0, sxy = 0.0, sxz = 0.0, syz = 0.0, szz = 0.0;
   for (unsigned int i = 0; i < n; ++i) {
-    const double u = f.wx(points[i].x);
-    const double v = f.wy(points[i].y);
+    const double u = f.wx(points[i].x) - mu;
+    const double v = f.wy(points[i].y) - mv;
     const double uu = u * u;
     const double vv = v * v;
     const double z = uu + vv;
@@ -127,7 +139,6 @@ bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCi
     syz += v * z;
     szz += z * z;
   }
-  const double count = static_cast<double>(n);
   const double mxx = sxx / count, myy = syy / count, mxy = sxy / count;
   const double mxz = sxz / count, myz = syz / count, mzz = szz / count;
   const double mz = mxx + myy;
@@ -155,8 +166,8 @@ bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCi
   const double b = (myz * (mxx - x) - mxz * mxy) / det / 2.0;
   const double r2 = a * a + b * b + mz - 2.0 * x;
   if (!(r2 > 0.0) || !std::isfinite(r2)) return false;
-  out.a = a;
-  out.b = b;
+  out.a = a + mu;
+  out.b = b + mv;
   out.r = std::sqrt(r2);
   return true;
 }

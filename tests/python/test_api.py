@@ -5,6 +5,7 @@ import inspect
 import logging
 import os
 import pickle
+import threading
 
 import numpy as np
 import pytest
@@ -41,6 +42,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(2, 2).to_coco('no') | TypeError | compressed bool",
     "tg.Rect('1', 0, 1, 1) | TypeError | x real", "tg.Arc((0, 0), 1, 0, 's') | TypeError | sweep real",
     "tg.RotatorF(1, 2, 3).set(1, None, 2) | TypeError | y real",
+    "tg.RotatorF(1e39, 0, 0) | ValueError | x float32", "tg.RotatorF().set_angle(-1e39) | ValueError | a float32",
+    "tg.RotatorF.__new__(tg.RotatorF).__setstate__((1e300, 0.0, 0.0)) | ValueError | pickled",
     "tg.calculate_perimiter_points([1.5, 2.0]) | TypeError | rle",
     "tg.calculate_perimiter_points([[1, 2]]) | ValueError | rle 1-D",
     "tg.calculate_perimiter_points([1 << 40]) | ValueError | rle int32",
@@ -108,6 +111,11 @@ def test_geometric_failures_return_none_and_success_its_documented_shape():
     assert tg.circle_line_intersection(tg.Circle((0, 0), 5), tg.Line((-10, 3), (10, 3))) == ((4.0, 3.0), (-4.0, 3.0))
     assert tg.fit_line_outliers(SQ, 9, return_removed=True)[2].shape == (4, 2)  # k above N counts as N
     assert np.isnan(tg.fit_line_outliers(SQ, 0)[1])
+    # a consensus circle whose refit stops at its iteration limit still has its circle (it came back None)
+    stalled = [[67.097, 10.319], [5.713, 45.621], [46.404, 29.852], [34.19, 5.667], [44.919, 64.009],
+               [80.491, 57.378], [51.731, 56.596], [10.412, 38.801], [53.57, 58.472], [91.145, 48.973]]
+    assert not tg.fit_circle_geometric(stalled)[1]["converged"]
+    assert abs(tg.fit_circle_ransac(stalled, 0)[0].radius - tg.fit_circle_geometric(stalled)[0].radius) < 1e-9
 
 
 def test_a_large_outline_is_not_refused():  # a bound that counted every pixel refused disks of radius >= 4600
@@ -204,6 +212,15 @@ def test_threads_give_serial_results():  # the calls release the GIL
     with concurrent.futures.ThreadPoolExecutor(4) as pool:
         list(pool.map(use, sets[:8]))
     assert shared.to_mask().sum() == shared.region().area == tg.Region.from_rle(shared.rle).area > 0
+    # a rotator set by another thread during a rotation: every point turned by one angle (they were mixed)
+    p, rot, stop = np.tile(sets[0], (100, 1)), tg.Rotator(0, 0, 0.0), []
+    turned = [tg.Rotator(0, 0, a).rotate(p) for a in (0.0, 1.0)]
+    flipper = threading.Thread(target=lambda: [rot.set_angle(a) for _ in iter(lambda: bool(stop), True) for a in (1, 0)])
+    flipper.start()
+    outs = [rot.rotate(p) for _ in range(5)]
+    stop.append(1)
+    flipper.join()
+    assert all(any(np.array_equal(o, t) for t in turned) for o in outs)
 
 
 HOSTILE = st.one_of(st.floats(), st.sampled_from([0.0, -0.0, 1e308, -1e308, 5e-324, 2.0**31, -2.0**31 - 1, 1e6 + 0.5]))
@@ -224,7 +241,11 @@ def test_hostile_input_returns_or_raises(p, q, k, w, h):
     tg.arc_to_polyline(arc, k), tg.circle_line_intersection(tg.Circle(a, b[0]), line)
     tg.circle_circle_intersection(tg.Circle(a, b[0]), tg.Circle(b, a[1]))
     tg.line_rect_intersection(line, tg.Rect(a[0], a[1], b[0], b[1], k))
-    tg.Rotator(a[0], a[1], b[0]).rotate(p), tg.RotatorF(a[0], a[1], b[1]).rotate(q)
+    tg.Rotator(a[0], a[1], b[0]).rotate(p)
+    try:
+        tg.RotatorF(a[0], a[1], b[1]).rotate(q)
+    except ValueError as e:  # a finite value beyond float32 is refused
+        assert "float32" in str(e)
     for c in (tg.RleCalcDisk(), tg.RleCalcTorus(), tg.RleCalcPolygon()):
         try:
             tg.calculate_perimiter_points(c.calculate(w, h, p).rle)

@@ -20,6 +20,8 @@ def test_cluster_batch_equals_serial():
     serial = batch.run_serial(jobs)
     assert {r[0] for r in serial} == set(batch.KINDS) and all(r[3] > 0 for r in serial if r[0] == "region")
     assert pickle.loads(pickle.dumps(serial)) == serial
+    with pytest.raises(ValueError, match="bogus"):  # an unknown kind had run as a consensus job
+        batch.run_job(("bogus", 1))
     cluster = distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
     with cluster, distributed.Client(cluster) as client:
         assert len(client.scheduler_info()["workers"]) == 2 and batch.run_on_cluster(client, jobs) == serial
