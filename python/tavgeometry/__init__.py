@@ -42,6 +42,16 @@ fit_circle_geometric = points_fit_circle_geometric  # noqa: F405
 fit_circle_ransac = points_fit_circle_ransac  # noqa: F405
 perimeter_points = calculate_perimiter_points  # noqa: F405
 
+
+
+def _rebuild_subclass(cls, value, attributes):
+    """Unpickles an instance of a Python subclass: the value, then the subclass's own attributes."""
+    obj = cls.__new__(cls)
+    obj.__setstate__(value)
+    obj.__dict__.update(attributes)
+    return obj
+
+
 # The types the stubs name, for annotations in the caller's code.
 Point = _Tuple[float, float]
 PointLike = _Union[_Tuple[_SupportsFloat, _SupportsFloat], _Sequence[_SupportsFloat], _npt.NDArray[_np.number]]

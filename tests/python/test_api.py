@@ -1,6 +1,7 @@
 """The Python contract: errors naming the argument, None for geometric failures, numpy forms, threads, hostile input."""
 import ast
 import concurrent.futures
+import copy
 import inspect
 import logging
 import os
@@ -153,6 +154,17 @@ def test_value_classes_repr_eval_pickle_hash(text):
     poly = tg.RleCalcPolygon().calculate(20, 20, SQ * 2 + 2)
     assert repr(pickle.loads(pickle.dumps(poly, 0))) == "RleCalcPolygon(width=20, height=20, points=4)"
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
+
+
+class _Tagged(tg.Line):  # a subclass with attributes of its own
+    pass
+
+
+def test_subclass_attributes_survive_pickling():  # they were dropped
+    t = _Tagged((1, 2), (3, 4))
+    t.tag = [7]
+    for back in [pickle.loads(pickle.dumps(t, p)) for p in range(pickle.HIGHEST_PROTOCOL + 1)] + [copy.deepcopy(t)]:
+        assert type(back) is _Tagged and back == t and back.tag == [7]
 
 
 @pytest.mark.parametrize("cls, read", [(tg.Line, "p1"), (tg.Circle, "radius"), (tg.Rect, "width"), (tg.Arc, "radius"),
