@@ -242,17 +242,15 @@ void refuseCopyOver(const py::array& a, const char* name, std::size_t limit) {
 }
 
 py::tuple reduceByState(py::handle self) {
-  py::object make = py::module_::import("copyreg").attr("__newobj__");
-  py::tuple args = py::make_tuple(py::type::handle_of(self));
+  const py::handle type = py::type::handle_of(self);
   py::object state = self.attr("__getstate__")();
   // A Python subclass's own attributes travel too, restored after the state.
   py::object attrs = py::getattr(self, "__dict__", py::none());
   if (!attrs.is_none() && py::len(attrs) > 0)
     return py::make_tuple(py::module_::import("tavgeometry").attr("_rebuild_subclass"),
-                          py::make_tuple(py::type::handle_of(self), state, attrs));
-  return py::make_tuple(make, args, state);
+                          py::make_tuple(type, state, attrs));
+  return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"), py::make_tuple(type), state);
 }
-
 
 py::array_t<double> newPoints(std::size_t n) {
   if (n > kMaxResultElements / 2) throwValue("result of " + std::to_string(n) + " points is too large");

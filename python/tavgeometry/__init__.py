@@ -43,7 +43,6 @@ fit_circle_ransac = points_fit_circle_ransac  # noqa: F405
 perimeter_points = calculate_perimiter_points  # noqa: F405
 
 
-
 def _rebuild_subclass(cls, value, attributes):
     """Unpickles an instance of a Python subclass: the value, then the subclass's own attributes."""
     obj = cls.__new__(cls)
