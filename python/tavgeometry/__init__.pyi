@@ -82,7 +82,8 @@ class Rotator:
     def a(self) -> float: ...
 
 class RotatorF:
-    """Single-precision rotator; an (N, 2) input gives a float32 array."""
+    """Single-precision rotator; an (N, 2) input gives a float32 array. A finite centre or
+    angle beyond float32's range raises ValueError."""
     def __init__(self, x: float = 0.0, y: float = 0.0, a: float = 0.0) -> None: ...
     def set(self, x: float, y: float, a: float) -> None: ...
     def set_angle(self, a: float) -> None: ...
@@ -210,7 +211,8 @@ def points_fit_circle_geometric(points: PointSet, standard_errors: bool = False)
 def points_fit_circle_ransac(points: PointSet, k: int, candidates: int = 0,
                              return_rejected: bool = False) -> tuple | None:
     """(Circle, mean distance of the kept points[, rejected (k, 2)]); None when k > N - 3,
-    a coordinate is not finite or the refit is refused."""
+    a coordinate is not finite or the refit is refused (a refit stopped by its iteration
+    limit still gives its circle)."""
 fit_line = points_fit_line
 fit_circle = points_fit_circle
 fit_line_outliers = points_fit_line_outliers
