@@ -328,6 +328,14 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleRefusalsAndTheOrthogonalLine) {
     EXPECT_EQ(pointsFitLineOrthogonal(w.p.data(), static_cast<unsigned int>(w.p.size()), &l, &rms), w.status);
     EXPECT_TRUE(isLine(l, w.x1, w.y1, w.x2, w.y2, w.tol) && isNum(rms, w.rms, w.tol)) << w.x1;
   }
+  // Residuals 1e-170 of the spread: their squares underflowed and the rms came out 0.
+  const double s = 1e-170;
+  const Pts tiny{{0, 0}, {1, s}, {2, 3 * s}, {3, 2 * s}};
+  TavLine l;
+  double rms = 0;
+  EXPECT_TRUE(pointsFitLineOrthogonal(tiny.data(), 4, &l, &rms) == 0 &&
+              std::fabs(rms / (0.6708203932499369 * s) - 1) < 1e-12)
+      << rms;
 }
 
 TEST(FitMeasure, ConsensusAmongOutliersAndStandardErrors) {

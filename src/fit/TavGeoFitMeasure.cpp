@@ -428,7 +428,18 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
       const double d = v * dx - u * dy;
       sum += d * d;
     }
-    *rms = std::sqrt(sum / static_cast<double>(n)) / f.scale;
+    double root = std::sqrt(sum / static_cast<double>(n));
+    if (sum < 0x1p-900) {
+      // Squares this small may have underflowed (residuals far below the
+      // spread): the sum again from residuals scaled by 2^600, exactly.
+      sum = 0.0;
+      for (unsigned int i = 0; i < n; ++i) {
+        const double d = (f.wy(points[i].y) * dx - f.wx(points[i].x) * dy) * 0x1p+600;
+        sum += d * d;
+      }
+      root = std::sqrt(sum / static_cast<double>(n)) * 0x1p-600;
+    }
+    *rms = root / f.scale;
   }
   return 0;
 }
