@@ -2,7 +2,7 @@
 # angles (positive turns +x toward +y, clockwise on an image whose y grows
 # downward). None means a geometric failure (parallel lines, a refused fit); the
 # crossing functions give a tuple of crossings, empty when there are none.
-from typing import Sequence, SupportsFloat, Tuple, Union, overload
+from typing import Sequence, SupportsFloat, Tuple, TypeVar, Union, overload
 
 import numpy as np
 import numpy.typing as npt
@@ -98,10 +98,12 @@ class RotatorF:
     @property
     def a(self) -> float: ...
 
-class _RleCalc:
+_Calc = TypeVar("_Calc", bound="_RleCalc")
+
+class _RleCalc:  # the calculators' shared methods; only in these stubs, not a class at run time
     MIN_POINTS: int
     def __init__(self) -> None: ...
-    def calculate(self, width: int, height: int, points: PointSet) -> "_RleCalc":
+    def calculate(self: _Calc, width: int, height: int, points: PointSet) -> _Calc:
         """Computes the region on a width x height image; returns self."""
     @property
     def rle(self) -> npt.NDArray[np.int32]: ...
