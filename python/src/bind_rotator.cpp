@@ -45,13 +45,18 @@ py::object rotateAny(const R& live, py::handle p) {
   return std::move(out);
 }
 
+// False for a finite value that T (float32) would turn into an infinity.
+template <class T>
+bool keepsFinite(double d) {
+  return !std::isfinite(d) || std::isfinite(static_cast<T>(d));
+}
+
 template <class R, class T>
 void bindOne(py::module_& m, const char* name, const char* doc, const char* dtype) {
   py::class_<R> cls(m, name, doc);
   const auto real = [](py::handle v, const char* argName) {
     const double d = toReal(v, argName);
-    // A finite value beyond float32's range would turn into an infinity.
-    if (std::isfinite(d) && !std::isfinite(static_cast<T>(d)))
+    if (!keepsFinite<T>(d))
       throwValue(std::string(argName) + " = " + py::repr(v).cast<std::string>() + " is beyond the range of float32");
     return static_cast<T>(d);
   };
@@ -97,8 +102,8 @@ void bindOne(py::module_& m, const char* name, const char* doc, const char* dtyp
                           } catch (const py::cast_error&) {
                             throwValue("bad pickled rotator");
                           }
+                          if (!keepsFinite<T>(d)) throwValue("bad pickled rotator");
                           v[i] = static_cast<T>(d);
-                          if (std::isfinite(d) && !std::isfinite(v[i])) throwValue("bad pickled rotator");
                         }
                         return R(v[0], v[1], v[2]);
                       }))

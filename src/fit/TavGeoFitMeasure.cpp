@@ -421,24 +421,20 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
   dy /= len;
   if (out != nullptr) *out = TavLine(TavPoint(f.mx, f.my), TavPoint(f.mx + dx, f.my + dy));
   if (rms != nullptr) {
-    double sum = 0.0;
-    for (unsigned int i = 0; i < n; ++i) {
-      const double u = f.wx(points[i].x);
-      const double v = f.wy(points[i].y);
-      const double d = v * dx - u * dy;
-      sum += d * d;
-    }
-    double root = std::sqrt(sum / static_cast<double>(n));
-    if (sum < 0x1p-900) {
-      // Squares this small may have underflowed (residuals far below the
-      // spread): the sum again from residuals scaled by 2^600, exactly.
-      sum = 0.0;
+    // Sum of the squared residuals times scale (a power of two, exact).
+    const auto sumOfSquares = [&](double scale) {
+      double sum = 0.0;
       for (unsigned int i = 0; i < n; ++i) {
-        const double d = (f.wy(points[i].y) * dx - f.wx(points[i].x) * dy) * 0x1p+600;
+        const double d = (f.wy(points[i].y) * dx - f.wx(points[i].x) * dy) * scale;
         sum += d * d;
       }
-      root = std::sqrt(sum / static_cast<double>(n)) * 0x1p-600;
-    }
+      return sum;
+    };
+    const double sum = sumOfSquares(1.0);
+    // Squares this small may have underflowed (residuals far below the
+    // spread): the sum again from residuals scaled by 2^600.
+    const double root =
+        sum < 0x1p-900 ? std::sqrt(sumOfSquares(0x1p+600) / count) * 0x1p-600 : std::sqrt(sum / count);
     *rms = root / f.scale;
   }
   return 0;
