@@ -295,7 +295,8 @@ TEST(FitMeasure, NoiseFreeArcsOnEveryScaleRefusalsAndTheOrthogonalLine) {
     }
     TavCircle a, b;
     double e;
-    ASSERT_TRUE(pointsFitCircleHyper(near.data(), 40, &a, &e) == 0 && pointsFitCircleHyper(far.data(), 40, &b, &e) == 0);
+    ASSERT_TRUE(pointsFitCircleHyper(near.data(), 40, &a, &e) == 0 &&
+                pointsFitCircleHyper(far.data(), 40, &b, &e) == 0);
     EXPECT_TRUE(isCircle(b, a.center.x + 1e9, a.center.y + 1e9, a.radius, 1e-12 * a.radius)) << b.radius - a.radius;
   }
   // Coincident points; a set straight to 1e-10 of its spread.

@@ -227,7 +227,8 @@ def test_threads_give_serial_results():  # the calls release the GIL
     # a rotator set by another thread during a rotation: every point turned by one angle (they were mixed)
     p, rot, stop = np.tile(sets[0], (100, 1)), tg.Rotator(0, 0, 0.0), []
     turned = [tg.Rotator(0, 0, a).rotate(p) for a in (0.0, 1.0)]
-    flipper = threading.Thread(target=lambda: [rot.set_angle(a) for _ in iter(lambda: bool(stop), True) for a in (1, 0)])
+    flip = lambda: [rot.set_angle(a) for _ in iter(lambda: bool(stop), True) for a in (1, 0)]  # noqa: E731
+    flipper = threading.Thread(target=flip)
     flipper.start()
     outs = [rot.rotate(p) for _ in range(5)]
     stop.append(1)
