@@ -57,7 +57,11 @@ bool readReal(PyObject* o, double* out, const char* name) {
 
 }  // namespace
 
-bool isText(PyObject* o) { return PyUnicode_Check(o) || PyBytes_Check(o) || PyByteArray_Check(o); }
+bool isText(PyObject* o) {
+  // A memoryview of bytes is the same characters as the bytes themselves.
+  if (PyMemoryView_Check(o) && PyMemoryView_GET_BUFFER(o)->obj != nullptr) o = PyMemoryView_GET_BUFFER(o)->obj;
+  return PyUnicode_Check(o) || PyBytes_Check(o) || PyByteArray_Check(o);
+}
 
 void throwType(const char* name, const std::string& expected, py::handle got) {
   throw py::type_error(std::string(name) + " must be " + expected + ", got " + typeNameOf(got));

@@ -28,7 +28,8 @@ static_assert(std::is_standard_layout<TavPoint>::value && sizeof(TavPoint) == 2 
 // are refused with ValueError instead of exhausting memory.
 constexpr std::size_t kMaxResultElements = std::size_t(1) << 28;
 
-// A str, bytes or bytearray: never read as numbers.
+// A str, bytes or bytearray, or a memoryview of bytes or bytearray: never read
+// as numbers.
 bool isText(PyObject* o);
 
 [[noreturn]] void throwType(const char* name, const std::string& expected, py::handle got);

@@ -79,6 +79,8 @@ BAD = [  # call | exception | words the message holds
     "tg.line_x_intercept(L0, '1') | TypeError | y real",
     "tg.Circle((0, 0), np.complex64(1j)) | TypeError | radius real",
     "tg.points_to_middle(bytearray(b'ab'), (0, 0)) | TypeError | a point",
+    "tg.points_to_middle(memoryview(b'ab'), (0, 0)) | TypeError | a point",
+    "tg.polygon_area(memoryview(bytearray(b'abcd'))) | TypeError | vertices",
     "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int", "tg.Region(3, 3).contains(1) | ValueError | x",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
