@@ -1,6 +1,7 @@
 # Installs the build tree into an unusual prefix under WORK_DIR, builds examples/
 # and a consumer of TavGeometry::TavGeometry alone against it as outside projects
-# would, runs both and checks their output and the pkg-config file.
+# would (the consumer also through the pkg-config file), runs them and checks
+# their output.
 file(REMOVE_RECURSE ${WORK_DIR})
 # An unusual prefix (a space, two levels deep) with no LD_LIBRARY_PATH.
 set(prefix "${WORK_DIR}/odd prefix/opt")
@@ -62,6 +63,51 @@ int main() {
 }
 ]=])
 consume(${lone} ${lone}/build lone "lone consumer: 2")
+
+# The same program built with the pkg-config file's flags alone, read where the
+# install put it: they must name this prefix, not the configured one.
+find_program(PKG_CONFIG NAMES pkg-config pkgconf REQUIRED)
+get_filename_component(pcdir ${pc} DIRECTORY)
+get_filename_component(libdir ${pcdir} DIRECTORY)
+run(${CMAKE_COMMAND} -E env "PKG_CONFIG_PATH=${pcdir}" ${PKG_CONFIG} --cflags --libs TavGeometry)
+separate_arguments(flags UNIX_COMMAND "${LAST_OUTPUT}")
+run(${CXX} -std=c++17 ${lone}/main.cpp ${flags} "-Wl,-rpath,${libdir}" -o ${WORK_DIR}/lone-pc)
+run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${WORK_DIR}/lone-pc)
+string(FIND "${LAST_OUTPUT}" "lone consumer: 2" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "unexpected output of the pkg-config consumer:\n${LAST_OUTPUT}")
+endif()
+
+# The README's C++ tour as a program: up to its using-directive at file scope,
+# the rest in main().
+file(READ ${SOURCE_DIR}/README.md readme)
+string(FIND "${readme}" "## API tour" at)
+string(SUBSTRING "${readme}" ${at} -1 readme)
+string(FIND "${readme}" "```cpp\n" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "README.md: no C++ block under the API tour")
+endif()
+math(EXPR at "${at} + 7")
+string(SUBSTRING "${readme}" ${at} -1 readme)
+string(FIND "${readme}" "```" at)
+string(SUBSTRING "${readme}" 0 ${at} tour)
+string(FIND "${tour}" "using namespace NTavGeometry;\n" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "README.md: the C++ tour has no using-directive")
+endif()
+math(EXPR at "${at} + 30")
+string(SUBSTRING "${tour}" 0 ${at} head)
+string(SUBSTRING "${tour}" ${at} -1 body)
+set(tourdir ${WORK_DIR}/tour)
+file(WRITE ${tourdir}/CMakeLists.txt [=[
+cmake_minimum_required(VERSION 3.25)
+project(Tour LANGUAGES CXX)
+find_package(TavGeometry CONFIG REQUIRED)
+add_executable(tour main.cpp)
+target_link_libraries(tour PRIVATE TavGeometry::TavGeometry TavGeometry::TavLog)
+]=])
+file(WRITE ${tourdir}/main.cpp "${head}#include <cstdio>\nint main() {\n${body}std::printf(\"tour done\\n\");\n}\n")
+consume(${tourdir} ${tourdir}/build tour "tour done")
 
 consume(${SOURCE_DIR}/examples ${WORK_DIR}/build tavgeo_example "TavGeometry 1.0.0")
 message(STATUS "${LAST_OUTPUT}")

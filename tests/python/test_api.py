@@ -196,6 +196,13 @@ def test_stub_names_what_the_module_has():  # read-only properties as properties
                 assert not isinstance(got, property) or got.fset, (node.name, a.target.id)
 
 
+def test_readme_python_tour_runs_as_shown():  # its fit had been unpacked where None can come back
+    text = open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), encoding="utf-8").read()
+    ns = {}
+    exec(compile(text.split("```python\n", 1)[1].split("```", 1)[0], "README.md", "exec"), ns)
+    assert ns["fit"][0].radius == pytest.approx(10) and ns["rejected"].shape == (100, 2)
+
+
 def test_refusals_go_to_logging_and_never_to_stderr(caplog, capfd, monkeypatch):
     with caplog.at_level(logging.ERROR, logger="tavgeometry"):
         assert tg.fit_circle([[0, 0], [1, 1], [2, 2]]) is None
