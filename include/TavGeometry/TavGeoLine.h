@@ -49,7 +49,10 @@ TAVGEOMETRY_EXPORT void line2AbcLineEquation(const TavLine& line, double* coefY,
                                              double* constant);
 /// \brief Polar form of the line: distance from the origin and normal direction.
 ///
-/// A degenerate line away from the origin gets theta 0. Both outputs are always
+/// With ro unsigned and theta folded into [0, pi), the form names a line up to
+/// its mirror image through the origin: x = 5 and x = -5 both give (5, 0), so
+/// x cos(theta) + y sin(theta) = ro holds for one of them only. A degenerate
+/// line away from the origin gets theta 0. Both outputs are always
 /// written.
 /// \param line The line.
 /// \param[out] ro Distance of the line from the origin (>= 0), pixels.

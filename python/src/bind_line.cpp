@@ -64,7 +64,7 @@ void bindLine(py::module_& m) {
       },
       py::arg("line"),
       "Polar form (ro, theta): distance from the origin (>= 0) and the normal's direction in\n"
-      "[0, pi).");
+      "[0, pi); a line and its mirror image through the origin (x = 5, x = -5) give the same pair.");
   m.def(
       "line_line_intersection",
       [](py::handle a, py::handle b) -> py::object {

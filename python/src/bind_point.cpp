@@ -26,7 +26,7 @@ void bindPoint(py::module_& m) {
       [](py::handle from, py::handle to) { return pointPointAngle(toPoint(from, "from_"), toPoint(to, "to")); },
       py::arg("from_"), py::arg("to"),
       "Direction atan2(dy, dx) from from_ to to, radians in (-pi, pi] (positive turns +x toward\n"
-      "+y); 0 when the points are closer than 0.01.");
+      "+y; -pi only when dx < 0 and dy is -0.0); 0 when the points are closer than 0.01.");
   m.def(
       "point_point_dist_angle",
       [](py::handle from, py::handle to) {
