@@ -28,6 +28,15 @@ function(consume src bin exe expected)
   set(LAST_OUTPUT "${LAST_OUTPUT}" PARENT_SCOPE)
 endfunction()
 
+# Writes dir/CMakeLists.txt: a project whose one program exe, built from
+# dir/main.cpp, links the package's targets given after it.
+function(write_project dir exe)
+  string(JOIN " " libs ${ARGN})
+  file(WRITE ${dir}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)\nproject(${exe} LANGUAGES CXX)\n"
+       "find_package(TavGeometry CONFIG REQUIRED)\nadd_executable(${exe} main.cpp)\n"
+       "target_link_libraries(${exe} PRIVATE ${libs})\n")
+endfunction()
+
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(f include/TavGeometry/TavGeometry.h include/TavGeometry/TavGeometryExport.h
           include/TavGeometry/TavGeometryVersion.h include/TavLog/TavLog.h)
@@ -43,13 +52,7 @@ endif()
 # A consumer that links TavGeometry::TavGeometry alone and makes the circle fit
 # log a refusal, so libTavLog must be found through the installed libraries.
 set(lone ${WORK_DIR}/lone)
-file(WRITE ${lone}/CMakeLists.txt [=[
-cmake_minimum_required(VERSION 3.25)
-project(Lone LANGUAGES CXX)
-find_package(TavGeometry CONFIG REQUIRED)
-add_executable(lone main.cpp)
-target_link_libraries(lone PRIVATE TavGeometry::TavGeometry)
-]=])
+write_project(${lone} lone TavGeometry::TavGeometry)
 file(WRITE ${lone}/main.cpp [=[
 #include <TavGeometry/TavGeometry.h>
 #include <cstdio>
@@ -99,13 +102,7 @@ math(EXPR at "${at} + 30")
 string(SUBSTRING "${tour}" 0 ${at} head)
 string(SUBSTRING "${tour}" ${at} -1 body)
 set(tourdir ${WORK_DIR}/tour)
-file(WRITE ${tourdir}/CMakeLists.txt [=[
-cmake_minimum_required(VERSION 3.25)
-project(Tour LANGUAGES CXX)
-find_package(TavGeometry CONFIG REQUIRED)
-add_executable(tour main.cpp)
-target_link_libraries(tour PRIVATE TavGeometry::TavGeometry TavGeometry::TavLog)
-]=])
+write_project(${tourdir} tour TavGeometry::TavGeometry TavGeometry::TavLog)
 file(WRITE ${tourdir}/main.cpp "${head}#include <cstdio>\nint main() {\n${body}std::printf(\"tour done\\n\");\n}\n")
 consume(${tourdir} ${tourdir}/build tour "tour done")
 
