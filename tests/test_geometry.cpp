@@ -336,6 +336,20 @@ TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
                            {kNaN, 0, 0, 1, -1, 0},  {4.6875, -0.0, 2147483722.0, 75, -0.0, -0.0}};
   for (const auto& p : bad) EXPECT_FALSE(arcIn3Points(P(p), P(p + 2), P(p + 4), &a)) << p[2];
   EXPECT_FALSE(arcIn3Points(TavPoint(1, 0), TavPoint(0, 1), TavPoint(-1, 0), nullptr));
+  // Small arcs far from the origin, {centre x, centre y, radius, span}, whose squared coordinates cancel: the
+  // arc still runs through the points (random arcs of radius 1 to 5 about points near (1e4, 1e4) had missed
+  // them by up to 0.8 radii; found by a review) and the half circle at 1e8 is no longer refused.
+  const double far[][4] = {{4096, 4096, 5, 0.3}, {1e4, 1e4, 1, 0.75}, {3e4, 2e4, 2, 2.5}, {1e8, 1e8, 1, kPi}};
+  for (const auto& f : far) {
+    TavPoint q[3];
+    for (int k = 0; k < 3; ++k) {
+      const TavPoint o = onCircle(f[2], 0.1 + f[3] * k / 2);
+      q[k] = TavPoint(f[0] + o.x, f[1] + o.y);
+    }
+    ASSERT_TRUE(arcIn3Points(q[0], q[1], q[2], &a)) << f[0];
+    EXPECT_TRUE(isPt(a.center, f[0], f[1], 1e-7 * f[0]) && isNum(a.radius, f[2], 1e-7 * f[0])) << f[0];
+    for (const TavPoint& p : q) EXPECT_NEAR(pointPointDist(p, a.center), a.radius, 1e-9 * f[2] + 2e-14 * f[0]);
+  }
   const double m = std::fmod(1e20, kTwoPi);  // a huge start is taken modulo the turn
   const TavPoint on3 = onCircle(10, 3), on2 = onCircle(10, 2), fp = onCircle(10, m + 0.5);
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);

@@ -1,6 +1,7 @@
 #include <TavGeometry/TavGeoArc.h>
 #include <TavGeometry/TavGeoPoint.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -41,15 +42,35 @@ bool isFinite(double v) { return std::isfinite(v); }
 
 }  // namespace
 
-bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint& last, TavArc* out) {
-  if (out == nullptr) return false;
-  const double x1 = first.x, y1 = first.y;
-  const double x2 = middle.x, y2 = middle.y;
-  const double x3 = last.x, y3 = last.y;
+namespace {
+
+// How the construction on three points ended.
+enum class ArcFit { Built, Refused, Unsure };
+
+// The arc through three points given as offsets from an origin (ox, oy): the
+// centre from the squared offsets, y first, then x from the first point and a
+// partner; its angles about the centre. The centre is moved back by the origin
+// when `moved`; with the origin (0, 0) this is the construction on the points
+// themselves, bit for bit. Refused: the points are collinear or nearly so (4
+// times the area below 1e-5), the partner's x is within 1e-5, or no finite arc
+// below a full turn joins them. Unsure: the area test refused, but the
+// rounding of its six products could have crossed the threshold.
+ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPoint& last, double ox, double oy,
+                      bool moved, TavArc* out) {
+  const double x1 = first.x - ox, y1 = first.y - oy;
+  const double x2 = middle.x - ox, y2 = middle.y - oy;
+  const double x3 = last.x - ox, y3 = last.y - oy;
 
   // Four times the signed area of the triangle.
   const double d = 2.0 * (x1 * y2 + x2 * y3 + x3 * y1 - x1 * y3 - x2 * y1 - x3 * y2);
-  if (!(std::fabs(d) >= 1e-5)) return false;  // nearly collinear, or NaN
+  if (!(std::fabs(d) >= 1e-5)) {  // nearly collinear, or NaN
+    // Each product and sum rounds by at most half an ulp of the largest of
+    // them: 16 eps of their sum bounds what the area's rounding moved.
+    const double bound = 16.0 * std::numeric_limits<double>::epsilon() *
+                         (std::fabs(x1 * y2) + std::fabs(x2 * y3) + std::fabs(x3 * y1) + std::fabs(x1 * y3) +
+                          std::fabs(x2 * y1) + std::fabs(x3 * y2));
+    return std::fabs(d) + bound < 1e-5 ? ArcFit::Refused : ArcFit::Unsure;
+  }
   const double s1 = x1 * x1 + y1 * y1;
   const double s2 = x2 * x2 + y2 * y2;
   const double s3 = x3 * x3 + y3 * y3;
@@ -62,11 +83,11 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   const double yk = thirdIsPartner ? y3 : y2;
   const double sk = thirdIsPartner ? s3 : s2;
   const double den = 2.0 * (x1 - xk);
-  if (!(std::fabs(den) >= 1e-5)) return false;
+  if (!(std::fabs(den) >= 1e-5)) return ArcFit::Refused;
   const double cx = (s1 + 2.0 * cy * yk - sk - 2.0 * cy * y1) / den;
 
   const double r = detail::roundedHypot(cx - x1, cy - y1);
-  if (!isFinite(cx) || !isFinite(cy) || !isFinite(r)) return false;
+  if (!isFinite(cx) || !isFinite(cy) || !isFinite(r)) return ArcFit::Unsure;
 
   // atan2 keeps every angle in [-pi, pi], so each loop below runs at most twice.
   const double a1 = angleAbout(x1, y1, cx, cy);
@@ -87,12 +108,50 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   // Points that are collinear up to rounding but far from the origin can pass
   // the area test and give a circle so large that the first and the last
   // point get the same angle: no arc below a full turn joins them.
-  if (!(std::fabs(end - a1) < kTwoPi)) return false;
+  if (!(std::fabs(end - a1) < kTwoPi)) return ArcFit::Unsure;
 
-  out->center = TavPoint(cx, cy);
+  const TavPoint centre = moved ? TavPoint(cx + ox, cy + oy) : TavPoint(cx, cy);
+  if (!isFinite(centre.x) || !isFinite(centre.y)) return ArcFit::Refused;
+  out->center = centre;
   out->radius = r;
   out->startAngle = a1;
   out->sweepAngle = end - a1;
+  return ArcFit::Built;
+}
+
+// Whether the middle and last points lie on the arc's circle within 1e-9 of
+// its radius plus 64 ulps of the largest coordinate (the first one does by
+// construction).
+bool throughPoints(const TavArc& arc, const TavPoint& first, const TavPoint& middle, const TavPoint& last) {
+  double size = arc.radius;
+  for (const TavPoint* p : {&first, &middle, &last}) size = std::max({size, std::fabs(p->x), std::fabs(p->y)});
+  const double tolerance = 1e-9 * arc.radius + 64.0 * std::numeric_limits<double>::epsilon() * size;
+  for (const TavPoint* p : {&middle, &last}) {
+    const double off = detail::roundedHypot(p->x - arc.center.x, p->y - arc.center.y) - arc.radius;
+    if (!(std::fabs(off) <= tolerance)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint& last, TavArc* out) {
+  if (out == nullptr) return false;
+  // The construction on the points themselves squares their coordinates, so
+  // points far from the origin against their spread lose the centre to
+  // cancellation (a circle of radius 5 about (4096, 4096) could come back
+  // 15 % off). Its arc stands when it passes through the points; otherwise,
+  // and when it refused for a reason rounding could have made, the same
+  // construction on the offsets from the first point decides.
+  TavArc arc;
+  const ArcFit direct = arcFromOffsets(first, middle, last, 0.0, 0.0, false, &arc);
+  if (direct == ArcFit::Refused) return false;
+  if (direct == ArcFit::Built && throughPoints(arc, first, middle, last)) {
+    *out = arc;
+    return true;
+  }
+  if (arcFromOffsets(first, middle, last, first.x, first.y, true, &arc) != ArcFit::Built) return false;
+  *out = arc;
   return true;
 }
 

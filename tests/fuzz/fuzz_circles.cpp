@@ -54,6 +54,11 @@ void arcs(FuzzInput& in, bool hostile) {
                     : std::isfinite(out(arc).radius) && arc.radius >= 0 && isFinite(arc.center) &&
                           std::fabs(arc.sweepAngle) < 2 * M_PI && arc.startAngle >= -M_PI &&
                           arc.startAngle <= M_PI);
+  // The arc runs through the points (moderate ones: hostile ones may be off by their own rounding).
+  const double size = std::max({arc.radius, std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y),
+                                std::fabs(c.x), std::fabs(c.y)});
+  for (const TavPoint& p : {b, c})
+    FUZZ_CHECK(!built || hostile || std::fabs(pointPointDist(p, arc.center) - arc.radius) <= 1e-6 * size);
   TavArc any{in.point(hostile), in.value(hostile), in.value(hostile), in.value(hostile)};
   if (in.flag()) any = arc;
   std::vector<TavPoint> poly(static_cast<size_t>(in.count(300)));
