@@ -51,8 +51,12 @@ TAVGEOMETRY_EXPORT void arcToPolyline(const TavArc& arc, TavPoint* points, unsig
 ///
 /// The start belongs to the arc, the far end does not; a sweep of 0 contains
 /// nothing, a sweep of 2*pi or more every angle. Any finite startAngle is taken
-/// modulo 2*pi; a non-finite one (or a NaN radius or tolerance) contains
-/// nothing. O(1).
+/// modulo 2*pi (exactly, modulo the double nearest 2*pi, which drifts from the
+/// true turn by 2.4e-16 per turn: starts beyond about 1e9 turns no longer hold
+/// the points that cos and sin put at them); a non-finite one (or a NaN radius
+/// or tolerance) contains nothing. The angle of p is pointPointAngle's, 0 when
+/// p is within 0.01 of the centre, so on a circle of radius below 0.01 only an
+/// arc over angle 0 holds points. O(1).
 /// \param arc The arc.
 /// \param p The point.
 /// \param tolerance Largest accepted | distance to the centre - radius |, pixels.

@@ -21,6 +21,9 @@ namespace NTavGeometry {
 /// The first ordering of (p1,p2,p3), (p1,p3,p2), (p2,p1,p3), (p2,p3,p1),
 /// (p3,p2,p1), (p3,p1,p2) whose chords are neither horizontal nor vertical
 /// (within 1e-5), or that forms a vertical-then-horizontal right angle, is used.
+/// A chord of length 0 counts as both vertical and horizontal, so coincident
+/// points pass as a right angle: three equal points give the circle of radius 0
+/// on them, two equal points and a third the circle on their chord (true).
 /// `*out` is zeroed on entry.
 /// \return False (zero circle) for collinear points (slopes within 1e-5), no
 ///         usable ordering, or a non-finite result.
@@ -30,7 +33,8 @@ TAVGEOMETRY_EXPORT bool circleIn3Points(const TavPoint& p1, const TavPoint& p2, 
 /// \brief The inscribed circle of the triangle pa, pb, pc.
 ///
 /// Built from the inner angle bisectors at pb and pc; radius = distance from the
-/// centre to the line pa-pb. `*out` is zeroed on entry.
+/// centre to the line pa-pb (pointLineDist: to pa itself when that side is
+/// shorter than 1e-8). `*out` is zeroed on entry.
 /// \return False (zero circle) for collinear or coincident vertices and for a
 ///         non-finite result.
 TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb, const TavPoint& pc,
@@ -44,7 +48,10 @@ TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb,
 /// \param circle, line The circle and the infinite line.
 /// \param[out] pts Two points, both always written.
 /// \param[out] count 2, 1 (tangent: the quadratic's discriminant below 1e-5 in
-///             size) or 0.
+///             size, an absolute test: a line through the centre of a circle
+///             of radius below about 1.5e-3 counts as a tangent) or 0. A line
+///             of length 0 is taken as the vertical line through its p2; a
+///             negative radius as its size.
 TAVGEOMETRY_EXPORT void circleLineIntersection(const TavCircle& circle, const TavLine& line, TavPoint* pts,
                                                int* count);
 

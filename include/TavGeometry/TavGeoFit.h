@@ -50,7 +50,10 @@ TAVGEOMETRY_EXPORT int pointsLineDist(const TavPoint* points, unsigned int n, Ta
 /// \return 0, or 2 (and writes one record through the log) for fewer than 3
 ///         points, no spread along x or y, points on a straight line (also
 ///         when straight up to rounding), or no finite circle (a coordinate
-///         NaN or infinite, or sums beyond the range of double).
+///         NaN or infinite, or sums beyond the range of double). Some of the
+///         tests are absolute (a determinant below DBL_EPSILON): eight points
+///         on a circle of radius 1.5e-4 pixels are refused as a line (2e-4
+///         fit); pointsFitCircleHyper fits such sets.
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle,
                                        double* error);
@@ -73,7 +76,8 @@ TAVGEOMETRY_EXPORT int pointsFitCircleOutliers(const TavPoint* points, unsigned 
 /// \brief Fits a line, then k times removes the point farthest from the current
 /// line (the first of equals) and refits.
 ///
-/// A k above n counts as n. O((k + 1) * n).
+/// A k above n counts as n; with k >= n every point is removed, and the last
+/// fit and the error are those of no points (NaN). O((k + 1) * n).
 /// \param points, n The points.
 /// \param k Number of points to remove.
 /// \param[out] line The last fit.
@@ -99,7 +103,8 @@ TAVGEOMETRY_EXPORT int pointsFitLineOutliers(const TavPoint* points, unsigned in
 /// \param candidates Lines to try; below 1: a count from the outlier ratio k / n.
 /// \param[out] line The refitted line.
 /// \param[out] error Mean distance of the kept points to the result.
-/// \param[out] rejected May be null; gets the k farthest points, nearest first.
+/// \param[out] rejected May be null; gets the k points farthest from the best
+///             candidate (not from the refitted line), nearest first.
 /// \return 0.
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k,

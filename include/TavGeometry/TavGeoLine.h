@@ -61,9 +61,14 @@ TAVGEOMETRY_EXPORT void lineToRoTheta(const TavLine& line, double* ro, double* t
 
 /// \brief Crossing point of the two infinite lines.
 /// \return False, with `*out` untouched, only when the determinant is exactly 0
-///         (parallel or zero-length lines).
+///         (parallel or zero-length lines, or lines so short, below about
+///         1e-154, that the product of their lengths underflows).
 TAVGEOMETRY_EXPORT bool lineLineIntersection(const TavLine& first, const TavLine& second, TavPoint* out);
 /// \brief True when the lines are exactly parallel and on one line (no tolerance).
+///
+/// A second line of length 0 is parallel to anything and its offset is 0, so it
+/// is collinear with every first line; a first line of length 0 only with a
+/// second line through its point.
 TAVGEOMETRY_EXPORT bool lineLineIsCollinear(const TavLine& first, const TavLine& second);
 /// \brief `*out` = bisector of the smaller angle between the directions.
 ///
@@ -74,7 +79,8 @@ TAVGEOMETRY_EXPORT void lineLineBisect(const TavLine& first, const TavLine& seco
 /// \brief `*dist` = distance between the crossings of `across` with first and second.
 /// \return False, with `*dist` = 0, when first and second are the same line or
 ///         when `across` is parallel to either of them (no crossing to measure
-///         from).
+///         from: an exactly zero determinant, as in lineLineIntersection, not
+///         lineIsParallel's tolerance).
 TAVGEOMETRY_EXPORT bool lineLineDist(const TavLine& first, const TavLine& second, const TavLine& across,
                                      double* dist);
 /// \brief `*out` = segment from p to its orthogonal projection on the line.

@@ -18,7 +18,10 @@ namespace NTavGeometry {
 /// \brief Unsigned shoelace area of the polygon, in square pixels.
 ///
 /// Either orientation; a self-crossing polygon gives |signed sum|. Fewer than
-/// three vertices give 0; vertices may be null when count is 0.
+/// three vertices give 0; vertices may be null when count is 0. The products of
+/// the coordinates cancel far from the origin against the polygon's size (a
+/// unit square at (1e8, 1e8) gives 0): move such a polygon near the origin
+/// first.
 TAVGEOMETRY_EXPORT double polygonArea(const TavPoint* vertices, unsigned int count);
 
 /// \brief Even-odd test along the ray from p toward +x.

@@ -56,7 +56,8 @@ TAVGEOMETRY_EXPORT int solveQuadraticAbcFormula(double a, double b, double c, do
 
 /// \brief Mean direction: atan2(sum of sines, sum of cosines), in [-pi, pi].
 ///
-/// A single angle comes back unchanged; n <= 0 (or a null array) gives 0.
+/// A single angle comes back unchanged, not folded (100 gives 100); n <= 0 (or
+/// a null array) gives 0.
 /// Cost O(n); the array is only read.
 /// \param angles n angles in radians.
 /// \param n Number of angles.

@@ -29,7 +29,9 @@ constexpr int kScanLinesMax = 4194304;
 ///
 /// The end ray is left out for a full turn. The sweep is cut into
 /// max(1, trunc(L / spacing - 1)) equal steps, L = the arc's length at the outer
-/// radius; each spoke runs from p1 at radius r outward. `*spokes` is cleared first. A step count
+/// radius; each spoke runs from p1 at radius r to p2 at radius r + length
+/// (outward, or inward for a negative length; a sweep of 0 gives two equal
+/// spokes on the start ray). `*spokes` is cleared first. A step count
 /// not finite (spacing 0 or -0) or >= kScanLinesMax: the start spoke only.
 /// \param arc The arc (centre, radius r, start, sweep).
 /// \param length Spoke length in pixels (the outer radius is r + length for a

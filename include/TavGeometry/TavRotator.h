@@ -20,7 +20,8 @@ namespace NTavGeometry {
 class TAVGEOMETRY_EXPORT CTavRotator {
  public:
   /// \brief Centre (x, y) in pixels and angle a in radians; the default leaves
-  /// every point unchanged.
+  /// every finite point unchanged (but -0.0 comes back +0.0; an infinite
+  /// coordinate meets 0 * inf, so the other one becomes NaN).
   CTavRotator(double x = 0.0, double y = 0.0, double a = 0.0) : m_a(a), m_x(x), m_y(y) {}
   /// \brief Replaces centre and angle (same argument order as the constructor).
   void set(double x, double y, double a);
@@ -50,7 +51,8 @@ class TAVGEOMETRY_EXPORT CTavRotator {
 class TAVGEOMETRY_EXPORT CTavRotatorF {
  public:
   /// \brief Centre (x, y) in pixels and angle a in radians; the default leaves
-  /// every point unchanged.
+  /// every finite point unchanged (but -0.0 comes back +0.0; an infinite
+  /// coordinate meets 0 * inf, so the other one becomes NaN).
   CTavRotatorF(float x = 0.0f, float y = 0.0f, float a = 0.0f) : m_a(a), m_x(x), m_y(y) {}
   /// \brief Replaces centre and angle (same argument order as the constructor).
   void set(float x, float y, float a);
