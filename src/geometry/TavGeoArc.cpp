@@ -127,7 +127,8 @@ bool throughPoints(const TavArc& arc, const TavPoint& first, const TavPoint& mid
   for (const TavPoint* p : {&first, &middle, &last}) size = std::max({size, std::fabs(p->x), std::fabs(p->y)});
   const double tolerance = 1e-9 * arc.radius + 64.0 * std::numeric_limits<double>::epsilon() * size;
   for (const TavPoint* p : {&middle, &last}) {
-    const double off = detail::roundedHypot(p->x - arc.center.x, p->y - arc.center.y) - arc.radius;
+    const double dx = p->x - arc.center.x, dy = p->y - arc.center.y;
+    const double off = std::sqrt(dx * dx + dy * dy) - arc.radius;  // a test: no need of the rounded hypot
     if (!(std::fabs(off) <= tolerance)) return false;
   }
   return true;
