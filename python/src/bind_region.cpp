@@ -111,9 +111,11 @@ Region fromCoco(py::handle rec) {
   py::dict d = py::reinterpret_borrow<py::dict>(rec);
   if (!d.contains("size") || !d.contains("counts")) throwValue("rle must have the keys 'size' and 'counts'");
   py::object size = d["size"];
-  if (!PySequence_Check(size.ptr()) || PyUnicode_Check(size.ptr()) || PyBytes_Check(size.ptr()))
+  if (!PySequence_Check(size.ptr()) || isText(size.ptr()))
     throwType("rle['size']", "a sequence [height, width]", size);
-  if (py::len(size) != 2) throwValue("rle['size'] must be [height, width]");
+  const Py_ssize_t sizeLength = PySequence_Size(size.ptr());  // -1 for a 0-d array
+  if (sizeLength < 0) PyErr_Clear();
+  if (sizeLength != 2) throwValue("rle['size'] must be [height, width]");
   const int h = toInt(size[py::int_(0)], "rle['size'][0] (height)");
   const int w = toInt(size[py::int_(1)], "rle['size'][1] (width)");
   if (h < 0 || w < 0) throwValue("rle['size'] must not be negative");
@@ -146,6 +148,8 @@ Region fromCoco(py::handle rec) {
   } catch (py::error_already_set&) {
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
   }
+  // Before any pass over the values: a broadcast view can hold 2^40 of them.
+  refuseCopyOver(a, "rle['counts']", kMaxResultElements);
   const char kind = a.dtype().kind();
   if (kind == 'O' && a.ndim() == 1) {  // Python ints, some perhaps beyond 64 bits
     for (py::ssize_t i = 0; i < a.size(); ++i) {
@@ -160,9 +164,10 @@ Region fromCoco(py::handle rec) {
   }
   if (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX})
     throwValue("rle['counts'] holds a count beyond 64 bits");
-  if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u'))
+  if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u')) {
+    if (isIntSequence(counts)) throwValue("rle['counts'] holds a count beyond 64 bits");
     throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
-  refuseCopyOver(a, "rle['counts']", kMaxResultElements);
+  }
   auto v = ensureArray<int64_t>(a);
   c.counts.assign(v.data(), v.data() + v.size());
   return released([&] { return Region::fromCoco(c); });
@@ -260,7 +265,8 @@ void bindRegion(py::module_& m) {
               const double x = p.data[i].x, y = p.data[i].y;
               if (!(x >= INT32_MIN && x <= INT32_MAX && y >= INT32_MIN && y <= INT32_MAX) || x != static_cast<int>(x) ||
                   y != static_cast<int>(y))
-                throwValue("pixels must hold integer coordinates");
+                throwValue("pixels must hold integer coordinates (within int32), got (" + py::repr(py::float_(x))
+                               .cast<std::string>() + ", " + py::repr(py::float_(y)).cast<std::string>() + ")");
               px[i] = TavIPoint(static_cast<int>(x), static_cast<int>(y));
             }
             return released([&] { return Region::fromPixels(w, h, px); });

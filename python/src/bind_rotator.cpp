@@ -93,19 +93,15 @@ void bindOne(py::module_& m, const char* name, const char* doc, const char* dtyp
            })
       .def(py::pickle([](const R& r) { return py::make_tuple(r.x(), r.y(), r.a()); },
                       [](py::tuple t) {
+                        // Through the constructor, which reads each value as a real
+                        // number (no complex, no array) within the type's range.
                         if (t.size() != 3) throwValue("bad pickled rotator");
-                        T v[3];
-                        for (int i = 0; i < 3; ++i) {
-                          double d = 0.0;
-                          try {
-                            d = t[static_cast<size_t>(i)].cast<double>();
-                          } catch (const py::cast_error&) {
-                            throwValue("bad pickled rotator");
-                          }
-                          if (!keepsFinite<T>(d)) throwValue("bad pickled rotator");
-                          v[i] = static_cast<T>(d);
+                        try {
+                          return py::type::of<R>()(*t).template cast<R>();
+                        } catch (py::error_already_set& e) {
+                          if (!e.matches(PyExc_TypeError) && !e.matches(PyExc_ValueError)) throw;
+                          throwValue("bad pickled rotator");
                         }
-                        return R(v[0], v[1], v[2]);
                       }))
       .def("__reduce__", &reduceByState);
   cls.attr("__hash__") = py::none();

@@ -1,5 +1,6 @@
 #include "common.h"
 
+#include <cmath>
 #include <cstdint>
 #include <sstream>
 
@@ -51,6 +52,11 @@ bool readReal(PyObject* o, double* out, const char* name) {
     PyErr_Clear();
     return false;
   }
+  // A finite value beyond the range of double (a numpy longdouble) comes back
+  // from __float__ as an infinity; an infinite one compares equal to it.
+  if (std::isinf(v) && PyObject_RichCompareBool(o, py::float_(v).ptr(), Py_EQ) == 0)
+    throw py::value_error(std::string(name) + " holds a number too large for a double");
+  if (PyErr_Occurred()) throw py::error_already_set();
   *out = v;
   return true;
 }
@@ -176,6 +182,8 @@ bool isPointSet(py::handle h) {
     const Py_ssize_t len = PySequence_Size(o);
     if (len == 0) return true;
     PyObject* first = PyList_Check(o) ? PyList_GET_ITEM(o, 0) : PyTuple_GET_ITEM(o, 0);
+    // A 0-d array passes as a sequence but is one number: (array(3.0), array(4.0)) is a point.
+    if (py::isinstance<py::array>(first) && py::reinterpret_borrow<py::array>(first).ndim() == 0) return false;
     return PySequence_Check(first) && !isText(first);
   }
   return false;
@@ -262,6 +270,13 @@ py::array_t<double> newPoints(std::size_t n) {
 }
 
 // A run-length list from Python: a 1-D sequence of integers that fit in int32.
+bool isIntSequence(py::handle h) {
+  if (!PyList_Check(h.ptr()) && !PyTuple_Check(h.ptr())) return false;
+  for (py::handle item : py::reinterpret_borrow<py::sequence>(h))
+    if (!PyLong_Check(item.ptr())) return false;
+  return true;
+}
+
 std::vector<int> toIntList(py::handle h, const char* name) {
   py::array arr;
   try {
@@ -271,6 +286,7 @@ std::vector<int> toIntList(py::handle h, const char* name) {
   }
   const char kind = arr.dtype().kind();
   if (kind != 'i' && kind != 'u' && !(arr.size() == 0 && kind == 'f')) {
+    if (isIntSequence(h)) throw py::value_error(std::string(name) + " holds a word outside int32");
     throw py::type_error(std::string(name) + " must hold integers, got dtype " +
                          py::str(arr.dtype()).cast<std::string>());
   }

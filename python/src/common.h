@@ -90,6 +90,10 @@ bool toBool(py::handle h, const char* name);
 // A pickled canvas size: two ints that fit in 32 bits, else ValueError(message).
 std::pair<int, int> toPickledSize(py::handle width, py::handle height, const char* message);
 
+// A list or tuple of Python ints only (numpy reads one of ints beyond 64 bits,
+// or one mixing negative ints with ints above 2^63, as float64 or object).
+bool isIntSequence(py::handle h);
+
 // A run-length list: a 1-D sequence of integers that all fit in int32, else
 // TypeError (not integers) or ValueError (shape, range) naming the argument.
 std::vector<int> toIntList(py::handle h, const char* name);

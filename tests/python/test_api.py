@@ -80,6 +80,13 @@ BAD = [  # call | exception | words the message holds
     "tg.Circle((0, 0), np.complex64(1j)) | TypeError | radius real",
     "tg.points_to_middle(bytearray(b'ab'), (0, 0)) | TypeError | a point",
     "tg.points_to_middle(memoryview(b'ab'), (0, 0)) | TypeError | a point",
+    # a size check before any pass over 2^40 counts (a max() over them had run for minutes)
+    "tg.Region.from_coco({'size': [2, 3], 'counts': np.broadcast_to(np.uint64(0), (2**40,))}) | ValueError | more_than",
+    "tg.Region.from_coco({'size': np.array(5), 'counts': [6]}) | ValueError | size",
+    "tg.Rotator.__new__(tg.Rotator).__setstate__((np.complex128(1 + 2j), 2.0, 3.0)) | ValueError | pickled",
+    "tg.Region.from_rle([3, 2, 0, 2, 0, 1, 0, 1, 1, -1, 1, 0, 0, -1, 2**63]) | ValueError | rle int32",
+    "tg.Region.from_coco({'size': [2, 3], 'counts': [1, 2, 1, 1, 2**63]}) | ValueError | counts 64_bits",
+    "tg.Region.from_pixels(4, 3, np.array([[1, 2**32]])) | ValueError | pixels int32",
     "tg.polygon_area(memoryview(bytearray(b'abcd'))) | TypeError | vertices",
     "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int", "tg.Region(3, 3).contains(1) | ValueError | x",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
@@ -138,6 +145,8 @@ def test_numpy_forms_equal_scalar_calls():
         (tg.point_line_dist(q, line), tg.polygon_is_point_inside(poly, q), rot.rotate(q)) for q in map(tuple, p)]
     for other in (np.asfortranarray(p), p.tolist(), np.round(p).astype(np.int32)):  # other layouts and dtypes
         assert np.array_equal(tg.point_line_dist(other, line), tg.point_line_dist(np.array(other, float), line))
+    zero_d = (np.array(p[0, 0]), np.array(p[0, 1]))  # one point of two 0-d arrays (was taken as a point set)
+    assert (tg.point_line_dist(zero_d, line), rot.rotate(zero_d)) == (d[0], tuple(turned[0]))
     rle = tg.RleCalcPolygon().calculate(20, 20, [[2, 2], [12, 2], [12, 8], [2, 8]]).rle
     assert rle.dtype == np.int32 and rle[:2].tolist() == [20, 20] and rle[-2:].tolist() == [-1, -1]
 
@@ -194,6 +203,13 @@ def test_stub_names_what_the_module_has():  # read-only properties as properties
             for a in (a for a in node.body if isinstance(a, ast.AnnAssign)):  # an attribute the stub lets one set
                 got = inspect.getattr_static(getattr(tg, node.name), a.target.id)
                 assert not isinstance(got, property) or got.fset, (node.name, a.target.id)
+
+
+@pytest.mark.skipif(np.finfo(np.longdouble).max <= np.finfo(np.float64).max, reason="longdouble is double")
+def test_a_finite_longdouble_beyond_double_is_refused_not_infinite():  # __float__ gave inf
+    with pytest.raises(ValueError, match="radius holds a number too large"):
+        tg.Circle((0, 0), np.longdouble("1e400"))
+    assert tg.Circle((0, 0), np.longdouble("inf")).radius == np.inf
 
 
 def test_readme_python_tour_runs_as_shown():  # its fit had been unpacked where None can come back
