@@ -337,8 +337,8 @@ TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
   for (const auto& p : bad) EXPECT_FALSE(arcIn3Points(P(p), P(p + 2), P(p + 4), &a)) << p[2];
   EXPECT_FALSE(arcIn3Points(TavPoint(1, 0), TavPoint(0, 1), TavPoint(-1, 0), nullptr));
   // Small arcs far from the origin, {centre x, centre y, radius, span}, whose squared coordinates cancel: the
-  // arc still runs through the points (random arcs of radius 1 to 5 about points near (1e4, 1e4) had missed
-  // them by up to 0.8 radii; found by a review) and the half circle at 1e8 is no longer refused.
+  // arc still runs through the points (random arcs of radius 1 to 5 centred in [0, 1e4]^2 had missed them by
+  // up to 0.8 radii; found by a review) and the half circle at 1e8 is no longer refused.
   const double far[][4] = {{4096, 4096, 5, 0.3}, {1e4, 1e4, 1, 0.75}, {3e4, 2e4, 2, 2.5}, {1e8, 1e8, 1, kPi}};
   for (const auto& f : far) {
     TavPoint q[3];
