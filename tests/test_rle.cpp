@@ -66,6 +66,8 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   Marked own;
   own.write({9, 6, 0, 0, 0, 0, 3, 4, 2, 0, 1, -1, 1, 2, 0, -1, 3, 1, 3, -1, -1}, {2, 1, 1});
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 2, 3}, {3, 0, 7}}));  // [0, 2) [4, 7) and [1, 5)
+  own.write({6, 4, 0, 0, 0, 0, 1, 4, 1, -1, 1, 0, 0, -1, -1}, {1, 1});  // one row twice in a row, left run last
+  EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 0, 1}, {1, 4, 6}}));  // pixel 0 had been merged away
 }
 
 TEST(Rle, CacheKeyIsTheBytesOfTheLastCall) {

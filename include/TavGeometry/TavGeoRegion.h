@@ -120,7 +120,9 @@ struct TavRegionMoments {
   /// @}
   /// \brief Angle of the major axis, 0.5 * atan2(2 mu11, mu20 - mu02), in
   /// radians in [-pi/2, pi/2], measured from the +x axis toward +y (rows grow
-  /// downward, so a positive angle turns clockwise on screen).
+  /// downward, so a positive angle turns clockwise on screen). A vertical line
+  /// gives +pi/2; a region without a major axis (mu11 = 0 and mu20 = mu02: one
+  /// pixel, a square) gives 0.
   double orientation;
   /// \brief sqrt(1 - l2 / l1) with l1 >= l2 the eigenvalues of
   /// [[mu20, mu11], [mu11, mu02]]; 0 when l1 == 0 (one pixel).
@@ -184,8 +186,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   ///   Starts below -1 are always runs.
   ///
   /// So, with word 2 negative, a later run at column -1 whose extent equals the
-  /// next row number reads as a terminator. The calculators' region() never
-  /// goes through this reader. O(words + runs log runs).
+  /// next row number reads as a terminator, and a list with a gap between two
+  /// rows is misread without an error: the record's -1 before the gap starts a
+  /// run at column -1, whose extent is the next row's number. The calculators'
+  /// region() never goes through this reader. O(words + runs log runs).
   /// \throws CTavGeoRegionError for fewer than 7 words, a negative width or
   ///         height, rows not ascending, a record with no run, a negative
   ///         extent, a run cut short, a missing record terminator or final -1
@@ -231,6 +235,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   ///         kRegionMaxRuns.
   static CTavGeoRegion fromCoco(const TavCocoRle& rle);
   /// \brief The COCO RLE of the region.
+  ///
+  /// A canvas with no pixels gives the counts {0}. O(runs + width): the column
+  /// runs are gathered per column, so a wide canvas costs its width even for an
+  /// empty region (fromCoco likewise costs the canvas height).
   /// \throws CTavGeoRegionError when the region's column runs (its form in
   ///         COCO's column-major order) would number more than kRegionMaxRuns,
   ///         as long rows on a tall canvas can: full rows of 2^24 pixels on a

@@ -75,7 +75,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// and merged where they touch or overlap. O(runs) for records in ascending
   /// rows, as the calculators write them (a record's few runs are sorted); a list
   /// a derived calculator wrote out of that order is sorted as a whole. A
-  /// negative width or height (which calculate() accepts) counts as 0.
+  /// negative width or height (which calculate() accepts) counts as 0. The
+  /// counts of recordRuns() are trusted: counts out of step with the list (a
+  /// derived calculator's) read other words as runs, or stop where the list
+  /// ends, without an error.
   /// \throws CTavGeoRegionError for a canvas beyond the region limits and for
   ///         more than kRegionMaxRuns runs.
   CTavGeoRegion region() const;

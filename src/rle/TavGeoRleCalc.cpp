@@ -68,9 +68,23 @@ CTavGeoRegion CTavGeoRleCalc::region() const {
     ascending = ascending && y > lastY;
     lastY = y;
     std::sort(row.begin(), row.end(), [](const TavRun& a, const TavRun& b) { return a.x0 < b.x0; });
-    for (const TavRun& r : row) region_detail::append(&runs, r.y, r.x0, r.x1);
+    // Once a record is out of order its runs can lie left of the last ones of
+    // their row, which append() would swallow: from then on they are kept as
+    // they are, for fromRuns() to sort and merge.
+    for (const TavRun& r : row) {
+      if (ascending) {
+        region_detail::append(&runs, r.y, r.x0, r.x1);
+      } else {
+        runs.push_back(r);
+      }
+    }
   }
-  if (!ascending) return CTavGeoRegion::fromRuns(width, height, std::move(runs));
+  if (!ascending) {
+    CTavGeoRegion sorted = CTavGeoRegion::fromRuns(width, height, std::move(runs));
+    if (static_cast<int64_t>(sorted.runs().size()) > kRegionMaxRuns)
+      region_detail::fail("region runs: result exceeds kRegionMaxRuns runs");
+    return sorted;
+  }
   return CTavGeoRegionAccess::make(width, height, std::move(runs));
 }
 
