@@ -4,7 +4,9 @@
 
 1. the cost of one scalar call against a trivial function of the same module;
 2. large inputs through Python against the same library call timed in C++;
-3. the same jobs with OpenCV's and scikit-image's Python modules.
+3. the same jobs with OpenCV's and scikit-image's Python modules;
+4. regions against the same masks in OpenCV, numpy and scikit-image (or SciPy,
+   which scikit-image builds on), each pair's results checked equal first.
 Every figure is the median of repeated timings after a warm-up call; OpenCV
 runs on one thread, as the library does.
 """
@@ -24,7 +26,8 @@ try:
 except ImportError:  # pragma: no cover
     cv2 = None
 try:
-    from skimage import draw, measure, segmentation
+    from scipy import ndimage
+    from skimage import draw, measure, morphology, segmentation
 except ImportError:  # pragma: no cover
     draw = None
 
@@ -135,9 +138,89 @@ def main():
                  f"{t_cv / t_ours:.1f}" if t_cv else "n/a", f"{t_sk / t_ours:.1f}" if t_sk else "n/a"]
         print(f"| {name} | " + " | ".join(cells) + " |")
         rows.append((name, t_cv / t_ours if t_cv else None, t_sk / t_ours if t_sk else None))
+    regions(rng)
     if "--plot" in sys.argv:
         plot(rows, sys.argv[sys.argv.index("--plot") + 1])
     print(f"\n{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}")
+
+
+def shapes(rng, side):
+    """The C++ region benchmark's shapes as masks: a 100-vertex star and the union of
+    200 random disks (other draws than the C++ ones), each with a copy moved by
+    side / 40 as the second operand."""
+    out = []
+    s = star(50, 0.45 * side, 0.2 * side, side / 2, side / 2)
+    d = side // 40
+    centres = rng.uniform(0, side, (200, 2))
+    radii = side / 100 + rng.uniform(0, side / 30, 200)
+    for name, paint in (("star", lambda m, o: cv2.fillPoly(m, [np.round(s + o).astype(np.int32)], 1)),
+                        ("blobs", lambda m, o: [cv2.circle(m, (int(c[0] + o), int(c[1] + o)), int(r), 1, -1)
+                                                for c, r in zip(centres, radii)])):
+        a, b = np.zeros((side, side), np.uint8), np.zeros((side, side), np.uint8)
+        paint(a, 0)
+        paint(b, d)
+        out.append((f"{name} {side}^2", a, b))
+    return out
+
+
+def regions(rng):
+    """Regions against masks; ours starts from the built region unless the job says
+    'from masks'. Every pair is checked for the same result before it is timed."""
+    print("\n## Regions against masks (same pixels, one thread; `other`: numpy, scikit-image or SciPy)")
+    print("| job | shape | runs | tavgeometry | cv2 | other | cv2 / ours | other / ours |\n"
+          "|---|---|---|---|---|---|---|---|")
+    k5 = np.array([[dx * dx + dy * dy <= 25 for dx in range(-5, 6)] for dy in range(-5, 6)], np.uint8)
+    for label, a, b in shapes(rng, 1024):
+        ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b)
+        tmp = np.empty_like(a)
+        ab, aob = a.astype(bool), b.astype(bool)
+
+        def cv_iou():
+            i = cv2.countNonZero(cv2.bitwise_and(a, b, dst=tmp))
+            return i / cv2.countNonZero(cv2.bitwise_or(a, b, dst=tmp))
+
+        def np_iou():
+            return np.count_nonzero(ab & aob) / np.count_nonzero(ab | aob)
+
+        def same_moments(x, y):  # skimage's array is indexed [row order, column order]
+            mu20, m00 = (y["mu20"], y["m00"]) if isinstance(y, dict) else (y[0, 2], y[0, 0])
+            return x["m00"] == m00 and np.isclose(x["mu20"], mu20, rtol=1e-9)
+
+        def same_count(x, y):  # cv2 counts the background as a label
+            return len(x) == (y[0] - 1 if isinstance(y, tuple) else y.max())
+
+        jobs = [
+            ("IoU", lambda: ra.iou(rb), cv_iou, np_iou, lambda x, y: x == y),
+            ("IoU from masks", lambda: tg.Region.from_mask(a).iou(tg.Region.from_mask(b)), cv_iou, np_iou,
+             lambda x, y: x == y),
+            ("union", lambda: ra | rb, lambda: cv2.bitwise_or(a, b, dst=tmp), lambda: np.bitwise_or(a, b, out=tmp),
+             lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+            ("moments", lambda: ra.moments, lambda: cv2.moments(a, True),
+             lambda: measure.moments_central(a, order=2),
+             same_moments),
+            ("components 8", lambda: ra.components(8), lambda: cv2.connectedComponents(a, connectivity=8),
+             lambda: measure.label(a, connectivity=2), same_count),
+            ("components 4", lambda: ra.components(4), lambda: cv2.connectedComponents(a, connectivity=4),
+             lambda: measure.label(a, connectivity=1), same_count),
+            ("dilate, disk r 5", lambda: ra.dilate(5, "disk"), lambda: cv2.dilate(a, k5),
+             lambda: morphology.binary_dilation(a, k5), lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+            ("erode, disk r 5", lambda: ra.erode(5, "disk"),
+             lambda: cv2.erode(a, k5, borderType=cv2.BORDER_CONSTANT, borderValue=0),
+             lambda: ndimage.binary_erosion(a, k5, border_value=0),
+             lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+            ("fill holes", lambda: ra.fill_holes(), None, lambda: ndimage.binary_fill_holes(a),
+             lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+        ]
+        for name, ours, cv, other, same in jobs:
+            mine = ours()
+            for peer in (cv, other):
+                if peer is not None and not same(mine, peer()):
+                    raise SystemExit(f"{name} on {label}: results differ from {peer}")
+            t_ours = per_call(ours)
+            t_cv = per_call(cv) if cv else None
+            t_other = per_call(other, min_time=0.5, repeats=3)
+            print(f"| {name} | {label} | {len(ra)} | {fmt(t_ours)} | {fmt(t_cv) if t_cv else 'n/a'} | "
+                  f"{fmt(t_other)} | {f'{t_cv / t_ours:.1f}' if t_cv else 'n/a'} | {t_other / t_ours:.1f} |")
 
 
 def plot(rows, path):
