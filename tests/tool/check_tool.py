@@ -68,7 +68,7 @@ def expect_error(cmd, message, status=2):
     rc, out, err = run(head + " --svg %must-not-exist.svg" + sep + data)
     message = "tavgeo: " + re.sub(r"[@%][\w.-]*", lambda m: path(m.group()), message) + "\n"
     check(rc == status and out == "" and err == message, f"{cmd}: status {rc}, {out[:80]!r}, {err!r}, not {message!r}")
-    check(not any(f == "must-not-exist.svg" or ".tmp-" in f for f in os.listdir(A.work)), f"{cmd}: left a file")
+    check(not any(f == "must-not-exist.svg" or f.startswith(".tavgeo-") for f in os.listdir(A.work)), f"{cmd}: left a file")
 
 
 def svg_ok(file):
@@ -103,9 +103,9 @@ fit-line @line_stray.txt --reject two | --reject: 'two' is not a whole number
 fit-line @line_stray.txt --reject +-2 | --reject: '+-2' is not a whole number
 inside @square10.txt --point +-5,1 | --point x: '+-5' is not a number
 fit-lin @line_stray.txt | unknown subcommand 'fit-lin' (see tavgeo --help)
+--bogus | unknown option '--bogus' (see tavgeo --help)
 fit-line @line_stray.txt --no-such-option | The following argument was not expected: --no-such-option (see tavgeo \
 --help)
- | A subcommand is required (see tavgeo --help)
 [fits]
 fit-line @two_points.txt --reject 1 | @two_points.txt: fit-line --reject 1 needs at least 3 points, got 2
 fit-circle @collinear.txt | @collinear.txt: no circle fits these points (Not circle; Diagonal line)
@@ -248,6 +248,22 @@ def group_input():
           svg_ok(path("%target.svg")), "the link was replaced or its target not written")
     check(expect("fit-line @line_stray.txt --svg %target.svg") and os.stat(path("%target.svg")).st_mode & 0o777 == 0o640,
           "the picture's mode changed")
+    # The picture never goes through a file or link planted where a temporary file could be, nor over its input;
+    # a name near the file system's limit is written; a file name reaches a message only as printable text.
+    open(path("%victim.txt"), "w").write("keep")
+    rc = subprocess.run(["sh", "-c", 'ln -s victim.txt "race.svg.tmp-$$" && exec "$0" bbox "$1" --svg race.svg',
+                         A.tavgeo, path("@bbox.txt")], cwd=A.work, capture_output=True).returncode
+    check(rc == 0 and read("%victim.txt") == b"keep" and svg_ok(path("%race.svg")), "a planted link was written through")
+    shutil.copy(path("@line_stray.txt"), path("%own.txt"))
+    for svg in ("%own.txt", "%./own.txt"):
+        check(run(f"fit-line %own.txt --svg {svg}")[2] == f"tavgeo: --svg: '{path(svg)}' is the input file\n" and
+              read("%own.txt") == read("@line_stray.txt"), f"--svg {svg} over the input")
+    check(expect(f"bbox @bbox.txt --svg %{'a' * 251}.svg"), "a picture with a 255-byte name")
+    odd = os.path.join(os.fsencode(A.work), b"odd\x1b[2J\xc2\x9b\xff\xc3\xa9.txt")
+    open(odd, "w").write("x 1\n")
+    err = run(["fit-line", odd])[2]
+    check(err == "tavgeo: " + path("%odd?[2J???\u00e9.txt") + ":1: x 'x' is not a number\n", f"file name shown as {err!r}")
+    check(run("") == (2, "", "tavgeo: A subcommand is required (see tavgeo --help)\n"), "no subcommand")
 
 
 def group_fits():

@@ -69,7 +69,8 @@ Runner registerFitLine(CLI::App& app, CommonOptions* common) {
                   "Remove the K points farthest from the fit, one at a time, refitting each time")
       ->type_name("K");
   cmd->footer(
-      "The line is given by two points on it (0 and 10000 along its main axis).\n"
+      "The line is given by two points on it (0 and 10000 along its main axis); angle: the\n"
+      "direction from p1 to p2, radians in [-pi, pi] (either direction of a line may come out).\n"
       "error: mean distance of the points to the line (with --reject: of the kept points\n"
       "to the line fitted before the last removal).\n\n"
       "Example:\n  printf '0 0\\n1 1.1\\n2 1.9\\n3 3.2\\n' | tavgeo fit-line --pretty\n"
@@ -115,7 +116,8 @@ Runner registerFitCircle(CLI::App& app, CommonOptions* common) {
       ->type_name("K");
   cmd->footer(
       "error: mean |distance to the centre - radius| of the points kept.\n"
-      "Points on a line or without spread are refused with exit status 2.\n\n"
+      "Points on a line or without spread are refused with exit status 2; points on a line\n"
+      "up to rounding (as written with a few decimals) may instead give a huge circle.\n\n"
       "Example:\n  printf '1 0\\n0 1\\n-1 0\\n0 -1\\n' | tavgeo fit-circle --pretty\n"
       "  tavgeo fit-circle ring.txt --reject 3 --svg ring.svg");
   return [common, reject]() {
@@ -167,7 +169,8 @@ Runner registerRansacLine(CLI::App& app, CommonOptions* common) {
   cmd->footer(
       "Candidates are lines through two drawn points; the best one (smallest sum of the\n"
       "distances of all but K points) is refitted by least squares. Same input, same result.\n"
-      "error: mean distance of the kept points to the final line.\n\n"
+      "error: mean distance of the kept points to the final line; candidates: the option as\n"
+      "given (0: the count the library derives from K and the number of points).\n\n"
       "Example:\n  tavgeo ransac-line points.txt --outliers 3 --candidates 200 --svg ransac.svg");
   return [common, outliers, candidates]() {
     const long k = parseCountOption("--outliers", *outliers, Limits::kMaxPoints);

@@ -37,7 +37,9 @@ Runner registerRegion(CLI::App& app, CommonOptions* common) {
       "Output: the run-length list as the library writes it (rle: six header words,\n"
       "records 'row (column extent)... -1', final -1), the runs as [row, column, extent],\n"
       "the bounding box and the number of pixels covered. Disk and annulus are not clipped\n"
-      "to the image; the polygon keeps rows 0 to H-1.\n\n"
+      "to the image; the polygon keeps rows 0 to H-1. A polygon's run holds both of its end\n"
+      "columns, so a 4 x 4 square covers 5 columns of 4 rows. The perimeter is the list's:\n"
+      "a pixel of a one-pixel run comes twice, and so do pixels where an annulus's runs meet.\n\n"
       "Example:\n  printf '10 10\\n50 12\\n30 45\\n' | tavgeo region polygon --size 64x64 --perimeter --svg "
       "tri.svg\n"
       "  printf '32 32\\n52 32\\n' | tavgeo region disk --size 64x64");

@@ -65,11 +65,13 @@ Runner registerSpokes(CLI::App& app, CommonOptions* common) {
   cmd->add_option("--length", opt->length, "Spoke length from the arc, pixels; negative runs inward")
       ->type_name("L")
       ->required();
-  cmd->add_option("--spacing", opt->spacing, "Wanted distance between spoke ends, pixels")
+  cmd->add_option("--spacing", opt->spacing, "Least distance between spoke ends along the outer arc, pixels")
       ->type_name("S")
       ->required();
   cmd->footer(
       "Without --center the arc runs through three input points: start, a point on the way, end.\n"
+      "The outer arc (length L) is cut into max(1, trunc(L / S - 1)) equal steps, so the spoke\n"
+      "ends lie S apart or more; count: the spokes laid.\n"
       "Angles: positive turns +x toward +y (clockwise on screen, y down).\n\n"
       "Example:\n  tavgeo spokes --center 100,100 --radius 60 --start 0 --sweep 90deg --length 20 --spacing "
       "8\n"

@@ -122,20 +122,18 @@ std::string xmlEscape(const std::string& text) {
 
 namespace {
 
-// Writes content to file, and throws ToolFailure naming path when it cannot:
-// the file itself when it is not opened, else the first error of the write,
-// the flush or the close.
-void writeAll(const std::string& file, const std::string& path, const std::string& content) {
-  std::FILE* f = std::fopen(file.c_str(), "wb");
-  if (f == nullptr)
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
+[[noreturn]] void cannotWrite(const std::string& path, int error) {
+  throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(error));
+}
+
+// Writes content to the open stream f and closes it; throws ToolFailure naming
+// path with the first error of the write, the flush or the close.
+void writeStream(std::FILE* f, const std::string& path, const std::string& content) {
   errno = 0;
   const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fflush(f) == 0;
   const int writeErrno = errno;
   const bool closed = std::fclose(f) == 0;
-  if (!ok || !closed)
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " +
-                      std::strerror(writeErrno != 0 ? writeErrno : errno));
+  if (!ok || !closed) cannotWrite(path, writeErrno != 0 ? writeErrno : errno);
 }
 
 }  // namespace
@@ -145,21 +143,40 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
   const bool exists = ::lstat(path.c_str(), &st) == 0;
   // A link, a pipe or a device is written through, as the shell's > would;
   // replacing it would destroy it.
-  if (exists && !S_ISREG(st.st_mode)) return writeAll(path, path, content);
+  if (exists && !S_ISREG(st.st_mode)) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) cannotWrite(path, errno);
+    return writeStream(f, path, content);
+  }
   // A file the user may not write stays as it is; a replaced file keeps its mode.
-  if (exists && ::access(path.c_str(), W_OK) != 0)
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(errno));
-  const std::string tmp = path + ".tmp-" + std::to_string(static_cast<long>(::getpid()));
+  if (exists && ::access(path.c_str(), W_OK) != 0) cannotWrite(path, errno);
+  // The temporary file is created anew beside the target (mkstemp opens with
+  // O_EXCL, so it never writes through a file or link already there), and its
+  // short name fits wherever the target's name does.
+  const std::size_t slash = path.rfind('/');
+  std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavgeo-XXXXXX";
+  const int fd = ::mkstemp(&name[0]);
+  if (fd < 0) cannotWrite(path, errno);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~mask);
+  std::FILE* f = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
+  if (f == nullptr) {
+    const int e = errno;
+    ::close(fd);
+    std::remove(name.c_str());
+    cannotWrite(path, e);
+  }
   try {
-    writeAll(tmp, path, content);
+    writeStream(f, path, content);
   } catch (const ToolFailure&) {
-    std::remove(tmp.c_str());
+    std::remove(name.c_str());
     throw;
   }
-  if ((exists && ::chmod(tmp.c_str(), st.st_mode & 07777) != 0) || std::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (std::rename(name.c_str(), path.c_str()) != 0) {
     const int e = errno;
-    std::remove(tmp.c_str());
-    throw ToolFailure("cannot write " + quoteForMessage(path, 200) + ": " + std::strerror(e));
+    std::remove(name.c_str());
+    cannotWrite(path, e);
   }
 }
 
@@ -354,7 +371,8 @@ std::string SvgPicture::render() const {
   s += "</g>\n<g id=\"ticks\" fill=\"#444444\">\n" + labels;
   s += "<text x=\"" + num(kLeft + pw) + "\" y=\"" + num(kTop - 22) +
        "\" text-anchor=\"end\">x \xe2\x86\x92</text>\n";
-  s += "<text x=\"" + num(kLeft - 40) + "\" y=\"" + num(kTop + ph) + "\">y \xe2\x86\x93</text>\n";
+  // Below the plot's lower left corner, clear of the lowest tick label.
+  s += "<text x=\"" + num(kLeft - 6) + "\" y=\"" + num(kTop + ph + 18) + "\" text-anchor=\"end\">y \xe2\x86\x93</text>\n";
   s += "</g>\n";
 
   // Layers, in the order they were added.

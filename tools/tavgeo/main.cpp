@@ -1,12 +1,13 @@
 // tavgeo: the TavGeometry library on your own points, from the shell.
 //
-// Every subcommand reads points (a file or standard input), prints one JSON
-// object on standard output and with --svg draws the input and the result.
+// Every subcommand but demo reads points (a file or standard input), prints one
+// JSON object on standard output and with --svg draws the input and the result.
 // Exit status: 0 success, 2 bad input or arguments (one line on standard
 // error, no output file written), 1 failure of the tool itself.
 #include <TavGeometry/TavGeometryVersion.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <string>
@@ -44,13 +45,43 @@ std::string dumpJson(const Json& json, bool pretty) {
 
 namespace {
 
-// One line, whatever the parser's message holds.
-std::string oneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\r') c = ' ';
+// Length of the well-formed UTF-8 sequence of a printable character at s[i]
+// (C1 controls and surrogates are not), or 0.
+std::size_t printableSequence(const std::string& s, std::size_t i) {
+  const auto at = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+  const unsigned b = at(i);
+  const auto cont = [&](std::size_t k, unsigned lo = 0x80, unsigned hi = 0xBF) { return at(k) >= lo && at(k) <= hi; };
+  if (b >= 0x20 && b < 0x7F) return 1;
+  if (b == 0xC2) return cont(i + 1, 0xA0) ? 2 : 0;
+  if (b >= 0xC3 && b <= 0xDF) return cont(i + 1) ? 2 : 0;
+  if (b >= 0xE0 && b <= 0xEF) {
+    const unsigned lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+    return cont(i + 1, lo, hi) && cont(i + 2) ? 3 : 0;
   }
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
+  if (b >= 0xF0 && b <= 0xF4) {
+    const unsigned lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+    return cont(i + 1, lo, hi) && cont(i + 2) && cont(i + 3) ? 4 : 0;
+  }
+  return 0;
+}
+
+// One printable line, whatever the message holds: line breaks become spaces,
+// and control characters and bytes that are not UTF-8 (from a file name, say)
+// become '?', so that nothing in it can drive the terminal.
+std::string oneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = printableSequence(text, i);
+    if (n > 0) {
+      out.append(text, i, n);
+      i += n;
+    } else {
+      out += (text[i] == '\n' || text[i] == '\r') ? ' ' : '?';
+      ++i;
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
 }
 
 int fail(int status, const std::string& message) {
@@ -99,13 +130,22 @@ int run(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     // A first word that names no subcommand reads to the parser as a missing one.
-    if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-') {
-      return fail(kExitBadInput, "unknown subcommand " + quoteForMessage(argv[1]) + " (see tavgeo --help)");
+    if (app.get_subcommands().empty() && argc > 1) {
+      // So does an option before any subcommand: only --help and --version are the tool's own.
+      const bool option = argv[1][0] == '-';
+      return fail(kExitBadInput, std::string(option ? "unknown option " : "unknown subcommand ") +
+                                     quoteForMessage(argv[1]) + " (see tavgeo --help)");
     }
     return fail(kExitBadInput, std::string(e.what()) + " (see tavgeo --help)");
   }
 
   if (app.got_subcommand("demo")) return demo();
+  // A picture written over its own input would destroy the points it was drawn from.
+  std::error_code same;
+  if (!common.svg.empty() && !common.input.empty() && common.input != "-" &&
+      std::filesystem::equivalent(common.input, common.svg, same)) {
+    return fail(kExitBadInput, "--svg: " + quoteForMessage(common.svg, 200) + " is the input file");
+  }
   for (auto& entry : runners) {
     if (!app.got_subcommand(entry.first)) continue;
     Outcome outcome = entry.second();
