@@ -33,7 +33,7 @@ void bindArc(py::module_& m) {
         py::array_t<double> out = newPoints(n);
         TavPoint* p = reinterpret_cast<TavPoint*>(out.mutable_data());
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           arcToPolyline(a, p, static_cast<unsigned int>(n));
         }
         return out;
@@ -68,7 +68,7 @@ void bindArc(py::module_& m) {
         const TavArc& a = A(arc);
         std::vector<TavPoint> pts;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           arcToPointSet(a, &pts);
         }
         py::array_t<double> out = newPoints(pts.size());

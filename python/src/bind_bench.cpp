@@ -24,7 +24,7 @@ void bindBench(py::module_& m) {
         Points p = toPoints(points, "points");
         if (repeats < 1) throwValue("repeats must be >= 1");
         const unsigned int n = static_cast<unsigned int>(p.n);
-        py::gil_scoped_release release;
+        GilRelease release;
         double sink = 0.0;
         CTavGeoRleCalcPolygon poly;
         CTavGeoRleCalcDisk disk;

@@ -29,7 +29,7 @@ py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int,
   double figure = 0.0;
   int rc;
   {
-    py::gil_scoped_release release;
+    GilRelease release;
     rc = fit(p.data, n, &shape, &figure);
   }
   if (rc != 0) return py::none();
@@ -67,7 +67,7 @@ void bindFitMeasure(py::module_& m) {
         TavCircleFitStats s{};
         int rc;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           rc = pointsFitCircleGeometric(p.data, n, &c, &s, standardErrors);
         }
         if (rc == 2) return py::none();
@@ -93,16 +93,16 @@ void bindFitMeasure(py::module_& m) {
       [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
         const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
+        const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
-        const unsigned int kk = kOf(k);
         if (candidates < 0) throwValue("candidates must be >= 0 (0 chooses a count from k / N)");
         std::vector<TavPoint> rejected(returnRejected ? std::min(kk, n) : 0);
         TavCircle c;
         double err = 0.0;
         int rc;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           rc = pointsFitCircleRansac(p.data, n, kk, candidates, &c, &err,
                                      returnRejected ? rejected.data() : nullptr);
         }
@@ -127,7 +127,7 @@ void bindFit(py::module_& m) {
         const unsigned int n = countOf(p);
         TavLine line;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           pointsFitLine(p.data, n, &line);
         }
         return line;
@@ -145,7 +145,7 @@ void bindFit(py::module_& m) {
         const unsigned int n = countOf(p);
         double d = 0.0;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           pointsLineDist(p.data, n, &l, &d);
         }
         return d;
@@ -163,15 +163,15 @@ void bindFit(py::module_& m) {
       "points_fit_circle_outliers",
       [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
         const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
+        const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
-        const unsigned int kk = kOf(k);
         std::vector<TavPoint> removed(returnRemoved ? std::min(kk, n) : 0);
         TavCircle c;
         double err = 0.0;
         int rc;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           // At most n points can be removed, so min(k, n) entries always suffice.
           rc = pointsFitCircleOutliers(p.data, n, kk, &c, &err, returnRemoved ? removed.data() : nullptr);
         }
@@ -187,15 +187,15 @@ void bindFit(py::module_& m) {
       "points_fit_line_outliers",
       [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
         const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
+        const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
-        const unsigned int kk = kOf(k);
         const unsigned int kept = std::min(kk, n);
         std::vector<TavPoint> removed(returnRemoved ? kept : 0);
         TavLine line;
         double err = std::nan("");
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           pointsFitLineOutliers(p.data, n, kk, &line, &err, returnRemoved ? removed.data() : nullptr);
         }
         if (!returnRemoved) return py::make_tuple(line, err);
@@ -210,16 +210,16 @@ void bindFit(py::module_& m) {
       [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
         const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
+        const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
-        const unsigned int kk = kOf(k);
         if (candidates < 0) throwValue("candidates must be >= 0 (0 chooses a count from k / N)");
         if (kk >= n) return py::none();
         std::vector<TavPoint> rejected(returnRejected ? kk : 0);
         TavLine line;
         double err = 0.0;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           pointsFitLineRansac(p.data, n, kk, candidates, &line, &err, returnRejected ? rejected.data() : nullptr);
         }
         if (!returnRejected) return py::make_tuple(line, err);

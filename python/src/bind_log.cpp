@@ -3,7 +3,13 @@
 // the record's `category` attribute.
 #include <TavLog/TavLog.h>
 
+#include <optional>
+
 #include "common.h"
+
+#if defined(__GLIBCXX__)
+#include <cxxabi.h>
+#endif
 
 namespace tgpy {
 
@@ -11,7 +17,17 @@ namespace {
 
 void toLogging(unsigned int category, const std::string& record) {
   if (!Py_IsInitialized()) return;
-  py::gil_scoped_acquire gil;
+  std::optional<py::gil_scoped_acquire> gil;
+#if defined(__GLIBCXX__)
+  try {
+    gil.emplace();
+  } catch (abi::__forced_unwind&) {
+    threadEnding() = true;  // the interpreter is ending this (daemon) thread
+    throw;
+  }
+#else
+  gil.emplace();
+#endif
   PyObject *type, *value, *trace;
   PyErr_Fetch(&type, &value, &trace);  // keep an error already pending in this thread
   try {
@@ -20,7 +36,17 @@ void toLogging(unsigned int category, const std::string& record) {
     py::module_::import("logging").attr("getLogger")("tavgeometry").attr("error")("%s", record,
                                                                                   py::arg("extra") = extra);
   } catch (py::error_already_set& e) {
-    e.discard_as_unraisable("tavgeometry log record");
+    // A KeyboardInterrupt in a handler is not the handler's failure but the
+    // user's Ctrl-C: it is raised again at the interpreter's next check, as the
+    // signal would have been.
+    if (e.matches(PyExc_KeyboardInterrupt))
+      PyErr_SetInterrupt();
+    else
+      e.discard_as_unraisable("tavgeometry log record");
+#if defined(__GLIBCXX__)
+  } catch (abi::__forced_unwind&) {
+    throw;
+#endif
   } catch (...) {
   }
   PyErr_Restore(type, value, trace);

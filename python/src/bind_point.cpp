@@ -80,7 +80,7 @@ void bindPoint(py::module_& m) {
         py::array_t<double> out(static_cast<py::ssize_t>(pts.n));
         double* d = out.mutable_data();
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           for (std::size_t i = 0; i < pts.n; ++i) d[i] = pointLineDist(pts.data[i], l);
         }
         return std::move(out);
@@ -111,7 +111,10 @@ void bindPoint(py::module_& m) {
         Points pts = toPoints(points, "points");
         if (pts.n > 0xffffffffu) throwValue("points holds too many points");
         TavRect out;
-        pointsToBBox(pts.data, static_cast<unsigned int>(pts.n), &out);
+        {
+          GilRelease release;
+          pointsToBBox(pts.data, static_cast<unsigned int>(pts.n), &out);
+        }
         return out;
       },
       py::arg("points"),

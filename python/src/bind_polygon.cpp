@@ -20,7 +20,7 @@ void bindPolygon(py::module_& m) {
       [](py::handle vertices) {
         Points v = toPoints(vertices, "vertices");
         const unsigned int n = vertexCount(v);
-        py::gil_scoped_release release;
+        GilRelease release;
         return polygonArea(v.data, n);
       },
       py::arg("vertices"),
@@ -29,14 +29,20 @@ void bindPolygon(py::module_& m) {
   m.def(
       "polygon_is_point_inside",
       [](py::handle vertices, py::handle p) -> py::object {
+        // p first: telling and reading a point may run Python code (__len__,
+        // __float__), which must not run once the vertices are read in place.
+        if (!isPointSet(p)) {
+          const TavPoint one = toPoint(p, "p");
+          Points v = toPoints(vertices, "vertices");
+          return py::bool_(polygonIsPointInside(v.data, vertexCount(v), one));
+        }
+        Points q = toPoints(p, "p");
         Points v = toPoints(vertices, "vertices");
         const unsigned int n = vertexCount(v);
-        if (!isPointSet(p)) return py::bool_(polygonIsPointInside(v.data, n, toPoint(p, "p")));
-        Points q = toPoints(p, "p");
         py::array_t<bool> out(static_cast<py::ssize_t>(q.n));
         bool* o = out.mutable_data();
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           for (std::size_t i = 0; i < q.n; ++i) o[i] = polygonIsPointInside(v.data, n, q.data[i]);
         }
         return std::move(out);

@@ -20,7 +20,7 @@ namespace {
 // f() with the GIL released: every call here costs at least the region's runs.
 template <class F>
 auto released(F f) -> decltype(f()) {
-  py::gil_scoped_release release;
+  GilRelease release;
   return f();
 }
 
@@ -83,7 +83,7 @@ py::array_t<uint8_t> regionToMask(const Region& r) {
   py::array_t<uint8_t> out({static_cast<py::ssize_t>(r.height()), static_cast<py::ssize_t>(r.width())});
   if (r.width() > 0 && r.height() > 0) {
     uint8_t* d = out.mutable_data();
-    py::gil_scoped_release release;
+    GilRelease release;
     r.toMask(d, r.width(), 1);
   }
   return out;
@@ -292,7 +292,7 @@ void bindRegion(py::module_& m) {
       .def("perimeter", [](const Region& r) {
             std::vector<TavIPoint> p;
             {
-              py::gil_scoped_release release;
+              GilRelease release;
               p = r.perimeterPoints();
             }
             py::array_t<int32_t> out({static_cast<py::ssize_t>(p.size()), py::ssize_t(2)});
@@ -314,7 +314,7 @@ void bindRegion(py::module_& m) {
             py::array_t<bool> out(static_cast<py::ssize_t>(p.n));
             bool* o = out.mutable_data();
             {
-              py::gil_scoped_release release;
+              GilRelease release;
               for (std::size_t i = 0; i < p.n; ++i) {
                 const double px = std::floor(p.data[i].x), py_ = std::floor(p.data[i].y);
                 o[i] = px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
@@ -343,7 +343,7 @@ void bindRegion(py::module_& m) {
           })
       .def("iou", [](const Region& a, py::handle b) {
             const Region& o = R(b, "other");
-            py::gil_scoped_release release;
+            GilRelease release;
             return a.iou(o);
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
@@ -376,7 +376,7 @@ void bindRegion(py::module_& m) {
             const int c = toInt(connectivity, "connectivity");
             std::vector<Region> parts;
             {
-              py::gil_scoped_release release;
+              GilRelease release;
               parts = a.components(c);
             }
             py::list out;
@@ -388,9 +388,10 @@ void bindRegion(py::module_& m) {
       .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
       .def("__eq__", [](const Region& a, py::object b) -> py::object {
             if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-            return py::bool_(a == *py::cast<const Region*>(b));
+            const Region* other = py::cast<const Region*>(b);
+            return py::bool_(released([&] { return a == *other; }));
           })
-      .def("__hash__", [](const Region& a) { return static_cast<py::ssize_t>(a.hash()); })
+      .def("__hash__", [](const Region& a) { return static_cast<py::ssize_t>(released([&] { return a.hash(); })); })
       .def("__repr__", [](const Region& a) {
             return "Region(width=" + std::to_string(a.width()) + ", height=" + std::to_string(a.height()) +
                    ", area=" + std::to_string(a.area()) + ", runs=" + std::to_string(a.runCount()) + ")";

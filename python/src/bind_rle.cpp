@@ -3,8 +3,11 @@
 #include <TavGeometry/TavGeoRegion.h>
 #include <TavGeometry/TavGeoRleCalc.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "common.h"
@@ -27,21 +30,39 @@ struct PyCalc {
   int height = 0;
   std::vector<TavPoint> points;
   std::mutex mutex;
+  std::atomic<std::thread::id> owner{};
 
-  std::unique_lock<std::mutex> hold() {
+  // The mutex, held until the returned guard ends.
+  struct Held {
+    std::unique_lock<std::mutex> lock;
+    std::atomic<std::thread::id>* owner;
+    Held(std::unique_lock<std::mutex> l, std::atomic<std::thread::id>* o) : lock(std::move(l)), owner(o) {
+      owner->store(std::this_thread::get_id());
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() { owner->store(std::thread::id()); }
+  };
+
+  // A call made while this thread already holds the mutex (a finalizer or weakref
+  // callback that the garbage collector runs while a method builds its Python
+  // result) is refused: waiting would never end.
+  Held hold() {
+    if (owner.load() == std::this_thread::get_id())
+      throw std::runtime_error("this calculator is already in a call on this thread (re-entered from a finalizer?)");
     std::unique_lock<std::mutex> lock(mutex, std::try_to_lock);
     if (!lock.owns_lock()) {
-      py::gil_scoped_release release;
+      GilRelease release;
       lock.lock();
     }
-    return lock;
+    return Held(std::move(lock), &owner);
   }
 
   void run(int w, int h, const TavPoint* p, std::size_t n) {
-    const std::unique_lock<std::mutex> lock = hold();
+    const auto lock = hold();
     std::vector<TavPoint> copy(p, p + n);
     {
-      py::gil_scoped_release release;
+      GilRelease release;
       calc.calculate(w, h, copy.data(), static_cast<int>(copy.size()));
     }
     computed = true;
@@ -128,7 +149,7 @@ py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
   if (!plainForm(list) && bound > kMaxPerimeterPoints) refuse("up to " + std::to_string(bound));
   std::vector<TavIPoint> pts;
   {
-    py::gil_scoped_release release;
+    GilRelease release;
     pts = CTavGeoRleCalc::calculatePerimiterPoints(list);
   }
   if (pts.size() > kMaxPerimeterPoints) refuse(std::to_string(pts.size()));

@@ -33,7 +33,7 @@ py::object rotateAny(const R& live, py::handle p) {
   T* o = out.mutable_data();
   const double* in = pts.n ? pts.array.data() : nullptr;
   {
-    py::gil_scoped_release release;
+    GilRelease release;
     for (std::size_t i = 0; i < pts.n; ++i) {
       T x = static_cast<T>(in[2 * i]);
       T y = static_cast<T>(in[2 * i + 1]);

@@ -50,7 +50,7 @@ void bindScalar(py::module_& m) {
         refuseCopyOver(raw, "angles", kMaxResultElements);
         auto a = ensureArray<double>(raw);
         std::vector<double> copy(a.data(), a.data() + a.size());
-        py::gil_scoped_release release;
+        GilRelease release;
         return averageAngles(copy.data(), static_cast<int>(copy.size()));
       },
       py::arg("angles"),

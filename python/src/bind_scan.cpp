@@ -28,7 +28,7 @@ void bindScan(py::module_& m) {
         const double length = toReal(lengthArg, "length"), spacing = toReal(spacingArg, "spacing");
         std::vector<TavLine> spokes;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           arcToSpoke(a, length, spacing, &spokes);
         }
         return linesArray(spokes);
@@ -40,12 +40,12 @@ void bindScan(py::module_& m) {
   m.def(
       "poly_line_to_poly_rake",
       [](py::handle points, py::handle halfLengthArg, py::handle spacingArg) {
-        Points p = toPoints(points, "points");
         const double halfLength = toReal(halfLengthArg, "half_length"), spacing = toReal(spacingArg, "spacing");
+        Points p = toPoints(points, "points");  // last: converting the numbers may run Python code
         if (p.n > 0x7fffffff) throwValue("points holds too many points");
         std::vector<TavLine> rake;
         {
-          py::gil_scoped_release release;
+          GilRelease release;
           polyLineToPolyRake(p.data, static_cast<int>(p.n), halfLength, spacing, &rake);
         }
         return linesArray(rake);

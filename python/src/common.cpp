@@ -6,6 +6,12 @@
 
 namespace tgpy {
 
+bool& threadEnding() {
+  thread_local bool ending = false;
+  return ending;
+}
+
+
 namespace {
 
 std::string typeNameOf(py::handle h) {
@@ -256,11 +262,14 @@ void refuseCopyOver(const py::array& a, const char* name, std::size_t limit) {
 py::tuple reduceByState(py::handle self) {
   const py::handle type = py::type::handle_of(self);
   py::object state = self.attr("__getstate__")();
-  // A Python subclass's own attributes travel too, restored after the state.
+  // A Python subclass's own attributes travel too, as the pickle's state: pickle
+  // and copy apply it once the object is made and recorded, so an attribute
+  // that leads back to the object finds it (in the arguments it would be made
+  // anew, without attributes).
   py::object attrs = py::getattr(self, "__dict__", py::none());
   if (!attrs.is_none() && py::len(attrs) > 0)
-    return py::make_tuple(py::module_::import("tavgeometry").attr("_rebuild_subclass"),
-                          py::make_tuple(type, state, attrs));
+    return py::make_tuple(py::module_::import("tavgeometry").attr("_rebuild_subclass"), py::make_tuple(type, state),
+                          py::dict(attrs));
   return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"), py::make_tuple(type), state);
 }
 

@@ -20,6 +20,32 @@ namespace tgpy {
 
 namespace py = pybind11;
 
+// True once this thread is being ended by the interpreter's exit (set where a
+// forced unwind is seen to begin): the GIL must not be taken again on the way out.
+bool& threadEnding();
+
+// Releases the GIL for its scope, as py::gil_scoped_release does, but with a
+// destructor that may throw: when the interpreter exits while a daemon thread
+// is in a call, taking the GIL back ends that thread by a forced unwind, which
+// through a noexcept destructor (pybind11's) aborts the process. When the
+// unwind began inside the call (the log bridge taking the GIL), the GIL is not
+// taken again: a second forced unwind during the first would abort as well.
+class GilRelease {
+ public:
+  GilRelease() {
+    py::detail::get_internals();  // set up before any later gil_scoped_acquire, as pybind11's guard does
+    m_state = PyEval_SaveThread();
+  }
+  ~GilRelease() noexcept(false) {
+    if (!threadEnding()) PyEval_RestoreThread(m_state);
+  }
+  GilRelease(const GilRelease&) = delete;
+  GilRelease& operator=(const GilRelease&) = delete;
+
+ private:
+  PyThreadState* m_state = nullptr;
+};
+
 // A C-contiguous (N, 2) float64 array is read in place as N TavPoint values.
 static_assert(std::is_standard_layout<TavPoint>::value && sizeof(TavPoint) == 2 * sizeof(double),
               "TavPoint must be two packed doubles");

@@ -43,12 +43,35 @@ fit_circle_ransac = points_fit_circle_ransac  # noqa: F405
 perimeter_points = calculate_perimiter_points  # noqa: F405
 
 
-def _rebuild_subclass(cls, value, attributes):
-    """Unpickles an instance of a Python subclass: the value, then the subclass's own attributes."""
+def _rebuild_subclass(cls, value, attributes=None):
+    """Unpickles an instance of a Python subclass: its value. The subclass's own attributes come
+    after it as the pickle's state (so that one leading back to the object finds it made), or,
+    in pickles of earlier versions, here."""
     obj = cls.__new__(cls)
     obj.__setstate__(value)
-    obj.__dict__.update(attributes)
+    if attributes:
+        obj.__dict__.update(attributes)
     return obj
+
+
+def _attributes_as_state(cls):
+    """Lets cls.__setstate__ also take a subclass's attributes (a dict; a value's state is a tuple)."""
+    set_value = cls.__setstate__
+
+    def __setstate__(self, state):
+        if type(state) is dict:
+            self.__dict__.update(state)
+        else:
+            set_value(self, state)
+
+    __setstate__.__doc__ = set_value.__doc__
+    cls.__setstate__ = __setstate__
+
+
+for _cls in (Line, Circle, Arc, Rect, Rotator, RotatorF, Region,  # noqa: F405
+             RleCalcDisk, RleCalcTorus, RleCalcPolygon):  # noqa: F405
+    _attributes_as_state(_cls)
+del _cls
 
 
 # The types the stubs name, for annotations in the caller's code.

@@ -6,6 +6,8 @@ import inspect
 import logging
 import os
 import pickle
+import subprocess
+import sys
 import threading
 
 import numpy as np
@@ -171,11 +173,11 @@ class _Tagged(tg.Line):  # a subclass with attributes of its own
     pass
 
 
-def test_subclass_attributes_survive_pickling():  # they were dropped
+def test_subclass_attributes_survive_pickling():  # they were dropped, and all of them when one led back to the object
     t = _Tagged((1, 2), (3, 4))
-    t.tag = [7]
+    t.tag, t.me = [7], t
     for back in [pickle.loads(pickle.dumps(t, p)) for p in range(pickle.HIGHEST_PROTOCOL + 1)] + [copy.deepcopy(t)]:
-        assert type(back) is _Tagged and back == t and back.tag == [7]
+        assert type(back) is _Tagged and back == t and back.tag == [7] and back.me is back
 
 
 @pytest.mark.parametrize("cls, read", [(tg.Line, "p1"), (tg.Circle, "radius"), (tg.Rect, "width"), (tg.Arc, "radius"),
@@ -259,6 +261,57 @@ def test_threads_give_serial_results():  # the calls release the GIL
     stop.append(1)
     flipper.join()
     assert all(any(np.array_equal(o, t) for t in turned) for o in outs)
+
+
+ENDINGS = [  # script | what it prints; each ran into an abort, a hang or a read of freed memory
+    # daemon threads inside calls (one of them logging) when the interpreter exits
+    """pts, bad = np.random.default_rng(0).random((200000, 2)), np.zeros((10, 2))
+work = lambda f: [f() for _ in iter(int, 1)]
+for f in [lambda: tg.polygon_area(pts), lambda: tg.fit_circle(bad)] * 3:
+    threading.Thread(target=work, args=(f,), daemon=True).start()
+time.sleep(0.3); print("exit")""",
+    # a finalizer that uses the calculator while one of its methods builds a result on the same thread
+    """calc = tg.RleCalcDisk().calculate(100, 100, [[50, 50], [60, 50]])
+class Cycle:
+    def __init__(self): self.me = self
+    def __del__(self): calc.rle
+state = calc.__getstate__
+gc.collect(); gc.disable(); Cycle(); gc.set_threshold(1); gc.enable(); state(); gc.set_threshold(700); print("exit")""",
+    # an argument's __index__ (__float__, __len__) that frees the points array before the call reads it
+    """pts, small = np.random.default_rng(0).random((400000, 2)), np.zeros((1, 2))
+shrink = lambda: pts.__setstate__(small.__reduce__()[2])
+class K:
+    def __index__(self): shrink(); return 1
+    def __float__(self): shrink(); return 1.0
+    def __len__(self): shrink(); return 2
+    def __getitem__(self, i): return 1.0
+print(tg.fit_line_ransac(pts, K()), tg.poly_line_to_poly_rake(pts, K(), 1.0).shape,
+      tg.polygon_is_point_inside(pts, K()))""",
+]
+
+
+@pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "finalizer", "argument_frees_points"])
+def test_threads_finalizers_and_callbacks_end_cleanly(script):
+    head = "import gc, threading, time\nimport numpy as np\nimport tavgeometry as tg\n"
+    proc = subprocess.run([sys.executable, "-c", head + script], capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0 and proc.stdout.split()[-1] in ("exit", "False"), proc.stderr[-400:]
+    assert "Cycle" not in script or "already in a call on this thread" in proc.stderr  # refused, not waited for
+
+
+def test_ctrl_c_in_a_log_handler_reaches_the_caller():  # the handler's KeyboardInterrupt had been dropped
+    class Interrupt(logging.Handler):
+        def emit(self, record):
+            raise KeyboardInterrupt
+
+    log, handler = logging.getLogger("tavgeometry"), Interrupt()
+    log.addHandler(handler)
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            assert tg.fit_circle(np.zeros((10, 2))) is None
+            for _ in range(10**6):
+                pass
+    finally:
+        log.removeHandler(handler)
 
 
 HOSTILE = st.one_of(st.floats(), st.sampled_from([0.0, -0.0, 1e308, -1e308, 5e-324, 2.0**31, -2.0**31 - 1, 1e6 + 0.5]))
