@@ -4,10 +4,25 @@
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <vector>
 
 using namespace NTavGeometry;
+
+// Allocation that fails on request: the next tFailNext-th allocation of this
+// thread throws std::bad_alloc (0: none is made to fail).
+namespace {
+thread_local int tFailNext = 0;
+}
+void* operator new(std::size_t n) {
+  if (tFailNext > 0 && --tFailNext == 0) throw std::bad_alloc();
+  if (void* p = std::malloc(n != 0 ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 using List = std::vector<int>;
@@ -94,4 +109,15 @@ TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {
     EXPECT_TRUE(CTavGeoRleCalc::calculatePerimiterPoints(q.data()).empty() &&
                 CTavGeoRleCalc::calculatePerimiterPoints(q).empty())
         << q[3];
+}
+
+TEST(Limits, AFailedRegionCopyLeavesTheTargetAsItWas) {  // it took the new canvas and kept its old runs
+  CTavGeoRegion a = CTavGeoRegion::fromBox(100, 100, {80, 9, 20, 1});
+  const CTavGeoRegion before = a, b = CTavGeoRegion::fromBox(10, 10, {0, 0, 10, 10});
+  tFailNext = 1;
+  EXPECT_THROW(a = b, std::bad_alloc);
+  tFailNext = 0;
+  EXPECT_TRUE(a == before);
+  a = b;
+  EXPECT_TRUE(a == b);
 }

@@ -152,6 +152,22 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief The empty region on a width x height canvas (limits checked).
   /// \throws CTavGeoRegionError for a canvas beyond the limits.
   CTavGeoRegion(int width, int height);
+  /// \brief A copy.
+  CTavGeoRegion(const CTavGeoRegion&) = default;
+  /// \brief Takes o's runs; o is left empty on its canvas.
+  CTavGeoRegion(CTavGeoRegion&& o) noexcept = default;
+  /// \brief A copy of o; one that throws (std::bad_alloc) leaves this region as it was.
+  CTavGeoRegion& operator=(const CTavGeoRegion& o) {
+    // The runs first: assigned member by member, a failed copy of the runs
+    // would leave the new canvas with the old runs, which may lie outside it.
+    std::vector<TavRun> runs(o.m_runs);
+    m_runs.swap(runs);
+    m_width = o.m_width;
+    m_height = o.m_height;
+    return *this;
+  }
+  /// \brief Takes o's canvas and runs; o is left empty on its canvas.
+  CTavGeoRegion& operator=(CTavGeoRegion&& o) noexcept = default;
   /// \brief From runs in any order, possibly touching or overlapping.
   ///
   /// Runs with x1 <= x0 are ignored, parts outside the canvas are clipped.

@@ -62,6 +62,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// \brief The run-length list of the last computation (empty before the first).
   const std::vector<int>& rle() { return m_rle; }
   /// \brief The bounding box of the last computed region, in pixels.
+  ///
+  /// It is the shape's box, taken from its geometry, not from the runs: where
+  /// runs start left of column 0, their starts are truncated toward zero, so
+  /// such a run may reach one column past the box's right edge (see rle-format).
   const TavRect& boundingBox() { return m_boundingBox; }
   /// \brief The number of runs of each record of rle(), in list order, written
   /// while calculating.
