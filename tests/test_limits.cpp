@@ -121,3 +121,10 @@ TEST(Limits, AFailedRegionCopyLeavesTheTargetAsItWas) {  // it took the new canv
   a = b;
   EXPECT_TRUE(a == b);
 }
+
+TEST(Limits, OnePixelDilatedByALargeSquareIsOneBox) {  // its cost had been O(r^2): hours for this one
+  const int r = 999999, h = 2 * r + 3;                 // the rows of bits fit their 16 MiB here
+  const CTavGeoRegion dot = CTavGeoRegion::fromBox(1, h, {0, r + 1, 1, 1});
+  EXPECT_TRUE(dot.dilateSquare(r) == CTavGeoRegion::fromBox(1, h, {0, 1, 1, 2 * r + 1}));
+  EXPECT_TRUE(dot.dilateDisk(r) == dot.dilateSquare(r));
+}

@@ -342,15 +342,19 @@ class BitMorphology {
     size_t distinct = 1;
     for (size_t k = m_r + 1; k < half.size(); ++k) distinct += half[k] != half[k - 1] ? 1 : 0;
     // Cost per output row, in word operations: the merge does about 2 steps
-    // per run of a row for each of the 2r + 1 source rows, each worth
+    // per run of a row for each source row within the window (at most the
+    // 2r + 1 rows of the element, at most the region's rows), each worth
     // kMergeStep word operations; the bit rows one operation per word for
-    // each source row and kPaintStep per run for each width. Memory: the
-    // ring, at most 16 MiB.
+    // each of those rows, one for each of the window's 2r + 1 slots, and
+    // kPaintStep per run for each width. (Costed as if every slot held a row,
+    // one pixel dilated by a large square took the bit rows at O(r^2).)
+    // Memory: the ring, at most 16 MiB.
     const double perRow = static_cast<double>(runCount) / static_cast<double>(rows.size());
     const double window = static_cast<double>(2 * m_r + 1), nWidths = static_cast<double>(distinct);
+    const double live = std::min(window, static_cast<double>(rows.size()));
     const double words = static_cast<double>(m_words);
     m_use = window * nWidths * words * 8 <= 16.0 * (1 << 20) &&
-            words * (window + 2) + perRow * nWidths * kPaintStep < perRow * 2 * window * kMergeStep;
+            words * (live + 2) + window + perRow * nWidths * kPaintStep < perRow * 2 * live * kMergeStep;
     if (!m_use) return;
     for (size_t k = half.size() - 1; k >= m_r; --k)  // outer row to centre row: ascending
       if (m_widths.empty() || m_widths.back() != half[k]) m_widths.push_back(half[k]);
