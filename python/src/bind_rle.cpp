@@ -146,7 +146,10 @@ py::array_t<int32_t> perimeterOf(const std::vector<int>& list) {
     throwValue("the outline of this list holds " + size + " points; the limit is " +
                std::to_string(kMaxPerimeterPoints));
   };
-  if (!plainForm(list) && bound > kMaxPerimeterPoints) refuse("up to " + std::to_string(bound));
+  if (!plainForm(list) && bound > kMaxPerimeterPoints)
+    throwValue("the outline of this list could hold up to " + std::to_string(bound) + " points (a bound from its "
+               "words: it starts left of column 0 or above row 0, so it is not outlined first); the limit is " +
+               std::to_string(kMaxPerimeterPoints) + "; Region.perimeter() outlines the region clipped to the canvas");
   std::vector<TavIPoint> pts;
   {
     GilRelease release;
