@@ -25,22 +25,56 @@ def project_version():
     return re.search(r"project\(TavGeometry VERSION ([0-9.]+)", text).group(1)
 
 
+def libraries():
+    """The shared libraries the module links, by their sonames (lib*.so.MAJOR)."""
+    major = project_version().split(".")[0]
+    return [f"libTavGeometry.so.{major}", f"libTavLog.so.{major}"]
+
+
+def stale(build):
+    """True when the kept CMake build belongs to another source tree (this one moved) or
+    another C++ compiler than $CXX names: CMake would refuse the first and ignore the second."""
+    cache = build / "CMakeCache.txt"
+    if not cache.exists():
+        return False
+    text = cache.read_text(errors="replace")
+    home = re.search(r"^CMAKE_HOME_DIRECTORY:INTERNAL=(.*)$", text, re.M)
+    if home is None or pathlib.Path(home.group(1)).resolve() != ROOT:
+        return True
+    cxx, wanted = re.search(r"^CMAKE_CXX_COMPILER:\w+=(.*)$", text, re.M), os.environ.get("CXX")
+    found = shutil.which(wanted) if wanted else None
+    return bool(found and cxx and pathlib.Path(found).resolve() != pathlib.Path(cxx.group(1)).resolve())
+
+
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
         target = pathlib.Path(self.get_ext_fullpath(ext.name)).resolve()
         target.parent.mkdir(parents=True, exist_ok=True)
         build = pathlib.Path(self.build_temp).resolve() / "cmake"
+        if stale(build):
+            shutil.rmtree(build)
         subprocess.check_call([
             "cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
             "-DTAVGEO_BUILD_TESTS=OFF", "-DTAVGEO_BUILD_TOOLS=OFF", "-DTAVGEO_BUILD_PYTHON=ON",
-            "-DCMAKE_BUILD_WITH_INSTALL_RPATH=ON", f"-DPython3_EXECUTABLE={sys.executable}",
+            "-DTAVGEO_REQUIRE_PYTHON=ON", "-DCMAKE_BUILD_WITH_INSTALL_RPATH=ON",
+            f"-DPython3_EXECUTABLE={sys.executable}",
         ])
         jobs = os.environ.get("TAVGEO_BUILD_JOBS", str(os.cpu_count() or 1))
         subprocess.check_call(["cmake", "--build", str(build), "--target", "_tavgeometry", "-j", jobs])
         module = next((build / "python" / "tavgeometry").glob("_tavgeometry*.so"))
         shutil.copy2(module, target)
-        for lib in ("libTavGeometry.so.1", "libTavLog.so.1"):
+        for lib in libraries():
             shutil.copy2(build / lib, target.parent / lib)  # follows the soname link
+
+    def copy_extensions_to_source(self):
+        """An editable install imports the module from the source tree: the libraries go beside it too."""
+        super().copy_extensions_to_source()
+        build_py = self.get_finalized_command("build_py")
+        for ext in self.extensions:
+            inplace, regular = self._get_inplace_equivalent(build_py, ext)
+            for lib in libraries():
+                self.copy_file(os.path.join(os.path.dirname(regular), lib), os.path.join(os.path.dirname(inplace), lib),
+                               level=self.verbose)
 
 
 setup(
