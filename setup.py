@@ -50,7 +50,9 @@ class CMakeBuild(build_ext):
     def build_extension(self, ext):
         target = pathlib.Path(self.get_ext_fullpath(ext.name)).resolve()
         target.parent.mkdir(parents=True, exist_ok=True)
-        build = pathlib.Path(self.build_temp).resolve() / "cmake"
+        # One kept CMake build per interpreter, beside setuptools' own: an editable
+        # install's build_temp is a fresh temporary folder, which would build anew.
+        build = ROOT / "build-pip" / f"cmake-{sys.implementation.cache_tag}"
         if stale(build):
             shutil.rmtree(build)
         subprocess.check_call([
