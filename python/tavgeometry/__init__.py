@@ -28,7 +28,9 @@ from . import _tavgeometry
 from ._tavgeometry import *  # noqa: F401,F403
 from ._tavgeometry import __version__  # noqa: F401
 
-_logging.getLogger("tavgeometry").addHandler(_logging.NullHandler())
+# Once: a reload of the package (importlib.reload, a notebook's autoreload) runs this again.
+if not any(type(h) is _logging.NullHandler for h in _logging.getLogger("tavgeometry").handlers):
+    _logging.getLogger("tavgeometry").addHandler(_logging.NullHandler())
 
 # The short names the field uses for the fits.
 fit_line = points_fit_line  # noqa: F405
@@ -55,8 +57,11 @@ def _rebuild_subclass(cls, value, attributes=None):
 
 
 def _attributes_as_state(cls):
-    """Lets cls.__setstate__ also take a subclass's attributes (a dict; a value's state is a tuple)."""
+    """Lets cls.__setstate__ also take a subclass's attributes (a dict; a value's state is a tuple).
+    The compiled classes outlive a reload of the package, so they are wrapped once."""
     set_value = cls.__setstate__
+    if getattr(set_value, "_takes_attributes", False):
+        return
 
     def __setstate__(self, state):
         if type(state) is dict:
@@ -65,6 +70,7 @@ def _attributes_as_state(cls):
             set_value(self, state)
 
     __setstate__.__doc__ = set_value.__doc__
+    __setstate__._takes_attributes = True
     cls.__setstate__ = __setstate__
 
 

@@ -180,6 +180,16 @@ def test_subclass_attributes_survive_pickling():  # they were dropped, and all o
         assert type(back) is _Tagged and back == t and back.tag == [7] and back.me is back
 
 
+def test_a_reload_adds_nothing():  # each added a log handler and a wrapper layer until unpickling recursed too deep
+    import importlib
+    log, setstate = logging.getLogger("tavgeometry"), tg.Region.__setstate__
+    handlers = list(log.handlers)
+    for _ in range(3):
+        importlib.reload(tg)
+    assert log.handlers == handlers and tg.Region.__setstate__ is setstate
+    assert pickle.loads(pickle.dumps(_Tagged((1, 2), (3, 4)))) == _Tagged((1, 2), (3, 4))
+
+
 @pytest.mark.parametrize("cls, read", [(tg.Line, "p1"), (tg.Circle, "radius"), (tg.Rect, "width"), (tg.Arc, "radius"),
                                        (tg.Rotator, "x"), (tg.RotatorF, "a"), (tg.Region, "area"),
                                        (tg.RleCalcDisk, "rle"), (tg.RleCalcPolygon, "rle"), (tg.RleCalcTorus, "rle")])
