@@ -259,6 +259,10 @@ def group_input():
         check(run(f"fit-line %own.txt --svg {svg}")[2] == f"tavgeo: --svg: '{path(svg)}' is the input file\n" and
               read("%own.txt") == read("@line_stray.txt"), f"--svg {svg} over the input")
     check(expect(f"bbox @bbox.txt --svg %{'a' * 251}.svg"), "a picture with a 255-byte name")
+    proc = subprocess.run(["sh", "-c", 'ulimit -f 1 && exec "$0" region disk --size 999x999 --perimeter --svg big.svg',
+                           A.tavgeo], input=b"500 500\n900 500\n", cwd=A.work, capture_output=True)  # ended by SIGXFSZ
+    check(proc.returncode == -25 and not any(f.startswith(".tavgeo-") or f == "big.svg" for f in os.listdir(A.work)),
+          f"a signal during the write left its temporary file ({proc.returncode})")
     odd = os.path.join(os.fsencode(A.work), b"odd\x1b[2J\xc2\x9b\xff\xc3\xa9.txt")
     open(odd, "w").write("x 1\n")
     err = run(["fit-line", odd])[2]

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "Common.h"
 
@@ -136,6 +139,48 @@ void writeStream(std::FILE* f, const std::string& path, const std::string& conte
   if (!ok || !closed) cannotWrite(path, writeErrno != 0 ? writeErrno : errno);
 }
 
+// The temporary file being written, removed when a signal ends the tool
+// before it is renamed (Ctrl-C, kill, the file size limit): unlink and raise
+// are safe in a signal handler.
+char gPending[4096];
+volatile std::sig_atomic_t gHavePending = 0;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+
+extern "C" void removePendingAndEnd(int signal) {
+  if (gHavePending != 0) ::unlink(gPending);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// Holds the handlers for the life of one temporary file. A signal the tool
+// was started ignoring (nohup, a background job) stays ignored.
+class PendingFile {
+ public:
+  explicit PendingFile(const std::string& name) {
+    if (name.size() >= sizeof gPending) return;
+    std::memcpy(gPending, name.c_str(), name.size() + 1);
+    gHavePending = 1;
+    struct sigaction action {};
+    action.sa_handler = removePendingAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+      ::sigaction(kEndingSignals[i], nullptr, &m_old[i]);
+      m_set[i] = m_old[i].sa_handler != SIG_IGN && ::sigaction(kEndingSignals[i], &action, nullptr) == 0;
+    }
+  }
+  ~PendingFile() {
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+      if (m_set[i]) ::sigaction(kEndingSignals[i], &m_old[i], nullptr);
+    gHavePending = 0;
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+ private:
+  struct sigaction m_old[std::size(kEndingSignals)] {};
+  bool m_set[std::size(kEndingSignals)] {};
+};
+
 }  // namespace
 
 void writeFileAtomically(const std::string& path, const std::string& content) {
@@ -157,6 +202,7 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
   std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavgeo-XXXXXX";
   const int fd = ::mkstemp(&name[0]);
   if (fd < 0) cannotWrite(path, errno);
+  const PendingFile pending(name);
   const mode_t mask = ::umask(0);
   ::umask(mask);
   const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~mask);
