@@ -94,6 +94,7 @@ fit-line @bad_json_missing.json | @bad_json_missing.json:2: missing y coordinate
 fit-line @bad_json_comma.json | @bad_json_comma.json:2: expected ',' or ']' after a point, found '['
 fit-line @bad_json_three.json | @bad_json_three.json:1: more than 2 values in a point; expected [x, y]
 fit-line @bad_json_trailing.json | @bad_json_trailing.json:1: unexpected text after the array of points
+fit-line << # x y\\n\\n # more\\n[[1, 2],\\n[3]]\\n | <stdin>:5: missing y coordinate
 fit-line << \\x00\\x01\\xff 2\\n | <stdin>:1: x '???' is not a number
 fit-line | <stdin>: fit-line needs at least 2 points, got 0
 fit-line @no-such-file.txt | '@no-such-file.txt': cannot open: No such file or directory
@@ -225,6 +226,7 @@ def group_input():
                        ("bbox -", read("@mixed.json")), ("bbox", b"\xef\xbb\xbf[[0, 0], [1, 2], [3, 4], [5, -6]]")):
         expect(cmd, {**box, "input": {"points": 4, "source": path(cmd[5:]) if "@" in cmd else "<stdin>"}}, stdin=stdin)
     expect("bbox @crlf.txt", {"input": {"points": 2}})
+    expect("bbox << # header\n[[0, 0], [4, 2]]", {"boundingBox": {"width": 5, "height": 3}})  # JSON after comments
     # Every point-reading subcommand gives the same result from a file and from standard input.
     for cmd in ("fit-line @line_stray.txt", "ransac-line --outliers 1 @line_outlier.txt", "circle-3pts @circle3.txt",
                 "spokes --length 5 --spacing 3 @arc3.txt", "rake --half-length 5 --spacing 7 @corner.txt"):

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -94,10 +95,10 @@ class Reader {
     }
   }
 
-  // A JSON array of [x, y] pairs.
-  void parseJson(PointSet* set) {
-    m_pos = m_start;
-    m_line = 1;
+  // A JSON array of [x, y] pairs, from text position start on line line.
+  void parseJson(PointSet* set, std::size_t start, int line) {
+    m_pos = start;
+    m_line = line;
     skipSpace();
     expect('[', "expected '[' to start the array of points");
     skipSpace();
@@ -180,9 +181,32 @@ PointSet parsePoints(const std::string& text, const std::string& name) {
   set.name = name;
   const std::size_t first = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // UTF-8 byte order mark
   Reader reader(text, name, first);
-  const std::size_t nonBlank = text.find_first_not_of(" \t\r\n\v\f", first);
-  if (nonBlank != std::string::npos && text[nonBlank] == '[') {
-    reader.parseJson(&set);
+  // JSON when the first character that is neither blank nor in a leading '#'
+  // comment line is '['; the array is then read from just after those lines.
+  std::size_t pos = first, jsonStart = first;
+  int line = 1, jsonLine = 1;
+  bool comment = false;  // the line being passed holds a comment
+  while (pos < text.size()) {
+    const char c = text[pos];
+    if (c == '#') {
+      comment = true;
+      pos = std::min(text.find('\n', pos), text.size());
+    } else if (c == '\n') {
+      ++line;
+      ++pos;
+      if (comment) {
+        jsonStart = pos;
+        jsonLine = line;
+        comment = false;
+      }
+    } else if (isBlank(c)) {
+      ++pos;
+    } else {
+      break;
+    }
+  }
+  if (pos < text.size() && text[pos] == '[') {
+    reader.parseJson(&set, jsonStart, jsonLine);
   } else {
     reader.parseText(&set);
   }
