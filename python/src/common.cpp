@@ -11,7 +11,6 @@ bool& threadEnding() {
   return ending;
 }
 
-
 namespace {
 
 std::string typeNameOf(py::handle h) {
@@ -278,7 +277,6 @@ py::array_t<double> newPoints(std::size_t n) {
   return py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t(2)});
 }
 
-// A run-length list from Python: a 1-D sequence of integers that fit in int32.
 bool isIntSequence(py::handle h) {
   if (!PyList_Check(h.ptr()) && !PyTuple_Check(h.ptr())) return false;
   for (py::handle item : py::reinterpret_borrow<py::sequence>(h))
@@ -286,6 +284,7 @@ bool isIntSequence(py::handle h) {
   return true;
 }
 
+// A run-length list from Python: a 1-D sequence of integers that fit in int32.
 std::vector<int> toIntList(py::handle h, const char* name) {
   py::array arr;
   try {

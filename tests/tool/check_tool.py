@@ -68,7 +68,8 @@ def expect_error(cmd, message, status=2):
     rc, out, err = run(head + " --svg %must-not-exist.svg" + sep + data)
     message = "tavgeo: " + re.sub(r"[@%][\w.-]*", lambda m: path(m.group()), message) + "\n"
     check(rc == status and out == "" and err == message, f"{cmd}: status {rc}, {out[:80]!r}, {err!r}, not {message!r}")
-    check(not any(f == "must-not-exist.svg" or f.startswith(".tavgeo-") for f in os.listdir(A.work)), f"{cmd}: left a file")
+    check(not any(f == "must-not-exist.svg" or f.startswith(".tavgeo-") for f in os.listdir(A.work)),
+          f"{cmd}: left a file")
 
 
 def svg_ok(file):

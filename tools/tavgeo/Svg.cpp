@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "Common.h"
 
@@ -152,13 +153,15 @@ extern "C" void removePendingAndEnd(int signal) {
   std::raise(signal);
 }
 
-// Holds the handlers for the life of one temporary file. A signal the tool
-// was started ignoring (nohup, a background job) stays ignored.
+// One temporary file, removed when the guard ends before kept() (a failed
+// write or rename) and, through the handlers it holds meanwhile, when a signal
+// ends the tool. A signal the tool was started ignoring (nohup, a background
+// job) stays ignored.
 class PendingFile {
  public:
-  explicit PendingFile(const std::string& name) {
-    if (name.size() >= sizeof gPending) return;
-    std::memcpy(gPending, name.c_str(), name.size() + 1);
+  explicit PendingFile(std::string name) : m_name(std::move(name)) {
+    if (m_name.size() >= sizeof gPending) return;
+    std::memcpy(gPending, m_name.c_str(), m_name.size() + 1);
     gHavePending = 1;
     struct sigaction action {};
     action.sa_handler = removePendingAndEnd;
@@ -169,14 +172,19 @@ class PendingFile {
     }
   }
   ~PendingFile() {
+    if (!m_kept) std::remove(m_name.c_str());
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
       if (m_set[i]) ::sigaction(kEndingSignals[i], &m_old[i], nullptr);
     gHavePending = 0;
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
+  const std::string& name() const { return m_name; }
+  void kept() { m_kept = true; }  // renamed into place
 
  private:
+  std::string m_name;
+  bool m_kept = false;
   struct sigaction m_old[std::size(kEndingSignals)] {};
   bool m_set[std::size(kEndingSignals)] {};
 };
@@ -202,7 +210,7 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
   std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavgeo-XXXXXX";
   const int fd = ::mkstemp(&name[0]);
   if (fd < 0) cannotWrite(path, errno);
-  const PendingFile pending(name);
+  PendingFile pending(std::move(name));
   const mode_t mask = ::umask(0);
   ::umask(mask);
   const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~mask);
@@ -210,20 +218,11 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
   if (f == nullptr) {
     const int e = errno;
     ::close(fd);
-    std::remove(name.c_str());
     cannotWrite(path, e);
   }
-  try {
-    writeStream(f, path, content);
-  } catch (const ToolFailure&) {
-    std::remove(name.c_str());
-    throw;
-  }
-  if (std::rename(name.c_str(), path.c_str()) != 0) {
-    const int e = errno;
-    std::remove(name.c_str());
-    cannotWrite(path, e);
-  }
+  writeStream(f, path, content);
+  if (std::rename(pending.name().c_str(), path.c_str()) != 0) cannotWrite(path, errno);
+  pending.kept();
 }
 
 SvgPicture::SvgPicture(std::string title) : m_title(std::move(title)) {}
@@ -418,7 +417,8 @@ std::string SvgPicture::render() const {
   s += "<text x=\"" + num(kLeft + pw) + "\" y=\"" + num(kTop - 22) +
        "\" text-anchor=\"end\">x \xe2\x86\x92</text>\n";
   // Below the plot's lower left corner, clear of the lowest tick label.
-  s += "<text x=\"" + num(kLeft - 6) + "\" y=\"" + num(kTop + ph + 18) + "\" text-anchor=\"end\">y \xe2\x86\x93</text>\n";
+  s += "<text x=\"" + num(kLeft - 6) + "\" y=\"" + num(kTop + ph + 18) +
+       "\" text-anchor=\"end\">y \xe2\x86\x93</text>\n";
   s += "</g>\n";
 
   // Layers, in the order they were added.
