@@ -290,11 +290,7 @@ void bindRegion(py::module_& m) {
                              "Image moments m00 .. m02, central mu20, mu11, mu02, normalised nu20, nu11, nu02,\n"
                              "orientation (radians, major axis from +x toward +y) and eccentricity.")
       .def("perimeter", [](const Region& r) {
-            std::vector<TavIPoint> p;
-            {
-              GilRelease release;
-              p = r.perimeterPoints();
-            }
+            const std::vector<TavIPoint> p = released([&] { return r.perimeterPoints(); });
             py::array_t<int32_t> out({static_cast<py::ssize_t>(p.size()), py::ssize_t(2)});
             if (!p.empty()) std::copy(p.begin(), p.end(), reinterpret_cast<TavIPoint*>(out.mutable_data()));
             return out;
@@ -343,8 +339,7 @@ void bindRegion(py::module_& m) {
           })
       .def("iou", [](const Region& a, py::handle b) {
             const Region& o = R(b, "other");
-            GilRelease release;
-            return a.iou(o);
+            return released([&] { return a.iou(o); });
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
@@ -374,11 +369,7 @@ void bindRegion(py::module_& m) {
            "Adds the holes: parts of the complement (4-connected) that touch no canvas edge.")
       .def("components", [](const Region& a, py::handle connectivity) {
             const int c = toInt(connectivity, "connectivity");
-            std::vector<Region> parts;
-            {
-              GilRelease release;
-              parts = a.components(c);
-            }
+            std::vector<Region> parts = released([&] { return a.components(c); });
             py::list out;
             for (Region& r : parts) out.append(py::cast(std::move(r)));
             return out;
