@@ -1,12 +1,13 @@
 """Benchmarks of the Python package, side by side in one run.
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py [--plot FILE.svg]
+    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py [--plot FILE.svg | --regions]
 
 1. the cost of one scalar call against a trivial function of the same module;
 2. large inputs through Python against the same library call timed in C++;
 3. the same jobs with OpenCV's and scikit-image's Python modules;
 4. regions against the same masks in OpenCV, numpy and scikit-image (or SciPy,
-   which scikit-image builds on), each pair's results checked equal first.
+   which scikit-image builds on), each pair's results checked equal first
+   (alone with --regions).
 Every figure is the median of repeated timings after a warm-up call; OpenCV
 runs on one thread, as the library does.
 """
@@ -58,6 +59,9 @@ def star(n, r_out, r_in, cx, cy):
 
 def main():
     rng = np.random.default_rng(1)
+    if "--regions" in sys.argv:  # the region section alone
+        regions(rng)
+        return
     print("## Call overhead")
     a, b = (0.0, 0.0), (3.0, 4.0)
     t_dist = per_call(lambda: tg.point_point_dist(a, b), repeats=7)
@@ -169,6 +173,9 @@ def regions(rng):
     print("\n## Regions against masks (same pixels, one thread; `other`: numpy, scikit-image or SciPy)")
     print("| job | shape | runs | tavgeometry | cv2 | other | cv2 / ours | other / ours |\n"
           "|---|---|---|---|---|---|---|---|")
+    def same_count(x, y):  # cv2 counts the background as a label
+        return len(x) == (y[0] - 1 if isinstance(y, tuple) else y.max())
+
     k5 = np.array([[dx * dx + dy * dy <= 25 for dx in range(-5, 6)] for dy in range(-5, 6)], np.uint8)
     for label, a, b in shapes(rng, 1024):
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b)
@@ -185,9 +192,6 @@ def regions(rng):
         def same_moments(x, y):  # skimage's array is indexed [row order, column order]
             mu20, m00 = (y["mu20"], y["m00"]) if isinstance(y, dict) else (y[0, 2], y[0, 0])
             return x["m00"] == m00 and np.isclose(x["mu20"], mu20, rtol=1e-9)
-
-        def same_count(x, y):  # cv2 counts the background as a label
-            return len(x) == (y[0] - 1 if isinstance(y, tuple) else y.max())
 
         jobs = [
             ("IoU", lambda: ra.iou(rb), cv_iou, np_iou, lambda x, y: x == y),
@@ -221,6 +225,17 @@ def regions(rng):
             t_other = per_call(other, min_time=0.5, repeats=3)
             print(f"| {name} | {label} | {len(ra)} | {fmt(t_ours)} | {fmt(t_cv) if t_cv else 'n/a'} | "
                   f"{fmt(t_other)} | {f'{t_cv / t_ours:.1f}' if t_cv else 'n/a'} | {t_other / t_ours:.1f} |")
+    # The worst case for runs: a mask of noise, where a part has one or two runs and every part is an object.
+    noise = (rng.random((1024, 1024)) < 0.3).astype(np.uint8)
+    rn = tg.Region.from_mask(noise)
+    for c, sk_c in ((8, 2), (4, 1)):
+        ours, cv = lambda: rn.components(c), lambda: cv2.connectedComponents(noise, connectivity=c)
+        other = lambda: measure.label(noise, connectivity=sk_c)  # noqa: E731
+        if not same_count(ours(), cv()) or not same_count(ours(), other()):
+            raise SystemExit(f"components {c} of noise: counts differ")
+        t_ours, t_cv, t_other = per_call(ours), per_call(cv), per_call(other, min_time=0.5, repeats=3)
+        print(f"| components {c} ({len(ours())} parts) | noise 30 % 1024^2 | {len(rn)} | {fmt(t_ours)} | {fmt(t_cv)} | "
+              f"{fmt(t_other)} | {t_cv / t_ours:.1f} | {t_other / t_ours:.1f} |")
 
 
 def plot(rows, path):

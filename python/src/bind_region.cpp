@@ -370,8 +370,9 @@ void bindRegion(py::module_& m) {
       .def("components", [](const Region& a, py::handle connectivity) {
             const int c = toInt(connectivity, "connectivity");
             std::vector<Region> parts = released([&] { return a.components(c); });
-            py::list out;
-            for (Region& r : parts) out.append(py::cast(std::move(r)));
+            py::list out(parts.size());
+            for (size_t k = 0; k < parts.size(); ++k)
+              PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(k), py::cast(std::move(parts[k])).release().ptr());
             return out;
           }, py::arg("connectivity") = 8,
           "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
