@@ -45,7 +45,8 @@ TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb,
 /// pts[0] is the crossing of larger x (of larger y for a line within 1e-5 of
 /// vertical). Entries beyond `*count` are set to (0, 0); non-finite crossings
 /// give count 0.
-/// \param circle, line The circle and the infinite line.
+/// \param circle The circle.
+/// \param line The infinite line.
 /// \param[out] pts Two points, both always written.
 /// \param[out] count 2, 1 (tangent: the quadratic's discriminant below 1e-5 in
 ///             size, an absolute test: a line through the centre of a circle
@@ -61,7 +62,8 @@ TAVGEOMETRY_EXPORT void circleLineIntersection(const TavCircle& circle, const Ta
 /// y grows upward (right on an image whose y grows downward). With count 0 or 1
 /// both points are the foot of the chord on the line of centres; for concentric
 /// circles that is the first centre.
-/// \param first, second The circles.
+/// \param first One circle.
+/// \param second The other circle.
 /// \param[out] pts Two points, both always written.
 /// \param[out] count 2, 1 (touching exactly, no tolerance) or 0 (apart, nested,
 ///             concentric or not finite).

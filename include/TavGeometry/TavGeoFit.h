@@ -62,9 +62,11 @@ TAVGEOMETRY_EXPORT int pointsFitCircle(const TavPoint* points, unsigned int n, T
 /// current circle (the first of equals) and refits.
 ///
 /// circle and error are those of the last fit. O((k + 1) * n).
-/// \param points, n The points.
+/// \param points The points.
+/// \param n Their number.
 /// \param k Number of points to remove.
-/// \param[out] circle, error Result and mean residual of the last fit.
+/// \param[out] circle Result of the last fit.
+/// \param[out] error Mean residual of the last fit.
 /// \param[out] removed May be null; receives the removed points in order
 ///             (room for k points).
 /// \return The status of the last fit: 2 as soon as a fit is refused, e.g.
@@ -78,7 +80,8 @@ TAVGEOMETRY_EXPORT int pointsFitCircleOutliers(const TavPoint* points, unsigned 
 ///
 /// A k above n counts as n; with k >= n every point is removed, and the last
 /// fit and the error are those of no points (NaN). O((k + 1) * n).
-/// \param points, n The points.
+/// \param points The points.
+/// \param n Their number.
 /// \param k Number of points to remove.
 /// \param[out] line The last fit.
 /// \param[out] error Mean distance of the points kept by the last removal to the
@@ -98,7 +101,8 @@ TAVGEOMETRY_EXPORT int pointsFitLineOutliers(const TavPoint* points, unsigned in
 /// be tried (n = 1, or an automatic count of 0) or none has a usable score, the
 /// least-squares line of all points stands as the candidate. k >= n writes
 /// nothing. About O(candidates * n).
-/// \param points, n The points.
+/// \param points The points.
+/// \param n Their number.
 /// \param k Number of points to reject as outliers.
 /// \param candidates Lines to try; below 1: a count from the outlier ratio k / n.
 /// \param[out] line The refitted line.

@@ -36,7 +36,8 @@ TAVGEOMETRY_EXPORT double pointPointAngle(const TavPoint& from, const TavPoint& 
 /// \brief `*angleOut` = atan2(dy, dx) and `*distOut` = hypot(dx, dy), with no tolerance.
 ///
 /// Note the order: the angle goes to the third argument, the distance to the fourth.
-/// \param from, to The vector runs from `from` to `to`.
+/// \param from Start of the vector.
+/// \param to End of the vector.
 /// \param[out] angleOut Direction in radians, in [-pi, pi].
 /// \param[out] distOut Length in pixels.
 TAVGEOMETRY_EXPORT void pointPointDistAngle(const TavPoint& from, const TavPoint& to,

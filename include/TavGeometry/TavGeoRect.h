@@ -22,7 +22,8 @@ namespace NTavGeometry {
 /// its margin in its own frame. O(1).
 /// \param line The infinite line.
 /// \param rect The rectangle (edges included).
-/// \param[out] first, second The first two crossings that count.
+/// \param[out] first The first crossing that counts.
+/// \param[out] second The second crossing that counts.
 /// \return False, with first and second untouched, when fewer than two
 ///         crossings count.
 TAVGEOMETRY_EXPORT bool lineRectIntersection(const TavLine& line, const TavRect& rect, TavPoint* first,

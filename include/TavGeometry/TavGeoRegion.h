@@ -89,6 +89,8 @@ struct TavRegionBox {
   bool operator==(const TavRegionBox& o) const {
     return x == o.x && y == o.y && width == o.width && height == o.height;
   }
+  /// \brief Not operator==.
+  bool operator!=(const TavRegionBox& o) const { return !(*this == o); }
 };
 
 /// \brief Image moments of the pixel set, each pixel a unit mass at its integer
@@ -238,8 +240,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   ///         than kRegionMaxRuns pixels (duplicates counted).
   static CTavGeoRegion fromPixels(int width, int height, const std::vector<TavIPoint>& pixels);
   /// \brief Every pixel of the region, in row-major order. O(area).
-  /// \throws CTavGeoRegionError for an area above kRleMaxPerimeterPoints
-  ///         (2^27 pixels, 1 GiB), the perimeter's limit.
+  /// \throws CTavGeoRegionError for an area above 2^27 pixels (1 GiB), the
+  ///         perimeter's limit (kRleMaxPerimeterPoints of TavGeoRleCalc.h).
   std::vector<TavIPoint> pixels() const;  // row-major order
 
   /// \brief From COCO RLE.
@@ -322,7 +324,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// stretch of consecutive rows at a time: on a whole list it would take the
   /// record before an empty row as the neighbour of the record after it.
   /// \throws CTavGeoRegionError when the perimeter has more than 2^27 points
-  /// (kRleMaxPerimeterPoints, 1 GiB).
+  /// (kRleMaxPerimeterPoints of TavGeoRleCalc.h, 1 GiB).
   std::vector<TavIPoint> perimeterPoints() const;
   /// \brief True when pixel (x, y) is in the region (false outside the canvas). O(log runs).
   bool contains(int x, int y) const;  // O(log runs)

@@ -60,13 +60,13 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   virtual bool calculate(int width, int height, const TavPoint* points, int count);
 
   /// \brief The run-length list of the last computation (empty before the first).
-  const std::vector<int>& rle() { return m_rle; }
+  const std::vector<int>& rle() const { return m_rle; }
   /// \brief The bounding box of the last computed region, in pixels.
   ///
   /// It is the shape's box, taken from its geometry, not from the runs: where
   /// runs start left of column 0, their starts are truncated toward zero, so
   /// such a run may reach one column past the box's right edge (see rle-format).
-  const TavRect& boundingBox() { return m_boundingBox; }
+  const TavRect& boundingBox() const { return m_boundingBox; }
   /// \brief The number of runs of each record of rle(), in list order, written
   /// while calculating.
   ///
@@ -96,7 +96,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   /// \brief Boundary pixels of a run-length list, in list order.
   ///
   /// Both end pixels of every run and each interior pixel whose column the
-  /// record above or below leaves uncovered. See docs/DECISIONS.md for lists with
+  /// record above or below leaves uncovered. See DECISIONS.md for lists with
   /// negative rows or columns: a negative header word 2 (first column) makes a
   /// -1 after a record's first run a terminator only when the next row is y + 1,
   /// so such a list must not skip rows (the calculators' lists never do). A null
@@ -136,8 +136,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
 /// \brief Largest radius of a disk or annulus, pixels; a larger one gives an
 /// empty list.
 ///
-/// One of the limits that keep every list bounded (see docs/DECISIONS.md,
-/// Regions).
+/// One of the limits that keep every list bounded (see DECISIONS.md, Regions;
+/// the documents are installed beside the README in share/doc/TavGeometry).
 constexpr int kRleMaxRadius = 1000000;
 /// \brief Rows the polygon calculator scans at most (0 .. kRleMaxRows - 1).
 constexpr int kRleMaxRows = 2 * kRleMaxRadius + 1;

@@ -47,7 +47,9 @@ TAVGEOMETRY_EXPORT double normalizeAngleMinusPiby2ToPiby2(double angle);
 /// untouched); a positive discriminant gives (-b + sqrt D) / 2a then
 /// (-b - sqrt D) / 2a (count 2); otherwise count 0 and roots untouched. a = 0
 /// solves b*x + c = 0: root -c/b (count 1), or count 0 when b is 0 too.
-/// \param a, b, c Coefficients.
+/// \param a Coefficient of x^2.
+/// \param b Coefficient of x.
+/// \param c Constant term.
 /// \param[out] roots Two doubles; only the first `*count` are written.
 /// \param[out] count Number of roots written (0, 1 or 2).
 /// \return Always 0.

@@ -15,8 +15,9 @@
 ///
 /// Coordinates are pixels (x the column, growing to the right; y the row,
 /// growing downward); angles are radians, positive from +x toward +y, which is
-/// clockwise on screen. The types are aggregates of doubles with fixed field
-/// order; arrays of them are passed as pointer and count.
+/// clockwise on screen. The types hold doubles in a fixed field order, are
+/// trivially copyable and have a standard layout (their constructors make them
+/// no aggregates); arrays of them are passed as pointer and count.
 /// @{
 
 /// \brief A point or a vector in the plane, in pixels.
