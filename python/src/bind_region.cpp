@@ -35,7 +35,9 @@ py::array_t<int32_t> runsArray(const Region& r) {
 Region fromMask(py::handle mask) {
   py::module_ np = py::module_::import("numpy");
   py::array a = arrayArgument(mask, "mask", "a 2-D array");
-  if (a.ndim() != 2) throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) + " dimensions");
+  if (a.ndim() != 2)
+    throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) +
+                          (a.ndim() == 1 ? " dimension" : " dimensions"));
   const char kind = a.dtype().kind();
   if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f')
     throw py::type_error("mask must be a numeric or bool array, got dtype " + py::str(a.dtype()).cast<std::string>());
@@ -79,7 +81,9 @@ Region fromMask(py::handle mask) {
 
 py::array_t<uint8_t> regionToMask(const Region& r) {
   if (static_cast<std::size_t>(r.width()) * static_cast<std::size_t>(r.height()) > kMaxResultElements)
-    throwValue("a mask of " + std::to_string(r.width()) + " x " + std::to_string(r.height()) + " is too large");
+    throwValue("to_mask: a mask of " + std::to_string(r.width()) + " x " + std::to_string(r.height()) +
+               " has more than 2^28 pixels (the limit); clip() the region to the part wanted, or keep it as a "
+               "region or its to_coco() record");
   py::array_t<uint8_t> out({static_cast<py::ssize_t>(r.height()), static_cast<py::ssize_t>(r.width())});
   if (r.width() > 0 && r.height() > 0) {
     uint8_t* d = out.mutable_data();
@@ -288,7 +292,8 @@ void bindRegion(py::module_& m) {
           }, "(x, y) mean of the pixels; (nan, nan) when empty.")
       .def_property_readonly("moments", &momentsDict,
                              "Image moments m00 .. m02, central mu20, mu11, mu02, normalised nu20, nu11, nu02,\n"
-                             "orientation (radians, major axis from +x toward +y) and eccentricity.")
+                             "orientation (radians, major axis from +x toward +y) and eccentricity; of an empty\n"
+                             "region the raw moments are 0 and the rest NaN.")
       .def("perimeter", [](const Region& r) {
             const std::vector<TavIPoint> p = released([&] { return r.perimeterPoints(); });
             py::array_t<int32_t> out({static_cast<py::ssize_t>(p.size()), py::ssize_t(2)});

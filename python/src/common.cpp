@@ -81,11 +81,16 @@ void throwType(const char* name, const std::string& expected, py::handle got) {
 void throwValue(const std::string& message) { throw py::value_error(message); }
 
 bool toBool(py::handle h, const char* name) {
-  // An array is no flag, whatever its truth (an empty one's truth is deprecated).
-  if (py::isinstance<py::array>(h) && py::reinterpret_borrow<py::array>(h).ndim() > 0) throwType(name, "a bool", h);
+  // True and False (numpy's too), or an integer 0 or 1. Not None, a float, an
+  // array or any other object with a truth value: None had read as False, so
+  // to_coco(compressed=None) gave the list form.
   py::detail::make_caster<bool> caster;
-  if (!caster.load(h, true)) throwType(name, "a bool", h);
-  return static_cast<bool>(caster);
+  if (caster.load(h, false)) return static_cast<bool>(caster);
+  if (!PyFloat_Check(h.ptr()) && !py::isinstance<py::array>(h) && PyIndex_Check(h.ptr())) {
+    const py::int_ v = intArgument(h, name);
+    if (v.equal(py::int_(0)) || v.equal(py::int_(1))) return v.equal(py::int_(1));
+  }
+  throwType(name, "a bool", h);
 }
 
 bool isUnconstructed(py::handle h, const std::type_info& type, const py::detail::type_info*& info) {

@@ -18,6 +18,7 @@ called from many threads at once. Calculators (``RleCalcDisk`` and friends) keep
 cache: give each thread its own.
 """
 
+import copyreg as _copyreg
 import logging as _logging
 from typing import Sequence as _Sequence, SupportsFloat as _SupportsFloat, Tuple as _Tuple, Union as _Union
 
@@ -78,6 +79,45 @@ for _cls in (Line, Circle, Arc, Rect, Rotator, RotatorF, Region,  # noqa: F405
              RleCalcDisk, RleCalcTorus, RleCalcPolygon):  # noqa: F405
     _attributes_as_state(_cls)
 del _cls
+
+
+def _compiled(name):
+    """The function or method of the compiled module that `name` ("f" or "Class.f") names."""
+    obj = _tavgeometry
+    for part in name.split("."):
+        obj = getattr(obj, part)
+    return obj
+
+
+def _compiled_names():
+    """The compiled module's functions and methods by id (instance methods cannot be hashed), each
+    with itself (which keeps the id its own) and the name it is reached by."""
+    names = {}
+    for n in dir(_tavgeometry):
+        obj = getattr(_tavgeometry, n)
+        if type(obj) is _BuiltinFunction:
+            names.setdefault(id(obj), (obj, n))
+        elif isinstance(obj, type):
+            for m in vars(obj):
+                f = getattr(obj, m)  # a static method's function, or the instance method itself
+                if type(f) in (_BuiltinFunction, _InstanceMethod):
+                    names.setdefault(id(f), (f, n + "." + m))
+    return names
+
+
+def _reduce_function(f):
+    """Pickles the package's functions and methods by name, so that they can be handed to process
+    pools and clusters; any other function of their types pickles as it did."""
+    known = _NAMES.get(id(f))
+    return (_compiled, (known[1],)) if known is not None and known[0] is f else f.__reduce_ex__(2)
+
+
+# The compiled functions are builtins whose __self__ is a capsule, which pickle cannot take.
+_BuiltinFunction, _InstanceMethod = type(_tavgeometry.point_point_dist), type(Region.dilate)  # noqa: F405
+_NAMES = _compiled_names()
+for _type in (_BuiltinFunction, _InstanceMethod):
+    _copyreg.pickle(_type, _reduce_function)
+del _type
 
 
 # The types the stubs name, for annotations in the caller's code.

@@ -43,6 +43,8 @@ BAD = [  # call | exception | words the message holds
     "tg.fit_line_ransac(SQ, 1, 0, 'x') | TypeError | rejected bool",
     "tg.fit_circle_outliers(SQ, 1, np.zeros(0)) | TypeError | removed bool",
     "tg.Region(2, 2).to_coco('no') | TypeError | compressed bool",
+    "tg.Region(2, 2).to_coco(None) | TypeError | compressed bool",  # None had given the list form
+    "tg.Region(17000, 17000).to_mask() | ValueError | 2^28 clip()",
     "tg.Rect('1', 0, 1, 1) | TypeError | x real", "tg.Arc((0, 0), 1, 0, 's') | TypeError | sweep real",
     "tg.RotatorF(1, 2, 3).set(1, None, 2) | TypeError | y real",
     "tg.RotatorF(1e39, 0, 0) | ValueError | x float32", "tg.RotatorF().set_angle(-1e39) | ValueError | a float32",
@@ -167,6 +169,14 @@ def test_value_classes_repr_eval_pickle_hash(text):
     poly = tg.RleCalcPolygon().calculate(20, 20, SQ * 2 + 2)
     assert repr(pickle.loads(pickle.dumps(poly, 0))) == "RleCalcPolygon(width=20, height=20, points=4)"
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
+
+
+def test_functions_and_methods_pickle_by_name():  # no process pool or cluster could take them
+    for f in (tg.point_point_dist, tg.fit_line, tg.Region.from_mask, tg.Region.dilate, tg.Region.__eq__, len):
+        assert all(pickle.loads(pickle.dumps(f, p)) is f for p in range(pickle.HIGHEST_PROTOCOL + 1)), f
+    masks = [np.eye(5, dtype=np.uint8), np.ones((3, 4))]
+    with concurrent.futures.ProcessPoolExecutor(1) as pool:
+        assert list(pool.map(tg.Region.from_mask, masks)) == [tg.Region.from_mask(m) for m in masks]
 
 
 class _Tagged(tg.Line):  # a subclass with attributes of its own
