@@ -97,6 +97,7 @@ fit-line @bad_json_three.json | @bad_json_three.json:1: more than 2 values in a 
 fit-line @bad_json_trailing.json | @bad_json_trailing.json:1: unexpected text after the array of points
 fit-line << # x y\\n\\n # more\\n[[1, 2],\\n[3]]\\n | <stdin>:5: missing y coordinate
 fit-line << \\x00\\x01\\xff 2\\n | <stdin>:1: x '???' is not a number
+fit-line << caf\\xc3\\xa9 2\\n | <stdin>:1: x 'caf\\u00e9' is not a number
 fit-line | <stdin>: fit-line needs at least 2 points, got 0
 fit-line @no-such-file.txt | '@no-such-file.txt': cannot open: No such file or directory
 fit-line @ | @: cannot read: is a directory

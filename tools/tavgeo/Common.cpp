@@ -8,17 +8,40 @@
 
 namespace tavgeo {
 
+std::size_t printableSequence(const std::string& s, std::size_t i) {
+  const auto at = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+  const unsigned b = at(i);
+  const auto cont = [&](std::size_t k, unsigned lo = 0x80, unsigned hi = 0xBF) { return at(k) >= lo && at(k) <= hi; };
+  if (b >= 0x20 && b < 0x7F) return 1;
+  if (b == 0xC2) return cont(i + 1, 0xA0) ? 2 : 0;
+  if (b >= 0xC3 && b <= 0xDF) return cont(i + 1) ? 2 : 0;
+  if (b >= 0xE0 && b <= 0xEF) {
+    const unsigned lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+    return cont(i + 1, lo, hi) && cont(i + 2) ? 3 : 0;
+  }
+  if (b >= 0xF0 && b <= 0xF4) {
+    const unsigned lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+    return cont(i + 1, lo, hi) && cont(i + 2) && cont(i + 3) ? 4 : 0;
+  }
+  return 0;
+}
+
 std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
   std::string out = "'";
   std::size_t n = 0;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++n) {
     if (n == maxLength) {
       out += "...";
       break;
     }
-    const unsigned char u = static_cast<unsigned char>(c);
-    out += (u >= 0x20 && u < 0x7f) ? c : '?';
-    ++n;
+    const std::size_t k = printableSequence(text, i);
+    if (k > 0) {
+      out.append(text, i, k);
+      i += k;
+    } else {
+      out += '?';
+      ++i;
+    }
   }
   out += "'";
   return out;

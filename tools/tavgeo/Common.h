@@ -44,8 +44,12 @@ struct Limits {
   static constexpr long kMaxCandidates = 1000000;  // ransac-line --candidates
 };
 
-// Printable form of a piece of user text for an error message: control and
-// non-ASCII bytes become '?', long texts are cut.
+// Length of the well-formed UTF-8 sequence of a printable character at s[i]
+// (C1 controls and surrogates are not), or 0.
+std::size_t printableSequence(const std::string& s, std::size_t i);
+// Printable form of a piece of user text for an error message: printable
+// characters (UTF-8) are kept, control characters and bytes that are not UTF-8
+// become '?', texts of more than maxLength characters are cut.
 std::string quoteForMessage(const std::string& text, std::size_t maxLength = 32);
 
 // Parses a whole token as a finite double. Returns false and sets *problem
