@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake g++ make clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
       nlohmann-json3-dev libcli11-dev libopencv-imgproc-dev python3 pkg-config
       python3-dev python3-venv python3-pip python3-wheel python3-setuptools pybind11-dev python3-pybind11
-      python3-numpy python3-pytest python3-hypothesis python3-skimage python3-opencv python3-distributed
+      python3-numpy python3-pytest python3-hypothesis python3-skimage python3-opencv python3-distributed python3-mypy
       doxygen lcov)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -227,6 +227,15 @@ def test_stub_names_what_the_module_has():  # read-only properties as properties
                 assert not isinstance(got, property) or got.fset, (node.name, a.target.id)
 
 
+def test_stubs_type_real_uses_and_catch_mistakes(monkeypatch):  # they had failed mypy, and refused numpy counts
+    api = pytest.importorskip("mypy.api")
+    path = os.path.join(os.path.dirname(__file__), "typing_uses.py")
+    monkeypatch.setenv("MYPYPATH", os.path.dirname(os.path.dirname(tg.__file__)))  # the stubs of the package tested
+    out = api.run(["--strict", "--no-incremental", "--cache-dir", os.devnull, path])[0]
+    marked = {i for i, line in enumerate(open(path), 1) if line.rstrip().endswith("# error")}
+    assert {int(e.split(":")[1]) for e in out.splitlines() if ": error:" in e} == marked, out
+
+
 @pytest.mark.skipif(np.finfo(np.longdouble).max <= np.finfo(np.float64).max, reason="longdouble is double")
 def test_a_finite_longdouble_beyond_double_is_refused_not_infinite():  # __float__ gave inf
     with pytest.raises(ValueError, match="radius holds a number too large"):
