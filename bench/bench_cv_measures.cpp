@@ -185,8 +185,14 @@ void insideOurs(benchmark::State& st) {
   }
 }
 void insideOpenCv(benchmark::State& st) {
-  const auto poly = toCv2f(star(1000, 512, 512, 500, 250));
+  const auto ours = star(1000, 512, 512, 500, 250);
+  const auto poly = toCv2f(ours);
   const auto q = toCv2f(queryPoints());
+  int same = 0;  // both sides must answer alike (the float32 points lie off every edge)
+  for (const auto& p : queryPoints())
+    same += polygonIsPointInside(ours.data(), static_cast<unsigned>(ours.size()), p) ==
+            (cv::pointPolygonTest(poly, cv::Point2f(static_cast<float>(p.x), static_cast<float>(p.y)), false) > 0);
+  if (same != static_cast<int>(q.size())) st.SkipWithError("inside: the answers differ");
   for (auto _ : st) {
     int inside = 0;
     for (const auto& p : q) inside += cv::pointPolygonTest(poly, p, false) > 0;
@@ -197,8 +203,14 @@ void areaOurs(benchmark::State& st) {
   const auto poly = star(1000, 512, 512, 500, 250);
   for (auto _ : st) benchmark::DoNotOptimize(polygonArea(poly.data(), static_cast<unsigned>(poly.size())));
 }
+// Both sides must give the area (OpenCV's float32 vertices move it by about 1e-8 of itself).
+void checkArea(benchmark::State& st, const std::vector<TavPoint>& ours, double peer) {
+  const double a = polygonArea(ours.data(), static_cast<unsigned>(ours.size()));
+  if (!(std::fabs(a - peer) <= 1e-7 * std::fabs(a))) st.SkipWithError("area: the results differ");
+}
 void areaOpenCv(benchmark::State& st) {
   const auto poly = toCv2f(star(1000, 512, 512, 500, 250));
+  checkArea(st, star(1000, 512, 512, 500, 250), cv::contourArea(poly));
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 
@@ -216,6 +228,12 @@ void areaIntOurs(benchmark::State& st) {
 void areaIntOpenCv(benchmark::State& st) {
   std::vector<cv::Point> poly;
   for (const auto& p : integerStar()) poly.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  checkArea(st, integerStar(), cv::contourArea(poly));
+  for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
+}
+void areaIntOpenCvFloat(benchmark::State& st) {  // the same integer vertices, as OpenCV's faster float input
+  const auto poly = toCv2f(integerStar());
+  checkArea(st, integerStar(), cv::contourArea(poly));
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 
@@ -236,6 +254,7 @@ BENCHMARK(areaOurs)->Name("area/1000/ours");
 BENCHMARK(areaOpenCv)->Name("area/1000/opencv");
 BENCHMARK(areaIntOurs)->Name("area/1000int/ours");
 BENCHMARK(areaIntOpenCv)->Name("area/1000int/opencv");
+BENCHMARK(areaIntOpenCvFloat)->Name("area/1000int/opencv_float");
 
 int main(int argc, char** argv) {
   cv::setNumThreads(1);  // one thread, like the library

@@ -30,9 +30,16 @@ CTavGeoRegion diskRegion(int size, double cx, double cy, double r) {
   return calc.region();
 }
 
-// Shape 0 disk, 1 star, 2 blobs; `shift` moves the shape for the second operand.
+// Shape 0 disk, 1 star, 2 blobs, 3 noise (30 % of the pixels, drawn at random);
+// `shift` moves the shape for the second operand.
 CTavGeoRegion makeShape(int kind, int size, int shift) {
   const double c = size / 2.0 + shift;
+  if (kind == 3) {
+    std::mt19937 g(static_cast<unsigned>(size + shift));
+    std::vector<uint8_t> mask(static_cast<size_t>(size) * size);
+    for (uint8_t& m : mask) m = g() % 10 < 3;
+    return CTavGeoRegion::fromMask(mask.data(), size, size, size);
+  }
   if (kind == 0) return diskRegion(size, c, c, size * 0.4);
   if (kind == 1) {
     CTavGeoRleCalcPolygon calc;
@@ -51,10 +58,10 @@ CTavGeoRegion makeShape(int kind, int size, int shift) {
 
 struct Case {
   CTavGeoRegion a, b;
-  cv::Mat ma, mb, out;
+  cv::Mat ma, mb, out, labels;  // the peer's outputs, allocated once as ours are not
 };
 
-const char* kNames[3] = {"disk", "star100", "blobs200"};
+const char* kNames[4] = {"disk", "star100", "blobs200", "noise30"};
 
 Case& getCase(int kind, int size) {
   static std::map<std::pair<int, int>, Case> cache;
@@ -66,6 +73,7 @@ Case& getCase(int kind, int size) {
   c.ma = cv::Mat(size, size, CV_8U);
   c.mb = cv::Mat(size, size, CV_8U);
   c.out = cv::Mat(size, size, CV_8U);
+  c.labels = cv::Mat(size, size, CV_32S);
   c.a.toMask(c.ma.data, static_cast<ptrdiff_t>(c.ma.step), 255);
   c.b.toMask(c.mb.data, static_cast<ptrdiff_t>(c.mb.step), 255);
   return cache.emplace(std::make_pair(kind, size), std::move(c)).first->second;
@@ -131,7 +139,6 @@ void run(benchmark::State& st, int op, int kind, int size, Side side) {
     return;
   }
   static const cv::Mat element = diskElement();
-  cv::Mat labels;
   std::vector<uint8_t> buf(static_cast<size_t>(size) * size);
   if (side == Side::CopyFloor) {
     // Not a peer: both operands' runs copied once into a buffer. Any run
@@ -190,7 +197,7 @@ void run(benchmark::State& st, int op, int kind, int size, Side side) {
         if (ours) {
           benchmark::DoNotOptimize(c.a.components(op == 4 ? 4 : 8).size());
         } else {
-          benchmark::DoNotOptimize(cv::connectedComponents(c.ma, labels, op == 4 ? 4 : 8, CV_32S));
+          benchmark::DoNotOptimize(cv::connectedComponents(c.ma, c.labels, op == 4 ? 4 : 8, CV_32S));
         }
         break;
       case 6:
@@ -239,10 +246,11 @@ const char* kOps[10] = {"intersection", "union", "iou", "moments", "components4"
 
 int registerAll() {
   for (int op = 0; op < 10; ++op)
-    for (int kind = 0; kind < 3; ++kind)
+    for (int kind = 0; kind < 4; ++kind)
       for (int size : {1024, 4096})
         for (Side side : {Side::Ours, Side::Peer, Side::CopyFloor}) {
           if (side == Side::CopyFloor && op > 2) continue;  // intersection, union and IoU only
+          if (kind == 3 && (size > 1024 || (op != 4 && op != 5))) continue;  // noise: components, 1024^2
           const char* name = side == Side::Ours ? "ours" : side == Side::CopyFloor ? "copyfloor"
                              : op >= 8          ? "plainpass"
                                                 : "opencv";

@@ -101,8 +101,10 @@ def main():
     print("| job | tavgeometry | cv2 | skimage | cv2 / ours | skimage / ours |\n|---|---|---|---|---|---|")
     mask = np.zeros((4096, 4096), np.uint8)
     ipoly = np.round(poly).astype(np.int32)
-    filled = np.zeros((4096, 4096), np.uint8)
-    cv2.fillPoly(filled, [ipoly], 1)
+    # The boundary jobs read the same pixels: our region of the star as a mask. (The fill jobs rasterise the
+    # same polygon by each library's own rule, ours on the fractional vertices, cv2 on them rounded; the pixel
+    # counts differ by about 0.5 %.)
+    filled = pcalc.calculate(4096, 4096, poly).to_mask()
     pts1k = ring[:1000]
     lin1k = linepts[:1000].copy()
     lin1k[:200] = rng.uniform(0, 4096, (200, 2))  # 20 % outliers
