@@ -4,6 +4,7 @@
 #include <TavGeometry/TavGeometry.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -129,11 +130,16 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
       ASSERT_TRUE(!circleIn3Points(a, b, p3, &circ) || slopeCircle(circ, b, a, p3));  // p2p3 upright
       ASSERT_TRUE(!circleIn3Points(a, b, p4, &circ) || slopeCircle(circ, a, b, p4));  // p1p3 level
     }
-    // The arc's centre from the squared coordinates, y first.
+    // The arc's centre from the squared coordinates, y first, for points within four times their spread of
+    // the origin (further out the construction runs on the offsets from the first point).
     const double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y, x3 = q.x, y3 = q.y;
     const double den = 2 * (x1 * y2 + x2 * y3 + x3 * y1 - x1 * y3 - x2 * y1 - x3 * y2);
+    const double spread = std::max({std::fabs(x2 - x1), std::fabs(y2 - y1), std::fabs(x3 - x1), std::fabs(y3 - y1)});
     TavArc arc;
     if (std::fabs(den) < 1.0 || std::fabs(x1 - x3) < 1.0) continue;
+    if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2), std::fabs(x3), std::fabs(y3)}) >
+        4 * spread)
+      continue;
     ASSERT_TRUE(arcIn3Points(a, b, q, &arc));
     const double cy = ((x1 * x1 + y1 * y1) * (x3 - x2) + (x2 * x2 + y2 * y2) * (x1 - x3) +
                        (x3 * x3 + y3 * y3) * (x2 - x1)) /

@@ -350,6 +350,19 @@ TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
     EXPECT_TRUE(isPt(a.center, f[0], f[1], 1e-7 * f[0]) && isNum(a.radius, f[2], 1e-7 * f[0])) << f[0];
     for (const TavPoint& p : q) EXPECT_NEAR(pointPointDist(p, a.center), a.radius, 1e-9 * f[2] + 2e-14 * f[0]);
   }
+  // {three points, centre, radius (exact, to double)}: a circle of radius 10 about (3.7e7, 5.7e7), which the
+  // construction on the points had given as a radius of 1e9 that its own check let pass, and a 5 degree arc
+  // of radius 100 at 1e4, once 1e-4 off (both found by a review).
+  const double exact[][9] = {{36657384.804758, 57419397.63889759, 36657384.78761905, 57419397.64550161,
+                              36657384.43034247, 57419378.84686512, 36657381.200652017, 57419388.310960192,
+                              9.9999998010341178},
+                             {-4478.632522435771, -7252.798018268684, -4482.429621442626, -7250.649156361771,
+                              -4486.3168384925075, -7248.667966827689, -4529.771545417762, -7338.732879229716,
+                              99.99999999972212}};
+  for (const auto& e : exact)
+    EXPECT_TRUE(arcIn3Points(P(e), P(e + 2), P(e + 4), &a) && isPt(a.center, e[6], e[7], 1e-6) &&
+                isNum(a.radius, e[8], 1e-8))
+        << e[0];
   const double m = std::fmod(1e20, kTwoPi);  // a huge start is taken modulo the turn
   const TavPoint on3 = onCircle(10, 3), on2 = onCircle(10, 2), fp = onCircle(10, m + 0.5);
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);

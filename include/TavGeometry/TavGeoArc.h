@@ -27,10 +27,11 @@ constexpr unsigned int kArcToPointSetMaxPoints = 16777216u;
 ///
 /// The result has |sweepAngle| < 2*pi and startAngle in [-pi, pi]. The centre
 /// comes from the squared coordinates (4 times the area below 1e-5 is
-/// collinear); where they cancel, far from the origin against the points'
-/// spread, the same construction is made on the offsets from the first point
-/// instead, so that the middle and last points lie on the circle within 1e-9 of
-/// the radius plus 64 ulps of the largest coordinate. O(1).
+/// collinear). Where they would cancel, for points further from the origin
+/// than four times their spread, and where the middle and last points miss
+/// that circle by more than 1e-9 of the radius plus 64 ulps of the largest
+/// coordinate, the same construction is made on the offsets from the first
+/// point instead. O(1).
 /// \return False, and `*out` untouched, for collinear or nearly collinear
 ///         points, for non-finite results and for a circle so large that the
 ///         first and last points get the same angle.

@@ -121,7 +121,9 @@ ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPo
 
 // Whether the middle and last points lie on the arc's circle within 1e-9 of
 // its radius plus 64 ulps of the largest coordinate (the first one does by
-// construction).
+// construction). The bound grows with the arc's own radius, so it only
+// judges arcs of points near the origin against their spread, whose radius
+// cancellation cannot have thrown far off.
 bool throughPoints(const TavArc& arc, const TavPoint& first, const TavPoint& middle, const TavPoint& last) {
   double size = arc.radius;
   for (const TavPoint* p : {&first, &middle, &last}) size = std::max({size, std::fabs(p->x), std::fabs(p->y)});
@@ -141,11 +143,19 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   // The construction on the points themselves squares their coordinates, so
   // points far from the origin against their spread lose the centre to
   // cancellation (a circle of radius 5 about (4096, 4096) could come back
-  // 15 % off). Its arc stands when it passes through the points; otherwise,
-  // and when it refused for a reason rounding could have made, the same
-  // construction on the offsets from the first point decides.
+  // 15 % off, one of radius 10 about (3.7e7, 5.7e7) as a radius of 1e9, and
+  // a 1 degree arc of radius 1000 within 1e4 of the origin 1e-5 off). Points
+  // further from the origin than four times their spread are taken as offsets
+  // from the first point. Nearer, the arc on the points themselves stands when
+  // it passes through them; otherwise, and when it refused for a reason
+  // rounding could have made, the construction on the offsets decides.
+  const double spread = std::max({std::fabs(middle.x - first.x), std::fabs(middle.y - first.y),
+                                  std::fabs(last.x - first.x), std::fabs(last.y - first.y)});
+  const double reach = std::max({std::fabs(first.x), std::fabs(first.y), std::fabs(middle.x), std::fabs(middle.y),
+                                 std::fabs(last.x), std::fabs(last.y)});
   TavArc arc;
-  const ArcFit direct = arcFromOffsets(first, middle, last, 0.0, 0.0, false, &arc);
+  const ArcFit direct = reach <= 4.0 * spread ? arcFromOffsets(first, middle, last, 0.0, 0.0, false, &arc)
+                                              : ArcFit::Unsure;
   if (direct == ArcFit::Refused) return false;
   if (direct == ArcFit::Built && throughPoints(arc, first, middle, last)) {
     *out = arc;
