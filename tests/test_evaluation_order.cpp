@@ -79,19 +79,28 @@ TEST(EvaluationOrder, EveryFormulaInItsFixedOrder) {
     const TavPoint q1 = pt(), q2(q1.x + d(1, 100), q1.y + d(1, 100)), q3(q2.x + d(1, 100), q2.y - d(1, 100));
     TavCircle circ;
     ASSERT_TRUE(circleIn3Points(q1, q2, q3, &circ) && slopeCircle(circ, q1, q2, q3));
-    // Circle and a slanted line: y = m x + k put into the quadratic term by term.
+    // Circle and a slanted line: y = m x + k put into the quadratic term by term; steeper than 45 degrees,
+    // x = w y + u, the quadratic in y divided by |w|, the larger x first.
     const TavCircle circle(pt(), d(1, 500));
     const TavLine line(pt(), pt());
     const double m = (line.p2.y - line.p1.y) / (line.p2.x - line.p1.x), k = -(-line.p2.y + m * line.p2.x);
-    const double ccx = circle.center.x, ccy = circle.center.y, r = circle.radius;
+    const double w = (line.p2.x - line.p1.x) / (line.p2.y - line.p1.y), u = line.p2.x - w * line.p2.y;
+    const double ccx = circle.center.x, ccy = circle.center.y, r = circle.radius, kw = 1 / std::fabs(w);
     double roots[2];
     int n = 0, count = -1;
-    solveQuadraticAbcFormula(1 + m * m, 2 * (k * m - ccx - ccy * m),
-                             k * k + ccx * ccx - 2 * ccy * k + ccy * ccy - r * r, roots, &n);
+    if (std::fabs(m) <= 1)
+      solveQuadraticAbcFormula(1 + m * m, 2 * (k * m - ccx - ccy * m),
+                               k * k + ccx * ccx - 2 * ccy * k + ccy * ccy - r * r, roots, &n);
+    else
+      solveQuadraticAbcFormula(kw * (1 + w * w), kw * (2 * (u * w - ccy - ccx * w)),
+                               kw * (u * u + ccy * ccy - 2 * ccx * u + ccx * ccx - r * r), roots, &n);
     TavPoint pts[2];
     circleLineIntersection(circle, line, pts, &count);
     ASSERT_EQ(count, n);
-    ASSERT_TRUE(n != 2 || (isPt(pts[0], roots[0], m * roots[0] + k) && pts[1].x == roots[1]));
+    const int i0 = w > 0 ? 0 : 1;
+    ASSERT_TRUE(n != 2 || (std::fabs(m) <= 1 ? isPt(pts[0], roots[0], m * roots[0] + k) && pts[1].x == roots[1]
+                                             : isPt(pts[0], w * roots[i0] + u, roots[i0]) &&
+                                                   pts[1].y == roots[1 - i0]));
     // Two circles: the distance of the centres by a plain square root.
     const TavCircle e1(pt(), d(1, 800)), e2(pt(), d(1, 800));
     const double ex = e2.center.x - e1.center.x, ey = e2.center.y - e1.center.y;

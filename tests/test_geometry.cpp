@@ -271,7 +271,8 @@ TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
   const double lines[][12] = {
       {0, 0, 5, 3, 10, 3, -10, 2, 3, 4, 3, -4}, {0, 0, 5, 0, 1, 0, 1, 2, 0, 5, 0, -5},
       {0, 0, 5, 5, -1, 5, 1, 1, 5, 0, 0, 0},    {0, 0, 5, 6, -1, 6, 1, 0, 0, 0, 0, 0},
-      {0, 0, 5, -10, 3, 10, 3, 2, 4, 3, -4, 3}, {2, 7, 5, 0, 12, 1, 12, 1, 2, 12, 0, 0}};
+      {0, 0, 5, -10, 3, 10, 3, 2, 4, 3, -4, 3}, {2, 7, 5, 0, 12, 1, 12, 1, 2, 12, 0, 0},
+      {0, 0, 5, 3, -4, 4, 3, 2, 4, 3, 3, -4},   {0, 0, 5, 4, -3, 3, 4, 2, 4, -3, 3, 4}};  // steep, either way
   TavPoint pts[2];
   int n = -1;
   for (const auto& e : lines) {
@@ -280,6 +281,10 @@ TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
     EXPECT_TRUE(n == e[7] && isPt(pts[0], e[8], e[9], n > 0 ? 1e-12 : 0) &&
                 isPt(pts[1], e[10], e[11], n > 1 ? 1e-12 : 0));
   }
+  // 5e-6 rad off the vertical at (5000, 4000): solved in x, the slope had thrown the points 1 px off the circle.
+  circleLineIntersection(TavCircle(TavPoint(5000, 4000), 100), L(5010, 3900, 5010.001, 4100), pts, &n);
+  EXPECT_TRUE(n == 2 && isPt(pts[0], 5010.00099749322, 4099.49864345377, 1e-9) &&
+              isPt(pts[1], 5010.00000250628, 3900.50125654123, 1e-9));
   // {line, count, x of both points, y of the first (NaN: not checked)} on the circle of radius 5 at the
   // origin: within 1e-5 of vertical the points are at x2; a discriminant of 4e-6 < 1e-5 is one point, 4e-4
   // two; a slanted line has the same tolerance.

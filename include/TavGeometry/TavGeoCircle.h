@@ -44,7 +44,9 @@ TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb,
 ///
 /// pts[0] is the crossing of larger x (of larger y for a line within 1e-5 of
 /// vertical). Entries beyond `*count` are set to (0, 0); non-finite crossings
-/// give count 0.
+/// give count 0. A line within 45 degrees of the horizontal is solved as
+/// y = m*x + q, a steeper one as x = w*y + u with the discriminant scaled to
+/// the same test, so that the slope does not magnify the rounding.
 /// \param circle The circle.
 /// \param line The infinite line.
 /// \param[out] pts Two points, both always written.

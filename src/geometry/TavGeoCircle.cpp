@@ -113,14 +113,28 @@ void circleLineIntersection(const TavCircle& circle, const TavLine& line, TavPoi
     solveQuadraticAbcFormula(1.0, -2.0 * cy, (x0 - cx) * (x0 - cx) + cy * cy - r * r, roots, &n);
     p0 = TavPoint(x0, roots[0]);
     p1 = TavPoint(x0, roots[1]);
-  } else {
+  } else if (const double m = -coefX / coefY; !(std::fabs(m) > 1.0)) {
     // y = m*x + q. The leading coefficient 1 + m*m is at least 1.
-    const double m = -coefX / coefY;
     const double q = -constant / coefY;
     solveQuadraticAbcFormula(1.0 + m * m, 2.0 * (q * m - cx - cy * m),
                              q * q + cx * cx - 2.0 * cy * q + cy * cy - r * r, roots, &n);
     p0 = TavPoint(roots[0], m * roots[0] + q);
     p1 = TavPoint(roots[1], m * roots[1] + q);
+  } else {
+    // Steeper than 45 degrees: x = w*y + u, solved for y. In x the slope m
+    // would scale the rounding of the roots into y (a line 1e-3 rad off the
+    // vertical came 4e-3 radii off the circle, and the count could be wrong).
+    // The quadratic in y has the discriminant of the one in x times w^2, so
+    // its coefficients are divided by |w|: the same tangent test, on the
+    // same discriminant. pts[0] keeps the larger x.
+    const double w = (line.p2.x - line.p1.x) / (line.p2.y - line.p1.y);
+    const double u = line.p2.x - w * line.p2.y;
+    const double k = 1.0 / std::fabs(w);
+    solveQuadraticAbcFormula(k * (1.0 + w * w), k * (2.0 * (u * w - cy - cx * w)),
+                             k * (u * u + cy * cy - 2.0 * cx * u + cx * cx - r * r), roots, &n);
+    const int first = w > 0.0 || n < 2 ? 0 : 1;
+    p0 = TavPoint(w * roots[first] + u, roots[first]);
+    p1 = TavPoint(w * roots[1 - first] + u, roots[1 - first]);
   }
   if (n < 0 || n > 2) n = 0;
   if (n >= 1 && !isFinite(p0)) n = 0;
