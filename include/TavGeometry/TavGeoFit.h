@@ -140,7 +140,9 @@ struct TavCircleFitStats {
 /// axis of the centred scatter, minimising the orthogonal distances. out gets
 /// p1 = the centroid and p2 = p1 + the unit direction, the direction taken with
 /// x > 0, or x = 0 and y > 0; vertical and horizontal sets give an exactly axial
-/// direction (rounded into p2 where the centroid is beyond about 1e15). A
+/// direction (rounded into p2 where the centroid is beyond about 1e15). As p2
+/// is stored, not the direction, the line's angle holds the digits of a unit
+/// step at the centroid: 1e-12 rad at 1e4, 3e-8 rad at 1e9. A
 /// scatter with no principal axis (equal spreads, no covariance, as
 /// the corners of a square) gives the horizontal line. `*rms` = sqrt(mean squared
 /// orthogonal distance) (an extra pass; skipped when rms is null). Returns 0, or
@@ -169,10 +171,15 @@ TAVGEOMETRY_EXPORT int pointsFitCircleHyper(const TavPoint* points, unsigned int
 /// RMS and mean absolute distances, the step count and, when wantStandardErrors
 /// is true and n > 3, the standard errors of centre and radius from the
 /// covariance sigma^2 (J^T J)^-1 at the result, sigma^2 = sum of squares / (n - 3);
-/// otherwise they are NaN. Returns 0 when converged, 1 when stopped at the step
-/// limit (circle and stats hold the last accepted iterate), 2 when refused as the
-/// Hyper fit refuses or the result is not finite in doubles (circle zeroed,
-/// stats zero with NaN errors). O(n) per step.
+/// otherwise they are NaN. "No step lowers the sum" is judged in doubles, so
+/// the result can stop short of the exact minimum: on ordinary sets by up to
+/// about 1e-7 of the radius, on arcs of a few degrees by more (up to 4e-6 seen),
+/// and on arcs near a degree, where the sum hardly changes along the valley, at
+/// the Hyper circle itself, hundreds of pixels from the minimiser (on ordinary
+/// sets this is far inside the standard errors). Returns 0 when converged, 1
+/// when stopped at the step limit (circle and stats hold the last accepted
+/// iterate), 2 when refused as the Hyper fit refuses or the result is not
+/// finite in doubles (circle zeroed, stats zero with NaN errors). O(n) per step.
 /// \ingroup fits
 TAVGEOMETRY_EXPORT int pointsFitCircleGeometric(const TavPoint* points, unsigned int n, TavCircle* circle,
                                                 TavCircleFitStats* stats, bool wantStandardErrors);
