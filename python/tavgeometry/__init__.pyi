@@ -241,12 +241,12 @@ def points_fit_line_orthogonal(points: PointSet) -> Tuple[Line, float] | None:
 def points_fit_circle_hyper(points: PointSet) -> Tuple[Circle, float] | None:
     """(Circle, mean |distance to centre - radius|); None for < 3 points, non-finite or
     (nearly) collinear points."""
-class CircleFitStats(TypedDict):
+class _CircleFitStats(TypedDict):
     rms: float
     mean_abs: float
     iterations: int
     converged: bool
-class _CircleFitStatsAll(CircleFitStats, total=False):  # with standard_errors=True
+class _CircleFitStatsAll(_CircleFitStats, total=False):  # with standard_errors=True
     se_center_x: float
     se_center_y: float
     se_radius: float
@@ -281,10 +281,10 @@ fit_circle_ransac = points_fit_circle_ransac
 def calculate_perimiter_points(rle: npt.ArrayLike) -> npt.NDArray[np.int32]: ...
 perimeter_points = calculate_perimiter_points
 
-class CocoRle(TypedDict):  # the compressed form, as COCO tools hold it in memory
+class _CocoRle(TypedDict):  # the compressed form, as COCO tools hold it in memory
     size: list[int]
     counts: bytes
-class CocoCounts(TypedDict):
+class _CocoCounts(TypedDict):
     size: list[int]
     counts: list[int]
 
@@ -303,11 +303,11 @@ class Region:
     def from_coco(rle: Mapping[str, Any]) -> "Region":
         """{'size': [h, w], 'counts': bytes | bytearray | str | list[int]}."""
     @overload
-    def to_coco(self, compressed: Literal[True, 1] = ...) -> CocoRle: ...
+    def to_coco(self, compressed: Literal[True, 1] = ...) -> _CocoRle: ...
     @overload
-    def to_coco(self, compressed: Literal[False, 0]) -> CocoCounts: ...
+    def to_coco(self, compressed: Literal[False, 0]) -> _CocoCounts: ...
     @overload
-    def to_coco(self, compressed: _Flag) -> CocoRle | CocoCounts: ...
+    def to_coco(self, compressed: _Flag) -> _CocoRle | _CocoCounts: ...
     @staticmethod
     def from_pixels(width: _Int, height: _Int, pixels: PointSet) -> "Region": ...
     @property
