@@ -147,6 +147,10 @@ TEST(Line, PredicatesComparisonsIntersectionsAndForms) {
   EXPECT_TRUE(isLine(out, 0, 2, 10000, 2, 1e-12) && out.p1.y == 2.0 && out.p2.y == 2.0);
   lineLineBisect(L(10, 1, 0, 1), L(0, 3, 10, 3), &out);
   EXPECT_TRUE(isLine(out, 0, 2, -10000, 2, 1e-9) && std::fabs(out.p1.y - 2) <= 1e-12);
+  // Parallel but for the rounding of one end: they cross near 2.5e17, where a segment of 10000 cannot hold
+  // the bisector's direction (it had missed the midline by 2.6e14 px); the mid line instead (found by a review).
+  lineLineBisect(L(0, 0, 300, 100), L(0, 10, 300, 110.00000000000001), &out);
+  EXPECT_TRUE(pointLineDist(TavPoint(150, 55), out) < 1e-9 && lineIsParallel(out, L(0, 0, 300, 100)));
   double v = -1;  // from p2
   EXPECT_TRUE(lineYIntercept(L(4, 8, 2, 4), 10, &v) && v == 20);
   // {line, coefficients of y, x, 1}: p2 satisfies the equation; |dx| < 1e-5 is the vertical form.

@@ -52,7 +52,9 @@ TAVGEOMETRY_EXPORT void line2AbcLineEquation(const TavLine& line, double* coefY,
 /// With ro unsigned and theta folded into [0, pi), the form names a line up to
 /// its mirror image through the origin: x = 5 and x = -5 both give (5, 0), so
 /// x cos(theta) + y sin(theta) = ro holds for one of them only. A degenerate
-/// line away from the origin gets theta 0. Both outputs are always
+/// line away from the origin gets theta 0. theta comes from lineAngle, which
+/// takes a segment shorter than 0.01 as horizontal: such a line's theta is
+/// pi/2 whatever its direction (ro stays its distance). Both outputs are always
 /// written.
 /// \param line The line.
 /// \param[out] ro Distance of the line from the origin (>= 0), pixels.
@@ -74,10 +76,18 @@ TAVGEOMETRY_EXPORT bool lineLineIsCollinear(const TavLine& first, const TavLine&
 ///
 /// The bisector is turned by a quarter turn when the directions differ by more
 /// than pi/2, and runs 10000 long from the crossing point. For parallel lines
-/// it is the line halfway between, with the first line's direction.
+/// it is the line halfway between, with the first line's direction; so for
+/// lines whose crossing lies so far out (d from the first line's p1, at |p| from
+/// the origin) that d * |p| * eps > 1, where the segment's rounded direction
+/// would move it by more than 1e-4 px at the lines (lines parallel but for
+/// rounding). The angles are lineAngle's: a segment shorter than 0.01 counts as
+/// horizontal.
 TAVGEOMETRY_EXPORT void lineLineBisect(const TavLine& first, const TavLine& second, TavLine* out);
 /// \brief `*dist` = distance between the crossings of `across` with first and second.
-/// \return False, with `*dist` = 0, when first and second are the same line or
+/// \return False, with `*dist` = 0, when first and second are the same line by
+///         lineCompare's tolerances (parallel within a sine of 1e-6 and
+///         intercepts within 1e-5: lines 9e-6 apart, or crossing at an angle
+///         of 9e-7 near the axis, count as one) or
 ///         when `across` is parallel to either of them (no crossing to measure
 ///         from: an exactly zero determinant, as in lineLineIntersection, not
 ///         lineIsParallel's tolerance).
