@@ -41,7 +41,10 @@ TAVGEOMETRY_EXPORT bool arcIn3Points(const TavPoint& first, const TavPoint& midd
 /// \brief Writes count points evenly spaced in angle from the start to the end
 /// of the arc, both ends included.
 ///
-/// count 1: the start only; count 0: nothing. O(count).
+/// The angle advances by one step per point, added in order, so its rounding
+/// adds up along the arc: 1e-6 px at the end of 10^6 points on a radius of
+/// 1e4 (image-sized arcs stay below 1e-7 px). count 1: the start only; count 0:
+/// nothing. O(count).
 /// \param arc The arc.
 /// \param[out] points Room for count points.
 /// \param count Number of points to write.

@@ -34,7 +34,10 @@ TAVGEOMETRY_EXPORT bool circleIn3Points(const TavPoint& p1, const TavPoint& p2, 
 ///
 /// Built from the inner angle bisectors at pb and pc; radius = distance from the
 /// centre to the line pa-pb (pointLineDist: to pa itself when that side is
-/// shorter than 1e-8). `*out` is zeroed on entry.
+/// shorter than 1e-8). `*out` is zeroed on entry. For a flat triangle pass the
+/// vertex of the widest angle as pb or pc, not pa: with it as pa the
+/// bisectors at pb and pc are nearly parallel and the centre drifts along the
+/// base (by 6e-6 px, more than a radius, for an apex 1e-5 above a base of 800).
 /// \return False (zero circle) for collinear or coincident vertices and for a
 ///         non-finite result.
 TAVGEOMETRY_EXPORT bool circleInTriangle(const TavPoint& pa, const TavPoint& pb, const TavPoint& pc,

@@ -46,7 +46,9 @@ TAVGEOMETRY_EXPORT double normalizeAngleMinusPiby2ToPiby2(double angle);
 /// |b*b - 4ac| < 1e-5 gives one root -b/2a in roots[0] (count 1, roots[1]
 /// untouched); a positive discriminant gives (-b + sqrt D) / 2a then
 /// (-b - sqrt D) / 2a (count 2); otherwise count 0 and roots untouched. a = 0
-/// solves b*x + c = 0: root -c/b (count 1), or count 0 when b is 0 too.
+/// solves b*x + c = 0: root -c/b (count 1), or count 0 when b is 0 too. The
+/// formula as written: the root of smaller size cancels when b*b is far above
+/// 4ac ((1, 1e8, 1) gives -7.45e-9 for -1e-8).
 /// \param a Coefficient of x^2.
 /// \param b Coefficient of x.
 /// \param c Constant term.

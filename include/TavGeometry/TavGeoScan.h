@@ -51,7 +51,9 @@ TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spac
 /// cleared first. Repeated points are skipped; a reversal turns a half turn
 /// about its vertex, and a corner too sharp for its segments turns about its
 /// vertex too. No lines for fewer than 2 points, a spacing or half-length that
-/// is not finite and > 0, or over kScanLinesMax lines.
+/// is not finite and > 0, or over kScanLinesMax lines. The positions along the
+/// path advance step by step, so their rounding adds up with the count of
+/// lines: about 1e-6 px after 10^6 lines at 1e4, 4e-4 px after 10^4 at 1e9.
 /// \param points count polyline points.
 /// \param count Number of points.
 /// \param halfLength Half the length of every line, pixels.
