@@ -238,6 +238,12 @@ def regions(rng):
         t_ours, t_cv, t_other = per_call(ours), per_call(cv), per_call(other, min_time=0.5, repeats=3)
         print(f"| components {c} ({len(ours())} parts) | noise 30 % 1024^2 | {len(rn)} | {fmt(t_ours)} | {fmt(t_cv)} | "
               f"{fmt(t_other)} | {t_cv / t_ours:.1f} | {t_other / t_ours:.1f} |")
+        count = lambda: rn.component_count(c)  # noqa: E731
+        if count() != len(ours()):
+            raise SystemExit(f"component_count {c} of noise differs")
+        t_count = per_call(count)
+        print(f"| component_count {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_count)} | {fmt(t_cv)} | "
+              f"{fmt(t_other)} | {t_cv / t_count:.1f} | {t_other / t_count:.1f} |")
 
 
 def plot(rows, path):

@@ -387,6 +387,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// overlap or touch diagonally (8).
   /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   std::vector<CTavGeoRegion> components(int connectivity) const;
+  /// \brief Number of connected parts, as components(connectivity).size(),
+  /// without making them. O(runs).
+  /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
+  int componentCount(int connectivity) const;
 
   /// @}
 

@@ -382,6 +382,11 @@ void bindRegion(py::module_& m) {
           }, py::arg("connectivity") = 8,
           "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
           "their first pixel in row-major order.")
+      .def("component_count", [](const Region& a, py::handle connectivity) {
+            const int c = toInt(connectivity, "connectivity");
+            return released([&] { return a.componentCount(c); });
+          }, py::arg("connectivity") = 8,
+          "Number of connected parts, len(components(connectivity)) without making them.")
       .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
       .def("__eq__", [](const Region& a, py::object b) -> py::object {
             if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);

@@ -698,10 +698,9 @@ void unite(std::vector<int>& parent, int a, int b) {
     parent[static_cast<size_t>(a)] = b;
 }
 
-// Labels runs by connected part; returns the number of parts. Labels are
-// numbered by each part's first run (runs are in row-major order).
-int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int>* label) {
-  const int n = static_cast<int>(runs.size());
+// Joins the runs of each connected part in a union-find forest, each root the
+// part's first run.
+std::vector<int> joinRuns(const std::vector<TavRun>& runs, int connectivity) {
   std::vector<int> parent(runs.size());
   std::iota(parent.begin(), parent.end(), 0);
   const int slack = connectivity == 8 ? 1 : 0;
@@ -719,6 +718,14 @@ int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int
         ++j;
     }
   }
+  return parent;
+}
+
+// Labels runs by connected part; returns the number of parts. Labels are
+// numbered by each part's first run (runs are in row-major order).
+int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int>* label) {
+  const int n = static_cast<int>(runs.size());
+  std::vector<int> parent = joinRuns(runs, connectivity);
   label->assign(runs.size(), -1);
   std::vector<int> rootLabel(runs.size(), -1);
   int count = 0;
@@ -748,6 +755,15 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
   out.reserve(parts.size());
   for (auto& p : parts) out.push_back(CTavGeoRegionAccess::make(m_width, m_height, std::move(p)));
   return out;
+}
+
+int CTavGeoRegion::componentCount(int connectivity) const {
+  if (connectivity != 4 && connectivity != 8)
+    fail("region components: connectivity must be 4 or 8, not " + std::to_string(connectivity));
+  const std::vector<int> parent = joinRuns(m_runs, connectivity);
+  int count = 0;
+  for (size_t i = 0; i < parent.size(); ++i) count += parent[i] == static_cast<int>(i);
+  return count;
 }
 
 CTavGeoRegion CTavGeoRegion::fillHoles() const {

@@ -74,7 +74,8 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const int conn = in.flag() ? 8 : 4;
   std::vector<int> label;
   const std::vector<CTavGeoRegion> parts = out(a.components(conn));
-  FUZZ_CHECK(static_cast<int>(parts.size()) == tavref::maskLabel(ma, conn, &label));
+  FUZZ_CHECK(static_cast<int>(parts.size()) == tavref::maskLabel(ma, conn, &label) &&
+             a.componentCount(conn) == static_cast<int>(parts.size()));
   std::vector<int> seen(ma.px.size(), -1);  // the parts, in the order of their first pixel
   int64_t total = 0;
   for (size_t k = 0; k < parts.size(); ++k) {
