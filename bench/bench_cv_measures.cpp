@@ -185,11 +185,11 @@ void insideOurs(benchmark::State& st) {
   }
 }
 void insideOpenCv(benchmark::State& st) {
-  const auto ours = star(1000, 512, 512, 500, 250);
+  const auto ours = star(1000, 512, 512, 500, 250), query = queryPoints();
   const auto poly = toCv2f(ours);
-  const auto q = toCv2f(queryPoints());
+  const auto q = toCv2f(query);
   int same = 0;  // both sides must answer alike (the float32 points lie off every edge)
-  for (const auto& p : queryPoints())
+  for (const auto& p : query)
     same += polygonIsPointInside(ours.data(), static_cast<unsigned>(ours.size()), p) ==
             (cv::pointPolygonTest(poly, cv::Point2f(static_cast<float>(p.x), static_cast<float>(p.y)), false) > 0);
   if (same != static_cast<int>(q.size())) st.SkipWithError("inside: the answers differ");
@@ -209,8 +209,9 @@ void checkArea(benchmark::State& st, const std::vector<TavPoint>& ours, double p
   if (!(std::fabs(a - peer) <= 1e-7 * std::fabs(a))) st.SkipWithError("area: the results differ");
 }
 void areaOpenCv(benchmark::State& st) {
-  const auto poly = toCv2f(star(1000, 512, 512, 500, 250));
-  checkArea(st, star(1000, 512, 512, 500, 250), cv::contourArea(poly));
+  const auto ours = star(1000, 512, 512, 500, 250);
+  const auto poly = toCv2f(ours);
+  checkArea(st, ours, cv::contourArea(poly));
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 
@@ -226,14 +227,16 @@ void areaIntOurs(benchmark::State& st) {
   for (auto _ : st) benchmark::DoNotOptimize(polygonArea(poly.data(), static_cast<unsigned>(poly.size())));
 }
 void areaIntOpenCv(benchmark::State& st) {
+  const auto ours = integerStar();
   std::vector<cv::Point> poly;
-  for (const auto& p : integerStar()) poly.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
-  checkArea(st, integerStar(), cv::contourArea(poly));
+  for (const auto& p : ours) poly.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  checkArea(st, ours, cv::contourArea(poly));
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 void areaIntOpenCvFloat(benchmark::State& st) {  // the same integer vertices, as OpenCV's faster float input
-  const auto poly = toCv2f(integerStar());
-  checkArea(st, integerStar(), cv::contourArea(poly));
+  const auto ours = integerStar();
+  const auto poly = toCv2f(ours);
+  checkArea(st, ours, cv::contourArea(poly));
   for (auto _ : st) benchmark::DoNotOptimize(cv::contourArea(poly));
 }
 

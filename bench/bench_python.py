@@ -233,13 +233,14 @@ def regions(rng):
     for c, sk_c in ((8, 2), (4, 1)):
         ours, cv = lambda: rn.components(c), lambda: cv2.connectedComponents(noise, connectivity=c)
         other = lambda: measure.label(noise, connectivity=sk_c)  # noqa: E731
-        if not same_count(ours(), cv()) or not same_count(ours(), other()):
+        parts = ours()
+        if not same_count(parts, cv()) or not same_count(parts, other()):
             raise SystemExit(f"components {c} of noise: counts differ")
         t_ours, t_cv, t_other = per_call(ours), per_call(cv), per_call(other, min_time=0.5, repeats=3)
-        print(f"| components {c} ({len(ours())} parts) | noise 30 % 1024^2 | {len(rn)} | {fmt(t_ours)} | {fmt(t_cv)} | "
+        print(f"| components {c} ({len(parts)} parts) | noise 30 % 1024^2 | {len(rn)} | {fmt(t_ours)} | {fmt(t_cv)} | "
               f"{fmt(t_other)} | {t_cv / t_ours:.1f} | {t_other / t_ours:.1f} |")
         count = lambda: rn.component_count(c)  # noqa: E731
-        if count() != len(ours()):
+        if count() != len(parts):
             raise SystemExit(f"component_count {c} of noise differs")
         t_count = per_call(count)
         print(f"| component_count {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_count)} | {fmt(t_cv)} | "

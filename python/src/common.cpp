@@ -88,7 +88,8 @@ bool toBool(py::handle h, const char* name) {
   if (caster.load(h, false)) return static_cast<bool>(caster);
   if (!PyFloat_Check(h.ptr()) && !py::isinstance<py::array>(h) && PyIndex_Check(h.ptr())) {
     const py::int_ v = intArgument(h, name);
-    if (v.equal(py::int_(0)) || v.equal(py::int_(1))) return v.equal(py::int_(1));
+    if (v.equal(py::int_(0))) return false;
+    if (v.equal(py::int_(1))) return true;
   }
   throwType(name, "a bool", h);
 }

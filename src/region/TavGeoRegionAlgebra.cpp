@@ -721,6 +721,11 @@ std::vector<int> joinRuns(const std::vector<TavRun>& runs, int connectivity) {
   return parent;
 }
 
+void checkConnectivity(int connectivity) {
+  if (connectivity != 4 && connectivity != 8)
+    fail("region components: connectivity must be 4 or 8, not " + std::to_string(connectivity));
+}
+
 // Labels runs by connected part; returns the number of parts. Labels are
 // numbered by each part's first run (runs are in row-major order).
 int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int>* label) {
@@ -740,8 +745,7 @@ int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int
 }  // namespace
 
 std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
-  if (connectivity != 4 && connectivity != 8)
-    fail("region components: connectivity must be 4 or 8, not " + std::to_string(connectivity));
+  checkConnectivity(connectivity);
   std::vector<int> label;
   const int count = labelRuns(m_runs, connectivity, &label);
   // Each part's runs are counted first, so that its list is allocated once at
@@ -758,8 +762,7 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
 }
 
 int CTavGeoRegion::componentCount(int connectivity) const {
-  if (connectivity != 4 && connectivity != 8)
-    fail("region components: connectivity must be 4 or 8, not " + std::to_string(connectivity));
+  checkConnectivity(connectivity);
   const std::vector<int> parent = joinRuns(m_runs, connectivity);
   int count = 0;
   for (size_t i = 0; i < parent.size(); ++i) count += parent[i] == static_cast<int>(i);
