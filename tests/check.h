@@ -8,14 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <iomanip>
 #include <sstream>
 
 namespace tavtest {
-
-inline bool within(double got, double want, double tol) {
-  return tol == 0 ? got == want : std::fabs(got - want) <= tol;
-}
 
 inline std::string show(const TavPoint& p) {
   std::ostringstream s;
@@ -23,30 +20,29 @@ inline std::string show(const TavPoint& p) {
   return s.str();
 }
 
+// The numbers of a result against the wanted ones, in order; a failure lists each as "got (wanted)".
+inline ::testing::AssertionResult isNear(std::initializer_list<double> got, std::initializer_list<double> want,
+                                         double tol) {
+  std::ostringstream s;
+  bool ok = true;
+  for (auto g = got.begin(), w = want.begin(); g != got.end(); ++g, ++w) {
+    ok = ok && (tol == 0 ? *g == *w : std::fabs(*g - *w) <= tol);
+    s << std::setprecision(17) << " " << *g << " (" << *w << ")";
+  }
+  return ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.str() << ", tol " << tol;
+}
 inline ::testing::AssertionResult isNum(double got, double want, double tol = 0) {
-  if (within(got, want, tol)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << std::setprecision(17) << got << " != " << want << " (tol " << tol
-                                       << ")";
+  return isNear({got}, {want}, tol);
 }
-
 inline ::testing::AssertionResult isPt(const TavPoint& p, double x, double y, double tol = 0) {
-  if (within(p.x, x, tol) && within(p.y, y, tol)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << show(p) << " != " << show(TavPoint(x, y)) << " (tol " << tol << ")";
+  return isNear({p.x, p.y}, {x, y}, tol);
 }
-
 inline ::testing::AssertionResult isLine(const TavLine& l, double x1, double y1, double x2, double y2,
                                          double tol = 0) {
-  if (within(l.p1.x, x1, tol) && within(l.p1.y, y1, tol) && within(l.p2.x, x2, tol) && within(l.p2.y, y2, tol))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << show(l.p1) << "-" << show(l.p2) << " != " << show(TavPoint(x1, y1))
-                                       << "-" << show(TavPoint(x2, y2)) << " (tol " << tol << ")";
+  return isNear({l.p1.x, l.p1.y, l.p2.x, l.p2.y}, {x1, y1, x2, y2}, tol);
 }
-
 inline ::testing::AssertionResult isCircle(const TavCircle& c, double x, double y, double r, double tol = 0) {
-  if (within(c.center.x, x, tol) && within(c.center.y, y, tol) && within(c.radius, r, tol))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << show(c.center) << " r " << std::setprecision(17) << c.radius
-                                       << " != " << show(TavPoint(x, y)) << " r " << r << " (tol " << tol << ")";
+  return isNear({c.center.x, c.center.y, c.radius}, {x, y, r}, tol);
 }
 
 }  // namespace tavtest
