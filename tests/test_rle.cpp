@@ -322,26 +322,3 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
     }
   }
 }
-
-// Painting into a padded buffer: every pixel as contains() says, the padding untouched. The boxes'
-// long runs (gaps on both sides, empty rows above and below) are written gap by gap, the rest row by
-// row after clearing it: the star's short runs (some ending at the right edge) and a long one crossing it.
-TEST(Region, ToMaskPaintsThePixelsAndKeepsThePadding) {
-  CTavGeoRleCalcPolygon poly;
-  const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
-  poly.calculate(320, 121, v.data(), static_cast<int>(v.size()));
-  const CTavGeoRegion shapes[] = {poly.region(), poly.region() | CTavGeoRegion::fromBox(320, 121, {0, 100, 300, 2}),
-                                  CTavGeoRegion::fromBox(320, 6, {20, 1, 290, 4}),
-                                  CTavGeoRegion::fromBox(320, 6, {0, 0, 320, 6}),
-                                  CTavGeoRegion::fromBox(320, 6, {0, 2, 1, 1}), CTavGeoRegion(320, 6)};
-  for (const CTavGeoRegion& a : shapes)
-    for (const int pad : {0, 3}) {
-      const int w = a.width(), stride = w + pad;
-      std::vector<uint8_t> buf(static_cast<size_t>(stride) * a.height(), 9);
-      a.toMask(buf.data(), stride, 7);
-      for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < stride; ++x)
-          ASSERT_EQ(buf[static_cast<size_t>(y) * stride + x], x >= w ? 9 : a.contains(x, y) ? 7 : 0)
-              << a.runCount() << " pad " << pad << " at " << x << "," << y;
-    }
-}
