@@ -27,8 +27,6 @@ class _Boom:  # an error of __float__ other than "not a number" is the caller's 
 BAD = [  # call | exception | words the message holds
     "tg.deg_to_rad(_Boom()) | ZeroDivisionError | division", "tg.Circle((0, 0), _Boom()) | ZeroDivisionError | zero",
     "tg.fit_line(np.zeros((3, 3))) | ValueError | points (N, 2) (3, 3)", "tg.fit_line(np.zeros(4)) | ValueError | (4,)",
-    "tg.fit_circle(np.array([[1, 2]], dtype=object)) | TypeError | points object",
-    "tg.fit_circle(np.zeros((3, 2), dtype=complex)) | TypeError | points complex",
     "tg.fit_circle(np.zeros((3, 2), dtype=bool)) | TypeError | points bool", "tg.fit_circle('p') | TypeError | points",
     "tg.fit_circle([[1, 2], [3]]) | ValueError | points", "tg.polygon_area([[0, 0], [1, 'a']]) | TypeError | vertices",
     "tg.point_point_dist('ab', (1, 2)) | TypeError | a point", "tg.point_point_dist((1, 2), None) | TypeError | b",
@@ -42,7 +40,6 @@ BAD = [  # call | exception | words the message holds
     "tg.average_angles([[1, 2]]) | ValueError | angles 1-D",
     "tg.fit_line_ransac(SQ, 1, 0, 'x') | TypeError | rejected bool",
     "tg.fit_circle_outliers(SQ, 1, np.zeros(0)) | TypeError | removed bool",
-    "tg.Region(2, 2).to_coco('no') | TypeError | compressed bool",
     "tg.Region(2, 2).to_coco(None) | TypeError | compressed bool",  # None had given the list form
     "tg.Region(17000, 17000).to_mask() | ValueError | 2^28 clip()",
     "tg.Rect('1', 0, 1, 1) | TypeError | x real", "tg.Arc((0, 0), 1, 0, 's') | TypeError | sweep real",
