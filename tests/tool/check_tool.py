@@ -167,9 +167,7 @@ VALUES = {
     "fits": [  # eleven points 0.25 off the line, one 2.75
         ("fit-line @line_stray.txt", {"line": {"p1": [0, .25], "p2": [10000, .25]}, "rejected": [],
                                       "error": (11 * .25 + 2.75) / 12}),
-        ("fit-line @line_stray.txt --reject 1 --pretty", {"line": LINE0, "error": 0.25, "rejected": [[5, 3]]}),
         ("fit-circle @unit_circle.json", {"circle": {"center": [0, 0], "radius": 1}, "error": 0}, 1e-12),
-        ("fit-circle @circle_four.txt", {"circle": {"center": [1.8681, 2.1397], "radius": 2.9265}}, 1e-4),
         ("fit-circle @circle_four.txt", {"error": 0.0902}, 2e-3),
         ("fit-circle @circle_four.txt --reject 1", {"error": 0, "rejected": [[4, 4]]}),  # three points left
         ("ransac-line @line_outlier.txt --outliers 1 --candidates 50", {"line": LINE0, "rejected": [[5, 50]]}),
@@ -275,7 +273,7 @@ def group_input():
 
 
 def group_fits():
-    j = expect("fit-line @line_stray.txt --reject 1 --pretty")
+    j = expect("fit-line @line_stray.txt --reject 1 --pretty", {"line": LINE0, "error": 0.25, "rejected": [[5, 3]]})
     check(j and list(j) == ["command", "input", "line", "angle", "error", "rejected"], f"fit-line fields {j}")
 
 
