@@ -29,6 +29,14 @@ void circles(FuzzInput& in, bool hostile) {
   for (int i = 0; i < 2; ++i) FUZZ_CHECK(i < count ? isFinite(pts[i]) : zero(pts[i]));
   if (count == 2 && !hostile && pointPointDist(b, c) > 1)  // in descending x
     FUZZ_CHECK(pts[0].x >= pts[1].x || std::fabs(c.x - b.x) < 1e-5);
+  // Crossings lie on the line and on the circle, steep lines included; a
+  // tangent up to the discriminant's absolute tolerance: |r^2 - d^2| < 2.5e-6.
+  const double tolLine = 1e-6 * (scale + circle.radius);
+  for (int i = 0; !hostile && pointPointDist(b, c) > 1 && i < count; ++i) {
+    const double d = pointPointDist(pts[i], circle.center), r = std::fabs(circle.radius);
+    FUZZ_CHECK(pointLineDist(pts[i], TavLine(b, c)) <= tolLine &&
+               (count == 2 ? std::fabs(d - r) <= tolLine : std::fabs(d * d - r * r) <= 2.5e-6 + tolLine * (d + r)));
+  }
   const TavPoint otherCentre = in.flag() ? a : b;  // read before the radius, with every compiler
   const TavCircle other(otherCentre, hostile ? in.anyDouble() : std::fabs(in.moderate()));
   count = -1;
