@@ -10,14 +10,14 @@ namespace tgpy {
 using namespace NTavGeometry;
 
 namespace {
-const TavArc& A(py::handle h) { return toValue<TavArc>(h, "arc", "Arc"); }
+const TavArc& A(ArcArg h) { return toValue<TavArc>(h, "arc", "Arc"); }
 }  // namespace
 
 void bindArc(py::module_& m) {
   m.attr("ARC_TO_POINT_SET_MAX_POINTS") = kArcToPointSetMaxPoints;
   m.def(
       "arc_in_3_points",
-      [](py::handle a, py::handle b, py::handle c) -> py::object {
+      [](PointArg a, PointArg b, PointArg c) -> py::object {
         TavArc out;
         if (!arcIn3Points(toPoint(a, "first"), toPoint(b, "middle"), toPoint(c, "last"), &out)) return py::none();
         return py::cast(out);
@@ -27,7 +27,7 @@ void bindArc(py::module_& m) {
       "(nearly) collinear points, non-finite results or a circle too large to tell the ends apart.");
   m.def(
       "arc_to_polyline",
-      [](py::handle arc, py::handle count) {
+      [](ArcArg arc, IntArg count) {
         const TavArc& a = A(arc);
         const std::size_t n = toCount(count, "count", kArcToPointSetMaxPoints);
         py::array_t<double> out = newPoints(n);
@@ -43,7 +43,7 @@ void bindArc(py::module_& m) {
       "(count 1: the start only). count must be 0 .. ARC_TO_POINT_SET_MAX_POINTS.");
   m.def(
       "arc_test_point",
-      [](py::handle arc, py::handle p, py::handle tolerance) {
+      [](ArcArg arc, PointArg p, RealArg tolerance) {
         const TavArc& a = A(arc);
         const TavPoint q = toPoint(p, "p");
         return arcTestPoint(a, q, toReal(tolerance, "tolerance"));
@@ -53,7 +53,7 @@ void bindArc(py::module_& m) {
       "start belongs to the arc, the far end does not; a sweep of 0 contains nothing.");
   m.def(
       "arc_point_along",
-      [](py::handle arc, py::handle length) {
+      [](ArcArg arc, RealArg length) {
         const TavArc& a = A(arc);
         TavPoint out;
         arcPointAlong(a, toReal(length, "length"), &out);
@@ -64,7 +64,7 @@ void bindArc(py::module_& m) {
       "either end continue around the circle. A zero radius gives (nan, nan).");
   m.def(
       "arc_to_point_set",
-      [](py::handle arc) {
+      [](ArcArg arc) {
         const TavArc& a = A(arc);
         std::vector<TavPoint> pts;
         {

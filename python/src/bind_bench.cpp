@@ -20,7 +20,7 @@ void bindBench(py::module_& m) {
       "Does nothing: the reference for the cost of one call through the bindings.");
   m.def(
       "_time_cpp",
-      [](const std::string& what, py::handle points, int width, int height, int repeats) {
+      [](const std::string& what, ArrayArg points, int width, int height, int repeats) {
         Points p = toPoints(points, "points");
         if (repeats < 1) throwValue("repeats must be >= 1");
         const unsigned int n = static_cast<unsigned int>(p.n);

@@ -20,7 +20,7 @@ py::tuple crossings(const TavPoint* pts, int count) {
 void bindCircle(py::module_& m) {
   m.def(
       "circle_in_3_points",
-      [](py::handle a, py::handle b, py::handle c) -> py::object {
+      [](PointArg a, PointArg b, PointArg c) -> py::object {
         TavCircle out;
         if (!circleIn3Points(toPoint(a, "p1"), toPoint(b, "p2"), toPoint(c, "p3"), &out)) return py::none();
         return py::cast(out);
@@ -30,7 +30,7 @@ void bindCircle(py::module_& m) {
       "usable ordering, or a non-finite result.");
   m.def(
       "circle_in_triangle",
-      [](py::handle a, py::handle b, py::handle c) -> py::object {
+      [](PointArg a, PointArg b, PointArg c) -> py::object {
         TavCircle out;
         if (!circleInTriangle(toPoint(a, "pa"), toPoint(b, "pb"), toPoint(c, "pc"), &out)) return py::none();
         return py::cast(out);
@@ -40,7 +40,7 @@ void bindCircle(py::module_& m) {
       "non-finite result.");
   m.def(
       "circle_line_intersection",
-      [](py::handle circle, py::handle line) {
+      [](CircleArg circle, LineArg line) {
         TavPoint pts[2];
         int count = 0;
         circleLineIntersection(C(circle, "circle"), toValue<TavLine>(line, "line", "Line"), pts, &count);
@@ -51,7 +51,7 @@ void bindCircle(py::module_& m) {
       "first has the larger x (larger y for a line within 1e-5 of vertical).");
   m.def(
       "circle_circle_intersection",
-      [](py::handle a, py::handle b) {
+      [](CircleArg a, CircleArg b) {
         TavPoint pts[2];
         int count = 0;
         circleCircleIntersection(C(a, "first"), C(b, "second"), pts, &count);

@@ -17,7 +17,7 @@ unsigned int countOf(const Points& p) {
   return static_cast<unsigned int>(p.n);
 }
 
-unsigned int kOf(py::handle k) { return static_cast<unsigned int>(toCount(k, "k", 0xffffffffu)); }
+unsigned int kOf(IntArg k) { return static_cast<unsigned int>(toCount(k, "k", 0xffffffffu)); }
 
 // (shape, figure) of a fit that writes one shape and one double (the circle
 // fits' error, the orthogonal line's RMS), or None when refused.
@@ -45,21 +45,21 @@ py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n)
 void bindFitMeasure(py::module_& m) {
   m.def(
       "points_fit_line_orthogonal",
-      [](py::handle points) { return shapeFit<TavLine>(points, pointsFitLineOrthogonal); },
+      [](ArrayArg points) { return shapeFit<TavLine>(points, pointsFitLineOrthogonal); },
       py::arg("points"),
       "Total least-squares line: through the centroid along the principal axis of the centred\n"
       "points (orthogonal distances). (Line from the centroid one unit along the axis, RMS\n"
       "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.");
   m.def(
       "points_fit_circle_hyper",
-      [](py::handle points) { return shapeFit<TavCircle>(points, pointsFitCircleHyper); },
+      [](ArrayArg points) { return shapeFit<TavCircle>(points, pointsFitCircleHyper); },
       py::arg("points"),
       "Hyper-accurate algebraic circle fit (no essential bias on short arcs): (Circle, mean\n"
       "|distance to centre - radius|), or None for fewer than 3 points, non-finite coordinates or\n"
       "(nearly) collinear points.");
   m.def(
       "points_fit_circle_geometric",
-      [](py::handle points, py::handle standardErrorsArg) -> py::object {
+      [](ArrayArg points, FlagArg standardErrorsArg) -> py::object {
         const bool standardErrors = toBool(standardErrorsArg, "standard_errors");
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
@@ -90,7 +90,7 @@ void bindFitMeasure(py::module_& m) {
       "when the iteration limit stopped it (the circle is still the best found). None when refused.");
   m.def(
       "points_fit_circle_ransac",
-      [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
+      [](ArrayArg points, IntArg k, IntArg candidatesArg, FlagArg returnRejectedArg) -> py::object {
         const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
         const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
@@ -122,7 +122,7 @@ void bindFitMeasure(py::module_& m) {
 void bindFit(py::module_& m) {
   m.def(
       "points_fit_line",
-      [](py::handle points) {
+      [](ArrayArg points) {
         Points p = toPoints(points, "points");
         const unsigned int n = countOf(p);
         TavLine line;
@@ -139,7 +139,7 @@ void bindFit(py::module_& m) {
       "NaN ordinates. Minimises vertical (or horizontal) distances, not orthogonal ones.");
   m.def(
       "points_line_dist",
-      [](py::handle points, py::handle line) {
+      [](ArrayArg points, LineArg line) {
         Points p = toPoints(points, "points");
         TavLine l = toValue<TavLine>(line, "line", "Line");
         const unsigned int n = countOf(p);
@@ -154,14 +154,14 @@ void bindFit(py::module_& m) {
       "Mean unsigned distance (pixels) of the points to the infinite line; 0 for no points.");
   m.def(
       "points_fit_circle",
-      [](py::handle points) { return shapeFit<TavCircle>(points, pointsFitCircle); },
+      [](ArrayArg points) { return shapeFit<TavCircle>(points, pointsFitCircle); },
       py::arg("points"),
       "Algebraic least-squares circle: (Circle, mean |distance to centre - radius|), or None (and a\n"
       "record on the 'tavgeometry' logger) for fewer than 3 points, no spread along x or y, or\n"
       "points on a straight line.");
   m.def(
       "points_fit_circle_outliers",
-      [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
+      [](ArrayArg points, IntArg k, FlagArg returnRemovedArg) -> py::object {
         const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
         const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
@@ -185,7 +185,7 @@ void bindFit(py::module_& m) {
       "refused (e.g. when fewer than 3 points remain).");
   m.def(
       "points_fit_line_outliers",
-      [](py::handle points, py::handle k, py::handle returnRemovedArg) -> py::object {
+      [](ArrayArg points, IntArg k, FlagArg returnRemovedArg) -> py::object {
         const bool returnRemoved = toBool(returnRemovedArg, "return_removed");
         const unsigned int kk = kOf(k);  // before the points: converting k may run Python code
         Points p = toPoints(points, "points");
@@ -207,7 +207,7 @@ void bindFit(py::module_& m) {
       "fitted before it, nan when k is 0.");
   m.def(
       "points_fit_line_ransac",
-      [](py::handle points, py::handle k, py::handle candidatesArg, py::handle returnRejectedArg) -> py::object {
+      [](ArrayArg points, IntArg k, IntArg candidatesArg, FlagArg returnRejectedArg) -> py::object {
         const bool returnRejected = toBool(returnRejectedArg, "return_rejected");
         const int candidates = toInt(candidatesArg, "candidates");
         const unsigned int kk = kOf(k);  // before the points: converting k may run Python code

@@ -12,15 +12,15 @@ const TavLine& L(py::handle h, const char* name) { return toValue<TavLine>(h, na
 }  // namespace
 
 void bindLine(py::module_& m) {
-  m.def("line_is_valid", [](py::handle l) { return lineIsValid(L(l, "line")); }, py::arg("line"),
+  m.def("line_is_valid", [](LineArg l) { return lineIsValid(L(l, "line")); }, py::arg("line"),
         "True when the end points are more than 1e-8 apart (NaN gives False).");
-  m.def("line_is_horiz", [](py::handle l) { return lineIsHoriz(L(l, "line")); }, py::arg("line"),
+  m.def("line_is_horiz", [](LineArg l) { return lineIsHoriz(L(l, "line")); }, py::arg("line"),
         "True when |y2 - y1| <= 1e-5 (NaN gives False).");
-  m.def("line_is_vert", [](py::handle l) { return lineIsVert(L(l, "line")); }, py::arg("line"),
+  m.def("line_is_vert", [](LineArg l) { return lineIsVert(L(l, "line")); }, py::arg("line"),
         "True when |x2 - x1| <= 1e-5 (NaN gives False).");
   m.def(
       "line_x_intercept",
-      [](py::handle l, py::handle y) -> py::object {
+      [](LineArg l, RealArg y) -> py::object {
         const TavLine& line = L(l, "line");
         double x = 0.0;
         if (!lineXIntercept(line, toReal(y, "y"), &x)) return py::none();
@@ -31,7 +31,7 @@ void bindLine(py::module_& m) {
       "horizontal.");
   m.def(
       "line_y_intercept",
-      [](py::handle l, py::handle x) -> py::object {
+      [](LineArg l, RealArg x) -> py::object {
         const TavLine& line = L(l, "line");
         double y = 0.0;
         if (!lineYIntercept(line, toReal(x, "x"), &y)) return py::none();
@@ -39,15 +39,15 @@ void bindLine(py::module_& m) {
       },
       py::arg("line"), py::arg("x"),
       "The y of the line at column x (measured from p2); None for a line within 1e-5 of vertical.");
-  m.def("line_is_parallel", [](py::handle a, py::handle b) { return lineIsParallel(L(a, "first"), L(b, "second")); },
+  m.def("line_is_parallel", [](LineArg a, LineArg b) { return lineIsParallel(L(a, "first"), L(b, "second")); },
         py::arg("first"), py::arg("second"),
         "True when |sin| of the angle between the directions is below 1e-6 (opposite directions too).");
-  m.def("line_compare", [](py::handle a, py::handle b) { return lineCompare(L(a, "first"), L(b, "second")); },
+  m.def("line_compare", [](LineArg a, LineArg b) { return lineCompare(L(a, "first"), L(b, "second")); },
         py::arg("first"), py::arg("second"),
         "True when both describe the same infinite line (parallel, intercepts within 1e-5).");
   m.def(
       "line2_abc_line_equation",
-      [](py::handle l) {
+      [](LineArg l) {
         double a = 0.0, b = 0.0, c = 0.0;
         line2AbcLineEquation(L(l, "line"), &a, &b, &c);
         return py::make_tuple(a, b, c);
@@ -57,7 +57,7 @@ void bindLine(py::module_& m) {
       "|dx| < 1e-5, else (1, -m, m*x2 - y2) with m = dy/dx.");
   m.def(
       "line_to_ro_theta",
-      [](py::handle l) {
+      [](LineArg l) {
         double ro = 0.0, theta = 0.0;
         lineToRoTheta(L(l, "line"), &ro, &theta);
         return py::make_tuple(ro, theta);
@@ -67,7 +67,7 @@ void bindLine(py::module_& m) {
       "[0, pi); a line and its mirror image through the origin (x = 5, x = -5) give the same pair.");
   m.def(
       "line_line_intersection",
-      [](py::handle a, py::handle b) -> py::object {
+      [](LineArg a, LineArg b) -> py::object {
         TavPoint out;
         if (!lineLineIntersection(L(a, "first"), L(b, "second"), &out)) return py::none();
         return fromPoint(out);
@@ -75,11 +75,11 @@ void bindLine(py::module_& m) {
       py::arg("first"), py::arg("second"),
       "Crossing point (x, y) of the two infinite lines; None when the determinant is exactly 0.");
   m.def("line_line_is_collinear",
-        [](py::handle a, py::handle b) { return lineLineIsCollinear(L(a, "first"), L(b, "second")); },
+        [](LineArg a, LineArg b) { return lineLineIsCollinear(L(a, "first"), L(b, "second")); },
         py::arg("first"), py::arg("second"), "True when the lines are exactly parallel and on one line.");
   m.def(
       "line_line_bisect",
-      [](py::handle a, py::handle b) {
+      [](LineArg a, LineArg b) {
         TavLine out;
         lineLineBisect(L(a, "first"), L(b, "second"), &out);
         return out;
@@ -89,7 +89,7 @@ void bindLine(py::module_& m) {
       "halfway between, with the first line's direction.");
   m.def(
       "line_line_dist",
-      [](py::handle a, py::handle b, py::handle across) -> py::object {
+      [](LineArg a, LineArg b, LineArg across) -> py::object {
         double d = 0.0;
         if (!lineLineDist(L(a, "first"), L(b, "second"), L(across, "across"), &d)) return py::none();
         return py::float_(d);
@@ -99,7 +99,7 @@ void bindLine(py::module_& m) {
       "are the same line or across is parallel to either.");
   m.def(
       "line_point_to_line_perpendicular",
-      [](py::handle l, py::handle p) {
+      [](LineArg l, PointArg p) {
         TavLine out;
         linePointToLinePerpendicular(L(l, "line"), toPoint(p, "p"), &out);
         return out;
@@ -108,7 +108,7 @@ void bindLine(py::module_& m) {
       "Segment from p to its orthogonal projection on the line (all zero for a zero-length line).");
   m.def(
       "line_point_to_line_parallel",
-      [](py::handle l, py::handle p) {
+      [](LineArg l, PointArg p) {
         TavLine out;
         linePointToLineParallel(L(l, "line"), toPoint(p, "p"), &out);
         return out;

@@ -10,26 +10,26 @@ using namespace NTavGeometry;
 void bindPoint(py::module_& m) {
   m.def(
       "points_to_middle",
-      [](py::object a, py::object b) {
+      [](PointArg a, PointArg b) {
         TavPoint out;
         pointsToMiddle(toPoint(a, "a"), toPoint(b, "b"), &out);
         return fromPoint(out);
       },
       py::arg("a"), py::arg("b"), "Midpoint of a and b as (x, y).");
   m.def(
-      "point_point_dist", [](py::handle a, py::handle b) { return pointPointDist(toPoint(a, "a"), toPoint(b, "b")); },
+      "point_point_dist", [](PointArg a, PointArg b) { return pointPointDist(toPoint(a, "a"), toPoint(b, "b")); },
       py::arg("a"), py::arg("b"),
       "Euclidean distance in pixels: overflow-safe, correctly rounded in every test, and the same\n"
       "bits with every C library.");
   m.def(
       "point_point_angle",
-      [](py::handle from, py::handle to) { return pointPointAngle(toPoint(from, "from_"), toPoint(to, "to")); },
+      [](PointArg from, PointArg to) { return pointPointAngle(toPoint(from, "from_"), toPoint(to, "to")); },
       py::arg("from_"), py::arg("to"),
       "Direction atan2(dy, dx) from from_ to to, radians in (-pi, pi] (positive turns +x toward\n"
       "+y; -pi only when dx < 0 and dy is -0.0); 0 when the points are closer than 0.01.");
   m.def(
       "point_point_dist_angle",
-      [](py::handle from, py::handle to) {
+      [](PointArg from, PointArg to) {
         double angle = 0.0;
         double dist = 0.0;
         pointPointDistAngle(toPoint(from, "from_"), toPoint(to, "to"), &angle, &dist);
@@ -39,7 +39,7 @@ void bindPoint(py::module_& m) {
       "(distance, angle) from from_ to to, with no tolerance: hypot(dx, dy) and atan2(dy, dx).");
   m.def(
       "point_on_line",
-      [](py::handle from, py::handle toward, py::handle dist) {
+      [](PointArg from, PointArg toward, RealArg dist) {
         const TavPoint a = toPoint(from, "from_"), b = toPoint(toward, "toward");
         TavPoint out;
         pointOnLine(a, b, toReal(dist, "dist"), &out);
@@ -50,7 +50,7 @@ void bindPoint(py::module_& m) {
       "(from_.x, from_.y - dist).");
   m.def(
       "point_rotate",
-      [](py::handle center, py::handle angle, py::handle p) {
+      [](PointArg center, RealArg angle, PointArg p) {
         const TavPoint c = toPoint(center, "center");
         const double a = toReal(angle, "angle");
         TavPoint q = toPoint(p, "p");
@@ -61,7 +61,7 @@ void bindPoint(py::module_& m) {
       "p turned about center by angle radians (positive turns +x toward +y).");
   m.def(
       "point_angle_to_line",
-      [](py::handle p, py::handle angle) {
+      [](PointArg p, RealArg angle) {
         const TavPoint q = toPoint(p, "p");
         TavLine out;
         pointAngleToLine(q, toReal(angle, "angle"), &out);
@@ -69,11 +69,11 @@ void bindPoint(py::module_& m) {
       },
       py::arg("p"), py::arg("angle"), "Line of length 10000 from p in direction angle (radians).");
   m.def(
-      "line_angle", [](py::handle line) { return lineAngle(toValue<TavLine>(line, "line", "Line")); },
+      "line_angle", [](LineArg line) { return lineAngle(toValue<TavLine>(line, "line", "Line")); },
       py::arg("line"), "Direction angle from p1 to p2, radians; 0 for a line shorter than 0.01.");
   m.def(
       "point_line_dist",
-      [](py::handle p, py::handle line) -> py::object {
+      [](PointOrSetArg p, LineArg line) -> py::object {
         const TavLine& l = toValue<TavLine>(line, "line", "Line");
         if (!isPointSet(p)) return py::float_(pointLineDist(toPoint(p, "p"), l));
         Points pts = toPoints(p, "p");
@@ -90,7 +90,7 @@ void bindPoint(py::module_& m) {
       "1e-8). p is one point (x, y) -> float, or an (N, 2) array -> float64 array of N distances.");
   m.def(
       "points_to_angle_bisect",
-      [](py::handle first, py::handle second, py::handle third) -> py::object {
+      [](PointArg first, PointArg second, PointArg third) -> py::object {
         TavLine out;
         if (!pointsToAngleBisect(toPoint(first, "first"), toPoint(second, "second"), toPoint(third, "third"), &out))
           return py::none();
@@ -101,13 +101,13 @@ void bindPoint(py::module_& m) {
       "third exactly, or when the midpoint falls exactly on third.");
   m.def(
       "point_in_rect",
-      [](py::handle p, py::handle rect) {
+      [](PointArg p, RectArg rect) {
         return pointInRect(toPoint(p, "p"), toValue<TavRect>(rect, "rect", "Rect"));
       },
       py::arg("p"), py::arg("rect"), "True if p lies in the unrotated rectangle, edges included (angle ignored).");
   m.def(
       "points_to_bbox",
-      [](py::handle points) {
+      [](ArrayArg points) {
         Points pts = toPoints(points, "points");
         if (pts.n > 0xffffffffu) throwValue("points holds too many points");
         TavRect out;

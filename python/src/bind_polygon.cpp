@@ -17,7 +17,7 @@ unsigned int vertexCount(const Points& v) {
 void bindPolygon(py::module_& m) {
   m.def(
       "polygon_area",
-      [](py::handle vertices) {
+      [](ArrayArg vertices) {
         Points v = toPoints(vertices, "vertices");
         const unsigned int n = vertexCount(v);
         GilRelease release;
@@ -28,7 +28,7 @@ void bindPolygon(py::module_& m) {
       "give 0.");
   m.def(
       "polygon_is_point_inside",
-      [](py::handle vertices, py::handle p) -> py::object {
+      [](ArrayArg vertices, PointOrSetArg p) -> py::object {
         // p first: telling and reading a point may run Python code (__len__,
         // __float__), which must not run once the vertices are read in place.
         if (!isPointSet(p)) {

@@ -10,7 +10,7 @@ using namespace NTavGeometry;
 void bindRect(py::module_& m) {
   m.def(
       "line_rect_intersection",
-      [](py::handle line, py::handle rect) -> py::object {
+      [](LineArg line, RectArg rect) -> py::object {
         TavPoint a, b;
         if (!lineRectIntersection(toValue<TavLine>(line, "line", "Line"), toValue<TavRect>(rect, "rect", "Rect"), &a,
                                   &b))

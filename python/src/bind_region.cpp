@@ -32,7 +32,7 @@ py::array_t<int32_t> runsArray(const Region& r) {
   return out;
 }
 
-Region fromMask(py::handle mask) {
+Region fromMask(ArrayArg mask) {
   py::module_ np = py::module_::import("numpy");
   py::array a = arrayArgument(mask, "mask", "a 2-D array");
   if (a.ndim() != 2)
@@ -95,7 +95,7 @@ py::array_t<uint8_t> regionToMask(const Region& r) {
 
 namespace {
 
-py::dict toCoco(const Region& r, py::handle compressedArg) {
+py::dict toCoco(const Region& r, FlagArg compressedArg) {
   const bool compressed = toBool(compressedArg, "compressed");
   py::dict d;
   d["size"] = py::list(py::make_tuple(r.height(), r.width()));
@@ -110,7 +110,7 @@ py::dict toCoco(const Region& r, py::handle compressedArg) {
   return d;
 }
 
-Region fromCoco(py::handle rec) {
+Region fromCoco(DictArg rec) {
   if (!py::isinstance<py::dict>(rec)) throwType("rle", "a dict {'size': [h, w], 'counts': ...}", rec);
   py::dict d = py::reinterpret_borrow<py::dict>(rec);
   if (!d.contains("size") || !d.contains("counts")) throwValue("rle must have the keys 'size' and 'counts'");
@@ -190,10 +190,10 @@ py::dict momentsDict(const Region& r) {
   return d;
 }
 
-int radiusOf(py::handle r) { return static_cast<int>(toCount(r, "r", kRegionMaxSide)); }
+int radiusOf(IntArg r) { return static_cast<int>(toCount(r, "r", kRegionMaxSide)); }
 
 // The element's shape: the str 'disk' or 'square'.
-bool isDisk(py::handle shape) {
+bool isDisk(TextArg shape) {
   if (!PyUnicode_Check(shape.ptr())) throwType("shape", "'square' or 'disk'", shape);
   const std::string s = shape.cast<std::string>();
   if (s != "square" && s != "disk") throwValue("shape must be 'square' or 'disk', got '" + s + "'");
@@ -232,16 +232,16 @@ void bindRegion(py::module_& m) {
                          "A set of pixels on a width x height canvas held as sorted, merged horizontal runs.\n"
                          "Pixel (x, y) is column x, row y. Operations with two regions need the same canvas\n"
                          "(ValueError otherwise); results are clipped to the canvas.");
-  cls.def(py::init([](py::handle w, py::handle h) { return Region(toInt(w, "width"), toInt(h, "height")); }),
+  cls.def(py::init([](IntArg w, IntArg h) { return Region(toInt(w, "width"), toInt(h, "height")); }),
           py::arg("width") = 0, py::arg("height") = 0, "The empty region on the canvas.")
       .def_static("full",
-                  [](py::handle w, py::handle h) { return Region::full(toInt(w, "width"), toInt(h, "height")); },
+                  [](IntArg w, IntArg h) { return Region::full(toInt(w, "width"), toInt(h, "height")); },
                   py::arg("width"), py::arg("height"), "The whole canvas.")
       .def_static("from_mask", &fromMask, py::arg("mask"),
                   "From any 2-D array of shape (h, w): nonzero is inside. A uint8 or bool array whose rows\n"
                   "are contiguous is read in place.")
       .def("to_mask", &regionToMask, "(h, w) uint8 array, 1 inside and 0 outside.")
-      .def_static("from_rle", [](py::handle l) {
+      .def_static("from_rle", [](ArrayArg l) {
             std::vector<int> v = toIntList(l, "rle");
             return released([&] { return Region::fromRle(v); });
           }, py::arg("rle"),
@@ -261,7 +261,7 @@ void bindRegion(py::module_& m) {
       .def("to_coco", &toCoco, py::arg("compressed") = true,
            "The COCO RLE dict: {'size': [h, w], 'counts': bytes} (compressed, as COCO tools write it)\n"
            "or, with compressed=False, counts as a list of integers.")
-      .def_static("from_pixels", [](py::handle width, py::handle height, py::handle pixels) {
+      .def_static("from_pixels", [](IntArg width, IntArg height, ArrayArg pixels) {
             const int w = toInt(width, "width"), h = toInt(height, "height");
             Points p = toPoints(pixels, "pixels");
             std::vector<TavIPoint> px(p.n);
@@ -301,7 +301,7 @@ void bindRegion(py::module_& m) {
             return out;
           }, "Outline pixels as an (N, 2) int32 array of (x, y), row-major: both ends of every run (a\n"
              "one-pixel run twice) and the pixels between with no region pixel above or none below.")
-      .def("contains", [](const Region& r, py::handle x, py::object y) -> py::object {
+      .def("contains", [](const Region& r, IntOrSetArg x, OptIntArg y) -> py::object {
             if (!y.is_none()) {
               const py::int_ ix = intArgument(x, "x"), iy = intArgument(y, "y");
               int ox = 0, oy = 0;
@@ -326,45 +326,45 @@ void bindRegion(py::module_& m) {
           }, py::arg("x"), py::arg("y") = py::none(),
           "contains(x, y) -> bool for one pixel; contains(points) -> bool array for an (N, 2) array\n"
           "(coordinates floored to the pixel).")
-      .def("__or__", [](const Region& a, py::handle b) {
+      .def("__or__", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a | o; });
           })
-      .def("__and__", [](const Region& a, py::handle b) {
+      .def("__and__", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a & o; });
           })
-      .def("__sub__", [](const Region& a, py::handle b) {
+      .def("__sub__", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a - o; });
           })
-      .def("__xor__", [](const Region& a, py::handle b) {
+      .def("__xor__", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a ^ o; });
           })
-      .def("iou", [](const Region& a, py::handle b) {
+      .def("iou", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a.iou(o); });
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
-      .def("translate", [](const Region& a, py::handle dx, py::handle dy) {
+      .def("translate", [](const Region& a, IntArg dx, IntArg dy) {
             const int x = toInt(dx, "dx"), y = toInt(dy, "dy");
             return released([&] { return a.translate(x, y); });
           },
            py::arg("dx"), py::arg("dy"), "Shifted by (dx, dy), clipped to the canvas.")
-      .def("clip", [](const Region& a, py::handle x, py::handle y, py::handle width, py::handle height) {
+      .def("clip", [](const Region& a, IntArg x, IntArg y, IntArg width, IntArg height) {
             const TavRegionBox box{toInt(x, "x"), toInt(y, "y"), toInt(width, "width"), toInt(height, "height")};
             return released([&] { return a.clip(box); });
           }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), "The part inside the rectangle.")
-      .def("dilate", [](const Region& a, py::handle r, py::handle shape) {
+      .def("dilate", [](const Region& a, IntArg r, TextArg shape) {
             const int rr = radiusOf(r);
             const bool disk = isDisk(shape);
             return released([&] { return disk ? a.dilateDisk(rr) : a.dilateSquare(rr); });
           }, py::arg("r"), py::arg("shape") = "square",
           "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.\n"
           "r must be an int >= 0 (0: unchanged).")
-      .def("erode", [](const Region& a, py::handle r, py::handle shape) {
+      .def("erode", [](const Region& a, IntArg r, TextArg shape) {
             const int rr = radiusOf(r);
             const bool disk = isDisk(shape);
             return released([&] { return disk ? a.erodeDisk(rr) : a.erodeSquare(rr); });
@@ -372,7 +372,7 @@ void bindRegion(py::module_& m) {
           "Erosion by the same elements; pixels outside the canvas count as outside.")
       .def("fill_holes", [](const Region& a) { return released([&] { return a.fillHoles(); }); },
            "Adds the holes: parts of the complement (4-connected) that touch no canvas edge.")
-      .def("components", [](const Region& a, py::handle connectivity) {
+      .def("components", [](const Region& a, IntArg connectivity) {
             const int c = toInt(connectivity, "connectivity");
             std::vector<Region> parts = released([&] { return a.components(c); });
             py::list out(parts.size());
@@ -382,7 +382,7 @@ void bindRegion(py::module_& m) {
           }, py::arg("connectivity") = 8,
           "Connected parts (connectivity 4 or 8, else ValueError) as a list of regions, ordered by\n"
           "their first pixel in row-major order.")
-      .def("component_count", [](const Region& a, py::handle connectivity) {
+      .def("component_count", [](const Region& a, IntArg connectivity) {
             const int c = toInt(connectivity, "connectivity");
             return released([&] { return a.componentCount(c); });
           }, py::arg("connectivity") = 8,

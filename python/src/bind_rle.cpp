@@ -167,7 +167,7 @@ void bindCalc(py::module_& m, const char* name, const char* doc, std::size_t min
   cls.def(py::init<>())
       .def(
           "calculate",
-          [](W& self, py::handle width, py::handle height, py::handle points) -> W& {
+          [](W& self, IntArg width, IntArg height, ArrayArg points) -> W& {
             const int w = toInt(width, "width"), h = toInt(height, "height");
             Points p = toPoints(points, "points");
             if (p.n > 0x7fffffff) throwValue("points holds too many points");
@@ -255,7 +255,7 @@ void bindRle(py::module_& m) {
   m.attr("RLE_MAX_RADIUS") = kRleMaxRadius;
   m.attr("RLE_MAX_ROWS") = kRleMaxRows;
   m.def(
-      "calculate_perimiter_points", [](py::handle rle) { return perimeterOf(toIntList(rle, "rle")); }, py::arg("rle"),
+      "calculate_perimiter_points", [](ArrayArg rle) { return perimeterOf(toIntList(rle, "rle")); }, py::arg("rle"),
       "Boundary pixels of a run-length list (1-D integers) as an (N, 2) int32 array of (x, y) in\n"
       "list order: both end pixels of every run and each interior pixel that the record above or\n"
       "below leaves uncovered. Never reads past the list; shorter than 7 words gives no points.");

@@ -17,7 +17,7 @@ using namespace NTavGeometry;
 namespace {
 
 template <class R, class T>
-py::object rotateAny(const R& live, py::handle p) {
+py::object rotateAny(const R& live, PointOrSetArg p) {
   // A copy: another thread may set the rotator while this one runs without the GIL.
   const R r = live;
   if (!isPointSet(p)) {
@@ -54,24 +54,24 @@ bool keepsFinite(double d) {
 template <class R, class T>
 void bindOne(py::module_& m, const char* name, const char* doc, const char* dtype) {
   py::class_<R> cls(m, name, doc);
-  const auto real = [](py::handle v, const char* argName) {
+  const auto real = [](RealArg v, const char* argName) {
     const double d = toReal(v, argName);
     if (!keepsFinite<T>(d))
       throwValue(std::string(argName) + " = " + py::repr(v).cast<std::string>() + " is beyond the range of float32");
     return static_cast<T>(d);
   };
-  cls.def(py::init([real](py::handle x, py::handle y, py::handle a) {
+  cls.def(py::init([real](RealArg x, RealArg y, RealArg a) {
             return R(real(x, "x"), real(y, "y"), real(a, "a"));
           }),
           py::arg("x") = T(0), py::arg("y") = T(0), py::arg("a") = T(0))
       .def(
           "set",
-          [real](R& r, py::handle x, py::handle y, py::handle a) {
+          [real](R& r, RealArg x, RealArg y, RealArg a) {
             r.set(real(x, "x"), real(y, "y"), real(a, "a"));
           },
           py::arg("x"), py::arg("y"), py::arg("a"), "Replaces centre and angle.")
       .def(
-          "set_angle", [real](R& r, py::handle a) { r.setAngle(real(a, "a")); }, py::arg("a"),
+          "set_angle", [real](R& r, RealArg a) { r.setAngle(real(a, "a")); }, py::arg("a"),
           "Replaces the angle only (radians).")
       .def("rotate", &rotateAny<R, T>, py::arg("p"),
            (std::string("p turned about the centre: a point (x, y) gives a tuple, an (N, 2) array a new (N, 2) ") +

@@ -26,7 +26,7 @@ void bindScalar(py::module_& m) {
           "Folds an angle into [-pi/2, pi/2), modulo pi. NaN and infinities give NaN.", "angle");
   m.def(
       "solve_quadratic_abc_formula",
-      [](py::handle a, py::handle b, py::handle c) {
+      [](RealArg a, RealArg b, RealArg c) {
         double roots[2] = {0.0, 0.0};
         int count = 0;
         solveQuadraticAbcFormula(toReal(a, "a"), toReal(b, "b"), toReal(c, "c"), roots, &count);
@@ -39,7 +39,7 @@ void bindScalar(py::module_& m) {
       "|D| < 1e-5 gives the one root -b/2a; a = 0 solves b*x + c = 0.");
   m.def(
       "average_angles",
-      [](py::object angles) {
+      [](ArrayArg angles) {
         // Held to a 1-D array of a real dtype: an object array is a TypeError too
         // (None had been read as NaN).
         const char* expected = "a 1-D sequence of real numbers";

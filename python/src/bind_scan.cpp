@@ -23,7 +23,7 @@ void bindScan(py::module_& m) {
   m.attr("SCAN_LINES_MAX") = kScanLinesMax;
   m.def(
       "arc_to_spoke",
-      [](py::handle arc, py::handle lengthArg, py::handle spacingArg) {
+      [](ArcArg arc, RealArg lengthArg, RealArg spacingArg) {
         const TavArc& a = toValue<TavArc>(arc, "arc", "Arc");
         const double length = toReal(lengthArg, "length"), spacing = toReal(spacingArg, "spacing");
         std::vector<TavLine> spokes;
@@ -39,7 +39,7 @@ void bindScan(py::module_& m) {
       "of SCAN_LINES_MAX or more gives the start spoke only.");
   m.def(
       "poly_line_to_poly_rake",
-      [](py::handle points, py::handle halfLengthArg, py::handle spacingArg) {
+      [](ArrayArg points, RealArg halfLengthArg, RealArg spacingArg) {
         const double halfLength = toReal(halfLengthArg, "half_length"), spacing = toReal(spacingArg, "spacing");
         Points p = toPoints(points, "points");  // last: converting the numbers may run Python code
         if (p.n > 0x7fffffff) throwValue("points holds too many points");

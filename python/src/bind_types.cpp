@@ -81,7 +81,7 @@ void bindTypes(py::module_& m) {
   py::class_<TavLine> line(m, "Line",
                            "A directed segment p1 -> p2; most functions use the infinite line through it.\n"
                            "Points are (x, y) tuples in pixels (x to the right, y downward).");
-  line.def(py::init([](py::object p1, py::object p2) { return TavLine(toPoint(p1, "p1"), toPoint(p2, "p2")); }),
+  line.def(py::init([](PointArg p1, PointArg p2) { return TavLine(toPoint(p1, "p1"), toPoint(p2, "p2")); }),
            py::arg("p1"), py::arg("p2"))
       .def_property_readonly("p1", [](const TavLine& l) { return fromPoint(l.p1); }, "First end point (x, y).")
       .def_property_readonly("p2", [](const TavLine& l) { return fromPoint(l.p2); }, "Second end point (x, y).");
@@ -89,7 +89,7 @@ void bindTypes(py::module_& m) {
 
   py::class_<TavCircle> circle(m, "Circle", "A circle: centre (x, y) and radius in pixels.");
   circle
-      .def(py::init([](py::object c, py::handle r) { return TavCircle(toPoint(c, "center"), toReal(r, "radius")); }),
+      .def(py::init([](PointArg c, RealArg r) { return TavCircle(toPoint(c, "center"), toReal(r, "radius")); }),
            py::arg("center"), py::arg("radius"))
       .def_property_readonly("center", [](const TavCircle& c) { return fromPoint(c.center); }, "Centre (x, y).")
       .def_property_readonly("radius", [](const TavCircle& c) { return c.radius; }, "Radius in pixels.");
@@ -99,7 +99,7 @@ void bindTypes(py::module_& m) {
                          "The points center + radius * (cos a, sin a) for a from start_angle to\n"
                          "start_angle + sweep_angle (radians; positive turns +x toward +y, clockwise on\n"
                          "screen). A negative sweep runs toward decreasing angles.");
-  arc.def(py::init([](py::object c, py::handle r, py::handle start, py::handle sweep) {
+  arc.def(py::init([](PointArg c, RealArg r, RealArg start, RealArg sweep) {
             return TavArc(toPoint(c, "center"), toReal(r, "radius"), toReal(start, "start_angle"),
                           toReal(sweep, "sweep_angle"));
           }),
@@ -115,7 +115,7 @@ void bindTypes(py::module_& m) {
                            "included), turned by angle radians about its centre (0: axis-aligned).\n"
                            "Boxes the library computes are pixel boxes: integral x, y and\n"
                            "width = last column - first column + 1.");
-  rect.def(py::init([](py::handle x, py::handle y, py::handle w, py::handle h, py::handle angle) {
+  rect.def(py::init([](RealArg x, RealArg y, RealArg w, RealArg h, RealArg angle) {
              return TavRect(toReal(x, "x"), toReal(y, "y"), toReal(w, "width"), toReal(h, "height"),
                             toReal(angle, "angle"));
            }),

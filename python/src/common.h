@@ -20,6 +20,51 @@ namespace tgpy {
 
 namespace py = pybind11;
 
+// Arguments are taken as any Python object and converted by hand (toReal and
+// the others below), so that an error names the argument. These object types
+// accept anything, as py::handle does; they only give the signatures that
+// help() shows the types the stubs declare, where py::handle shows "handle".
+inline int anyObject(PyObject*) { return 1; }
+#define TGPY_ARGUMENT_TYPES(X)          \
+  X(RealArg, "float")                   \
+  X(IntArg, "int")                      \
+  X(OptIntArg, "int | None")            \
+  X(FlagArg, "bool")                    \
+  X(TextArg, "str")                     \
+  X(DictArg, "dict")                    \
+  X(PointArg, "tuple[float, float]")    \
+  X(ArrayArg, "numpy.typing.ArrayLike") \
+  X(PointOrSetArg, "tuple[float, float] | numpy.typing.ArrayLike") \
+  X(IntOrSetArg, "int | numpy.typing.ArrayLike") \
+  X(LineArg, "tavgeometry.Line")        \
+  X(CircleArg, "tavgeometry.Circle")    \
+  X(ArcArg, "tavgeometry.Arc")          \
+  X(RectArg, "tavgeometry.Rect")        \
+  X(RegionArg, "tavgeometry.Region")
+#define TGPY_DECLARE_ARGUMENT(Name, Text)                \
+  class Name : public py::object {                       \
+   public:                                               \
+    PYBIND11_OBJECT_DEFAULT(Name, py::object, anyObject) \
+  };
+TGPY_ARGUMENT_TYPES(TGPY_DECLARE_ARGUMENT)
+#undef TGPY_DECLARE_ARGUMENT
+
+}  // namespace tgpy
+
+namespace pybind11 {
+namespace detail {
+#define TGPY_NAME_ARGUMENT(Name, Text)          \
+  template <>                                   \
+  struct handle_type_name<tgpy::Name> {         \
+    static constexpr auto name = const_name(Text); \
+  };
+TGPY_ARGUMENT_TYPES(TGPY_NAME_ARGUMENT)
+#undef TGPY_NAME_ARGUMENT
+}  // namespace detail
+}  // namespace pybind11
+
+namespace tgpy {
+
 // True once this thread is being ended by the interpreter's exit (set where a
 // forced unwind is seen to begin): the GIL must not be taken again on the way out.
 bool& threadEnding();
@@ -152,7 +197,7 @@ py::tuple reduceByState(py::handle self);
 // defReal(m, "f", &f, "doc", "a", "b") for f(double a, double b).
 template <class R, class... A, std::size_t... I>
 auto realArgs(R (*f)(A...), std::array<const char*, sizeof...(A)> names, std::index_sequence<I...>) {
-  return [f, names](std::conditional_t<true, py::handle, A>... h) { return f(toReal(h, names[I])...); };
+  return [f, names](std::conditional_t<true, RealArg, A>... h) { return f(toReal(h, names[I])...); };
 }
 template <class R, class... A, class... N>
 void defReal(py::module_& m, const char* name, R (*f)(A...), const char* doc, N... names) {

@@ -6,6 +6,10 @@
 PYBIND11_MODULE(_tavgeometry, m) {
   m.doc() = "TavGeometry bindings; import the tavgeometry package instead.";
   m.attr("__version__") = TAVGEOMETRY_VERSION_STRING;
+  // Classes and functions take the module name they are defined under from
+  // the scope's __module__: the package's name, so that signatures, reprs and
+  // pickles say tavgeometry.Region, not the compiled module's path.
+  m.attr("__module__") = "tavgeometry";
   tgpy::bindTypes(m);
   tgpy::bindScalar(m);
   tgpy::bindPoint(m);
@@ -23,4 +27,5 @@ PYBIND11_MODULE(_tavgeometry, m) {
   tgpy::bindRle(m);
   tgpy::bindLog(m);
   tgpy::bindBench(m);
+  tgpy::py::delattr(m, "__module__");
 }

@@ -161,12 +161,23 @@ def test_value_classes_repr_eval_pickle_hash(text):
     back = pickle.loads(pickle.dumps(value))  # every protocol: 0 and 1 had aborted the interpreter
     assert all(repr(pickle.loads(pickle.dumps(value, proto))) == text for proto in range(pickle.HIGHEST_PROTOCOL + 1))
     assert repr(value) == text and back == value and back is not value and value != 42
+    # pickles name the package, and those of earlier versions (the compiled module's path) still load
+    named = b"ctavgeometry\n" + text.split("(")[0].encode() + b"\n"
+    assert named in pickle.dumps(value, 0) and "self: tavgeometry." in type(value).__eq__.__doc__
+    assert pickle.loads(pickle.dumps(value, 0).replace(b"ctavgeometry\n", b"ctavgeometry._tavgeometry\n")) == value
     assert text.startswith("Rotator") or hash(back) == hash(value)
     odd = eval(text.replace("1.0", "float('nan')", 1), vars(tg))  # a NaN field: still one hash a value
     assert text.startswith("Rotator") or (odd in {odd} and odd != odd)
     poly = tg.RleCalcPolygon().calculate(20, 20, SQ * 2 + 2)
     assert repr(pickle.loads(pickle.dumps(poly, 0))) == "RleCalcPolygon(width=20, height=20, points=4)"
     assert np.array_equal(pickle.loads(pickle.dumps(poly)).rle, poly.rle) and poly.bounding_box == tg.Rect(2, 2, 9, 9)
+
+
+def test_signatures_name_the_types_the_stubs_use():  # help() and a notebook's `?` show them
+    public = [f for n in dir(tg) if not n.startswith("_") for f in [getattr(tg, n)] if callable(f)]
+    public += [getattr(c, m) for c in public if isinstance(c, type) for m in vars(c) if not m.startswith("__")]
+    firsts = [f.__doc__.splitlines()[0] for f in public if not isinstance(f, type) and f.__doc__]
+    assert len(firsts) > 100 and [s for s in firsts if ": handle" in s or "_tavgeometry" in s] == []
 
 
 def test_functions_and_methods_pickle_by_name():  # no process pool or cluster could take them
