@@ -240,29 +240,49 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
       start = -1;
     }
   };
+  // A bit for each nonzero byte of the 64 from p on.
+  const auto bitsOf = [&](const __m128i* v) {
+    uint64_t bits = 0;
+    for (int k = 0; k < 4; ++k) {
+      const auto zeros = static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], zero)));
+      bits |= static_cast<uint64_t>(static_cast<uint16_t>(~zeros)) << (16 * k);
+    }
+    return bits;
+  };
+  const auto load = [](const uint8_t* p, __m128i* v) {
+    for (int k = 0; k < 4; ++k) v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+  };
   int x = 0;
   for (; width - x >= 64; x += 64) {
     __m128i v[4];
-    for (int k = 0; k < 4; ++k) v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 16 * k));
+    load(row + x, v);
     // Outside a run, 64 zero bytes (their OR is 0); inside, 64 nonzero bytes
     // (their minimum is not 0): nothing changes.
     const __m128i joined = last == 0 ? _mm_or_si128(_mm_or_si128(v[0], v[1]), _mm_or_si128(v[2], v[3]))
                                      : _mm_min_epu8(_mm_min_epu8(v[0], v[1]), _mm_min_epu8(v[2], v[3]));
     const int joinedZeros = _mm_movemask_epi8(_mm_cmpeq_epi8(joined, zero));
     if (last == 0 ? joinedZeros == 0xFFFF : joinedZeros == 0) continue;
-    uint64_t bits = 0;
-    for (int k = 0; k < 4; ++k) {
-      const auto zeros = static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], zero)));
-      bits |= static_cast<uint64_t>(static_cast<uint16_t>(~zeros)) << (16 * k);
-    }
+    const uint64_t bits = bitsOf(v);
     const uint64_t changes = bits ^ ((bits << 1) | last);
     last = bits >> 63;
     if (changes != 0) take(changes, x);
   }
-  for (; x < width; ++x) {
-    const uint64_t bit = row[x] != 0 ? 1 : 0;
-    if (bit != last) take(1, x);
-    last = bit;
+  // The last width - x < 64 bytes in one more step: the row's last 64 bytes
+  // shifted down past those already read, or, in a row narrower than 64, its
+  // bytes copied into zeros. The bits past the row's end are 0, so a run open
+  // there ends at width.
+  if (const int tail = width - x; tail > 0) {
+    __m128i v[4];
+    if (width >= 64) {
+      load(row + width - 64, v);
+    } else {
+      uint8_t pad[64] = {};
+      std::memcpy(pad, row, static_cast<size_t>(width));
+      load(pad, v);
+    }
+    const uint64_t bits = width >= 64 ? bitsOf(v) >> (64 - tail) : bitsOf(v);
+    take(bits ^ ((bits << 1) | last), x);
+    return;
   }
   if (start >= 0) take(1, width);  // the run open at the row's end ends there
 }
