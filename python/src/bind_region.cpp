@@ -33,7 +33,6 @@ py::array_t<int32_t> runsArray(const Region& r) {
 }
 
 Region fromMask(ArrayArg mask) {
-  py::module_ np = py::module_::import("numpy");
   py::array a = arrayArgument(mask, "mask", "a 2-D array");
   if (a.ndim() != 2)
     throw py::value_error("mask must be a 2-D array, got " + std::to_string(a.ndim()) +
@@ -49,7 +48,7 @@ Region fromMask(ArrayArg mask) {
   // Fortran-order input's layout), of the band of rows y0 .. y1 - 1.
   const auto zeroOne = [&](py::ssize_t y0, py::ssize_t y1) -> py::array {
     py::object band = y0 == 0 && y1 == h ? py::object(a) : a.attr("__getitem__")(py::slice(y0, y1, 1));
-    return np.attr("not_equal")(band, 0, py::arg("order") = "C").attr("view")("uint8");
+    return py::module_::import("numpy").attr("not_equal")(band, 0, py::arg("order") = "C").attr("view")("uint8");
   };
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
     // A large mask (a broadcast view can be of any size) is copied a band at
@@ -103,16 +102,26 @@ py::dict toCoco(const Region& r, FlagArg compressedArg) {
     d["counts"] = py::bytes(released([&] { return r.toCocoString(); }));
   } else {
     TavCocoRle c = released([&] { return r.toCoco(); });
-    py::list counts;
-    for (int64_t v : c.counts) counts.append(v);
+    py::list counts(c.counts.size());
+    for (size_t i = 0; i < c.counts.size(); ++i) {
+      PyObject* v = PyLong_FromLongLong(c.counts[i]);
+      if (v == nullptr) throw py::error_already_set();
+      PyList_SET_ITEM(counts.ptr(), static_cast<Py_ssize_t>(i), v);
+    }
     d["counts"] = counts;
   }
   return d;
 }
 
 Region fromCoco(DictArg rec) {
-  if (!py::isinstance<py::dict>(rec)) throwType("rle", "a dict {'size': [h, w], 'counts': ...}", rec);
-  py::dict d = py::reinterpret_borrow<py::dict>(rec);
+  py::dict d;
+  if (PyDict_Check(rec.ptr())) {
+    d = py::reinterpret_borrow<py::dict>(rec);
+  } else if (py::isinstance(rec, py::module_::import("collections.abc").attr("Mapping"))) {
+    d = py::dict(rec);  // a read-only or other mapping, read as a dict
+  } else {
+    throwType("rle", "a dict {'size': [h, w], 'counts': ...}", rec);
+  }
   if (!d.contains("size") || !d.contains("counts")) throwValue("rle must have the keys 'size' and 'counts'");
   py::object size = d["size"];
   if (!PySequence_Check(size.ptr()) || isText(size.ptr()))
@@ -146,6 +155,24 @@ Region fromCoco(DictArg rec) {
   TavCocoRle c;
   c.height = h;
   c.width = w;
+  // A list or tuple of Python ints, as JSON gives them, is read directly;
+  // anything else (numpy arrays, other sequences, other items) through numpy.
+  if (PyList_CheckExact(counts.ptr()) || PyTuple_CheckExact(counts.ptr())) {
+    const py::sequence items = py::reinterpret_borrow<py::sequence>(counts);
+    const Py_ssize_t n = PySequence_Fast_GET_SIZE(items.ptr());
+    PyObject** item = PySequence_Fast_ITEMS(items.ptr());
+    bool ints = static_cast<std::size_t>(n) <= kMaxResultElements;
+    for (Py_ssize_t i = 0; ints && i < n; ++i) ints = PyLong_CheckExact(item[i]);
+    if (ints) {
+      c.counts.resize(static_cast<size_t>(n));
+      for (Py_ssize_t i = 0; i < n; ++i) {
+        int overflow = 0;
+        c.counts[static_cast<size_t>(i)] = PyLong_AsLongLongAndOverflow(item[i], &overflow);
+        if (overflow != 0) throwValue("rle['counts'] holds a count beyond 64 bits");
+      }
+      return released([&] { return Region::fromCoco(c); });
+    }
+  }
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(counts);
@@ -181,12 +208,22 @@ const Region& R(py::handle h, const char* name) { return toValue<Region>(h, name
 
 py::dict momentsDict(const Region& r) {
   const TavRegionMoments m = released([&] { return r.moments(); });
+  // The keys are made once (interned, kept for the process's life).
+  static const char* const names[14] = {"m00",  "m10",  "m01",  "m20",  "m11",  "m02",         "mu20",
+                                        "mu11", "mu02", "nu20", "nu11", "nu02", "orientation", "eccentricity"};
+  static PyObject* keys[14] = {};
+  static bool made = false;
+  for (int i = 0; !made && i < 14; ++i) {
+    if ((keys[i] = PyUnicode_InternFromString(names[i])) == nullptr) throw py::error_already_set();
+    made = i == 13;
+  }
+  const double values[14] = {m.m00,  m.m10,  m.m01,  m.m20,  m.m11,  m.m02,         m.mu20,
+                             m.mu11, m.mu02, m.nu20, m.nu11, m.nu02, m.orientation, m.eccentricity};
   py::dict d;
-  d["m00"] = m.m00; d["m10"] = m.m10; d["m01"] = m.m01;
-  d["m20"] = m.m20; d["m11"] = m.m11; d["m02"] = m.m02;
-  d["mu20"] = m.mu20; d["mu11"] = m.mu11; d["mu02"] = m.mu02;
-  d["nu20"] = m.nu20; d["nu11"] = m.nu11; d["nu02"] = m.nu02;
-  d["orientation"] = m.orientation; d["eccentricity"] = m.eccentricity;
+  for (int i = 0; i < 14; ++i) {
+    const py::object v = py::reinterpret_steal<py::object>(PyFloat_FromDouble(values[i]));
+    if (!v || PyDict_SetItem(d.ptr(), keys[i], v.ptr()) != 0) throw py::error_already_set();
+  }
   return d;
 }
 
@@ -311,6 +348,12 @@ void bindRegion(py::module_& m) {
               return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
                                r.contains(static_cast<int>(px), static_cast<int>(py_)));
             }
+            if (!isPointSet(x)) {  // one point (x, y), floored as an array's points are
+              const TavPoint q = toPoint(x, "x");
+              const double px = std::floor(q.x), py_ = std::floor(q.y);
+              return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
+                               r.contains(static_cast<int>(px), static_cast<int>(py_)));
+            }
             Points p = toPoints(x, "x");
             py::array_t<bool> out(static_cast<py::ssize_t>(p.n));
             bool* o = out.mutable_data();
@@ -324,8 +367,9 @@ void bindRegion(py::module_& m) {
             }
             return std::move(out);
           }, py::arg("x"), py::arg("y") = py::none(),
-          "contains(x, y) -> bool for one pixel; contains(points) -> bool array for an (N, 2) array\n"
-          "(coordinates floored to the pixel).")
+          "contains(x, y) -> bool for one pixel (ints); contains((x, y)) -> bool for one point and\n"
+          "contains(points) -> bool array for an (N, 2) array of (x, y), not numpy's (row, column) of\n"
+          "np.argwhere (coordinates floored to the pixel).")
       .def("__or__", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");
             return released([&] { return a | o; });

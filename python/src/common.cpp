@@ -202,6 +202,13 @@ bool isPointSet(py::handle h) {
 
 py::array arrayArgument(py::handle h, const char* name, const std::string& expected) {
   if (h.is_none() || isText(h.ptr())) throwType(name, expected, h);
+  // An ndarray itself is what asarray would give back (a subclass is turned
+  // into a plain array by it).
+  if (Py_TYPE(h.ptr()) == py::detail::npy_api::get().PyArray_Type_) {
+    py::array a = py::reinterpret_borrow<py::array>(h);
+    if (a.ndim() == 0) throwType(name, expected, h);
+    return a;
+  }
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(h);

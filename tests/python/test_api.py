@@ -90,7 +90,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.from_coco({'size': [2, 3], 'counts': [1, 2, 1, 1, 2**63]}) | ValueError | counts 64_bits",
     "tg.Region.from_pixels(4, 3, np.array([[1, 2**32]])) | ValueError | pixels int32",
     "tg.polygon_area(memoryview(bytearray(b'abcd'))) | TypeError | vertices",
-    "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int", "tg.Region(3, 3).contains(1) | ValueError | x",
+    "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int",
+    "tg.Region(3, 3).contains(1) | TypeError | x must be a point",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
     # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)

@@ -1,5 +1,6 @@
 """tg.Region on random masks (the empty and the full canvas among them) against numpy, scipy.ndimage, scikit-image."""
 import pickle
+import types
 
 import numpy as np
 import pytest
@@ -32,9 +33,13 @@ def test_region_against_numpy_scipy_and_skimage():
         assert coco["size"] == [h, w] and tg.Region.from_coco(coco) == ra == tg.Region.from_coco(ra.to_coco())
         assert tg.Region.from_coco({"size": [h, w], "counts": np.array(coco["counts"], dtype=object)}) == ra
         assert tg.Region.from_coco({"size": [h, w], "counts": bytearray(ra.to_coco()["counts"])}) == ra
+        # any mapping; counts as a tuple or an array read as the list is
+        counts = types.MappingProxyType({"size": (h, w), "counts": tuple(coco["counts"])})
+        assert tg.Region.from_coco(counts) == ra == tg.Region.from_coco({**counts, "counts": np.int64(coco["counts"])})
         assert np.array_equal(np.repeat(np.arange(len(coco["counts"])) % 2, coco["counts"]), a.ravel(order="F"))
         pts = rng.uniform(-2, max(h, w) + 2, (40, 2))
         assert ra.contains(pts).tolist() == [0 <= x < w and 0 <= y < h and bool(a[int(y), int(x)]) for x, y in pts]
+        assert [ra.contains(tuple(p)) for p in pts[:3]] == ra.contains(pts[:3]).tolist()  # one point as a pair
         ix, iy = (int(v) for v in pts[0])  # one pixel, as Python and as numpy ints
         assert ra.contains(np.int64(ix), np.int32(iy)) == ra.contains(ix, iy) == (0 <= ix < w and 0 <= iy < h
                                                                                  and bool(a[iy, ix]))

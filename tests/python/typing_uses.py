@@ -25,3 +25,4 @@ if ransac is not None:
 print(tg.fit_line_outliers(pts, 1)[0].radius, tg.Region.from_coco(coco) | 3)  # error
 print(hash(line), reg.translate(1.5, 0))  # error
 print(tg.Rotator().rotate((1, 2))[0] + tg.RleCalcDisk().calculate(8, 8, pts).region().area)
+inside: bool = reg.contains(reg.centroid)
