@@ -1,13 +1,16 @@
 """Benchmarks of the Python package, side by side in one run.
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py [--plot FILE.svg | --regions]
+    PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py [--plot FILE.svg | --regions | --small]
 
 1. the cost of one scalar call against a trivial function of the same module;
 2. large inputs through Python against the same library call timed in C++;
 3. the same jobs with OpenCV's and scikit-image's Python modules;
 4. regions against the same masks in OpenCV, numpy and scikit-image (or SciPy,
    which scikit-image builds on), each pair's results checked equal first
-   (alone with --regions).
+   (alone with --regions);
+5. small masks and instance records, the calls a batch over many images makes
+   (alone with --small), with an evaluation's IoU of every detection against
+   every ground truth.
 Every figure is the median of repeated timings after a warm-up call; OpenCV
 runs on one thread, as the library does.
 """
@@ -61,6 +64,9 @@ def main():
     rng = np.random.default_rng(1)
     if "--regions" in sys.argv:  # the region section alone
         regions(rng)
+        return
+    if "--small" in sys.argv:
+        small(rng)
         return
     print("## Call overhead")
     a, b = (0.0, 0.0), (3.0, 4.0)
@@ -245,6 +251,84 @@ def regions(rng):
         t_count = per_call(count)
         print(f"| component_count {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_count)} | {fmt(t_cv)} | "
               f"{fmt(t_other)} | {t_cv / t_count:.1f} | {t_other / t_count:.1f} |")
+
+
+def blobs(rng, h, w, n, r_max):
+    """A mask of n random disks of radius 2 .. r_max."""
+    yy, xx = np.mgrid[:h, :w]
+    m = np.zeros((h, w), np.uint8)
+    for _ in range(n):
+        cy, cx, r = rng.uniform(0, h), rng.uniform(0, w), rng.uniform(2, r_max)
+        m[(yy - cy) ** 2 + (xx - cx) ** 2 <= r * r] = 1
+    return m
+
+
+def small(rng):
+    """Per-call costs on small masks, and an evaluation's IoU matrix; every pair is checked first."""
+    print("\n## Small masks (one thread; ours from the built region unless it reads a mask or a record)")
+    print("| job | mask | tavgeometry | peer | peer / ours |\n|---|---|---|---|---|")
+
+    def decode(rec):  # COCO counts (column-major, background first) to a mask, in numpy
+        h, w = rec["size"]
+        return np.repeat(np.arange(len(rec["counts"])) % 2, rec["counts"]).astype(np.uint8).reshape(w, h).T
+
+    for label, (h, w, n, r_max) in {"32x32": (32, 32, 2, 10), "63x63": (63, 63, 3, 20),
+                                    "objects on 640x480": (480, 640, 4, 60)}.items():
+        a, b = blobs(rng, h, w, n, r_max), blobs(rng, h, w, n, r_max)
+        ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b)
+        ab, bb, rec = a.astype(bool), b.astype(bool), ra.to_coco(compressed=False)
+        jobs = [("from_mask / numpy a != 0", lambda: tg.Region.from_mask(a), lambda: a != 0,
+                 lambda x, y: np.array_equal(x.to_mask(), y)),
+                ("IoU / numpy on bool masks", lambda: ra.iou(rb),
+                 lambda: np.count_nonzero(ab & bb) / np.count_nonzero(ab | bb), lambda x, y: x == y),
+                ("moments / cv2.moments", lambda: ra.moments, lambda: cv2.moments(a, True),
+                 lambda x, y: x["m00"] == y["m00"] and np.isclose(x["mu20"], y["mu20"], rtol=1e-9)),
+                ("from_coco of a counts list / numpy decoder", lambda: tg.Region.from_coco(rec), lambda: decode(rec),
+                 lambda x, y: np.array_equal(x.to_mask(), y))]
+        for name, ours, peer, same in jobs:
+            if not same(ours(), peer()):
+                raise SystemExit(f"{name} on {label}: the results differ")
+            t_ours, t_peer = per_call(ours, repeats=7), per_call(peer, repeats=7)
+            print(f"| {name} | {label} | {fmt(t_ours)} | {fmt(t_peer)} | {t_peer / t_ours:.2f} |")
+
+    # 20 detections and 30 ground truths, objects of 20 to 200 px on 640x480, as COCO records
+    def objects(k):
+        out = []
+        for _ in range(k):
+            m = np.zeros((480, 640), np.uint8)
+            y, x, hh, ww = (int(v) for v in rng.integers([0, 0, 20, 20], [440, 600, 200, 200]))
+            box = m[y:y + hh, x:x + ww]
+            box[:] = blobs(rng, box.shape[0], box.shape[1], 3, min(box.shape) / 2)
+            out.append(tg.Region.from_mask(m).to_coco())
+        return out
+    dets, gts = objects(20), objects(30)
+    rd, rg = [tg.Region.from_coco(d) for d in dets], [tg.Region.from_coco(g) for g in gts]
+    md, mg = [r.to_mask().astype(bool) for r in rd], [r.to_mask().astype(bool) for r in rg]
+
+    def np_loop():
+        return np.array([[np.count_nonzero(p & q) / np.count_nonzero(p | q) for q in mg] for p in md])
+
+    def np_matmul():
+        fd, fg = np.reshape(md, (20, -1)).astype(np.float32), np.reshape(mg, (30, -1)).astype(np.float32)
+        inter = fd @ fg.T
+        return inter / (fd.sum(1)[:, None] + fg.sum(1)[None, :] - inter)
+
+    matrix = tg.Region.iou_matrix(rd, rg)
+    loop = np.array([[d.iou(g) for g in rg] for d in rd])
+    if not (np.array_equal(matrix, loop) and np.array_equal(matrix, np_loop()) and
+            np.allclose(matrix, np_matmul(), atol=1e-6)):
+        raise SystemExit("IoU matrix: the results differ")
+    print(f"\nIoU of 20 detections x 30 ground truths on 640x480 ({np.count_nonzero(matrix)} pairs meet):")
+    print("| way | time | / iou_matrix |\n|---|---|---|")
+    ways = [("Region.iou_matrix", lambda: tg.Region.iou_matrix(rd, rg)),
+            ("a Python loop of Region.iou", lambda: [[d.iou(g) for g in rg] for d in rd]),
+            ("records decoded, then iou_matrix",
+             lambda: tg.Region.iou_matrix([tg.Region.from_coco(d) for d in dets],
+                                          [tg.Region.from_coco(g) for g in gts])),
+            ("numpy, a loop over bool masks", np_loop), ("numpy, float32 matrix product", np_matmul)]
+    times = [per_call(f, repeats=5) for _, f in ways]
+    for (name, _), t in zip(ways, times):
+        print(f"| {name} | {fmt(t)} | {t / times[0]:.1f} |")
 
 
 def plot(rows, path):

@@ -244,6 +244,10 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       // the call and what its message names
       {[&] { (void)(a | b); }, "canvases differ"},
       {[&] { a.iou(b); }, "canvases differ"},
+      {[&] { CTavGeoRegion::iouMatrix({&a, &a}, {&a, &b}); }, "iouMatrix: canvases differ"},
+      {[&] { CTavGeoRegion::iouMatrix({&a}, {nullptr}); }, "null region"},
+      {[&] { CTavGeoRegion::iouMatrix(std::vector<const CTavGeoRegion*>(1 << 14, &a), {(1 << 14) + 1, &a}); },
+       "more than kRegionMaxIouPairs"},
       {[&] { a.components(6); }, "4 or 8"},
       {[&] { a.dilateDisk(-1); }, "negative radius"},
       {[&] { a.erodeDisk(-2); }, "erode: negative radius"},

@@ -56,6 +56,8 @@ constexpr int64_t kRegionMaxPixels = 4294967295LL;  // 2^32 - 1
 constexpr int64_t kRegionMaxRuns = 1LL << 25;       // 33,554,432 runs (384 MiB)
 /// \brief Largest canvas (in pixels) that toMask() without a buffer paints (2^30).
 constexpr int64_t kRegionMaxMaskBytes = 1LL << 30;
+/// \brief Most entries of one CTavGeoRegion::iouMatrix result (2^28, 2 GiB).
+constexpr int64_t kRegionMaxIouPairs = 1LL << 28;
 
 /// \brief The one error type of the regions: a refused input or size.
 ///
@@ -348,6 +350,17 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   int64_t intersectionArea(const CTavGeoRegion& o) const;
   /// \brief |a & b| / |a | b|, 0 when both are empty.
   double iou(const CTavGeoRegion& o) const;  // |a & b| / |a | b|, 0 when both are empty
+  /// \brief The IoU of every region of a with every region of b: entry
+  /// i * b.size() + j is a[i]->iou(*b[j]), the same double.
+  ///
+  /// Each region's area and box are found once; a pair whose boxes do not
+  /// meet is 0 without a walk, and a walk covers only the rows both boxes
+  /// hold. O(runs of all regions + pairs + runs in the common rows of the
+  /// pairs whose boxes meet).
+  /// \throws CTavGeoRegionError for a null pointer, regions on different
+  ///         canvases, or more than kRegionMaxIouPairs pairs.
+  static std::vector<double> iouMatrix(const std::vector<const CTavGeoRegion*>& a,
+                                       const std::vector<const CTavGeoRegion*>& b);
   /// \brief The canvas pixels not in the region. O(runs + height).
   CTavGeoRegion complement() const;
   /// \brief The region moved by (dx, dy), clipped to the canvas. O(runs).

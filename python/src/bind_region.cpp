@@ -390,6 +390,33 @@ void bindRegion(py::module_& m) {
             const Region& o = R(b, "other");
             return released([&] { return a.iou(o); });
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
+      .def_static("iou_matrix", [](RegionsArg first, RegionsArg second) {
+            // References to the regions are held, so that the lists may change
+            // (in another thread) while the GIL is released.
+            std::vector<py::object> held;
+            const auto read = [&](py::handle items, const char* name) {
+              const char* expected = "an iterable of tavgeometry.Region";
+              if (isText(items.ptr()) || py::isinstance<Region>(items) || !py::isinstance<py::iterable>(items))
+                throwType(name, expected, items);
+              std::vector<const Region*> out;
+              for (py::handle item : py::iter(items)) {
+                if (!py::isinstance<Region>(item)) {
+                  const std::string at = std::string(name) + "[" + std::to_string(out.size()) + "]";
+                  throwType(at.c_str(), "a tavgeometry.Region", item);
+                }
+                held.push_back(py::reinterpret_borrow<py::object>(item));
+                out.push_back(&R(item, name));
+              }
+              return out;
+            };
+            const std::vector<const Region*> a = read(first, "a"), b = read(second, "b");
+            std::vector<double> m = released([&] { return Region::iouMatrix(a, b); });
+            py::array_t<double> out({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())});
+            if (!m.empty()) std::copy(m.begin(), m.end(), out.mutable_data());
+            return out;
+          }, py::arg("a"), py::arg("b"),
+          "IoU of every region of a with every region of b, a (len(a), len(b)) float64 array: entry [i, j]\n"
+          "is a[i].iou(b[j]). Pairs whose boxes do not meet cost no walk; one call, the GIL released once.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
       .def("translate", [](const Region& a, IntArg dx, IntArg dy) {

@@ -40,7 +40,8 @@ inline int anyObject(PyObject*) { return 1; }
   X(CircleArg, "tavgeometry.Circle")    \
   X(ArcArg, "tavgeometry.Arc")          \
   X(RectArg, "tavgeometry.Rect")        \
-  X(RegionArg, "tavgeometry.Region")
+  X(RegionArg, "tavgeometry.Region")    \
+  X(RegionsArg, "typing.Iterable[tavgeometry.Region]")
 #define TGPY_DECLARE_ARGUMENT(Name, Text)                \
   class Name : public py::object {                       \
    public:                                               \

@@ -190,13 +190,11 @@ struct Overlap {
   int64_t inter = 0, areaA = 0, areaB = 0;
 };
 
-Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
+Overlap overlap(const TavRun* p, const TavRun* const pe, const TavRun* q, const TavRun* const qe) {
   // The sums are kept in locals: summed into the result, they were kept in
   // memory and added to there at every step. The overlap is added without a
   // branch, as the runs overlap or not about as often.
   int64_t inter = 0, areaA = 0, areaB = 0;
-  const TavRun *p = a.data(), *q = b.data();
-  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
   while (p < pe && q < qe) {
     if (p->y != q->y) {
       if (p->y < q->y) {
@@ -223,6 +221,22 @@ Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
   return Overlap{inter, areaA, areaB};
 }
 
+Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
+  return overlap(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
+}
+
+double iouOf(int64_t inter, int64_t areaA, int64_t areaB) {
+  const int64_t uni = areaA + areaB - inter;
+  return uni == 0 ? 0.0 : static_cast<double>(inter) / static_cast<double>(uni);
+}
+
+// The runs of rows y0 .. y1 - 1.
+std::pair<const TavRun*, const TavRun*> rowRange(const std::vector<TavRun>& runs, int y0, int y1) {
+  const auto below = [](const TavRun& r, int y) { return r.y < y; };
+  const TavRun* b = std::lower_bound(runs.data(), runs.data() + runs.size(), y0, below);
+  return {b, std::lower_bound(b, runs.data() + runs.size(), y1, below)};
+}
+
 }  // namespace
 
 int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
@@ -233,8 +247,48 @@ int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
 double CTavGeoRegion::iou(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "iou");
   const Overlap s = overlap(m_runs, o.m_runs);
-  const int64_t uni = s.areaA + s.areaB - s.inter;
-  return uni == 0 ? 0.0 : static_cast<double>(s.inter) / static_cast<double>(uni);
+  return iouOf(s.inter, s.areaA, s.areaB);
+}
+
+std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegion*>& a,
+                                             const std::vector<const CTavGeoRegion*>& b) {
+  if (!b.empty() && a.size() > static_cast<size_t>(kRegionMaxIouPairs) / b.size())
+    fail("region iouMatrix: more than kRegionMaxIouPairs pairs");
+  struct Summary {
+    int64_t area;
+    TavRegionBox box;
+  };
+  const CTavGeoRegion* first = nullptr;
+  const auto summarise = [&](const std::vector<const CTavGeoRegion*>& regions) {
+    std::vector<Summary> out;
+    out.reserve(regions.size());
+    for (const CTavGeoRegion* r : regions) {
+      if (r == nullptr) fail("region iouMatrix: a null region");
+      if (first == nullptr) first = r;
+      sameCanvas(*first, *r, "iouMatrix");
+      out.push_back(Summary{r->area(), r->bbox()});
+    }
+    return out;
+  };
+  const std::vector<Summary> sa = summarise(a), sb = summarise(b);
+  std::vector<double> out(a.size() * b.size(), 0.0);
+  for (size_t i = 0; i < a.size(); ++i) {
+    for (size_t j = 0; j < b.size(); ++j) {
+      // Boxes apart (an empty region's box has no pixel): no pixel in common.
+      const TavRegionBox &p = sa[i].box, &q = sb[j].box;
+      const int x0 = std::max(p.x, q.x), x1 = std::min(p.x + p.width, q.x + q.width);
+      const int y0 = std::max(p.y, q.y), y1 = std::min(p.y + p.height, q.y + q.height);
+      if (x1 <= x0 || y1 <= y0) {
+        out[i * b.size() + j] = iouOf(0, sa[i].area, sb[j].area);
+        continue;
+      }
+      // Only the rows both boxes hold can hold common pixels.
+      const auto ra = rowRange(a[i]->m_runs, y0, y1), rb = rowRange(b[j]->m_runs, y0, y1);
+      const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second).inter;
+      out[i * b.size() + j] = iouOf(inter, sa[i].area, sb[j].area);
+    }
+  }
+  return out;
 }
 
 CTavGeoRegion CTavGeoRegion::complement() const {

@@ -66,6 +66,12 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const CTavGeoRegion c = out(a.clip(box));
   const TavRegionBox near{box.x % 16 - 4, box.y % 16 - 4, box.width % 16, box.height % 16};  // edges on the runs
   FUZZ_CHECK(c == (a & CTavGeoRegion::fromBox(w, h, box)) && a.clip(near) == (a & CTavGeoRegion::fromBox(w, h, near)));
+  // Every entry of the matrix is its pair's iou, the same double (boxes apart, boxes sharing some rows).
+  const CTavGeoRegion none(w, h);
+  const std::vector<const CTavGeoRegion*> firsts = {&a, &b, &t, &c, &none}, seconds = {&b, &t, &combined[1]};
+  const std::vector<double> ious = CTavGeoRegion::iouMatrix(firsts, seconds);
+  for (size_t i = 0; i < firsts.size(); ++i)
+    for (size_t j = 0; j < seconds.size(); ++j) FUZZ_CHECK(ious[i * seconds.size() + j] == firsts[i]->iou(*seconds[j]));
   const int rad = in.count(5);
   const bool disk = in.flag();
   FUZZ_CHECK(px(disk ? a.dilateDisk(rad) : a.dilateSquare(rad)) == tavref::maskDilate(ma, rad, disk).px);

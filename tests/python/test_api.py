@@ -92,6 +92,9 @@ BAD = [  # call | exception | words the message holds
     "tg.polygon_area(memoryview(bytearray(b'abcd'))) | TypeError | vertices",
     "tg.Region(3, 3).translate(np.array([1]), 0) | TypeError | dx int",
     "tg.Region(3, 3).contains(1) | TypeError | x must be a point",
+    "tg.Region.iou_matrix(tg.Region(2, 2), []) | TypeError | a iterable",
+    "tg.Region.iou_matrix([], [1]) | TypeError | b[0]",
+    "tg.Region.iou_matrix([tg.Region(2, 2)], [tg.Region(3, 3)]) | ValueError | canvases",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
     # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)
