@@ -240,7 +240,7 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
       start = -1;
     }
   };
-  // A bit for each nonzero byte of the 64 from p on.
+  // A bit for each nonzero byte of the 64 loaded into v.
   const auto bitsOf = [&](const __m128i* v) {
     uint64_t bits = 0;
     for (int k = 0; k < 4; ++k) {
