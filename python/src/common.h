@@ -25,22 +25,22 @@ namespace py = pybind11;
 // accept anything, as py::handle does; they only give the signatures that
 // help() shows the types the stubs declare, where py::handle shows "handle".
 inline int anyObject(PyObject*) { return 1; }
-#define TGPY_ARGUMENT_TYPES(X)          \
-  X(RealArg, "float")                   \
-  X(IntArg, "int")                      \
-  X(OptIntArg, "int | None")            \
-  X(FlagArg, "bool")                    \
-  X(TextArg, "str")                     \
-  X(DictArg, "dict")                    \
-  X(PointArg, "tuple[float, float]")    \
-  X(ArrayArg, "numpy.typing.ArrayLike") \
+#define TGPY_ARGUMENT_TYPES(X)                                     \
+  X(RealArg, "float")                                              \
+  X(IntArg, "int")                                                 \
+  X(OptIntArg, "int | None")                                       \
+  X(FlagArg, "bool")                                               \
+  X(TextArg, "str")                                                \
+  X(DictArg, "dict")                                               \
+  X(PointArg, "tuple[float, float]")                               \
+  X(ArrayArg, "numpy.typing.ArrayLike")                            \
   X(PointOrSetArg, "tuple[float, float] | numpy.typing.ArrayLike") \
-  X(IntOrSetArg, "int | numpy.typing.ArrayLike") \
-  X(LineArg, "tavgeometry.Line")        \
-  X(CircleArg, "tavgeometry.Circle")    \
-  X(ArcArg, "tavgeometry.Arc")          \
-  X(RectArg, "tavgeometry.Rect")        \
-  X(RegionArg, "tavgeometry.Region")    \
+  X(IntOrSetArg, "int | numpy.typing.ArrayLike")                   \
+  X(LineArg, "tavgeometry.Line")                                   \
+  X(CircleArg, "tavgeometry.Circle")                               \
+  X(ArcArg, "tavgeometry.Arc")                                     \
+  X(RectArg, "tavgeometry.Rect")                                   \
+  X(RegionArg, "tavgeometry.Region")                               \
   X(RegionsArg, "typing.Iterable[tavgeometry.Region]")
 #define TGPY_DECLARE_ARGUMENT(Name, Text)                \
   class Name : public py::object {                       \
@@ -54,9 +54,9 @@ TGPY_ARGUMENT_TYPES(TGPY_DECLARE_ARGUMENT)
 
 namespace pybind11 {
 namespace detail {
-#define TGPY_NAME_ARGUMENT(Name, Text)          \
-  template <>                                   \
-  struct handle_type_name<tgpy::Name> {         \
+#define TGPY_NAME_ARGUMENT(Name, Text)             \
+  template <>                                      \
+  struct handle_type_name<tgpy::Name> {            \
     static constexpr auto name = const_name(Text); \
   };
 TGPY_ARGUMENT_TYPES(TGPY_NAME_ARGUMENT)
