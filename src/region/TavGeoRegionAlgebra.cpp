@@ -274,14 +274,12 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
   std::vector<double> out(a.size() * b.size(), 0.0);
   for (size_t i = 0; i < a.size(); ++i) {
     for (size_t j = 0; j < b.size(); ++j) {
-      // Boxes apart (an empty region's box has no pixel): no pixel in common.
+      // Boxes apart (an empty region's box has no pixel): no pixel in common,
+      // and the entry stays 0, as iou gives it.
       const TavRegionBox &p = sa[i].box, &q = sb[j].box;
       const int x0 = std::max(p.x, q.x), x1 = std::min(p.x + p.width, q.x + q.width);
       const int y0 = std::max(p.y, q.y), y1 = std::min(p.y + p.height, q.y + q.height);
-      if (x1 <= x0 || y1 <= y0) {
-        out[i * b.size() + j] = iouOf(0, sa[i].area, sb[j].area);
-        continue;
-      }
+      if (x1 <= x0 || y1 <= y0) continue;
       // Only the rows both boxes hold can hold common pixels.
       const auto ra = rowRange(a[i]->m_runs, y0, y1), rb = rowRange(b[j]->m_runs, y0, y1);
       const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second).inter;
