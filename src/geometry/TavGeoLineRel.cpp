@@ -44,15 +44,15 @@ void lineLineBisect(const TavLine& first, const TavLine& second, TavLine* out) {
   const TavLine f = first, s = second;  // out may alias either input
   TavPoint p(0.0, 0.0);
   // The bisector is a segment of 10000 from the crossing, so its direction is
-  // rounded to about ulp(|p|) / 10000; at the first line, d away, that moves
-  // it by d * |p| * eps / 10000. Lines parallel but for rounding cross so far
+  // rounded to about ulp(|p|) / 10000; at the first line, `away` from the
+  // crossing, that moves it by away * |p| * eps / 10000. Lines parallel but for rounding cross so far
   // out (1e17 for two 10 px apart) that this is more than 1e-4 px, and the
   // result missed the lines by 1e14 px: such a crossing counts as none, and
   // the line halfway between is built, as for parallel lines.
   const bool crossing = lineLineIntersection(f, s, &p);
   const double reach = std::max(std::fabs(p.x), std::fabs(p.y)),
-               d = std::max(std::fabs(p.x - f.p1.x), std::fabs(p.y - f.p1.y));
-  if (crossing && !(d * reach * std::numeric_limits<double>::epsilon() > 1.0)) {
+               away = std::max(std::fabs(p.x - f.p1.x), std::fabs(p.y - f.p1.y));
+  if (crossing && !(away * reach * std::numeric_limits<double>::epsilon() > 1.0)) {
     const double a1 = lineAngle(f);
     double d = lineAngle(s) - a1;
     // Both angles lie in [-pi, pi], so d lies in [-2pi, 2pi]. Beyond pi the
