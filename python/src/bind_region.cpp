@@ -30,9 +30,7 @@ auto released(F f) -> decltype(f()) {
 constexpr size_t kRunsToRelease = 1024;
 template <class F>
 auto releasedFor(size_t runs, F f) -> decltype(f()) {
-  if (runs < kRunsToRelease) return f();
-  GilRelease release;
-  return f();
+  return runs < kRunsToRelease ? f() : released(f);
 }
 
 py::array_t<int32_t> runsArray(const Region& r) {
@@ -351,31 +349,31 @@ void bindRegion(py::module_& m) {
           }, "Outline pixels as an (N, 2) int32 array of (x, y), row-major: both ends of every run (a\n"
              "one-pixel run twice) and the pixels between with no region pixel above or none below.")
       .def("contains", [](const Region& r, IntOrSetArg x, OptIntArg y) -> py::object {
+            // The pixel holding (px, py), tested where it lies on the canvas (NaN nowhere).
+            const auto at = [&r](double px, double py_) {
+              px = std::floor(px), py_ = std::floor(py_);
+              return px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
+                     r.contains(static_cast<int>(px), static_cast<int>(py_));
+            };
             if (!y.is_none()) {
               const py::int_ ix = intArgument(x, "x"), iy = intArgument(y, "y");
               int ox = 0, oy = 0;
               const long long px = PyLong_AsLongLongAndOverflow(ix.ptr(), &ox);
               const long long py_ = PyLong_AsLongLongAndOverflow(iy.ptr(), &oy);
               if (ox || oy) return py::bool_(false);  // far outside any canvas
-              return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
-                               r.contains(static_cast<int>(px), static_cast<int>(py_)));
+              // (as doubles: exact within any canvas, and beyond 2^53 outside it still)
+              return py::bool_(at(static_cast<double>(px), static_cast<double>(py_)));
             }
             if (!isPointSet(x)) {  // one point (x, y), floored as an array's points are
               const TavPoint q = toPoint(x, "x");
-              const double px = std::floor(q.x), py_ = std::floor(q.y);
-              return py::bool_(px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
-                               r.contains(static_cast<int>(px), static_cast<int>(py_)));
+              return py::bool_(at(q.x, q.y));
             }
             Points p = toPoints(x, "x");
             py::array_t<bool> out(static_cast<py::ssize_t>(p.n));
             bool* o = out.mutable_data();
             {
               GilRelease release;
-              for (std::size_t i = 0; i < p.n; ++i) {
-                const double px = std::floor(p.data[i].x), py_ = std::floor(p.data[i].y);
-                o[i] = px >= 0 && py_ >= 0 && px < r.width() && py_ < r.height() &&
-                       r.contains(static_cast<int>(px), static_cast<int>(py_));
-              }
+              for (std::size_t i = 0; i < p.n; ++i) o[i] = at(p.data[i].x, p.data[i].y);
             }
             return std::move(out);
           }, py::arg("x"), py::arg("y") = py::none(),

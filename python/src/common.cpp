@@ -202,19 +202,18 @@ bool isPointSet(py::handle h) {
 
 py::array arrayArgument(py::handle h, const char* name, const std::string& expected) {
   if (h.is_none() || isText(h.ptr())) throwType(name, expected, h);
-  // An ndarray itself is what asarray would give back (a subclass is turned
-  // into a plain array by it).
-  if (Py_TYPE(h.ptr()) == py::detail::npy_api::get().PyArray_Type_) {
-    py::array a = py::reinterpret_borrow<py::array>(h);
-    if (a.ndim() == 0) throwType(name, expected, h);
-    return a;
-  }
   py::array a;
-  try {
-    a = py::module_::import("numpy").attr("asarray")(h);
-  } catch (py::error_already_set& e) {  // a ragged nested list, say
-    if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_TypeError)) throw;
-    throw py::value_error(std::string(name) + " must be " + expected + ": " + e.what());
+  if (Py_TYPE(h.ptr()) == py::detail::npy_api::get().PyArray_Type_) {
+    // An ndarray itself is what asarray would give back (a subclass is turned
+    // into a plain array by it).
+    a = py::reinterpret_borrow<py::array>(h);
+  } else {
+    try {
+      a = py::module_::import("numpy").attr("asarray")(h);
+    } catch (py::error_already_set& e) {  // a ragged nested list, say
+      if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_TypeError)) throw;
+      throw py::value_error(std::string(name) + " must be " + expected + ": " + e.what());
+    }
   }
   if (a.ndim() == 0) throwType(name, expected, h);
   return a;
