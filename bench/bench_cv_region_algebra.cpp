@@ -1,6 +1,7 @@
 // Region algebra side by side with OpenCV on 8-bit masks of the same regions:
 // a disk, a 100-point star polygon and 200 random blobs at 1024^2 and 4096^2.
-// Intersection, union and IoU against bitwise_and / bitwise_or (+ countNonZero),
+// Intersection, union, IoU, difference and symmetric difference against bitwise_and /
+// bitwise_or (+ countNonZero), subtract and bitwise_xor,
 // moments, connected components (4 and 8), dilation and erosion by the same disk
 // element; mask conversions against a plain pass over the mask bytes.
 #include <TavGeometry/TavGeometry.h>
@@ -114,6 +115,10 @@ std::string disagreement(const Case& c) {
   cv::bitwise_and(c.ma, c.mb, out);
   if (region(out) != (c.a & c.b)) return "intersection differs";
   if (c.a.iou(c.b) != cv::countNonZero(out) / unionArea) return "iou differs";
+  cv::subtract(c.ma, c.mb, out);  // 255 - 255 and 0 - 255 saturate to 0
+  if (region(out) != (c.a - c.b)) return "difference differs";
+  cv::bitwise_xor(c.ma, c.mb, out);
+  if (region(out) != (c.a ^ c.b)) return "symmetric difference differs";
   for (int conn : {4, 8})
     if (static_cast<int>(c.a.components(conn).size()) != cv::connectedComponents(c.ma, labels, conn, CV_32S) - 1)
       return "component counts differ";
@@ -227,6 +232,24 @@ void run(benchmark::State& st, int op, int kind, int size, Side side) {
           benchmark::DoNotOptimize(cv::countNonZero(c.ma));
         }
         break;
+      case 10:
+        if (ours) {
+          CTavGeoRegion r = c.a - c.b;
+          benchmark::DoNotOptimize(r.runs().data());
+        } else {
+          cv::subtract(c.ma, c.mb, c.out);
+          benchmark::DoNotOptimize(c.out.data);
+        }
+        break;
+      case 11:
+        if (ours) {
+          CTavGeoRegion r = c.a ^ c.b;
+          benchmark::DoNotOptimize(r.runs().data());
+        } else {
+          cv::bitwise_xor(c.ma, c.mb, c.out);
+          benchmark::DoNotOptimize(c.out.data);
+        }
+        break;
       default:
         if (ours) {
           c.a.toMask(buf.data(), size, 255);
@@ -241,18 +264,18 @@ void run(benchmark::State& st, int op, int kind, int size, Side side) {
   setRuns(st, c);
 }
 
-const char* kOps[10] = {"intersection", "union", "iou", "moments", "components4",
-                        "components8", "dilate_disk5", "erode_disk5", "from_mask", "to_mask"};
+const char* kOps[12] = {"intersection", "union",       "iou",      "moments", "components4", "components8",
+                        "dilate_disk5", "erode_disk5", "from_mask", "to_mask", "difference",  "symmetric_difference"};
 
 int registerAll() {
-  for (int op = 0; op < 10; ++op)
+  for (int op = 0; op < 12; ++op)
     for (int kind = 0; kind < 4; ++kind)
       for (int size : {1024, 4096})
         for (Side side : {Side::Ours, Side::Peer, Side::CopyFloor}) {
-          if (side == Side::CopyFloor && op > 2) continue;  // intersection, union and IoU only
+          if (side == Side::CopyFloor && op > 2 && op < 10) continue;  // the boolean operations and IoU only
           if (kind == 3 && (size > 1024 || (op != 4 && op != 5))) continue;  // noise: components, 1024^2
           const char* name = side == Side::Ours ? "ours" : side == Side::CopyFloor ? "copyfloor"
-                             : op >= 8          ? "plainpass"
+                             : op == 8 || op == 9 ? "plainpass"
                                                 : "opencv";
           const std::string full = std::string(kOps[op]) + "/" + kNames[kind] + "_" + std::to_string(size) + "/" + name;
           benchmark::RegisterBenchmark(full.c_str(), [=](benchmark::State& st) { run(st, op, kind, size, side); })

@@ -165,6 +165,18 @@ TEST(Perimeter, CalculatorListsCutAtTheTopAndLeftEdges) {
   }
 }
 
+// Difference and symmetric difference row by row: a run of b across two of a (row 0), runs of the two
+// that touch and join in the symmetric difference (row 1), a row only b holds (2), and equal rows (3).
+TEST(Region, DifferenceAndSymmetricDifferenceByRow) {
+  const CTavGeoRegion a = CTavGeoRegion::fromRuns(12, 5, {{0, 0, 4}, {0, 6, 10}, {1, 2, 5}, {3, 0, 5}, {4, 1, 3}});
+  const CTavGeoRegion b = CTavGeoRegion::fromRuns(12, 5, {{0, 2, 8}, {1, 5, 9}, {2, 0, 3}, {3, 0, 5}, {4, 0, 11}});
+  EXPECT_EQ((a - b).runs(), (std::vector<TavRun>{{0, 0, 2}, {0, 8, 10}, {1, 2, 5}}));
+  EXPECT_EQ((b - a).runs(), (std::vector<TavRun>{{0, 4, 6}, {1, 5, 9}, {2, 0, 3}, {4, 0, 1}, {4, 3, 11}}));
+  const std::vector<TavRun> x = {{0, 0, 2}, {0, 4, 6}, {0, 8, 10}, {1, 2, 9}, {2, 0, 3}, {4, 0, 1}, {4, 3, 11}};
+  EXPECT_TRUE((a ^ b).runs() == x && (b ^ a).runs() == x);
+  EXPECT_TRUE((a - a).empty() && (a ^ a).empty() && (a - CTavGeoRegion(12, 5)) == a && (CTavGeoRegion(12, 5) ^ b) == b);
+}
+
 TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   const CTavGeoRegion row = CTavGeoRegion::fromBox(20, 20, {2, 3, 5, 1});
   const TavRegionMoments d = CTavGeoRegion::fromPixels(20, 20, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}).moments(),

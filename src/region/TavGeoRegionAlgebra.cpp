@@ -41,62 +41,6 @@ void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) 
          std::to_string(a.height()) + " and " + std::to_string(b.width()) + " x " + std::to_string(b.height()) + ")");
 }
 
-// Combines one row of a and one row of b (each sorted, disjoint, not touching)
-// by walking their boundaries; keep(inA, inB) says which parts survive.
-template <class Keep>
-void combineRow(int y, const TavRun* a, size_t na, const TavRun* b, size_t nb, Keep keep, std::vector<TavRun>* out) {
-  const int kEnd = std::numeric_limits<int>::max();
-  size_t ia = 0, ib = 0;  // boundary indices: 2k is x0 of run k, 2k+1 its x1
-  bool inA = false, inB = false;
-  int start = 0;
-  bool on = false;
-  while (ia < 2 * na || ib < 2 * nb) {
-    const int va = ia < 2 * na ? ((ia & 1) ? a[ia / 2].x1 : a[ia / 2].x0) : kEnd;
-    const int vb = ib < 2 * nb ? ((ib & 1) ? b[ib / 2].x1 : b[ib / 2].x0) : kEnd;
-    const int v = std::min(va, vb);
-    if (va == v) {
-      inA = !inA;
-      ++ia;
-    }
-    if (vb == v) {
-      inB = !inB;
-      ++ib;
-    }
-    const bool now = keep(inA, inB);
-    if (now && !on) {
-      start = v;
-      on = true;
-    } else if (!now && on) {
-      append(out, y, start, v);
-      on = false;
-    }
-  }
-}
-
-template <class Keep>
-CTavGeoRegion combine(const CTavGeoRegion& a, const CTavGeoRegion& b, Keep keep, const char* op) {
-  sameCanvas(a, b, op);
-  const std::vector<TavRun>& ra = a.runs();
-  const std::vector<TavRun>& rb = b.runs();
-  std::vector<TavRun> out;
-  out.reserve(std::max(ra.size(), rb.size()));
-  size_t i = 0, j = 0;
-  while (i < ra.size() || j < rb.size()) {
-    int y;
-    if (j >= rb.size() || (i < ra.size() && ra[i].y < rb[j].y))
-      y = ra[i].y;
-    else
-      y = rb[j].y;
-    size_t ie = i, je = j;
-    while (ie < ra.size() && ra[ie].y == y) ++ie;
-    while (je < rb.size() && rb[je].y == y) ++je;
-    combineRow(y, ra.data() + i, ie - i, rb.data() + j, je - j, keep, &out);
-    i = ie;
-    j = je;
-  }
-  return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
-}
-
 }  // namespace
 
 // Union: the two run lists merged in (y, x0) order, runs that touch or overlap
@@ -174,11 +118,85 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
   }
   return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w));
 }
+// Difference: each run of this list less the runs of o that overlap it, one
+// pass over both lists. A run of o is passed once by the skip and met by each
+// run of this list it overlaps. The pieces of one run are separated by the
+// runs of o cut out of it, and runs of this list by their gaps, so no two
+// pieces touch; a run of this list gives at most one piece more than the runs
+// of o it overlaps, so there are fewer pieces than runs of both lists.
 CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
-  return combine(*this, o, [](bool a, bool b) { return a && !b; }, "difference");
+  sameCanvas(*this, o, "difference");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  if (a.empty() || b.empty()) return *this;
+  RunBuffer out(a.size() + b.size());
+  TavRun* w = out.data();
+  const TavRun* q = b.data();
+  const TavRun* const qe = q + b.size();
+  for (const TavRun& p : a) {
+    while (q < qe && (q->y < p.y || (q->y == p.y && q->x1 <= p.x0))) ++q;  // ends before p
+    int s = p.x0;  // the first column of p not yet cut or written
+    for (const TavRun* k = q; k < qe && k->y == p.y && k->x0 < p.x1; ++k) {
+      if (k->x0 > s) *w++ = TavRun{p.y, s, k->x0};
+      s = k->x1;  // past s: k ends after p starts and after the run of o before it
+    }
+    if (s < p.x1) *w++ = TavRun{p.y, s, p.x1};
+  }
+  return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w));
 }
+
+// Symmetric difference: both lists merged in (y, x0) order, as in the union.
+// A run r overlaps or touches no run of its own list, and of the other list's
+// runs before it at most one reaches past r.x0; so the result right of r.x0,
+// before r, is the part of the run being built that lies there. If r starts
+// past that run, the run is final; if r starts at its end, r extends it;
+// otherwise the run up to r.x0 is final, and what is left between the two
+// ends (none, if they are the same) is built on. Runs are stored before the
+// test of whether they are empty, and kept only if not.
 CTavGeoRegion CTavGeoRegion::operator^(const CTavGeoRegion& o) const {
-  return combine(*this, o, [](bool a, bool b) { return a != b; }, "symmetric difference");
+  sameCanvas(*this, o, "symmetric difference");
+  const std::vector<TavRun>& a = m_runs;
+  const std::vector<TavRun>& b = o.m_runs;
+  if (a.empty()) return o;
+  if (b.empty()) return *this;
+  const auto key = [](const TavRun& r) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
+  };
+  // Each step stores at most one run, the first none, so the stores stay
+  // below a.size() + b.size().
+  RunBuffer out(a.size() + b.size());
+  TavRun* w = out.data();
+  const TavRun *p = a.data(), *q = b.data();
+  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
+  constexpr uint64_t kDone = ~uint64_t(0);
+  uint64_t kp = key(*p), kq = key(*q);
+  int y = -1, x0 = 0, x1 = 0;  // the run being built, empty at first
+  for (size_t n = a.size() + b.size(); n > 0; --n) {
+    const TavRun* r;
+    if (kp < kq) {
+      r = p++;
+      kp = p < pe ? key(*p) : kDone;
+    } else {
+      r = q++;
+      kq = q < qe ? key(*q) : kDone;
+    }
+    const int ry = r->y, rx0 = r->x0, rx1 = r->x1;
+    if (ry != y || rx0 > x1) {
+      *w = TavRun{y, x0, x1};
+      w += x0 < x1;
+      y = ry, x0 = rx0, x1 = rx1;
+    } else if (rx0 == x1) {
+      x1 = rx1;
+    } else {
+      *w = TavRun{y, x0, rx0};
+      w += x0 < rx0;
+      x0 = std::min(x1, rx1);
+      x1 = std::max(x1, rx1);
+    }
+  }
+  *w = TavRun{y, x0, x1};
+  w += x0 < x1;
+  return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w));
 }
 
 namespace {
