@@ -16,8 +16,8 @@ import sys
 import bench_table
 
 # The rows in the benchmark's order (its repetitions may run interleaved in any order).
-OPS = ["intersection", "union", "iou", "moments", "components4", "components8", "dilate_disk5", "erode_disk5",
-       "from_mask", "to_mask"]
+OPS = ["intersection", "union", "difference", "symmetric_difference", "iou", "moments", "components4", "components8",
+       "dilate_disk5", "erode_disk5", "from_mask", "to_mask"]
 CASES = ["disk_1024", "disk_4096", "star100_1024", "star100_4096", "blobs200_1024", "blobs200_4096"]
 
 
