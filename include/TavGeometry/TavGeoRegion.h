@@ -404,6 +404,11 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// without making them. O(runs).
   /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   int componentCount(int connectivity) const;
+  /// \brief The region without its connected parts of fewer than minArea
+  /// pixels (minArea of 1 or less keeps every part). O(runs).
+  /// \param minArea the smallest area a part keeps.
+  /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
+  CTavGeoRegion removeSmallParts(int64_t minArea, int connectivity) const;
 
   /// @}
 

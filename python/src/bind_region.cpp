@@ -468,6 +468,16 @@ void bindRegion(py::module_& m) {
             return released([&] { return a.componentCount(c); });
           }, py::arg("connectivity") = 8,
           "Number of connected parts, len(components(connectivity)) without making them.")
+      .def("remove_small_parts", [](const Region& a, IntArg minArea, IntArg connectivity) {
+            // Any int: beyond 64 bits it removes every part (or none), as the nearest int64 does.
+            int overflow = 0;
+            const long long m = PyLong_AsLongLongAndOverflow(intArgument(minArea, "min_area").ptr(), &overflow);
+            const int64_t least = overflow > 0 ? INT64_MAX : overflow < 0 ? INT64_MIN : m;
+            const int c = toInt(connectivity, "connectivity");
+            return releasedFor(a.runCount(), [&] { return a.removeSmallParts(least, c); });
+          }, py::arg("min_area"), py::arg("connectivity") = 8,
+          "The region without its connected parts (4 or 8) of fewer than min_area pixels: as\n"
+          "skimage.morphology.remove_small_objects(mask, min_area, connectivity=1 or 2).")
       .def("__len__", [](const Region& a) { return a.runCount(); }, "Number of runs.")
       .def("__eq__", [](const Region& a, py::object b) -> py::object {
             if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);

@@ -839,6 +839,24 @@ int CTavGeoRegion::componentCount(int connectivity) const {
   return count;
 }
 
+// Each part's area is summed at its root; the runs of the parts kept are a
+// subset of a sorted list that no runs touch in, and so one too.
+CTavGeoRegion CTavGeoRegion::removeSmallParts(int64_t minArea, int connectivity) const {
+  checkConnectivity(connectivity);
+  if (minArea <= 1 || m_runs.empty()) return *this;
+  std::vector<int> parent = joinRuns(m_runs, connectivity);
+  std::vector<int64_t> area(m_runs.size(), 0);
+  for (size_t i = 0; i < m_runs.size(); ++i) {
+    const int root = findRoot(parent, static_cast<int>(i));
+    parent[i] = root;
+    area[static_cast<size_t>(root)] += m_runs[i].x1 - m_runs[i].x0;
+  }
+  std::vector<TavRun> kept;
+  for (size_t i = 0; i < m_runs.size(); ++i)
+    if (area[static_cast<size_t>(parent[i])] >= minArea) kept.push_back(m_runs[i]);
+  return CTavGeoRegionAccess::make(m_width, m_height, std::move(kept));
+}
+
 CTavGeoRegion CTavGeoRegion::fillHoles() const {
   const CTavGeoRegion back = complement();
   const std::vector<TavRun>& runs = back.m_runs;

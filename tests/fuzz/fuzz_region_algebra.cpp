@@ -89,6 +89,16 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     for (const TavIPoint& p : parts[k].pixels()) seen[size_t(p.y) * w + p.x] = int(k);
   }
   FUZZ_CHECK(seen == label && total == a.area());
+  // Parts under a threshold removed: the area of one part, or one more (that part kept or removed too).
+  std::vector<int64_t> partArea(parts.size(), 0);
+  for (const int l : label)
+    if (l >= 0) ++partArea[size_t(l)];
+  const uint64_t pick = a.hash();
+  const int64_t minArea = parts.empty() ? int64_t(pick % 3) : partArea[pick % parts.size()] + int64_t(pick >> 40 & 1);
+  tavref::Mask kept = ma;
+  for (size_t i = 0; i < kept.px.size(); ++i)
+    if (label[i] >= 0 && partArea[size_t(label[i])] < minArea) kept.px[i] = 0;
+  FUZZ_CHECK(px(a.removeSmallParts(minArea, conn)) == kept.px);
 
   // Measures and the other constructors and conversions.
   double ref[9];

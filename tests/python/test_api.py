@@ -62,6 +62,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(3, 3).clip(0, 0, 1 << 40, 1) | ValueError | width",
     "tg.Region(3).components('8') | TypeError | connectivity",
     "tg.Region(3).component_count(6) | ValueError | connectivity 4_or_8",
+    "tg.Region(3).remove_small_parts(2.0) | TypeError | min must_be_an_int",
+    "tg.Region(3).remove_small_parts(2, 6) | ValueError | connectivity 4_or_8",
     "tg.RleCalcDisk().calculate(10, 1 << 40, [[1, 1]]) | ValueError | height",
     "tg.fit_line_ransac(SQ, 1, 1.5) | TypeError | candidates",
     "tg.Region.from_coco({'size': 5, 'counts': [4]}) | TypeError | size",

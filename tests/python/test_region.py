@@ -8,7 +8,7 @@ import pytest
 import tavgeometry as tg
 
 measure, ndi = pytest.importorskip("skimage.measure"), pytest.importorskip("scipy.ndimage")
-disk = pytest.importorskip("skimage.morphology").disk
+morphology = pytest.importorskip("skimage.morphology")
 
 
 def test_region_against_numpy_scipy_and_skimage():
@@ -24,9 +24,9 @@ def test_region_against_numpy_scipy_and_skimage():
         moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
         for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
                           (ra.translate(1, 0), moved), (ra.fill_holes(), ndi.binary_fill_holes(a)),
-                          (ra.dilate(2, "disk"), ndi.binary_dilation(a, disk(2))),
+                          (ra.dilate(2, "disk"), ndi.binary_dilation(a, morphology.disk(2))),
                           (ra.dilate(1), ndi.binary_dilation(a, np.ones((3, 3)))),
-                          (ra.erode(2, "disk"), ndi.binary_erosion(a, disk(2), border_value=0))]:
+                          (ra.erode(2, "disk"), ndi.binary_erosion(a, morphology.disk(2), border_value=0))]:
             assert got.to_mask().shape == (h, w) and np.array_equal(got.to_mask(), u8(want))
         assert ra.iou(rb) == ((a & b).sum() / (a | b).sum() if (a | b).any() else 0.0)
         pairs = [[x.iou(y) for y in (rb, ra)] for x in (ra, rb)]
@@ -49,6 +49,9 @@ def test_region_against_numpy_scipy_and_skimage():
             labels = measure.label(a, connectivity=c // 4)
             want = [u8(labels == k).tolist() for k in range(1, labels.max() + 1)]
             assert [p.to_mask().tolist() for p in ra.components(c)] == want and ra.component_count(c) == len(want)
+            least = int(rng.integers(0, 9))  # parts of fewer pixels removed
+            kept = morphology.remove_small_objects(a, least, connectivity=c // 4)
+            assert np.array_equal(ra.remove_small_parts(least, c).to_mask(), u8(kept))
         if not a.any():
             continue
         props, mo = measure.regionprops(u8(a))[0], ra.moments
