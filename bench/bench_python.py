@@ -184,6 +184,12 @@ def regions(rng):
     def same_count(x, y):  # cv2 counts the background as a label
         return len(x) == (y[0] - 1 if isinstance(y, tuple) else y.max())
 
+    def cv_without_small(m, least, c):  # label, then keep the labels of enough pixels
+        _, lab, stats, _ = cv2.connectedComponentsWithStats(m, connectivity=c)
+        keep = stats[:, cv2.CC_STAT_AREA] >= least
+        keep[0] = False
+        return keep[lab]
+
     k5 = np.array([[dx * dx + dy * dy <= 25 for dx in range(-5, 6)] for dy in range(-5, 6)], np.uint8)
     for label, a, b in shapes(rng, 1024):
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b)
@@ -206,6 +212,11 @@ def regions(rng):
             ("IoU from masks", lambda: tg.Region.from_mask(a).iou(tg.Region.from_mask(b)), cv_iou, np_iou,
              lambda x, y: x == y),
             ("union", lambda: ra | rb, lambda: cv2.bitwise_or(a, b, dst=tmp), lambda: np.bitwise_or(a, b, out=tmp),
+             lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+            ("difference", lambda: ra - rb, lambda: cv2.subtract(a, b, dst=tmp), lambda: ab & ~aob,
+             lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
+            ("remove parts < 200 px, 8", lambda: ra.remove_small_parts(200, 8), lambda: cv_without_small(a, 200, 8),
+             lambda: morphology.remove_small_objects(ab, 200, connectivity=2),
              lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
             ("moments", lambda: ra.moments, lambda: cv2.moments(a, True),
              lambda: measure.moments_central(a, order=2),
@@ -236,6 +247,7 @@ def regions(rng):
     # The worst case for runs: a mask of noise, where a part has one or two runs and every part is an object.
     noise = (rng.random((1024, 1024)) < 0.3).astype(np.uint8)
     rn = tg.Region.from_mask(noise)
+    bn = noise.astype(bool)
     for c, sk_c in ((8, 2), (4, 1)):
         ours, cv = lambda: rn.components(c), lambda: cv2.connectedComponents(noise, connectivity=c)
         other = lambda: measure.label(noise, connectivity=sk_c)  # noqa: E731
@@ -245,6 +257,14 @@ def regions(rng):
         t_ours, t_cv, t_other = per_call(ours), per_call(cv), per_call(other, min_time=0.5, repeats=3)
         print(f"| components {c} ({len(parts)} parts) | noise 30 % 1024^2 | {len(rn)} | {fmt(t_ours)} | {fmt(t_cv)} | "
               f"{fmt(t_other)} | {t_cv / t_ours:.1f} | {t_other / t_ours:.1f} |")
+        drop = lambda: rn.remove_small_parts(3, c)  # noqa: E731
+        cv_drop = lambda: cv_without_small(noise, 3, c)  # noqa: E731
+        sk_drop = lambda: morphology.remove_small_objects(bn, 3, connectivity=sk_c)  # noqa: E731
+        if not (np.array_equal(drop().to_mask() != 0, cv_drop()) and np.array_equal(drop().to_mask() != 0, sk_drop())):
+            raise SystemExit(f"remove_small_parts {c} of noise differs")
+        t_drop, t_cv_drop, t_sk_drop = per_call(drop), per_call(cv_drop), per_call(sk_drop, min_time=0.5, repeats=3)
+        print(f"| remove parts < 3 px, {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_drop)} | {fmt(t_cv_drop)} | "
+              f"{fmt(t_sk_drop)} | {t_cv_drop / t_drop:.1f} | {t_sk_drop / t_drop:.1f} |")
         count = lambda: rn.component_count(c)  # noqa: E731
         if count() != len(parts):
             raise SystemExit(f"component_count {c} of noise differs")
