@@ -35,6 +35,37 @@ class RunBuffer {
   std::unique_ptr<TavRun[]> m_runs;
 };
 
+// The runs of two lists in (y, x0) order, one a call. The keys of both heads
+// are kept, a list that has run out having a key above all others, so that
+// one loop takes every run with no tail loops.
+class MergedRuns {
+ public:
+  MergedRuns(const std::vector<TavRun>& a, const std::vector<TavRun>& b)
+      : m_p(a.data()), m_q(b.data()), m_pe(m_p + a.size()), m_qe(m_q + b.size()),
+        m_kp(key(m_p, m_pe)), m_kq(key(m_q, m_qe)) {}
+  const TavRun* first() const { return m_kp < m_kq ? m_p : m_q; }
+  const TavRun* next() {
+    if (m_kp < m_kq) {
+      const TavRun* r = m_p++;
+      m_kp = key(m_p, m_pe);
+      return r;
+    }
+    const TavRun* r = m_q++;
+    m_kq = key(m_q, m_qe);
+    return r;
+  }
+
+ private:
+  // Rows and columns are >= 0, so the key orders by (y, x0).
+  static uint64_t key(const TavRun* r, const TavRun* end) {
+    return r < end ? (static_cast<uint64_t>(static_cast<uint32_t>(r->y)) << 32) | static_cast<uint32_t>(r->x0)
+                   : ~uint64_t(0);
+  }
+  const TavRun *m_p, *m_q;
+  const TavRun *const m_pe, *const m_qe;
+  uint64_t m_kp, m_kq;
+};
+
 void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) {
   if (a.width() != b.width() || a.height() != b.height())
     fail(std::string("region ") + op + ": canvases differ (" + std::to_string(a.width()) + " x " +
@@ -46,35 +77,20 @@ void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) 
 // Union: the two run lists merged in (y, x0) order, runs that touch or overlap
 // joined. The run being built lives in locals and is stored once, when a run
 // that does not join it comes: kept in the output, every step loaded back the
-// end the step before had just stored. The keys of both heads are kept too,
-// a list that has run out having a key above all others, so that one loop
-// takes every run.
+// end the step before had just stored.
 CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "union");
   const std::vector<TavRun>& a = m_runs;
   const std::vector<TavRun>& b = o.m_runs;
   if (a.empty()) return o;
   if (b.empty()) return *this;
-  const auto key = [](const TavRun& r) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
-  };  // rows and columns are >= 0, so this orders by (y, x0)
   RunBuffer out(a.size() + b.size());
   TavRun* w = out.data();
-  const TavRun *p = a.data(), *q = b.data();
-  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
-  constexpr uint64_t kDone = ~uint64_t(0);  // above every key: the list has run out
-  uint64_t kp = key(*p), kq = key(*q);
-  const TavRun* f = kp < kq ? p : q;
+  MergedRuns runs(a, b);
+  const TavRun* f = runs.first();
   int y = f->y, x0 = f->x0, x1 = f->x1;  // the run being built (the loop takes f again: it joins itself)
   for (size_t n = a.size() + b.size(); n > 0; --n) {
-    const TavRun* r;
-    if (kp < kq) {
-      r = p++;
-      kp = p < pe ? key(*p) : kDone;
-    } else {
-      r = q++;
-      kq = q < qe ? key(*q) : kDone;
-    }
+    const TavRun* r = runs.next();
     const int ry = r->y, rx0 = r->x0, rx1 = r->x1;
     if (ry == y && rx0 <= x1) {
       x1 = std::max(x1, rx1);
@@ -159,27 +175,14 @@ CTavGeoRegion CTavGeoRegion::operator^(const CTavGeoRegion& o) const {
   const std::vector<TavRun>& b = o.m_runs;
   if (a.empty()) return o;
   if (b.empty()) return *this;
-  const auto key = [](const TavRun& r) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(r.y)) << 32) | static_cast<uint32_t>(r.x0);
-  };
   // Each step stores at most one run, the first none, so the stores stay
   // below a.size() + b.size().
   RunBuffer out(a.size() + b.size());
   TavRun* w = out.data();
-  const TavRun *p = a.data(), *q = b.data();
-  const TavRun *const pe = p + a.size(), *const qe = q + b.size();
-  constexpr uint64_t kDone = ~uint64_t(0);
-  uint64_t kp = key(*p), kq = key(*q);
+  MergedRuns runs(a, b);
   int y = -1, x0 = 0, x1 = 0;  // the run being built, empty at first
   for (size_t n = a.size() + b.size(); n > 0; --n) {
-    const TavRun* r;
-    if (kp < kq) {
-      r = p++;
-      kp = p < pe ? key(*p) : kDone;
-    } else {
-      r = q++;
-      kq = q < qe ? key(*q) : kDone;
-    }
+    const TavRun* r = runs.next();
     const int ry = r->y, rx0 = r->x0, rx1 = r->x1;
     if (ry != y || rx0 > x1) {
       *w = TavRun{y, x0, x1};
