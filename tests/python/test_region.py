@@ -52,6 +52,8 @@ def test_region_against_numpy_scipy_and_skimage():
             least = int(rng.integers(0, 9))  # parts of fewer pixels removed
             kept = morphology.remove_small_objects(a, least, connectivity=c // 4)
             assert np.array_equal(ra.remove_small_parts(least, c).to_mask(), u8(kept))
+            filled = morphology.remove_small_holes(a, least, connectivity=c // 4)  # the recipe in PYTHON.md
+            assert np.array_equal(ra.complement().remove_small_parts(least, c).complement().to_mask(), u8(filled))
         if not a.any():
             continue
         props, mo = measure.regionprops(u8(a))[0], ra.moments
