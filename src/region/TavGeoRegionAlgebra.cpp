@@ -138,8 +138,9 @@ CTavGeoRegion CTavGeoRegion::operator&(const CTavGeoRegion& o) const {
 // pass over both lists. A run of o is passed once by the skip and met by each
 // run of this list it overlaps. The pieces of one run are separated by the
 // runs of o cut out of it, and runs of this list by their gaps, so no two
-// pieces touch; a run of this list gives at most one piece more than the runs
-// of o it overlaps, so there are fewer pieces than runs of both lists.
+// pieces touch. Every piece of a run but its last ends where a run of o starts
+// inside it, and a run of o starts inside one run at most, so there are no
+// more pieces than runs of both lists.
 CTavGeoRegion CTavGeoRegion::operator-(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "difference");
   const std::vector<TavRun>& a = m_runs;
@@ -854,9 +855,13 @@ CTavGeoRegion CTavGeoRegion::removeSmallParts(int64_t minArea, int connectivity)
     parent[i] = root;
     area[static_cast<size_t>(root)] += m_runs[i].x1 - m_runs[i].x0;
   }
+  const auto keep = [&](size_t i) { return area[static_cast<size_t>(parent[i])] >= minArea; };
+  size_t n = 0;
+  for (size_t i = 0; i < m_runs.size(); ++i) n += keep(i);
   std::vector<TavRun> kept;
+  kept.reserve(n);  // no spare room
   for (size_t i = 0; i < m_runs.size(); ++i)
-    if (area[static_cast<size_t>(parent[i])] >= minArea) kept.push_back(m_runs[i]);
+    if (keep(i)) kept.push_back(m_runs[i]);
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(kept));
 }
 
