@@ -361,6 +361,13 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   ///         canvases, or more than kRegionMaxIouPairs pairs.
   static std::vector<double> iouMatrix(const std::vector<const CTavGeoRegion*>& a,
                                        const std::vector<const CTavGeoRegion*>& b);
+  /// \brief The union of all the regions: pairs of them, then pairs of
+  /// those, and so on, O(runs x log(count)) where a left fold of | would take
+  /// O(runs x count). One region gives a copy of it.
+  /// \throws CTavGeoRegionError for no regions (a region needs its canvas),
+  ///         a null pointer, regions on different canvases, or a result of
+  ///         more than kRegionMaxRuns runs.
+  static CTavGeoRegion unionOf(const std::vector<const CTavGeoRegion*>& regions);
   /// \brief The canvas pixels not in the region. O(runs + height).
   CTavGeoRegion complement() const;
   /// \brief The region moved by (dx, dy), clipped to the canvas. O(runs).

@@ -311,6 +311,26 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
   return out;
 }
 
+CTavGeoRegion CTavGeoRegion::unionOf(const std::vector<const CTavGeoRegion*>& regions) {
+  if (regions.empty()) fail("region union of many: no regions (a region needs its canvas)");
+  for (size_t i = 0; i < regions.size(); ++i) {
+    if (regions[i] == nullptr) fail("region union of many: region " + std::to_string(i) + " is null");
+    sameCanvas(*regions[0], *regions[i], "union of many");
+  }
+  // Each round joins neighbours, so every run passes through log2(count) unions.
+  std::vector<CTavGeoRegion> round;
+  round.reserve(regions.size() / 2 + 1);
+  for (size_t i = 0; i + 1 < regions.size(); i += 2) round.push_back(*regions[i] | *regions[i + 1]);
+  if (regions.size() % 2 != 0) round.push_back(*regions.back());
+  while (round.size() > 1) {
+    size_t n = 0;
+    for (size_t i = 0; i + 1 < round.size(); i += 2) round[n++] = round[i] | round[i + 1];
+    if (round.size() % 2 != 0) round[n++] = std::move(round.back());
+    round.resize(n);
+  }
+  return std::move(round.front());
+}
+
 CTavGeoRegion CTavGeoRegion::complement() const {
   std::vector<TavRun> out;
   size_t i = 0;

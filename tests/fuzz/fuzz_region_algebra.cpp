@@ -72,6 +72,14 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const std::vector<double> ious = CTavGeoRegion::iouMatrix(firsts, seconds);
   for (size_t i = 0; i < firsts.size(); ++i)
     for (size_t j = 0; j < seconds.size(); ++j) FUZZ_CHECK(ious[i * seconds.size() + j] == firsts[i]->iou(*seconds[j]));
+  // The union of many as the fold of | it replaces, of one to six regions: with five, a is left over in
+  // the first two rounds, with six the union of a and the intersection in the second.
+  const std::vector<const CTavGeoRegion*> many = {&none, &b, &t, &c, &a, &combined[1]};
+  CTavGeoRegion fold = none;
+  for (size_t n = 1; n <= many.size(); ++n) {
+    fold = fold | *many[n - 1];
+    FUZZ_CHECK(CTavGeoRegion::unionOf(std::vector<const CTavGeoRegion*>(many.begin(), many.begin() + n)) == fold);
+  }
   const int rad = in.count(5);
   const bool disk = in.flag();
   FUZZ_CHECK(px(disk ? a.dilateDisk(rad) : a.dilateSquare(rad)) == tavref::maskDilate(ma, rad, disk).px);

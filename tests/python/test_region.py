@@ -24,6 +24,7 @@ def test_region_against_numpy_scipy_and_skimage():
         moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
         for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
                           (ra.translate(1, 0), moved), (ra.fill_holes(), ndi.binary_fill_holes(a)),
+                          (tg.Region.union_all(iter([ra, rb, ra.translate(1, 0)])), a | b | moved),
                           (ra.dilate(2, "disk"), ndi.binary_dilation(a, morphology.disk(2))),
                           (ra.dilate(1), ndi.binary_dilation(a, np.ones((3, 3)))),
                           (ra.erode(2, "disk"), ndi.binary_erosion(a, morphology.disk(2), border_value=0))]:
