@@ -398,6 +398,20 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   CTavGeoRegion dilateDisk(int r) const;
   /// \brief Erosion by the disk of radius r.
   CTavGeoRegion erodeDisk(int r) const;
+  /// \brief Closing by the square of half-width r: dilation, then erosion
+  /// with the pixels outside the canvas counted as inside (so the result
+  /// holds the region, also at the canvas edge). O(runs + height) beyond the
+  /// two dilations it makes.
+  CTavGeoRegion closingSquare(int r) const;
+  /// \brief Closing by the disk of radius r, as closingSquare.
+  CTavGeoRegion closingDisk(int r) const;
+  /// \brief Opening by the square of half-width r: erosion with the pixels
+  /// outside the canvas counted as inside, then dilation (so a part on the
+  /// canvas edge is not worn away from the edge; the result lies within the
+  /// region).
+  CTavGeoRegion openingSquare(int r) const;
+  /// \brief Opening by the disk of radius r, as openingSquare.
+  CTavGeoRegion openingDisk(int r) const;
   /// \brief Adds the holes: 4-connected parts of the complement that touch no
   /// canvas edge. O(runs + height).
   CTavGeoRegion fillHoles() const;

@@ -440,6 +440,8 @@ void bindRegion(py::module_& m) {
           "O(runs x count)). An empty iterable is a ValueError: there is no canvas to give the result.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
+      .def("__invert__", [](const Region& a) { return releasedFor(a.runCount(), [&] { return a.complement(); }); },
+           "~r: r.complement().")
       .def("translate", [](const Region& a, IntArg dx, IntArg dy) {
             const int x = toInt(dx, "dx"), y = toInt(dy, "dy");
             return released([&] { return a.translate(x, y); });
@@ -462,6 +464,20 @@ void bindRegion(py::module_& m) {
             return released([&] { return disk ? a.erodeDisk(rr) : a.erodeSquare(rr); });
           }, py::arg("r"), py::arg("shape") = "square",
           "Erosion by the same elements; pixels outside the canvas count as outside.")
+      .def("closing", [](const Region& a, IntArg r, TextArg shape) {
+            const int rr = radiusOf(r);
+            const bool disk = isDisk(shape);
+            return released([&] { return disk ? a.closingDisk(rr) : a.closingSquare(rr); });
+          }, py::arg("r"), py::arg("shape") = "square",
+          "Dilation, then erosion with pixels outside the canvas counted as inside: the result holds the\n"
+          "region, as skimage.morphology.binary_closing and cv2.morphologyEx(MORPH_CLOSE) give it.")
+      .def("opening", [](const Region& a, IntArg r, TextArg shape) {
+            const int rr = radiusOf(r);
+            const bool disk = isDisk(shape);
+            return released([&] { return disk ? a.openingDisk(rr) : a.openingSquare(rr); });
+          }, py::arg("r"), py::arg("shape") = "square",
+          "Erosion with pixels outside the canvas counted as inside, then dilation: as\n"
+          "skimage.morphology.binary_opening and cv2.morphologyEx(MORPH_OPEN).")
       .def("fill_holes", [](const Region& a) { return released([&] { return a.fillHoles(); }); },
            "Adds the holes: parts of the complement (4-connected) that touch no canvas edge.")
       .def("components", [](const Region& a, IntArg connectivity) {

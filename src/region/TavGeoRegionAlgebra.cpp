@@ -770,6 +770,26 @@ CTavGeoRegion CTavGeoRegion::erodeDisk(int r) const {
   return erode(*this, diskElement(r));
 }
 
+// Closing and opening erode with the outside of the canvas counted as inside:
+// p stays when no pixel of the complement lies within the element of p, that
+// is, outside the complement's dilation (the elements are symmetric).
+CTavGeoRegion CTavGeoRegion::closingSquare(int r) const {
+  checkRadius(r, "closing");
+  return dilateSquare(r).complement().dilateSquare(r).complement();
+}
+CTavGeoRegion CTavGeoRegion::closingDisk(int r) const {
+  checkRadius(r, "closing");
+  return dilateDisk(r).complement().dilateDisk(r).complement();
+}
+CTavGeoRegion CTavGeoRegion::openingSquare(int r) const {
+  checkRadius(r, "opening");
+  return complement().dilateSquare(r).complement().dilateSquare(r);
+}
+CTavGeoRegion CTavGeoRegion::openingDisk(int r) const {
+  checkRadius(r, "opening");
+  return complement().dilateDisk(r).complement().dilateDisk(r);
+}
+
 // ------------------------------------------------------------ components
 
 namespace {

@@ -84,6 +84,12 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const bool disk = in.flag();
   FUZZ_CHECK(px(disk ? a.dilateDisk(rad) : a.dilateSquare(rad)) == tavref::maskDilate(ma, rad, disk).px);
   FUZZ_CHECK(px(disk ? a.erodeDisk(rad) : a.erodeSquare(rad)) == tavref::maskErode(ma, rad, disk).px);
+  // Closing and opening erode with the outside set: the closing holds a, the opening lies in it.
+  const tavref::Mask closed = tavref::maskErodeInsideOut(tavref::maskDilate(ma, rad, disk), rad, disk);
+  const CTavGeoRegion closing = disk ? a.closingDisk(rad) : a.closingSquare(rad);
+  FUZZ_CHECK(px(closing) == closed.px && (a - closing).empty());
+  FUZZ_CHECK(px(disk ? a.openingDisk(rad) : a.openingSquare(rad)) ==
+             tavref::maskDilate(tavref::maskErodeInsideOut(ma, rad, disk), rad, disk).px);
   FUZZ_CHECK(px(a.fillHoles()) == tavref::maskFillHoles(ma).px);
   const int conn = in.flag() ? 8 : 4;
   std::vector<int> label;

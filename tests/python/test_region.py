@@ -27,7 +27,9 @@ def test_region_against_numpy_scipy_and_skimage():
                           (tg.Region.union_all(iter([ra, rb, ra.translate(1, 0)])), a | b | moved),
                           (ra.dilate(2, "disk"), ndi.binary_dilation(a, morphology.disk(2))),
                           (ra.dilate(1), ndi.binary_dilation(a, np.ones((3, 3)))),
-                          (ra.erode(2, "disk"), ndi.binary_erosion(a, morphology.disk(2), border_value=0))]:
+                          (ra.erode(2, "disk"), ndi.binary_erosion(a, morphology.disk(2), border_value=0)),
+                          (ra.closing(2, "disk"), morphology.binary_closing(a, morphology.disk(2))),
+                          (ra.opening(1), morphology.binary_opening(a, np.ones((3, 3)))), (~ra, ~a)]:
             assert got.to_mask().shape == (h, w) and np.array_equal(got.to_mask(), u8(want))
         assert ra.iou(rb) == ((a & b).sum() / (a | b).sum() if (a | b).any() else 0.0)
         pairs = [[x.iou(y) for y in (rb, ra)] for x in (ra, rb)]

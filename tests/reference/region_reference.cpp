@@ -24,7 +24,8 @@ Mask maskTranslate(const Mask& a, int dx, int dy) {
 
 // Dilation: some element offset (dx, dy) has a(x - dx, y - dy) set; erosion:
 // every offset has a(x + dx, y + dy) set.
-static Mask morph(const Mask& a, int r, bool disk, bool dilate) {
+// Pixels outside the canvas count as set for the erosion when outsideSet.
+static Mask morph(const Mask& a, int r, bool disk, bool dilate, bool outsideSet = false) {
   Mask m(a.w, a.h);
   for (int y = 0; y < a.h; ++y)
     for (int x = 0; x < a.w; ++x) {
@@ -32,8 +33,9 @@ static Mask morph(const Mask& a, int r, bool disk, bool dilate) {
       for (int dy = -r; dy <= r; ++dy)
         for (int dx = -r; dx <= r; ++dx) {
           if (disk && dx * dx + dy * dy > r * r) continue;
+          const int ex = x + dx, ey = y + dy;
           any = any || a.at(x - dx, y - dy);
-          all = all && a.at(x + dx, y + dy);
+          all = all && ((outsideSet && (ex < 0 || ey < 0 || ex >= a.w || ey >= a.h)) || a.at(ex, ey));
         }
       m.set(x, y, (dilate ? any : all) ? 1 : 0);
     }
@@ -42,6 +44,7 @@ static Mask morph(const Mask& a, int r, bool disk, bool dilate) {
 
 Mask maskDilate(const Mask& a, int r, bool disk) { return morph(a, r, disk, true); }
 Mask maskErode(const Mask& a, int r, bool disk) { return morph(a, r, disk, false); }
+Mask maskErodeInsideOut(const Mask& a, int r, bool disk) { return morph(a, r, disk, false, true); }
 
 // Gives label n to every pixel of value v connected to (x, y), which has value v.
 static void flood(const Mask& a, uint8_t v, int connectivity, int x, int y, int n, std::vector<int>* label) {

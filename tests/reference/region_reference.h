@@ -24,6 +24,8 @@ Mask maskTranslate(const Mask& a, int dx, int dy);
 // disk: offsets with dx^2 + dy^2 <= r^2, else the (2r+1)^2 square
 Mask maskDilate(const Mask& a, int r, bool disk);
 Mask maskErode(const Mask& a, int r, bool disk);
+// erosion with the pixels outside the canvas set
+Mask maskErodeInsideOut(const Mask& a, int r, bool disk);
 // flood fill of the background from the canvas edges, 4-connected
 Mask maskFillHoles(const Mask& a);
 // Outline pixels in row-major order: each run's first and last pixel (a
