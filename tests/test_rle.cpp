@@ -333,6 +333,10 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
     tavref::Mask m(a.width(), a.height());
     m.px = a.toMask();
     ASSERT_EQ(a.area(), std::count(m.px.begin(), m.px.end(), 1));
+    tavref::Mask t(a.height(), a.width());  // transposed by rows of bits (dense) or by the walk (sparse)
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) t.set(y, x, m.at(x, y));
+    EXPECT_EQ(a.transposed().toMask(), t.px) << a.runCount();
     for (const auto& [r, round] : {std::pair{1, false}, {3, true}, {5, true}, {7, false}}) {
       const CTavGeoRegion grown = round ? a.dilateDisk(r) : a.dilateSquare(r);
       const CTavGeoRegion shrunk = round ? a.erodeDisk(r) : a.erodeSquare(r);

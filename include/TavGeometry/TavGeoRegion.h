@@ -374,6 +374,10 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   CTavGeoRegion translate(int dx, int dy) const;  // clipped to the canvas
   /// \brief The part of the region inside box. O(runs).
   CTavGeoRegion clip(const TavRegionBox& box) const;
+  /// \brief The region mirrored about the diagonal: pixel (x, y) becomes
+  /// (y, x) on a canvas of height x width. O(runs of both) and the canvas
+  /// width.
+  CTavGeoRegion transposed() const;
 
   /// @}
   /// \name Morphology, O(runs x rows of the element)

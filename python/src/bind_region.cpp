@@ -59,6 +59,20 @@ Region fromMask(ArrayArg mask) {
     py::object band = y0 == 0 && y1 == h ? py::object(a) : a.attr("__getitem__")(py::slice(y0, y1, 1));
     return py::module_::import("numpy").attr("not_equal")(band, 0, py::arg("order") = "C").attr("view")("uint8");
   };
+  // A mask whose columns lie in memory one after another (Fortran order, a
+  // transposed view, a COCO decoder's output) is read column by column, as
+  // rows of its transpose, and the runs transposed back: copying it into rows
+  // would cost many times the reading.
+  const auto columns = [&](const py::array& m) {
+    return m.strides(0) == 1 && m.strides(1) >= m.shape(0) && m.shape(0) > 1 && m.shape(1) > 1;
+  };
+  if (!bytes && columns(a) && a.size() <= (py::ssize_t(1) << 26))
+    a = py::module_::import("numpy").attr("not_equal")(a, 0, py::arg("order") = "F").attr("view")("uint8");
+  if (a.itemsize() == 1 && a.dtype().kind() != 'f' && columns(a)) {
+    const uint8_t* data = static_cast<const uint8_t*>(a.data());
+    const ptrdiff_t stride = a.strides(1);
+    return released([&] { return Region::fromMask(data, h, w, stride).transposed(); });
+  }
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
     // A large mask (a broadcast view can be of any size) is copied a band at
     // a time, so the copy never holds more than kMaskBand bytes.
@@ -438,6 +452,9 @@ void bindRegion(py::module_& m) {
           }, py::arg("regions"),
           "The union of an iterable of regions on one canvas, in O(runs x log(count)) (a loop of | takes\n"
           "O(runs x count)). An empty iterable is a ValueError: there is no canvas to give the result.")
+      .def("transpose", [](const Region& a) { return released([&] { return a.transposed(); }); },
+           "The region mirrored about the diagonal, on a canvas of height x width: to_mask() of it is\n"
+           "to_mask().T.")
       .def("complement", [](const Region& a) { return released([&] { return a.complement(); }); },
            "The canvas pixels not in the region.")
       .def("__invert__", [](const Region& a) { return releasedFor(a.runCount(), [&] { return a.complement(); }); },

@@ -479,24 +479,73 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
       segStart = v;
     }
   };
-  const TavRun* prev = nullptr;
-  size_t prevN = 0;
-  int prevRow = 0;
-  for (size_t i = 0; i < runs.size();) {
-    size_t j = i + 1;
-    while (j < runs.size() && runs[j].y == runs[i].y) ++j;
-    if (prevN > 0 && prevRow != runs[i].y - 1) {  // a gap: the previous row's runs all leave
-      step(prevRow + 1, prev, prevN, nullptr, 0);
-      prevN = 0;
+  if (runs.empty()) return out;
+  // Rows of bits, when the region's box holds few 64-column words per run:
+  // each input row is painted into a row of bits over the box's columns, and
+  // the bits that differ from the row before are where column runs enter and
+  // leave. The walk below costs a few branches per run end of two rows; this
+  // costs the box's words per row and one step per changed column.
+  int bx0 = runs.front().x0, bx1 = runs.front().x1;
+  for (const TavRun& r : runs) bx0 = std::min(bx0, r.x0), bx1 = std::max(bx1, r.x1);
+  const int y0 = runs.front().y, y1 = runs.back().y + 1;
+  const size_t words = (static_cast<size_t>(bx1 - bx0) + 63) / 64;
+  if (static_cast<double>(words) * (y1 - y0 + 1) <= 4.0 * static_cast<double>(runs.size())) {
+    std::vector<uint64_t> before(words, 0), now(words, 0);
+    // A row ends at most one column run for each column of the box: room for
+    // that many (and the store of an entering column after them) is made
+    // before each row.
+    const size_t span = static_cast<size_t>(bx1 - bx0) + 1;
+    size_t used = 0;
+    const TavRun* r = runs.data();
+    const TavRun* const end = r + runs.size();
+    for (int y = y0; y <= y1; ++y) {  // row y1 holds no run: every column run leaves there
+      std::fill(now.begin(), now.end(), 0);
+      for (; r < end && r->y == y; ++r) setBits(now.data(), r->x0 - bx0, r->x1 - bx0);
+      if (out.size() - used < span) {
+        if (static_cast<int64_t>(used) > kRegionMaxRuns)
+          fail(std::string(what) + " needs more than kRegionMaxRuns runs");
+        out.resize(std::max(2 * out.size(), used + span));
+      }
+      TavRun* w = out.data() + used;
+      // Without a branch on whether a column enters or leaves: a leaving
+      // column's run is stored and kept, an entering one's overwritten.
+      for (size_t k = 0; k < words; ++k)
+        for (uint64_t d = before[k] ^ now[k]; d != 0; d &= d - 1) {
+          const int bit = lowestBit(d);
+          const size_t x = static_cast<size_t>(bx0) + 64 * k + static_cast<size_t>(bit);
+          const bool leaves = ((before[k] >> bit) & 1) != 0;
+          const int began = open[x];
+          *w = TavRun{static_cast<int>(x), began, y};
+          w += leaves;
+          start[x + 1] += leaves;
+          open[x] = leaves ? began : y;
+        }
+      used = static_cast<size_t>(w - out.data());
+      before.swap(now);
     }
-    step(runs[i].y, prev, prevN, runs.data() + i, j - i);
-    prev = runs.data() + i;
-    prevN = j - i;
-    prevRow = runs[i].y;
-    i = j;
+    if (static_cast<int64_t>(used) > kRegionMaxRuns) fail(std::string(what) + " needs more than kRegionMaxRuns runs");
+    out.resize(used);
+  } else {
+    const TavRun* prev = nullptr;
+    size_t prevN = 0;
+    int prevRow = 0;
+    for (size_t i = 0; i < runs.size();) {
+      size_t j = i + 1;
+      while (j < runs.size() && runs[j].y == runs[i].y) ++j;
+      if (prevN > 0 && prevRow != runs[i].y - 1) {  // a gap: the previous row's runs all leave
+        step(prevRow + 1, prev, prevN, nullptr, 0);
+        prevN = 0;
+      }
+      step(runs[i].y, prev, prevN, runs.data() + i, j - i);
+      prev = runs.data() + i;
+      prevN = j - i;
+      prevRow = runs[i].y;
+      i = j;
+    }
+    if (prevN > 0) step(prevRow + 1, prev, prevN, nullptr, 0);
   }
-  if (prevN > 0) step(prevRow + 1, prev, prevN, nullptr, 0);
-  // counting sort by row; within a row the runs came in column order
+  // counting sort by row; within a row the runs came in column order (in the
+  // order they ended, as the runs of one row do not overlap)
   for (size_t y = 0; y < static_cast<size_t>(outRows); ++y) start[y + 1] += start[y];
   std::vector<TavRun> sorted(out.size());
   for (const TavRun& t : out) sorted[start[static_cast<size_t>(t.y)]++] = t;
@@ -538,6 +587,10 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
   if (pos != total)
     fail("COCO RLE: counts add up to " + std::to_string(pos) + ", not height * width = " + std::to_string(total));
   return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h, "COCO RLE: the region"));
+}
+
+CTavGeoRegion CTavGeoRegion::transposed() const {
+  return CTavGeoRegionAccess::make(m_height, m_width, transposeRuns(m_runs, m_width, "region transpose: the result"));
 }
 
 TavCocoRle CTavGeoRegion::toCoco() const {

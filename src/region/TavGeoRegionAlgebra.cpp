@@ -468,7 +468,7 @@ class BitMorphology {
       for (size_t t = s.begin; t < s.end; ++t) {
         const int64_t a = std::max<int64_t>(int64_t{runs[t].x0} - d, 0) - m_base;
         const int64_t b = std::min<int64_t>(int64_t{runs[t].x1} + d, width) - m_base;
-        if (b > a) set(bits, a, b);
+        if (b > a) setBits(bits, a, b);
       }
     }
   }
@@ -537,27 +537,6 @@ class BitMorphology {
     return static_cast<size_t>(((y % n) + n) % n);
   }
   uint64_t* row(int64_t y, size_t width) { return m_ring.data() + (slotOf(y) * m_widths.size() + width) * m_words; }
-  static int lowestBit(uint64_t v) {  // v != 0
-#if defined(TAVGEO_BIT_SCAN)
-    return __builtin_ctzll(v);
-#else
-    int n = 0;
-    for (; (v & 1) == 0; v >>= 1) ++n;
-    return n;
-#endif
-  }
-  static void set(uint64_t* w, int64_t a, int64_t b) {  // bits [a, b)
-    const size_t wa = static_cast<size_t>(a >> 6), wb = static_cast<size_t>((b - 1) >> 6);
-    const uint64_t ma = ~uint64_t{0} << (a & 63), mb = ~uint64_t{0} >> (63 - ((b - 1) & 63));
-    if (wa == wb) {
-      w[wa] |= ma & mb;
-      return;
-    }
-    w[wa] |= ma;
-    for (size_t k = wa + 1; k < wb; ++k) w[k] = ~uint64_t{0};
-    w[wb] |= mb;
-  }
-
   size_t m_r;
   int64_t m_base;
   size_t m_words;

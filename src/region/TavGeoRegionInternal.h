@@ -4,6 +4,7 @@
 
 #include <TavGeometry/TavGeoRegion.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,30 @@ namespace region_detail {
 
 [[noreturn]] void fail(const std::string& what);
 void checkCanvas(int width, int height, const char* where);
+
+// The index of the lowest set bit of v, which is not 0.
+inline int lowestBit(uint64_t v) {
+#if defined(TAVGEO_BIT_SCAN)
+  return __builtin_ctzll(v);
+#else
+  int n = 0;
+  for (; (v & 1) == 0; v >>= 1) ++n;
+  return n;
+#endif
+}
+
+// Sets bits [a, b) of the words from w on; a < b.
+inline void setBits(uint64_t* w, int64_t a, int64_t b) {
+  const size_t wa = static_cast<size_t>(a >> 6), wb = static_cast<size_t>((b - 1) >> 6);
+  const uint64_t ma = ~uint64_t{0} << (a & 63), mb = ~uint64_t{0} >> (63 - ((b - 1) & 63));
+  if (wa == wb) {
+    w[wa] |= ma & mb;
+    return;
+  }
+  w[wa] |= ma;
+  for (size_t k = wa + 1; k < wb; ++k) w[k] = ~uint64_t{0};
+  w[wb] |= mb;
+}
 
 // Appends a run to the sorted output, merging it with the last one when they
 // touch or overlap; refuses growth past kRegionMaxRuns, naming the result what.

@@ -91,6 +91,10 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   FUZZ_CHECK(px(disk ? a.openingDisk(rad) : a.openingSquare(rad)) ==
              tavref::maskDilate(tavref::maskErodeInsideOut(ma, rad, disk), rad, disk).px);
   FUZZ_CHECK(px(a.fillHoles()) == tavref::maskFillHoles(ma).px);
+  tavref::Mask mt(h, w);  // a's mask mirrored about the diagonal
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) mt.set(y, x, ma.at(x, y));
+  FUZZ_CHECK(px(a.transposed()) == mt.px && a.transposed().width() == h);
   const int conn = in.flag() ? 8 : 4;
   std::vector<int> label;
   const std::vector<CTavGeoRegion> parts = out(a.components(conn));

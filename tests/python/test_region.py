@@ -20,6 +20,9 @@ def test_region_against_numpy_scipy_and_skimage():
             a[:] = i % 40 == 0
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b.astype(np.float32) * 3)  # nonzero is inside
         assert ra == tg.Region.from_mask(np.repeat(a, 2, 1)[:, ::2]) == tg.Region.from_mask(np.asfortranarray(u8(a)))
+        # columns one after another in memory are read as rows of the transpose
+        assert tg.Region.from_mask(a.T) == ra.transpose() == tg.Region.from_mask(np.asfortranarray(a.T * 2.5))
+        assert np.array_equal(ra.transpose().to_mask(), u8(a.T)) and ra.transpose().transpose() == ra
         assert all(pickle.loads(pickle.dumps(ra, proto)) == ra for proto in range(pickle.HIGHEST_PROTOCOL + 1))
         moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
         for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
