@@ -374,6 +374,11 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   CTavGeoRegion translate(int dx, int dy) const;  // clipped to the canvas
   /// \brief The part of the region inside box. O(runs).
   CTavGeoRegion clip(const TavRegionBox& box) const;
+  /// \brief The part inside box as a region of its own, on a canvas of
+  /// box.width x box.height whose origin is the box's corner (pixels of the box
+  /// outside this canvas are outside). O(log runs + runs in the box's rows).
+  /// \throws CTavGeoRegionError for a box whose size is not a canvas size.
+  CTavGeoRegion crop(const TavRegionBox& box) const;
   /// \brief The region mirrored about the diagonal: pixel (x, y) becomes
   /// (y, x) on a canvas of height x width. O(runs of both) and the canvas
   /// width.

@@ -468,6 +468,12 @@ void bindRegion(py::module_& m) {
             const TavRegionBox box{toInt(x, "x"), toInt(y, "y"), toInt(width, "width"), toInt(height, "height")};
             return released([&] { return a.clip(box); });
           }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), "The part inside the rectangle.")
+      .def("crop", [](const Region& a, IntArg x, IntArg y, IntArg width, IntArg height) {
+            const TavRegionBox box{toInt(x, "x"), toInt(y, "y"), toInt(width, "width"), toInt(height, "height")};
+            return releasedFor(a.runCount(), [&] { return a.crop(box); });
+          }, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"),
+          "The part inside the rectangle as a region on a canvas of width x height with its origin at\n"
+          "(x, y): r.crop(*r.bbox).to_mask() is the mask of the region's box only.")
       .def("dilate", [](const Region& a, IntArg r, TextArg shape) {
             const int rr = radiusOf(r);
             const bool disk = isDisk(shape);

@@ -369,6 +369,22 @@ CTavGeoRegion CTavGeoRegion::clip(const TavRegionBox& box) const {
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
 
+CTavGeoRegion CTavGeoRegion::crop(const TavRegionBox& box) const {
+  checkCanvas(box.width, box.height, "region crop");
+  const int64_t bx1 = int64_t{box.x} + box.width, by1 = int64_t{box.y} + box.height;
+  const int64_t ry0 = std::max<int64_t>(box.y, 0), ry1 = std::min<int64_t>(by1, m_height);
+  std::vector<TavRun> out;
+  if (ry0 >= ry1) return CTavGeoRegionAccess::make(box.width, box.height, std::move(out));
+  const auto rows = rowRange(m_runs, static_cast<int>(ry0), static_cast<int>(ry1));
+  for (const TavRun* r = rows.first; r < rows.second; ++r) {
+    const int64_t x0 = std::max<int64_t>(r->x0, box.x), x1 = std::min<int64_t>(r->x1, bx1);
+    if (x1 > x0)
+      out.push_back(TavRun{static_cast<int>(r->y - int64_t{box.y}), static_cast<int>(x0 - box.x),
+                           static_cast<int>(x1 - box.x)});
+  }
+  return CTavGeoRegionAccess::make(box.width, box.height, std::move(out));
+}
+
 // ------------------------------------------------------------ morphology
 
 namespace {

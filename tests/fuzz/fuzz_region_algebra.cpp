@@ -66,6 +66,12 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const CTavGeoRegion c = out(a.clip(box));
   const TavRegionBox near{box.x % 16 - 4, box.y % 16 - 4, box.width % 16, box.height % 16};  // edges on the runs
   FUZZ_CHECK(c == (a & CTavGeoRegion::fromBox(w, h, box)) && a.clip(near) == (a & CTavGeoRegion::fromBox(w, h, near)));
+  if (near.width >= 0 && near.height >= 0) {  // the box as a canvas of its own, its corner the origin
+    tavref::Mask cut(near.width, near.height);
+    for (int y = 0; y < near.height; ++y)
+      for (int x = 0; x < near.width; ++x) cut.set(x, y, ma.at(near.x + x, near.y + y));
+    FUZZ_CHECK(px(a.crop(near)) == cut.px);
+  }
   // Every entry of the matrix is its pair's iou, the same double (boxes apart, boxes sharing some rows).
   const CTavGeoRegion none(w, h);
   const std::vector<const CTavGeoRegion*> firsts = {&a, &b, &t, &c, &none}, seconds = {&b, &t, &combined[1]};

@@ -60,6 +60,7 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.from_rle([5, 5, 0, 0, 0, 0, 2, -1]) | ValueError | ",  # a record with no run
     "tg.Region(2**31, 4) | ValueError | width 32_bits", "tg.Region(3, 3).translate(1, 0.5) | TypeError | dy int",
     "tg.Region(3, 3).clip(0, 0, 1 << 40, 1) | ValueError | width",
+    "tg.Region(3, 3).crop(0, 0, -1, 1) | ValueError | negative canvas",
     "tg.Region(3).components('8') | TypeError | connectivity",
     "tg.Region(3).component_count(6) | ValueError | connectivity 4_or_8",
     "tg.Region(3).remove_small_parts(2.0) | TypeError | min must_be_an_int",

@@ -23,6 +23,8 @@ def test_region_against_numpy_scipy_and_skimage():
         # columns one after another in memory are read as rows of the transpose
         assert tg.Region.from_mask(a.T) == ra.transpose() == tg.Region.from_mask(np.asfortranarray(a.T * 2.5))
         assert np.array_equal(ra.transpose().to_mask(), u8(a.T)) and ra.transpose().transpose() == ra
+        padded = np.pad(a, 3)[1:h + 2, 4:w + 6]  # the box (1, -2) .. (w + 3, h - 1), partly off the canvas
+        assert np.array_equal(ra.crop(1, -2, w + 2, h + 1).to_mask(), u8(padded))
         assert all(pickle.loads(pickle.dumps(ra, proto)) == ra for proto in range(pickle.HIGHEST_PROTOCOL + 1))
         moved = np.pad(a, ((0, 0), (1, 0)))[:, :w]  # one column to the right
         for got, want in [(ra, a), (ra | rb, a | b), (ra & rb, a & b), (ra - rb, a & ~b), (ra ^ rb, a ^ b),
