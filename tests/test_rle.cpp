@@ -259,6 +259,8 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[&] { CTavGeoRegion::iouMatrix({&a, &a}, {&a, &b}); }, "iouMatrix: canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix({&a}, {nullptr}); }, "null region"},
       {[&] { CTavGeoRegion::unionOf({}); }, "no regions"},
+      {[&] { int32_t l[4]; a.labelImage(l, 3, 4); }, "labels: stride 3 below width 4"},
+      {[&] { a.labelImage(nullptr, 4, 6); }, "connectivity must be 4 or 8"},
       {[&] { CTavGeoRegion::unionOf({&a, &a, nullptr}); }, "region 2 is null"},
       {[&] { CTavGeoRegion::unionOf({&a, &a, &b}); }, "union of many: canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix(std::vector<const CTavGeoRegion*>(1 << 14, &a), {(1 << 14) + 1, &a}); },

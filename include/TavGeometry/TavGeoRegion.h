@@ -434,6 +434,17 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// without making them. O(runs).
   /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   int componentCount(int connectivity) const;
+  /// \brief Writes the label image of the connected parts: 0 outside the
+  /// region, k at the pixels of the part components(connectivity)[k - 1].
+  ///
+  /// Row y starts at data + y * stride (stride in int32 elements, >= width);
+  /// the elements of a row past its width are left as they are.
+  /// O(runs + width * height).
+  /// \param data the image, height rows of stride elements.
+  /// \param stride elements from one row to the next.
+  /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
+  /// \return the number of parts.
+  int labelImage(int32_t* data, ptrdiff_t stride, int connectivity) const;
   /// \brief The region without its connected parts of fewer than minArea
   /// pixels (minArea of 1 or less keeps every part). O(runs).
   /// \param minArea the smallest area a part keeps.

@@ -518,6 +518,18 @@ void bindRegion(py::module_& m) {
             return released([&] { return a.componentCount(c); });
           }, py::arg("connectivity") = 8,
           "Number of connected parts, len(components(connectivity)) without making them.")
+      .def("labels", [](const Region& a, IntArg connectivity) {
+            const int c = toInt(connectivity, "connectivity");
+            if (static_cast<std::size_t>(a.width()) * static_cast<std::size_t>(a.height()) > kMaxResultElements)
+              throwValue("labels: an image of " + std::to_string(a.width()) + " x " + std::to_string(a.height()) +
+                         " has more than 2^28 pixels (the limit)");
+            py::array_t<int32_t> out({static_cast<py::ssize_t>(a.height()), static_cast<py::ssize_t>(a.width())});
+            int32_t* d = out.mutable_data();
+            released([&] { return a.labelImage(d, a.width(), c); });
+            return out;
+          }, py::arg("connectivity") = 8,
+          "The label image, int32 of shape (height, width): 0 outside, k on components(connectivity)[k - 1]\n"
+          "(the numbering of skimage.measure.label).")
       .def("remove_small_parts", [](const Region& a, IntArg minArea, IntArg connectivity) {
             // Any int: beyond 64 bits it removes every part (or none), as the nearest int64 does.
             int overflow = 0;

@@ -364,6 +364,8 @@ class Region:
         """Connected parts (4 or 8), ordered by their first pixel in row-major order."""
     def component_count(self, connectivity: _Int = 8) -> int:
         """len(components(connectivity)) without making the parts."""
+    def labels(self, connectivity: _Int = 8) -> npt.NDArray[np.int32]:
+        """Label image (height, width): 0 outside, k on components(connectivity)[k - 1]."""
     def remove_small_parts(self, min_area: _Int, connectivity: _Int = 8) -> "Region":
         """Without the connected parts (4 or 8) of fewer than min_area pixels."""
     def __len__(self) -> int: ...

@@ -878,6 +878,23 @@ int CTavGeoRegion::componentCount(int connectivity) const {
   return count;
 }
 
+int CTavGeoRegion::labelImage(int32_t* data, ptrdiff_t stride, int connectivity) const {
+  checkConnectivity(connectivity);
+  if (stride < m_width)
+    fail("region labels: stride " + std::to_string(stride) + " below width " + std::to_string(m_width));
+  std::vector<int> label;
+  const int count = labelRuns(m_runs, connectivity, &label);
+  if (m_width == 0 || m_height == 0) return count;
+  if (data == nullptr) fail("region labels: null data for a non-empty canvas");
+  for (int y = 0; y < m_height; ++y) std::fill_n(data + static_cast<ptrdiff_t>(y) * stride, m_width, 0);
+  for (size_t i = 0; i < m_runs.size(); ++i) {
+    const TavRun& r = m_runs[i];
+    std::fill(data + static_cast<ptrdiff_t>(r.y) * stride + r.x0, data + static_cast<ptrdiff_t>(r.y) * stride + r.x1,
+              label[i] + 1);
+  }
+  return count;
+}
+
 // Each part's area is summed at its root; the runs of the parts kept are a
 // subset of a sorted list that no runs touch in, and so one too.
 CTavGeoRegion CTavGeoRegion::removeSmallParts(int64_t minArea, int connectivity) const {

@@ -113,6 +113,9 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     for (const TavIPoint& p : parts[k].pixels()) seen[size_t(p.y) * w + p.x] = int(k);
   }
   FUZZ_CHECK(seen == label && total == a.area());
+  std::vector<int32_t> image(ma.px.size() + 1, 7);  // one element past the rows stays
+  FUZZ_CHECK(a.labelImage(image.data(), w, conn) == int(parts.size()) && image.back() == 7);
+  for (size_t i = 0; i < label.size(); ++i) FUZZ_CHECK(image[i] == label[i] + 1);
   // Parts under a threshold removed: the area of one part, or one more (that part kept or removed too).
   std::vector<int64_t> partArea(parts.size(), 0);
   for (const int l : label)

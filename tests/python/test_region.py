@@ -57,6 +57,7 @@ def test_region_against_numpy_scipy_and_skimage():
             labels = measure.label(a, connectivity=c // 4)
             want = [u8(labels == k).tolist() for k in range(1, labels.max() + 1)]
             assert [p.to_mask().tolist() for p in ra.components(c)] == want and ra.component_count(c) == len(want)
+            assert ra.labels(c).dtype == np.int32 and np.array_equal(ra.labels(c), labels)
             least = int(rng.integers(0, 9))  # parts of fewer pixels removed
             kept = morphology.remove_small_objects(a, least, connectivity=c // 4)
             assert np.array_equal(ra.remove_small_parts(least, c).to_mask(), u8(kept))
