@@ -166,7 +166,8 @@ TEST(Perimeter, CalculatorListsCutAtTheTopAndLeftEdges) {
 }
 
 // Difference and symmetric difference row by row: a run of b across two of a (row 0), runs of the two
-// that touch and join in the symmetric difference (row 1), a row only b holds (2), and equal rows (3).
+// that touch and join in the symmetric difference (row 1), a row only b holds (2), equal rows (3), and
+// a run of b around one of a (4).
 TEST(Region, DifferenceAndSymmetricDifferenceByRow) {
   const CTavGeoRegion a = CTavGeoRegion::fromRuns(12, 5, {{0, 0, 4}, {0, 6, 10}, {1, 2, 5}, {3, 0, 5}, {4, 1, 3}});
   const CTavGeoRegion b = CTavGeoRegion::fromRuns(12, 5, {{0, 2, 8}, {1, 5, 9}, {2, 0, 3}, {3, 0, 5}, {4, 0, 11}});
