@@ -357,32 +357,34 @@ CTavGeoRegion CTavGeoRegion::translate(int dx, int dy) const {
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
 }
 
-CTavGeoRegion CTavGeoRegion::clip(const TavRegionBox& box) const {
-  const int64_t bx0 = std::max<int64_t>(box.x, 0), bx1 = std::min<int64_t>(int64_t{box.x} + box.width, m_width);
-  const int64_t by0 = std::max<int64_t>(box.y, 0), by1 = std::min<int64_t>(int64_t{box.y} + box.height, m_height);
+namespace {
+
+// The parts of the runs inside box, moved by (-ox, -oy): the rows the box and
+// the canvas share are found by binary search.
+std::vector<TavRun> runsInBox(const std::vector<TavRun>& runs, int height, const TavRegionBox& box, int64_t ox,
+                              int64_t oy) {
+  const int64_t bx1 = int64_t{box.x} + box.width;
+  const int64_t y0 = std::max<int64_t>(box.y, 0), y1 = std::min<int64_t>(int64_t{box.y} + box.height, height);
   std::vector<TavRun> out;
-  for (const TavRun& r : m_runs) {
-    if (r.y < by0 || r.y >= by1) continue;
-    const int64_t x0 = std::max<int64_t>(r.x0, bx0), x1 = std::min<int64_t>(r.x1, bx1);
-    if (x1 > x0) out.push_back(TavRun{r.y, static_cast<int>(x0), static_cast<int>(x1)});
+  if (y0 >= y1) return out;
+  const auto rows = rowRange(runs, static_cast<int>(y0), static_cast<int>(y1));
+  for (const TavRun* r = rows.first; r < rows.second; ++r) {
+    const int64_t x0 = std::max<int64_t>(r->x0, box.x), x1 = std::min<int64_t>(r->x1, bx1);
+    if (x1 > x0)
+      out.push_back(TavRun{static_cast<int>(r->y - oy), static_cast<int>(x0 - ox), static_cast<int>(x1 - ox)});
   }
-  return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
+  return out;
+}
+
+}  // namespace
+
+CTavGeoRegion CTavGeoRegion::clip(const TavRegionBox& box) const {
+  return CTavGeoRegionAccess::make(m_width, m_height, runsInBox(m_runs, m_height, box, 0, 0));
 }
 
 CTavGeoRegion CTavGeoRegion::crop(const TavRegionBox& box) const {
   checkCanvas(box.width, box.height, "region crop");
-  const int64_t bx1 = int64_t{box.x} + box.width, by1 = int64_t{box.y} + box.height;
-  const int64_t ry0 = std::max<int64_t>(box.y, 0), ry1 = std::min<int64_t>(by1, m_height);
-  std::vector<TavRun> out;
-  if (ry0 >= ry1) return CTavGeoRegionAccess::make(box.width, box.height, std::move(out));
-  const auto rows = rowRange(m_runs, static_cast<int>(ry0), static_cast<int>(ry1));
-  for (const TavRun* r = rows.first; r < rows.second; ++r) {
-    const int64_t x0 = std::max<int64_t>(r->x0, box.x), x1 = std::min<int64_t>(r->x1, bx1);
-    if (x1 > x0)
-      out.push_back(TavRun{static_cast<int>(r->y - int64_t{box.y}), static_cast<int>(x0 - box.x),
-                           static_cast<int>(x1 - box.x)});
-  }
-  return CTavGeoRegionAccess::make(box.width, box.height, std::move(out));
+  return CTavGeoRegionAccess::make(box.width, box.height, runsInBox(m_runs, m_height, box, box.x, box.y));
 }
 
 // ------------------------------------------------------------ morphology
@@ -895,19 +897,15 @@ int CTavGeoRegion::labelImage(int32_t* data, ptrdiff_t stride, int connectivity)
   return count;
 }
 
-// Each part's area is summed at its root; the runs of the parts kept are a
-// subset of a sorted list that no runs touch in, and so one too.
+// Each part's area is summed over its runs' labels; the runs of the parts kept
+// are a subset of a sorted list that no runs touch in, and so one too.
 CTavGeoRegion CTavGeoRegion::removeSmallParts(int64_t minArea, int connectivity) const {
   checkConnectivity(connectivity);
   if (minArea <= 1 || m_runs.empty()) return *this;
-  std::vector<int> parent = joinRuns(m_runs, connectivity);
-  std::vector<int64_t> area(m_runs.size(), 0);
-  for (size_t i = 0; i < m_runs.size(); ++i) {
-    const int root = findRoot(parent, static_cast<int>(i));
-    parent[i] = root;
-    area[static_cast<size_t>(root)] += m_runs[i].x1 - m_runs[i].x0;
-  }
-  const auto keep = [&](size_t i) { return area[static_cast<size_t>(parent[i])] >= minArea; };
+  std::vector<int> label;
+  std::vector<int64_t> area(static_cast<size_t>(labelRuns(m_runs, connectivity, &label)), 0);
+  for (size_t i = 0; i < m_runs.size(); ++i) area[static_cast<size_t>(label[i])] += m_runs[i].x1 - m_runs[i].x0;
+  const auto keep = [&](size_t i) { return area[static_cast<size_t>(label[i])] >= minArea; };
   size_t n = 0;
   for (size_t i = 0; i < m_runs.size(); ++i) n += keep(i);
   std::vector<TavRun> kept;
