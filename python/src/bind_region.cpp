@@ -53,12 +53,15 @@ Region fromMask(ArrayArg mask) {
   Region(static_cast<int>(a.shape(1)), static_cast<int>(a.shape(0)));  // refuses a canvas beyond the limits
   const bool bytes = a.itemsize() == 1 && (kind == 'b' || kind == 'u' || kind == 'i');
   const int w = static_cast<int>(a.shape(1)), h = static_cast<int>(a.shape(0));
-  // A fresh C-order array of 0 and 1 bytes (the ufunc alone keeps a
-  // Fortran-order input's layout), of the band of rows y0 .. y1 - 1.
-  const auto zeroOne = [&](py::ssize_t y0, py::ssize_t y1) -> py::array {
+  // A fresh array of 0 and 1 bytes of the band of rows y0 .. y1 - 1, in C
+  // order (the ufunc alone keeps a Fortran-order input's layout) or in order.
+  const auto zeroOne = [&](py::ssize_t y0, py::ssize_t y1, const char* order = "C") -> py::array {
     py::object band = y0 == 0 && y1 == h ? py::object(a) : a.attr("__getitem__")(py::slice(y0, y1, 1));
-    return py::module_::import("numpy").attr("not_equal")(band, 0, py::arg("order") = "C").attr("view")("uint8");
+    return py::module_::import("numpy").attr("not_equal")(band, 0, py::arg("order") = order).attr("view")("uint8");
   };
+  // A large mask (a broadcast view can be of any size) is copied a band at a
+  // time, so the copy never holds more than kMaskBand bytes.
+  constexpr py::ssize_t kMaskBand = py::ssize_t(1) << 26;
   // A mask whose columns lie in memory one after another (Fortran order, a
   // transposed view, a COCO decoder's output) is read column by column, as
   // rows of its transpose, and the runs transposed back: copying it into rows
@@ -66,17 +69,13 @@ Region fromMask(ArrayArg mask) {
   const auto columns = [&](const py::array& m) {
     return m.strides(0) == 1 && m.strides(1) >= m.shape(0) && m.shape(0) > 1 && m.shape(1) > 1;
   };
-  if (!bytes && columns(a) && a.size() <= (py::ssize_t(1) << 26))
-    a = py::module_::import("numpy").attr("not_equal")(a, 0, py::arg("order") = "F").attr("view")("uint8");
-  if (a.itemsize() == 1 && a.dtype().kind() != 'f' && columns(a)) {
+  if (!bytes && columns(a) && a.size() <= kMaskBand) a = zeroOne(0, h, "F");
+  if (a.itemsize() == 1 && columns(a)) {
     const uint8_t* data = static_cast<const uint8_t*>(a.data());
     const ptrdiff_t stride = a.strides(1);
     return released([&] { return Region::fromMask(data, h, w, stride).transposed(); });
   }
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
-    // A large mask (a broadcast view can be of any size) is copied a band at
-    // a time, so the copy never holds more than kMaskBand bytes.
-    constexpr py::ssize_t kMaskBand = py::ssize_t(1) << 26;
     if (a.size() <= kMaskBand) {
       a = zeroOne(0, h);
     } else {
@@ -278,6 +277,14 @@ bool isDisk(TextArg shape) {
   return s == "disk";
 }
 
+// The element's operation that shape names, square or disk, the GIL released.
+Region byElement(const Region& a, IntArg r, TextArg shape, Region (Region::*square)(int) const,
+                 Region (Region::*disk)(int) const) {
+  const int rr = radiusOf(r);
+  const auto op = isDisk(shape) ? disk : square;
+  return released([&] { return (a.*op)(rr); });
+}
+
 // A pickled region: (width, height, runs) exactly as __getstate__ gives them,
 // the runs an (N, 3) integer array sorted, merged and inside the canvas; any
 // other state is refused, not repaired.
@@ -475,29 +482,21 @@ void bindRegion(py::module_& m) {
           "The part inside the rectangle as a region on a canvas of width x height with its origin at\n"
           "(x, y): r.crop(*r.bbox).to_mask() is the mask of the region's box only.")
       .def("dilate", [](const Region& a, IntArg r, TextArg shape) {
-            const int rr = radiusOf(r);
-            const bool disk = isDisk(shape);
-            return released([&] { return disk ? a.dilateDisk(rr) : a.dilateSquare(rr); });
+            return byElement(a, r, shape, &Region::dilateSquare, &Region::dilateDisk);
           }, py::arg("r"), py::arg("shape") = "square",
           "Dilation by a square (|dx|, |dy| <= r) or disk (dx^2 + dy^2 <= r^2) element, clipped to the canvas.\n"
           "r must be an int >= 0 (0: unchanged).")
       .def("erode", [](const Region& a, IntArg r, TextArg shape) {
-            const int rr = radiusOf(r);
-            const bool disk = isDisk(shape);
-            return released([&] { return disk ? a.erodeDisk(rr) : a.erodeSquare(rr); });
+            return byElement(a, r, shape, &Region::erodeSquare, &Region::erodeDisk);
           }, py::arg("r"), py::arg("shape") = "square",
           "Erosion by the same elements; pixels outside the canvas count as outside.")
       .def("closing", [](const Region& a, IntArg r, TextArg shape) {
-            const int rr = radiusOf(r);
-            const bool disk = isDisk(shape);
-            return released([&] { return disk ? a.closingDisk(rr) : a.closingSquare(rr); });
+            return byElement(a, r, shape, &Region::closingSquare, &Region::closingDisk);
           }, py::arg("r"), py::arg("shape") = "square",
           "Dilation, then erosion with pixels outside the canvas counted as inside: the result holds the\n"
           "region, as skimage.morphology.binary_closing and cv2.morphologyEx(MORPH_CLOSE) give it.")
       .def("opening", [](const Region& a, IntArg r, TextArg shape) {
-            const int rr = radiusOf(r);
-            const bool disk = isDisk(shape);
-            return released([&] { return disk ? a.openingDisk(rr) : a.openingSquare(rr); });
+            return byElement(a, r, shape, &Region::openingSquare, &Region::openingDisk);
           }, py::arg("r"), py::arg("shape") = "square",
           "Erosion with pixels outside the canvas counted as inside, then dilation: as\n"
           "skimage.morphology.binary_opening and cv2.morphologyEx(MORPH_OPEN).")
