@@ -259,6 +259,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[&] { a.iou(b); }, "canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix({&a, &a}, {&a, &b}); }, "iouMatrix: canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix({&a}, {nullptr}); }, "null region"},
+      {[&] { CTavGeoRegion::iouMatrix({&a}, {&a, &a}, {true}); }, "1 crowd flags for 2 regions"},
       {[&] { CTavGeoRegion::unionOf({}); }, "no regions"},
       {[&] { int32_t l[4]; a.labelImage(l, 3, 4); }, "labels: stride 3 below width 4"},
       {[&] { a.labelImage(nullptr, 4, 6); }, "connectivity must be 4 or 8"},

@@ -361,6 +361,14 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   ///         canvases, or more than kRegionMaxIouPairs pairs.
   static std::vector<double> iouMatrix(const std::vector<const CTavGeoRegion*>& a,
                                        const std::vector<const CTavGeoRegion*>& b);
+  /// \brief iouMatrix with crowd regions among b, scored as COCO evaluation
+  /// scores them: where crowd[j] is true, entry i * b.size() + j is
+  /// |a[i] & b[j]| / |a[i]| (0 when a[i] is empty), the share of a[i] that
+  /// lies in the crowd; the other entries are as iouMatrix(a, b) gives them.
+  /// \throws CTavGeoRegionError as iouMatrix(a, b), and when crowd does not
+  ///         hold one flag for each region of b.
+  static std::vector<double> iouMatrix(const std::vector<const CTavGeoRegion*>& a,
+                                       const std::vector<const CTavGeoRegion*>& b, const std::vector<bool>& crowd);
   /// \brief The union of all the regions: pairs of them, then pairs of
   /// those, and so on, O(runs x log(count)) where a left fold of | would take
   /// O(runs x count). One region gives a copy of it.

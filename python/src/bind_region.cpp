@@ -246,6 +246,35 @@ std::vector<const Region*> regionList(py::handle items, const char* name, std::v
   return out;
 }
 
+// The crowd flags of iou_matrix: None for none, else one bool, or integer 0 or
+// 1, for each of the n regions (COCO's iscrowd field holds 0 or 1).
+std::vector<bool> crowdFlags(py::handle h, size_t n) {
+  std::vector<bool> out(n, false);
+  if (h.is_none()) return out;
+  const py::array a = arrayArgument(h, "iscrowd", "a 1-D sequence of flags");
+  if (a.ndim() != 1 || static_cast<size_t>(a.shape(0)) != n) {
+    std::string shape;
+    for (py::ssize_t k = 0; k < a.ndim(); ++k) shape += (k > 0 ? ", " : "") + std::to_string(a.shape(k));
+    throwValue("iscrowd must hold one flag for each of the " + std::to_string(n) + " regions of b, not shape (" +
+               shape + (a.ndim() == 1 ? ",)" : ")"));
+  }
+  if (n == 0) return out;
+  const char kind = a.dtype().kind();
+  if (kind != 'b' && kind != 'i' && kind != 'u') throwType("iscrowd", "bools or the ints 0 and 1", h);
+  const auto read = [&](auto flags) {
+    for (size_t j = 0; j < n; ++j) {
+      const auto v = flags.data()[j];
+      if (v != 0 && v != 1) throwValue("iscrowd[" + std::to_string(j) + "] is " + std::to_string(v) + ", not 0 or 1");
+      out[j] = v == 1;
+    }
+  };
+  if (kind == 'u')
+    read(ensureArray<uint64_t>(a));
+  else
+    read(ensureArray<int64_t>(a));
+  return out;
+}
+
 py::dict momentsDict(const Region& r) {
   const TavRegionMoments m = releasedFor(r.runCount(), [&] { return r.moments(); });
   // The keys are made once (interned, kept for the process's life).
@@ -439,16 +468,19 @@ void bindRegion(py::module_& m) {
             const Region& o = R(b, "other");
             return releasedFor(a.runCount() + o.runCount(), [&] { return a.iou(o); });
           }, py::arg("other"), "Intersection over union, without building the intersection; 0 for two empty regions.")
-      .def_static("iou_matrix", [](RegionsArg first, RegionsArg second) {
+      .def_static("iou_matrix", [](RegionsArg first, RegionsArg second, OptArrayArg iscrowd) {
             std::vector<py::object> held;
             const std::vector<const Region*> a = regionList(first, "a", &held), b = regionList(second, "b", &held);
-            std::vector<double> m = released([&] { return Region::iouMatrix(a, b); });
+            const std::vector<bool> crowd = crowdFlags(iscrowd, b.size());
+            std::vector<double> m = released([&] { return Region::iouMatrix(a, b, crowd); });
             py::array_t<double> out({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())});
             if (!m.empty()) std::copy(m.begin(), m.end(), out.mutable_data());
             return out;
-          }, py::arg("a"), py::arg("b"),
+          }, py::arg("a"), py::arg("b"), py::arg("iscrowd") = py::none(),
           "IoU of every region of a with every region of b, a (len(a), len(b)) float64 array: entry [i, j]\n"
-          "is a[i].iou(b[j]). Pairs whose boxes do not meet cost no walk; one call, the GIL released once.")
+          "is a[i].iou(b[j]). Pairs whose boxes do not meet cost no walk; one call, the GIL released once.\n"
+          "iscrowd, one flag (bool, or 0 or 1) for each region of b, scores crowd regions as COCO evaluation\n"
+          "does: where iscrowd[j], entry [i, j] is (a[i] & b[j]).area / a[i].area (0 for an empty a[i]).")
       .def_static("union_all", [](RegionsArg regions) {
             std::vector<py::object> held;
             const std::vector<const Region*> all = regionList(regions, "regions", &held);

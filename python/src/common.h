@@ -34,6 +34,7 @@ inline int anyObject(PyObject*) { return 1; }
   X(DictArg, "dict")                                               \
   X(PointArg, "tuple[float, float]")                               \
   X(ArrayArg, "numpy.typing.ArrayLike")                            \
+  X(OptArrayArg, "numpy.typing.ArrayLike | None")                  \
   X(PointOrSetArg, "tuple[float, float] | numpy.typing.ArrayLike") \
   X(IntOrSetArg, "int | numpy.typing.ArrayLike")                   \
   X(LineArg, "tavgeometry.Line")                                   \

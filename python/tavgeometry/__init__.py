@@ -75,6 +75,18 @@ def _attributes_as_state(cls):
     cls.__setstate__ = __setstate__
 
 
+def _region_array(self, dtype=None, copy=None):
+    """The region's (h, w) uint8 mask (to_mask()), in the dtype asked for: numpy.asarray(region) is
+    its mask, and numpy.asarray(region, bool) one to index with. Always a new array, so that
+    copy=False (numpy's "never copy") is refused."""
+    if copy is False:
+        raise ValueError("a Region holds runs, not an array: its mask is always a new array (copy=False refused)")
+    mask = self.to_mask()
+    return mask if dtype is None else mask.astype(dtype, copy=False)
+
+
+Region.__array__ = _region_array  # noqa: F405
+
 for _cls in (Line, Circle, Arc, Rect, Rotator, RotatorF, Region,  # noqa: F405
              RleCalcDisk, RleCalcTorus, RleCalcPolygon):  # noqa: F405
     _attributes_as_state(_cls)

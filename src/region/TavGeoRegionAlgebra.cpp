@@ -274,6 +274,15 @@ double CTavGeoRegion::iou(const CTavGeoRegion& o) const {
 
 std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegion*>& a,
                                              const std::vector<const CTavGeoRegion*>& b) {
+  return iouMatrix(a, b, std::vector<bool>(b.size(), false));
+}
+
+std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegion*>& a,
+                                             const std::vector<const CTavGeoRegion*>& b,
+                                             const std::vector<bool>& crowd) {
+  if (crowd.size() != b.size())
+    fail("region iouMatrix: " + std::to_string(crowd.size()) + " crowd flags for " + std::to_string(b.size()) +
+         " regions");
   if (!b.empty() && a.size() > static_cast<size_t>(kRegionMaxIouPairs) / b.size())
     fail("region iouMatrix: more than kRegionMaxIouPairs pairs");
   struct Summary {
@@ -297,7 +306,8 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
   for (size_t i = 0; i < a.size(); ++i) {
     for (size_t j = 0; j < b.size(); ++j) {
       // Boxes apart (an empty region's box has no pixel): no pixel in common,
-      // and the entry stays 0, as iou gives it.
+      // and the entry stays 0, as iou gives it. So a crowd entry that is
+      // computed never divides by an empty region's area.
       const TavRegionBox &p = sa[i].box, &q = sb[j].box;
       const int x0 = std::max(p.x, q.x), x1 = std::min(p.x + p.width, q.x + q.width);
       const int y0 = std::max(p.y, q.y), y1 = std::min(p.y + p.height, q.y + q.height);
@@ -305,7 +315,8 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
       // Only the rows both boxes hold can hold common pixels.
       const auto ra = rowRange(a[i]->m_runs, y0, y1), rb = rowRange(b[j]->m_runs, y0, y1);
       const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second).inter;
-      out[i * b.size() + j] = iouOf(inter, sa[i].area, sb[j].area);
+      out[i * b.size() + j] = crowd[j] ? static_cast<double>(inter) / static_cast<double>(sa[i].area)
+                                       : iouOf(inter, sa[i].area, sb[j].area);
     }
   }
   return out;

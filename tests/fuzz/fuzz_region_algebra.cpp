@@ -76,8 +76,17 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   const CTavGeoRegion none(w, h);
   const std::vector<const CTavGeoRegion*> firsts = {&a, &b, &t, &c, &none}, seconds = {&b, &t, &combined[1]};
   const std::vector<double> ious = CTavGeoRegion::iouMatrix(firsts, seconds);
-  for (size_t i = 0; i < firsts.size(); ++i)
-    for (size_t j = 0; j < seconds.size(); ++j) FUZZ_CHECK(ious[i * seconds.size() + j] == firsts[i]->iou(*seconds[j]));
+  // With crowd flags, a crowd entry is the share of the first region in the second.
+  const std::vector<bool> crowd = {true, false, true};
+  const std::vector<double> crowds = CTavGeoRegion::iouMatrix(firsts, seconds, crowd);
+  for (size_t i = 0; i < firsts.size(); ++i) {
+    for (size_t j = 0; j < seconds.size(); ++j) {
+      FUZZ_CHECK(ious[i * seconds.size() + j] == firsts[i]->iou(*seconds[j]));
+      const int64_t area = firsts[i]->area();
+      const double share = area == 0 ? 0.0 : double(firsts[i]->intersectionArea(*seconds[j])) / double(area);
+      FUZZ_CHECK(crowds[i * seconds.size() + j] == (crowd[j] ? share : ious[i * seconds.size() + j]));
+    }
+  }
   // The union of many as the fold of | it replaces, of one to six regions: with five, a is left over in
   // the first two rounds, with six the union of a and the intersection in the second.
   const std::vector<const CTavGeoRegion*> many = {&none, &b, &t, &c, &a, &combined[1]};

@@ -101,6 +101,10 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.iou_matrix(tg.Region(2, 2), []) | TypeError | a iterable",
     "tg.Region.iou_matrix([], [1]) | TypeError | b[0]",
     "tg.Region.iou_matrix([tg.Region(2, 2)], [tg.Region(3, 3)]) | ValueError | canvases",
+    "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[0, 1]) | ValueError | iscrowd 1 regions shape_(2,)",
+    "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[0.5]) | TypeError | iscrowd bools",
+    "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[2]) | ValueError | iscrowd[0] not_0_or_1",
+    "tg.Region(2, 2).__array__(copy=False) | ValueError | always_a_new_array",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
     # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)

@@ -26,4 +26,5 @@ print(tg.fit_line_outliers(pts, 1)[0].radius, tg.Region.from_coco(coco) | 3)  # 
 print(hash(line), reg.translate(1.5, 0))  # error
 print(tg.Rotator().rotate((1, 2))[0] + tg.RleCalcDisk().calculate(8, 8, pts).region().area)
 inside: bool = reg.contains(reg.centroid)
-ious: npt.NDArray[np.float64] = tg.Region.iou_matrix([reg], (r for r in [reg, reg]))
+ious: npt.NDArray[np.float64] = tg.Region.iou_matrix([reg], (r for r in [reg, reg]), iscrowd=[0, True])
+mask: npt.NDArray[np.bool_] = np.asarray(reg, bool)
