@@ -42,7 +42,7 @@ def test_region_against_numpy_scipy_and_skimage():
         share = [(x & y).sum() / x.sum() if x.any() else 0.0 for x in (a, b) for y in (b, a)]  # COCO's crowd IoU
         crowd = tg.Region.iou_matrix([ra, rb], [rb, ra], iscrowd=np.array([0, 1], np.uint8)).ravel().tolist()
         assert crowd == [pairs[0][0], share[1], pairs[1][0], share[3]]
-        assert np.array_equal(np.asarray(ra), u8(a)) and np.asarray(ra, bool).dtype == bool  # the mask, as numpy sees it
+        assert np.array_equal(np.asarray(ra), u8(a)) and np.asarray(ra, bool).dtype == bool  # numpy reads the mask
         coco = ra.to_coco(compressed=False)
         assert coco["size"] == [h, w] and tg.Region.from_coco(coco) == ra == tg.Region.from_coco(ra.to_coco())
         assert tg.Region.from_coco({"size": [h, w], "counts": np.array(coco["counts"], dtype=object)}) == ra
