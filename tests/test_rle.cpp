@@ -268,6 +268,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       {[&] { CTavGeoRegion::iouMatrix(std::vector<const CTavGeoRegion*>(1 << 14, &a), {(1 << 14) + 1, &a}); },
        "more than kRegionMaxIouPairs"},
       {[&] { a.components(6); }, "4 or 8"},
+      {[&] { a.componentStats(5); }, "connectivity must be 4 or 8, not 5"},
       {[&] { a.dilateDisk(-1); }, "negative radius"},
       {[&] { a.erodeDisk(-2); }, "erode: negative radius"},
       {[&] { a.erodeSquare(-1); }, "erode: negative radius"},

@@ -133,6 +133,16 @@ struct TavRegionMoments {
   double eccentricity;
 };
 
+/// \brief The measurements of one connected part (CTavGeoRegion::componentStats):
+/// what area(), bbox(), centroid() and moments() of the part give, the same
+/// values to the bit.
+struct TavRegionPartStats {
+  int64_t area;              ///< Pixels.
+  TavRegionBox box;          ///< The smallest box holding the part.
+  TavPoint centroid;         ///< (m10 / m00, m01 / m00).
+  TavRegionMoments moments;  ///< Raw, central and normalised moments.
+};
+
 /// \brief COCO RLE of a region: size [height, width] and counts over the pixels
 /// in column-major order.
 ///
@@ -442,6 +452,12 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// without making them. O(runs).
   /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   int componentCount(int connectivity) const;
+  /// \brief The measurements of each connected part, in the order of
+  /// components(connectivity), without making the parts: entry k holds what
+  /// area(), bbox(), centroid() and moments() of components(connectivity)[k]
+  /// give. O(runs), two passes over the runs after labelling them.
+  /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
+  std::vector<TavRegionPartStats> componentStats(int connectivity) const;
   /// \brief Writes the label image of the connected parts: 0 outside the
   /// region, k at the pixels of the part components(connectivity)[k - 1].
   ///

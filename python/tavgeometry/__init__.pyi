@@ -365,6 +365,8 @@ class Region:
     def fill_holes(self) -> "Region": ...
     def components(self, connectivity: _Int = 8) -> list["Region"]:
         """Connected parts (4 or 8), ordered by their first pixel in row-major order."""
+    def component_stats(self, connectivity: _Int = 8) -> dict[str, npt.NDArray[Any]]:
+        """Each part's area, box, centroid and moments, one 1-D array per name, in components' order."""
     def component_count(self, connectivity: _Int = 8) -> int:
         """len(components(connectivity)) without making the parts."""
     def labels(self, connectivity: _Int = 8) -> npt.NDArray[np.int32]:

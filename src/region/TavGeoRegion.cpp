@@ -720,45 +720,22 @@ TavRegionBox CTavGeoRegion::bbox() const {
 }
 
 TavPoint CTavGeoRegion::centroid() const {
-  const TavRegionMoments m = moments();
-  return TavPoint{m.m10 / m.m00, m.m01 / m.m00};
+  RawMomentSums raw;
+  for (const TavRun& r : m_runs) raw.add(r);
+  return TavPoint{raw.cx(), raw.cy()};
 }
 
-// Per run of n pixels from x0: sum x = n * (x0 + x1 - 1) / 2 (exact in 64 bits),
-// sum (x - c)^2 = n * (mean - c)^2 + n (n^2 - 1) / 12.
-TavRegionMoments CTavGeoRegion::moments() const {
+TavRegionMoments region_detail::momentsOf(const RawMomentSums& raw, const CentralMomentSums& central) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   TavRegionMoments m{0, 0, 0, 0, 0, 0, nan, nan, nan, nan, nan, nan, nan, nan};
-  int64_t a = 0, sx = 0, sy = 0;
-  double s20 = 0, s11 = 0, s02 = 0;
-  for (const TavRun& r : m_runs) {
-    const int64_t n = r.x1 - r.x0;
-    const int64_t rx = n * (int64_t{r.x0} + r.x1 - 1) / 2;
-    const double dn = static_cast<double>(n), mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
-    a += n;
-    sx += rx;
-    sy += n * r.y;
-    s20 += dn * mean * mean + dn * (dn * dn - 1.0) / 12.0;
-    s11 += static_cast<double>(rx) * r.y;
-    s02 += dn * static_cast<double>(r.y) * static_cast<double>(r.y);
-  }
-  m.m00 = static_cast<double>(a);
-  m.m10 = static_cast<double>(sx);
-  m.m01 = static_cast<double>(sy);
-  m.m20 = s20;
-  m.m11 = s11;
-  m.m02 = s02;
-  if (a == 0) return m;
-  const double cx = m.m10 / m.m00, cy = m.m01 / m.m00;
-  double c20 = 0, c11 = 0, c02 = 0;
-  for (const TavRun& r : m_runs) {
-    const double dn = static_cast<double>(r.x1 - r.x0);
-    const double dx = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0 - cx;
-    const double dy = static_cast<double>(r.y) - cy;
-    c20 += dn * dx * dx + dn * (dn * dn - 1.0) / 12.0;
-    c11 += dn * dx * dy;
-    c02 += dn * dy * dy;
-  }
+  m.m00 = static_cast<double>(raw.a);
+  m.m10 = static_cast<double>(raw.sx);
+  m.m01 = static_cast<double>(raw.sy);
+  m.m20 = raw.s20;
+  m.m11 = raw.s11;
+  m.m02 = raw.s02;
+  if (raw.a == 0) return m;
+  const double c20 = central.c20, c11 = central.c11, c02 = central.c02;
   m.mu20 = c20;
   m.mu11 = c11;
   m.mu02 = c02;
@@ -772,6 +749,17 @@ TavRegionMoments CTavGeoRegion::moments() const {
   const double l1 = half + d, l2 = half - d;
   m.eccentricity = l1 > 0 ? std::sqrt(std::max(0.0, 1.0 - l2 / l1)) : 0.0;
   return m;
+}
+
+TavRegionMoments CTavGeoRegion::moments() const {
+  RawMomentSums raw;
+  for (const TavRun& r : m_runs) raw.add(r);
+  CentralMomentSums central;
+  if (raw.a > 0) {
+    const double cx = raw.cx(), cy = raw.cy();
+    for (const TavRun& r : m_runs) central.add(r, cx, cy);
+  }
+  return momentsOf(raw, central);
 }
 
 std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {

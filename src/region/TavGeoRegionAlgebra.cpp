@@ -883,6 +883,42 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
   return out;
 }
 
+// Each part's sums are gathered over its runs in the list's order, which is
+// the order of the part's own list, so every value is the part's to the bit.
+std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) const {
+  checkConnectivity(connectivity);
+  std::vector<int> label;
+  const size_t count = static_cast<size_t>(labelRuns(m_runs, connectivity, &label));
+  std::vector<RawMomentSums> raw(count);
+  std::vector<TavRegionBox> box(count, TavRegionBox{std::numeric_limits<int>::max(), -1, 0, 0});
+  for (size_t i = 0; i < m_runs.size(); ++i) {
+    const TavRun& r = m_runs[i];
+    const size_t k = static_cast<size_t>(label[i]);
+    raw[k].add(r);
+    // x and y hold the first column and row, width and height for now the
+    // last column and row plus one; a part's first run holds its first row.
+    TavRegionBox& b = box[k];
+    if (b.y < 0) b.y = r.y;
+    b.x = std::min(b.x, r.x0);
+    b.width = std::max(b.width, r.x1);
+    b.height = r.y + 1;
+  }
+  std::vector<TavPoint> centre(count);
+  for (size_t k = 0; k < count; ++k) centre[k] = TavPoint{raw[k].cx(), raw[k].cy()};
+  std::vector<CentralMomentSums> central(count);
+  for (size_t i = 0; i < m_runs.size(); ++i) {
+    const size_t k = static_cast<size_t>(label[i]);
+    central[k].add(m_runs[i], centre[k].x, centre[k].y);
+  }
+  std::vector<TavRegionPartStats> out(count);
+  for (size_t k = 0; k < count; ++k) {
+    const TavRegionBox& b = box[k];
+    out[k] = TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
+                                centre[k], momentsOf(raw[k], central[k])};
+  }
+  return out;
+}
+
 int CTavGeoRegion::componentCount(int connectivity) const {
   checkConnectivity(connectivity);
   const std::vector<int> parent = joinRuns(m_runs, connectivity);

@@ -86,5 +86,43 @@ struct RowSpan {
 };
 std::vector<RowSpan> rowSpans(const std::vector<TavRun>& runs);
 
+// The sums behind the moments, added run by run. Per run of n pixels from x0:
+// sum x = n * (x0 + x1 - 1) / 2 (exact in 64 bits), sum (x - c)^2 =
+// n * (mean - c)^2 + n (n^2 - 1) / 12. The raw sums take one pass, the central
+// ones (about the centroid the raw ones give) a second; the sums of a part
+// gathered in the order of a list that holds its runs among others are the
+// same doubles as those of the part's own list.
+struct RawMomentSums {
+  int64_t a = 0, sx = 0, sy = 0;
+  double s20 = 0, s11 = 0, s02 = 0;
+  void add(const TavRun& r) {
+    const int64_t n = r.x1 - r.x0;
+    const int64_t rx = n * (int64_t{r.x0} + r.x1 - 1) / 2;
+    const double dn = static_cast<double>(n), mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
+    a += n;
+    sx += rx;
+    sy += n * r.y;
+    s20 += dn * mean * mean + dn * (dn * dn - 1.0) / 12.0;
+    s11 += static_cast<double>(rx) * r.y;
+    s02 += dn * static_cast<double>(r.y) * static_cast<double>(r.y);
+  }
+  // (m10 / m00, m01 / m00): NaN when empty.
+  double cx() const { return static_cast<double>(sx) / static_cast<double>(a); }
+  double cy() const { return static_cast<double>(sy) / static_cast<double>(a); }
+};
+struct CentralMomentSums {
+  double c20 = 0, c11 = 0, c02 = 0;
+  void add(const TavRun& r, double cx, double cy) {
+    const double dn = static_cast<double>(r.x1 - r.x0);
+    const double dx = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0 - cx;
+    const double dy = static_cast<double>(r.y) - cy;
+    c20 += dn * dx * dx + dn * (dn * dn - 1.0) / 12.0;
+    c11 += dn * dx * dy;
+    c02 += dn * dy * dy;
+  }
+};
+// The moments from both sums (the central ones are not read when raw.a is 0).
+TavRegionMoments momentsOf(const RawMomentSums& raw, const CentralMomentSums& central);
+
 }  // namespace region_detail
 }  // namespace NTavGeometry

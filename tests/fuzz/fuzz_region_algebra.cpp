@@ -3,6 +3,8 @@
 // the components must partition the region.
 // needs: TavGeoRegion.h:CTavGeoRegion
 // reference: region_reference.cpp
+#include <cstring>
+
 #include "FuzzInput.h"
 #include "reference/region_reference.h"
 
@@ -123,6 +125,17 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     for (const TavIPoint& p : parts[k].pixels()) seen[size_t(p.y) * w + p.x] = int(k);
   }
   FUZZ_CHECK(seen == label && total == a.area());
+  // Each part's measurements without making it: the part's own values, to the bit (a part is never empty).
+  const std::vector<TavRegionPartStats> stats = a.componentStats(conn);
+  FUZZ_CHECK(stats.size() == parts.size());
+  const auto same = [](const TavRegionMoments& p, const TavRegionMoments& q) {
+    return std::memcmp(&p, &q, sizeof p) == 0;
+  };
+  for (size_t k = 0; k < std::min(stats.size(), parts.size()); ++k) {
+    const TavPoint c = parts[k].centroid();
+    FUZZ_CHECK(stats[k].area == parts[k].area() && stats[k].box == parts[k].bbox() && stats[k].centroid.x == c.x &&
+               stats[k].centroid.y == c.y && same(stats[k].moments, parts[k].moments()));
+  }
   std::vector<int32_t> image(ma.px.size() + 1, 7);  // one element past the rows stays
   FUZZ_CHECK(a.labelImage(image.data(), w, conn) == int(parts.size()) && image.back() == 7);
   for (size_t i = 0; i < label.size(); ++i) FUZZ_CHECK(image[i] == label[i] + 1);

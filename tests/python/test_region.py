@@ -62,6 +62,14 @@ def test_region_against_numpy_scipy_and_skimage():
             want = [u8(labels == k).tolist() for k in range(1, labels.max() + 1)]
             assert [p.to_mask().tolist() for p in ra.components(c)] == want and ra.component_count(c) == len(want)
             assert ra.labels(c).dtype == np.int32 and np.array_equal(ra.labels(c), labels)
+            st, sk = ra.component_stats(c), measure.regionprops_table(labels, properties=("area", "bbox"))
+            assert st["area"].tolist() == sk["area"].tolist() and st["bbox_x"].tolist() == sk["bbox-1"].tolist()
+            assert (st["bbox_y"] + st["bbox_height"]).tolist() == sk["bbox-2"].tolist()
+            for k, p in enumerate(ra.components(c)):  # each column holds the part's own values
+                got = {n: v[k] for n, v in st.items()}
+                assert (got["area"], (got["bbox_x"], got["bbox_y"], got["bbox_width"], got["bbox_height"]),
+                        (got["centroid_x"], got["centroid_y"])) == (p.area, p.bbox, p.centroid)
+                assert all(got[n] == v for n, v in p.moments.items())
             least = int(rng.integers(0, 9))  # parts of fewer pixels removed
             kept = morphology.remove_small_objects(a, least, connectivity=c // 4)
             assert np.array_equal(ra.remove_small_parts(least, c).to_mask(), u8(kept))
