@@ -192,6 +192,11 @@ def regions(rng):
         keep[0] = False
         return keep[lab]
 
+    def same_stats(x, y):  # cv2: (count, labels, stats, centroids), the background first
+        if isinstance(y, tuple):
+            return sorted(x["area"].tolist()) == sorted(y[2][1:, cv2.CC_STAT_AREA].tolist())
+        return x["area"].tolist() == y["area"].tolist() and np.allclose(x["centroid_x"], y["centroid-1"])
+
     k5 = np.array([[dx * dx + dy * dy <= 25 for dx in range(-5, 6)] for dy in range(-5, 6)], np.uint8)
     for label, a, b in shapes(rng, 1024):
         ra, rb = tg.Region.from_mask(a), tg.Region.from_mask(b)
@@ -227,6 +232,10 @@ def regions(rng):
              lambda: measure.label(a, connectivity=2), same_count),
             ("components 4", lambda: ra.components(4), lambda: cv2.connectedComponents(a, connectivity=4),
              lambda: measure.label(a, connectivity=1), same_count),
+            ("part stats 8", lambda: ra.component_stats(8), lambda: cv2.connectedComponentsWithStats(a, connectivity=8),
+             lambda: measure.regionprops_table(measure.label(a, connectivity=2),
+                                               properties=("area", "bbox", "centroid")),
+             same_stats),
             ("dilate, disk r 5", lambda: ra.dilate(5, "disk"), lambda: cv2.dilate(a, k5),
              lambda: morphology.binary_dilation(a, k5), lambda x, y: np.array_equal(x.to_mask() != 0, y != 0)),
             ("erode, disk r 5", lambda: ra.erode(5, "disk"),
@@ -273,6 +282,15 @@ def regions(rng):
         t_count = per_call(count)
         print(f"| component_count {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_count)} | {fmt(t_cv)} | "
               f"{fmt(t_other)} | {t_cv / t_count:.1f} | {t_other / t_count:.1f} |")
+        stats = lambda: rn.component_stats(c)  # noqa: E731
+        cv_stats = lambda: cv2.connectedComponentsWithStats(noise, connectivity=c)  # noqa: E731
+        sk_stats = lambda: measure.regionprops_table(other(), properties=("area", "bbox", "centroid"))  # noqa: E731
+        if not (same_stats(stats(), cv_stats()) and same_stats(stats(), sk_stats())):
+            raise SystemExit(f"component_stats {c} of noise differs")
+        t_stats, t_cv_stats = per_call(stats), per_call(cv_stats)
+        t_sk_stats = per_call(sk_stats, min_time=0.5, repeats=3)
+        print(f"| part stats {c} | noise 30 % 1024^2 | {len(rn)} | {fmt(t_stats)} | {fmt(t_cv_stats)} | "
+              f"{fmt(t_sk_stats)} | {t_cv_stats / t_stats:.1f} | {t_sk_stats / t_stats:.1f} |")
 
     # Instances merged into one mask: 1000 disks of radius 5 to 39 on 1024^2, one mask each.
     masks = []

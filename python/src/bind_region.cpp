@@ -275,41 +275,39 @@ std::vector<bool> crowdFlags(py::handle h, size_t n) {
   return out;
 }
 
-// componentStats as columns: one 1-D array per measurement.
+// componentStats as columns: one 1-D array per measurement, filled in one pass
+// over the parts.
 py::dict componentStats(const Region& a, IntArg connectivity) {
   const int c = toInt(connectivity, "connectivity");
   const std::vector<TavRegionPartStats> stats = released([&] { return a.componentStats(c); });
   const py::ssize_t n = static_cast<py::ssize_t>(stats.size());
+  static const char* const ints[5] = {"area", "bbox_x", "bbox_y", "bbox_width", "bbox_height"};
+  static const char* const reals[16] = {"centroid_x", "centroid_y", "m00",  "m10",  "m01",  "m20",
+                                        "m11",        "m02",        "mu20", "mu11", "mu02", "nu20",
+                                        "nu11",       "nu02",       "orientation", "eccentricity"};
   py::dict out;
-  const auto column = [&](const char* name, auto value) {
-    using T = decltype(value(stats.front()));
-    py::array_t<T> col(n);
-    T* d = col.mutable_data();
-    for (py::ssize_t k = 0; k < n; ++k) d[k] = value(stats[static_cast<size_t>(k)]);
-    out[name] = col;
-  };
-  using S = TavRegionPartStats;
-  column("area", [](const S& s) { return s.area; });
-  column("bbox_x", [](const S& s) { return int64_t{s.box.x}; });
-  column("bbox_y", [](const S& s) { return int64_t{s.box.y}; });
-  column("bbox_width", [](const S& s) { return int64_t{s.box.width}; });
-  column("bbox_height", [](const S& s) { return int64_t{s.box.height}; });
-  column("centroid_x", [](const S& s) { return s.centroid.x; });
-  column("centroid_y", [](const S& s) { return s.centroid.y; });
-  column("m00", [](const S& s) { return s.moments.m00; });
-  column("m10", [](const S& s) { return s.moments.m10; });
-  column("m01", [](const S& s) { return s.moments.m01; });
-  column("m20", [](const S& s) { return s.moments.m20; });
-  column("m11", [](const S& s) { return s.moments.m11; });
-  column("m02", [](const S& s) { return s.moments.m02; });
-  column("mu20", [](const S& s) { return s.moments.mu20; });
-  column("mu11", [](const S& s) { return s.moments.mu11; });
-  column("mu02", [](const S& s) { return s.moments.mu02; });
-  column("nu20", [](const S& s) { return s.moments.nu20; });
-  column("nu11", [](const S& s) { return s.moments.nu11; });
-  column("nu02", [](const S& s) { return s.moments.nu02; });
-  column("orientation", [](const S& s) { return s.moments.orientation; });
-  column("eccentricity", [](const S& s) { return s.moments.eccentricity; });
+  int64_t* i64[5];
+  double* f64[16];
+  for (int j = 0; j < 5; ++j) {
+    py::array_t<int64_t> col(n);
+    i64[j] = col.mutable_data();
+    out[ints[j]] = col;
+  }
+  for (int j = 0; j < 16; ++j) {
+    py::array_t<double> col(n);
+    f64[j] = col.mutable_data();
+    out[reals[j]] = col;
+  }
+  for (size_t k = 0; k < stats.size(); ++k) {
+    const TavRegionPartStats& s = stats[k];
+    const TavRegionMoments& m = s.moments;
+    const int64_t iv[5] = {s.area, s.box.x, s.box.y, s.box.width, s.box.height};
+    const double fv[16] = {s.centroid.x, s.centroid.y, m.m00,  m.m10,  m.m01,  m.m20,         m.m11,
+                           m.m02,        m.mu20,       m.mu11, m.mu02, m.nu20, m.nu11,        m.nu02,
+                           m.orientation, m.eccentricity};
+    for (int j = 0; j < 5; ++j) i64[j][k] = iv[j];
+    for (int j = 0; j < 16; ++j) f64[j][k] = fv[j];
+  }
   return out;
 }
 

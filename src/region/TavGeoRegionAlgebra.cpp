@@ -890,13 +890,13 @@ std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) 
   std::vector<int> label;
   const size_t count = static_cast<size_t>(labelRuns(m_runs, connectivity, &label));
   std::vector<RawMomentSums> raw(count);
+  // x and y hold the first column and row, width and height for now the last
+  // column and row plus one; a part's first run holds its first row.
   std::vector<TavRegionBox> box(count, TavRegionBox{std::numeric_limits<int>::max(), -1, 0, 0});
   for (size_t i = 0; i < m_runs.size(); ++i) {
     const TavRun& r = m_runs[i];
     const size_t k = static_cast<size_t>(label[i]);
     raw[k].add(r);
-    // x and y hold the first column and row, width and height for now the
-    // last column and row plus one; a part's first run holds its first row.
     TavRegionBox& b = box[k];
     if (b.y < 0) b.y = r.y;
     b.x = std::min(b.x, r.x0);
@@ -910,11 +910,13 @@ std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) 
     const size_t k = static_cast<size_t>(label[i]);
     central[k].add(m_runs[i], centre[k].x, centre[k].y);
   }
-  std::vector<TavRegionPartStats> out(count);
+  // Each entry is written once (a list made at its size would be zeroed first).
+  std::vector<TavRegionPartStats> out;
+  out.reserve(count);
   for (size_t k = 0; k < count; ++k) {
     const TavRegionBox& b = box[k];
-    out[k] = TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
-                                centre[k], momentsOf(raw[k], central[k])};
+    out.push_back(TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y}, centre[k],
+                                     momentsOf(raw[k], central[k])});
   }
   return out;
 }
