@@ -3,6 +3,10 @@
 
 #include "common.h"
 
+#if defined(__GLIBCXX__)
+#include <cxxabi.h>
+#endif
+
 PYBIND11_MODULE(_tavgeometry, m) {
   m.doc() = "TavGeometry bindings; import the tavgeometry package instead.";
   m.attr("__version__") = TAVGEOMETRY_VERSION_STRING;
@@ -10,6 +14,17 @@ PYBIND11_MODULE(_tavgeometry, m) {
   // the scope's __module__: the package's name, so that signatures, reprs and
   // pickles say tavgeometry.Region, not the compiled module's path.
   m.attr("__module__") = "tavgeometry";
+#if defined(__GLIBCXX__)
+  // The C++ runtime keeps a thread's exception state in thread-local storage,
+  // which a runtime loaded with this module allocates on first use: at the
+  // thread's first exception. Were that a std::bad_alloc, memory would already
+  // be short, the allocation would fail and the C library end the process
+  // rather than raise MemoryError. It is taken now for the importing thread
+  // (kept in a volatile: the function is declared const, so an unused result
+  // would let the compiler drop the call).
+  abi::__cxa_eh_globals* volatile state = abi::__cxa_get_globals();
+  (void)state;
+#endif
   tgpy::bindTypes(m);
   tgpy::bindScalar(m);
   tgpy::bindPoint(m);
