@@ -428,7 +428,9 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Closing by the square of half-width r: dilation, then erosion
   /// with the pixels outside the canvas counted as inside (so the result
   /// holds the region, also at the canvas edge). O(runs + height) beyond the
-  /// two dilations it makes.
+  /// two dilations it makes. The complements it makes between them count
+  /// against kRegionMaxRuns as results do (a complement holds up to one run
+  /// a row more than its region); radius 0 gives the region itself.
   CTavGeoRegion closingSquare(int r) const;
   /// \brief Closing by the disk of radius r, as closingSquare.
   CTavGeoRegion closingDisk(int r) const;
@@ -440,7 +442,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Opening by the disk of radius r, as openingSquare.
   CTavGeoRegion openingDisk(int r) const;
   /// \brief Adds the holes: 4-connected parts of the complement that touch no
-  /// canvas edge. O(runs + height).
+  /// canvas edge. O(runs + height). The complement counts against
+  /// kRegionMaxRuns, as in closingSquare.
   CTavGeoRegion fillHoles() const;
   /// \brief Connected parts, ordered by their first pixel in row-major order.
   ///

@@ -780,21 +780,28 @@ CTavGeoRegion CTavGeoRegion::erodeDisk(int r) const {
 
 // Closing and opening erode with the outside of the canvas counted as inside:
 // p stays when no pixel of the complement lies within the element of p, that
-// is, outside the complement's dilation (the elements are symmetric).
+// is, outside the complement's dilation (the elements are symmetric). The
+// complements count against kRegionMaxRuns as any result does, and hold up to
+// one run a row more than the region: radius 0 gives the region itself
+// without them.
 CTavGeoRegion CTavGeoRegion::closingSquare(int r) const {
   checkRadius(r, "closing");
+  if (r == 0) return *this;
   return dilateSquare(r).complement().dilateSquare(r).complement();
 }
 CTavGeoRegion CTavGeoRegion::closingDisk(int r) const {
   checkRadius(r, "closing");
+  if (r == 0) return *this;
   return dilateDisk(r).complement().dilateDisk(r).complement();
 }
 CTavGeoRegion CTavGeoRegion::openingSquare(int r) const {
   checkRadius(r, "opening");
+  if (r == 0) return *this;
   return complement().dilateSquare(r).complement().dilateSquare(r);
 }
 CTavGeoRegion CTavGeoRegion::openingDisk(int r) const {
   checkRadius(r, "opening");
+  if (r == 0) return *this;
   return complement().dilateDisk(r).complement().dilateDisk(r);
 }
 
