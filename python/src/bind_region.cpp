@@ -215,6 +215,7 @@ Region fromCoco(DictArg rec) {
     }
     return released([&] { return Region::fromCoco(c); });
   }
+  if (kind == 'b') throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
   if (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX})
     throwValue("rle['counts'] holds a count beyond 64 bits");
   if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u')) {

@@ -105,6 +105,7 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[0.5]) | TypeError | iscrowd bools",
     "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[2]) | ValueError | iscrowd[0] not_0_or_1",
     "tg.Region(2, 2).__array__(copy=False) | ValueError | always_a_new_array",
+    "tg.Region.from_coco({'size': [3, 4], 'counts': [True] * 12}) | TypeError | not_of_bools",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
     # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)
