@@ -509,10 +509,13 @@ void bindRegion(py::module_& m) {
             std::vector<py::object> held;
             const std::vector<const Region*> a = regionList(first, "a", &held), b = regionList(second, "b", &held);
             const std::vector<bool> crowd = crowdFlags(iscrowd, b.size());
-            std::vector<double> m = released([&] { return Region::iouMatrix(a, b, crowd); });
-            py::array_t<double> out({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())});
-            if (!m.empty()) std::copy(m.begin(), m.end(), out.mutable_data());
-            return out;
+            // The array is the matrix's own memory (a copy would double the
+            // peak: 4 GiB for the largest matrix), freed with the array.
+            auto* m = new std::vector<double>();
+            py::capsule owner(m, [](void* p) { delete static_cast<std::vector<double>*>(p); });
+            *m = released([&] { return Region::iouMatrix(a, b, crowd); });
+            return py::array_t<double>({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())},
+                                       m->data(), owner);
           }, py::arg("a"), py::arg("b"), py::arg("iscrowd") = py::none(),
           "IoU of every region of a with every region of b, a (len(a), len(b)) float64 array: entry [i, j]\n"
           "is a[i].iou(b[j]). Pairs whose boxes do not meet cost no walk; one call, the GIL released once.\n"
