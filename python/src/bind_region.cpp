@@ -5,6 +5,7 @@
 #include <TavGeometry/TavGeoRegion.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -511,11 +512,12 @@ void bindRegion(py::module_& m) {
             const std::vector<bool> crowd = crowdFlags(iscrowd, b.size());
             // The array is the matrix's own memory (a copy would double the
             // peak: 4 GiB for the largest matrix), freed with the array.
-            auto* m = new std::vector<double>();
-            py::capsule owner(m, [](void* p) { delete static_cast<std::vector<double>*>(p); });
-            *m = released([&] { return Region::iouMatrix(a, b, crowd); });
-            return py::array_t<double>({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())},
-                                       m->data(), owner);
+            auto m = std::make_unique<std::vector<double>>(released([&] { return Region::iouMatrix(a, b, crowd); }));
+            const double* data = m->data();
+            py::capsule owner(m.get(), [](void* p) { delete static_cast<std::vector<double>*>(p); });
+            m.release();  // the capsule holds it now
+            return py::array_t<double>({static_cast<py::ssize_t>(a.size()), static_cast<py::ssize_t>(b.size())}, data,
+                                       owner);
           }, py::arg("a"), py::arg("b"), py::arg("iscrowd") = py::none(),
           "IoU of every region of a with every region of b, a (len(a), len(b)) float64 array: entry [i, j]\n"
           "is a[i].iou(b[j]). Pairs whose boxes do not meet cost no walk; one call, the GIL released once.\n"
