@@ -254,12 +254,9 @@ std::vector<bool> crowdFlags(py::handle h, size_t n) {
   std::vector<bool> out(n, false);
   if (h.is_none()) return out;
   const py::array a = arrayArgument(h, "iscrowd", "a 1-D sequence of flags");
-  if (a.ndim() != 1 || static_cast<size_t>(a.shape(0)) != n) {
-    std::string shape;
-    for (py::ssize_t k = 0; k < a.ndim(); ++k) shape += (k > 0 ? ", " : "") + std::to_string(a.shape(k));
-    throwValue("iscrowd must hold one flag for each of the " + std::to_string(n) + " regions of b, not shape (" +
-               shape + (a.ndim() == 1 ? ",)" : ")"));
-  }
+  if (a.ndim() != 1 || static_cast<size_t>(a.shape(0)) != n)
+    throwValue("iscrowd must hold one flag for each of the " + std::to_string(n) + " regions of b, not shape " +
+               shapeOf(a));
   if (n == 0) return out;
   const char kind = a.dtype().kind();
   if (kind != 'b' && kind != 'i' && kind != 'u') throwType("iscrowd", "bools or the ints 0 and 1", h);

@@ -6,6 +6,14 @@
 
 namespace tgpy {
 
+std::string shapeOf(const py::array& a) {
+  std::ostringstream s;
+  s << "(";
+  for (py::ssize_t i = 0; i < a.ndim(); ++i) s << (i ? ", " : "") << a.shape(i);
+  s << (a.ndim() == 1 ? ",)" : ")");
+  return s.str();
+}
+
 bool& threadEnding() {
   thread_local bool ending = false;
   return ending;
@@ -15,14 +23,6 @@ namespace {
 
 std::string typeNameOf(py::handle h) {
   return py::str(py::type::handle_of(h).attr("__name__")).cast<std::string>();
-}
-
-std::string shapeOf(const py::array& a) {
-  std::ostringstream s;
-  s << "(";
-  for (py::ssize_t i = 0; i < a.ndim(); ++i) s << (i ? ", " : "") << a.shape(i);
-  s << (a.ndim() == 1 ? ",)" : ")");
-  return s.str();
 }
 
 // A numpy scalar or 0-d array of a complex (or other non-real) dtype: its

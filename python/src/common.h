@@ -144,6 +144,9 @@ bool isPointSet(py::handle h);
 // argument and what it must be (`expected`, e.g. "a 2-D array").
 py::array arrayArgument(py::handle h, const char* name, const std::string& expected);
 
+// An array's shape as Python writes it: "(3, 4)", "(2,)".
+std::string shapeOf(const py::array& a);
+
 // An int argument as a Python int, of any size (numpy ints and bool included,
 // read through __index__); anything else, a float included, is a TypeError
 // naming it.
