@@ -4,6 +4,7 @@
 // invalid_argument, which the bindings turn into ValueError).
 #include <TavGeometry/TavGeoRegion.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -274,38 +275,47 @@ std::vector<bool> crowdFlags(py::handle h, size_t n) {
   return out;
 }
 
+// The moments as Python names them, in one order for moments and
+// component_stats, and their values in that order.
+constexpr int kMomentCount = 14;
+const char* const kMomentNames[kMomentCount] = {"m00",  "m10",  "m01",  "m20",  "m11",  "m02",         "mu20",
+                                                "mu11", "mu02", "nu20", "nu11", "nu02", "orientation", "eccentricity"};
+void momentValues(const TavRegionMoments& m, double* out) {
+  const double values[kMomentCount] = {m.m00,  m.m10,  m.m01,  m.m20,  m.m11,  m.m02,         m.mu20,
+                                       m.mu11, m.mu02, m.nu20, m.nu11, m.nu02, m.orientation, m.eccentricity};
+  std::copy(values, values + kMomentCount, out);
+}
+
 // componentStats as columns: one 1-D array per measurement, filled in one pass
 // over the parts.
 py::dict componentStats(const Region& a, IntArg connectivity) {
   const int c = toInt(connectivity, "connectivity");
   const std::vector<TavRegionPartStats> stats = released([&] { return a.componentStats(c); });
   const py::ssize_t n = static_cast<py::ssize_t>(stats.size());
-  static const char* const ints[5] = {"area", "bbox_x", "bbox_y", "bbox_width", "bbox_height"};
-  static const char* const reals[16] = {"centroid_x", "centroid_y", "m00",  "m10",  "m01",  "m20",
-                                        "m11",        "m02",        "mu20", "mu11", "mu02", "nu20",
-                                        "nu11",       "nu02",       "orientation", "eccentricity"};
+  constexpr int kReals = 2 + kMomentCount;
+  const char* const ints[5] = {"area", "bbox_x", "bbox_y", "bbox_width", "bbox_height"};
+  const char* reals[kReals] = {"centroid_x", "centroid_y"};
+  std::copy(kMomentNames, kMomentNames + kMomentCount, reals + 2);
   py::dict out;
   int64_t* i64[5];
-  double* f64[16];
+  double* f64[kReals];
   for (int j = 0; j < 5; ++j) {
     py::array_t<int64_t> col(n);
     i64[j] = col.mutable_data();
     out[ints[j]] = col;
   }
-  for (int j = 0; j < 16; ++j) {
+  for (int j = 0; j < kReals; ++j) {
     py::array_t<double> col(n);
     f64[j] = col.mutable_data();
     out[reals[j]] = col;
   }
   for (size_t k = 0; k < stats.size(); ++k) {
     const TavRegionPartStats& s = stats[k];
-    const TavRegionMoments& m = s.moments;
     const int64_t iv[5] = {s.area, s.box.x, s.box.y, s.box.width, s.box.height};
-    const double fv[16] = {s.centroid.x, s.centroid.y, m.m00,  m.m10,  m.m01,  m.m20,         m.m11,
-                           m.m02,        m.mu20,       m.mu11, m.mu02, m.nu20, m.nu11,        m.nu02,
-                           m.orientation, m.eccentricity};
+    double fv[kReals] = {s.centroid.x, s.centroid.y};
+    momentValues(s.moments, fv + 2);
     for (int j = 0; j < 5; ++j) i64[j][k] = iv[j];
-    for (int j = 0; j < 16; ++j) f64[j][k] = fv[j];
+    for (int j = 0; j < kReals; ++j) f64[j][k] = fv[j];
   }
   return out;
 }
@@ -313,18 +323,16 @@ py::dict componentStats(const Region& a, IntArg connectivity) {
 py::dict momentsDict(const Region& r) {
   const TavRegionMoments m = releasedFor(r.runCount(), [&] { return r.moments(); });
   // The keys are made once (interned, kept for the process's life).
-  static const char* const names[14] = {"m00",  "m10",  "m01",  "m20",  "m11",  "m02",         "mu20",
-                                        "mu11", "mu02", "nu20", "nu11", "nu02", "orientation", "eccentricity"};
-  static PyObject* keys[14] = {};
+  static PyObject* keys[kMomentCount] = {};
   static bool made = false;
-  for (int i = 0; !made && i < 14; ++i) {
-    if ((keys[i] = PyUnicode_InternFromString(names[i])) == nullptr) throw py::error_already_set();
-    made = i == 13;
+  for (int i = 0; !made && i < kMomentCount; ++i) {
+    if ((keys[i] = PyUnicode_InternFromString(kMomentNames[i])) == nullptr) throw py::error_already_set();
+    made = i == kMomentCount - 1;
   }
-  const double values[14] = {m.m00,  m.m10,  m.m01,  m.m20,  m.m11,  m.m02,         m.mu20,
-                             m.mu11, m.mu02, m.nu20, m.nu11, m.nu02, m.orientation, m.eccentricity};
+  double values[kMomentCount];
+  momentValues(m, values);
   py::dict d;
-  for (int i = 0; i < 14; ++i) {
+  for (int i = 0; i < kMomentCount; ++i) {
     const py::object v = py::reinterpret_steal<py::object>(PyFloat_FromDouble(values[i]));
     if (!v || PyDict_SetItem(d.ptr(), keys[i], v.ptr()) != 0) throw py::error_already_set();
   }
