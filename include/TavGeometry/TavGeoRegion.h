@@ -37,7 +37,8 @@ namespace NTavGeometry {
 ///   ValueError. A call that throws leaves its operands unchanged.
 /// - Limits: width and height are 0 .. kRegionMaxSide and width * height is at
 ///   most kRegionMaxPixels (so COCO counts fit 32 bits); no region holds more
-///   than kRegionMaxRuns runs (an operation whose result would is refused);
+///   than kRegionMaxRuns runs (an operation whose result would exceed it is
+///   refused, its message giving the limit as a number);
 ///   toMask() without a buffer is refused above kRegionMaxMaskBytes pixels.
 /// - Canvases: operations with two regions (|, &, -, ^, iou) need the same
 ///   width and height and refuse different canvases. Results never leave the

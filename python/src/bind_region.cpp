@@ -89,7 +89,7 @@ Region fromMask(ArrayArg mask) {
         const uint8_t* data = static_cast<const uint8_t*>(band.data());
         const Region part = released([&] { return Region::fromMask(data, w, static_cast<int>(y1 - y0), w); });
         if (static_cast<int64_t>(runs.size() + part.runCount()) > kRegionMaxRuns)
-          throwValue("mask: more than kRegionMaxRuns runs");
+          throwValue("mask: more than the limit of " + std::to_string(kRegionMaxRuns) + " runs");
         for (const TavRun& r : part.runs()) runs.push_back(TavRun{r.y + static_cast<int>(y0), r.x0, r.x1});
       }
       return released([&] { return Region::fromRuns(w, h, std::move(runs)); });
@@ -385,6 +385,10 @@ Region fromState(const py::tuple& t) {
 }  // namespace
 
 void bindRegion(py::module_& m) {
+  m.attr("REGION_MAX_SIDE") = kRegionMaxSide;
+  m.attr("REGION_MAX_PIXELS") = kRegionMaxPixels;
+  m.attr("REGION_MAX_RUNS") = kRegionMaxRuns;
+  m.attr("REGION_MAX_IOU_PAIRS") = kRegionMaxIouPairs;
   py::class_<Region> cls(m, "Region",
                          "A set of pixels on a width x height canvas held as sorted, merged horizontal runs.\n"
                          "Pixel (x, y) is column x, row y. Operations with two regions need the same canvas\n"

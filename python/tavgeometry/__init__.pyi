@@ -26,6 +26,10 @@ ARC_TO_POINT_SET_MAX_POINTS: int
 SCAN_LINES_MAX: int
 RLE_MAX_RADIUS: int
 RLE_MAX_ROWS: int
+REGION_MAX_SIDE: int
+REGION_MAX_PIXELS: int
+REGION_MAX_RUNS: int
+REGION_MAX_IOU_PAIRS: int
 
 class Line:
     """A directed segment p1 -> p2; most functions use the infinite line through it."""

@@ -99,7 +99,7 @@ CTavGeoRegion CTavGeoRegion::fromBox(int width, int height, const TavRegionBox& 
   const int64_t y0 = std::max<int64_t>(box.y, 0), y1 = std::min<int64_t>(int64_t{box.y} + box.height, height);
   std::vector<TavRun> runs;
   if (x1 > x0 && y1 > y0) {
-    if (y1 - y0 > kRegionMaxRuns) fail("region box: result exceeds kRegionMaxRuns runs");
+    if (y1 - y0 > kRegionMaxRuns) fail("region box: result exceeds " + runLimit());
     runs.reserve(static_cast<size_t>(y1 - y0));
     for (int64_t y = y0; y < y1; ++y)
       runs.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
@@ -235,7 +235,7 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
         start = x;
         continue;
       }
-      if (static_cast<int64_t>(runs->size()) >= kRegionMaxRuns) fail("region mask: more than kRegionMaxRuns runs");
+      if (static_cast<int64_t>(runs->size()) >= kRegionMaxRuns) fail("region mask: more than " + runLimit());
       runs->push_back(TavRun{y, start, x});
       start = -1;
     }
@@ -307,7 +307,7 @@ CTavGeoRegion CTavGeoRegion::fromMask(const uint8_t* data, int width, int height
       p = findByte<true>(p, end);
       if (p == end) break;
       const uint8_t* q = findByte<false>(p + 1, end);
-      if (static_cast<int64_t>(runs.size()) >= kRegionMaxRuns) fail("region mask: more than kRegionMaxRuns runs");
+      if (static_cast<int64_t>(runs.size()) >= kRegionMaxRuns) fail("region mask: more than " + runLimit());
       runs.push_back(TavRun{y, static_cast<int>(p - row), static_cast<int>(q - row)});
       p = q;
       if (p == end) break;
@@ -401,7 +401,8 @@ void CTavGeoRegion::toMask(uint8_t* data, ptrdiff_t stride, uint8_t value) const
 
 std::vector<uint8_t> CTavGeoRegion::toMask() const {
   const int64_t n = static_cast<int64_t>(m_width) * m_height;
-  if (n > kRegionMaxMaskBytes) fail("region mask: canvas exceeds kRegionMaxMaskBytes pixels");
+  if (n > kRegionMaxMaskBytes)
+    fail("region mask: canvas exceeds the limit of " + std::to_string(kRegionMaxMaskBytes) + " pixels");
   std::vector<uint8_t> mask(static_cast<size_t>(n));  // already cleared
   paintMask(m_runs, m_width, m_height, mask.data(), m_width, 1, Paint::RunsOnly);
   return mask;
@@ -409,7 +410,8 @@ std::vector<uint8_t> CTavGeoRegion::toMask() const {
 
 CTavGeoRegion CTavGeoRegion::fromPixels(int width, int height, const std::vector<TavIPoint>& pixels) {
   checkCanvas(width, height, "region pixels");
-  if (static_cast<int64_t>(pixels.size()) > kRegionMaxRuns) fail("region pixels: more than kRegionMaxRuns pixels");
+  if (static_cast<int64_t>(pixels.size()) > kRegionMaxRuns)
+    fail("region pixels: more than the limit of " + std::to_string(kRegionMaxRuns) + " pixels");
   std::vector<TavRun> runs;
   runs.reserve(pixels.size());
   for (size_t i = 0; i < pixels.size(); ++i) {
@@ -462,7 +464,7 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
             open[static_cast<size_t>(y)] = col;
           } else {
             if (static_cast<int64_t>(out.size()) >= kRegionMaxRuns)
-              fail(std::string(what) + " needs more than kRegionMaxRuns runs");
+              fail(std::string(what) + " needs more than " + runLimit());
             out.push_back(TavRun{y, open[static_cast<size_t>(y)], col});
             ++start[static_cast<size_t>(y) + 1];
           }
@@ -503,7 +505,7 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
       for (; r < end && r->y == y; ++r) setBits(now.data(), r->x0 - bx0, r->x1 - bx0);
       if (out.size() - used < span) {
         if (static_cast<int64_t>(used) > kRegionMaxRuns)
-          fail(std::string(what) + " needs more than kRegionMaxRuns runs");
+          fail(std::string(what) + " needs more than " + runLimit());
         out.resize(std::max(2 * out.size(), used + span));
       }
       TavRun* w = out.data() + used;
@@ -523,7 +525,7 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
       used = static_cast<size_t>(w - out.data());
       before.swap(now);
     }
-    if (static_cast<int64_t>(used) > kRegionMaxRuns) fail(std::string(what) + " needs more than kRegionMaxRuns runs");
+    if (static_cast<int64_t>(used) > kRegionMaxRuns) fail(std::string(what) + " needs more than " + runLimit());
     out.resize(used);
   } else {
     const TavRun* prev = nullptr;
@@ -617,7 +619,7 @@ std::string CTavGeoRegion::cocoCountsToString(const std::vector<int64_t>& counts
   for (size_t i = 0; i < counts.size(); ++i) {
     if (counts[i] < 0 || counts[i] > kRegionMaxPixels)
       fail("COCO string: count " + std::to_string(i) + " (" + std::to_string(counts[i]) +
-           ") outside 0 .. kRegionMaxPixels");
+           ") outside 0 .. " + std::to_string(kRegionMaxPixels));
     int64_t x = counts[i];
     if (i > 2) x -= counts[i - 2];
     uint64_t u = static_cast<uint64_t>(x);
@@ -667,7 +669,8 @@ std::vector<int64_t> CTavGeoRegion::cocoStringToCounts(const std::string& s) {
       v += counts[m - 2];
     }
     if (v < 0) fail("COCO string: count " + std::to_string(m) + " is negative (" + std::to_string(v) + ")");
-    if (v > kRegionMaxPixels) fail("COCO string: count " + std::to_string(m) + " exceeds kRegionMaxPixels");
+    if (v > kRegionMaxPixels)
+      fail("COCO string: count " + std::to_string(m) + " exceeds the limit of " + std::to_string(kRegionMaxPixels));
     counts.push_back(v);
   }
   return counts;

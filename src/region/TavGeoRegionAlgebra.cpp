@@ -27,7 +27,7 @@ class RunBuffer {
   // The runs from data() to end; refuses more than kRegionMaxRuns.
   std::vector<TavRun> runs(const TavRun* end) const {
     const TavRun* begin = m_runs.get();
-    if (end - begin > kRegionMaxRuns) fail("region: result exceeds kRegionMaxRuns runs");
+    if (end - begin > kRegionMaxRuns) fail("region: result exceeds " + runLimit());
     return std::vector<TavRun>(begin, end);
   }
 
@@ -284,7 +284,7 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
     fail("region iouMatrix: " + std::to_string(crowd.size()) + " crowd flags for " + std::to_string(b.size()) +
          " regions");
   if (!b.empty() && a.size() > static_cast<size_t>(kRegionMaxIouPairs) / b.size())
-    fail("region iouMatrix: more than kRegionMaxIouPairs pairs");
+    fail("region iouMatrix: more than the limit of " + std::to_string(kRegionMaxIouPairs) + " pairs");
   struct Summary {
     int64_t area;
     TavRegionBox box;
@@ -420,7 +420,8 @@ std::vector<int> diskElement(int r) {
 
 void checkRadius(int r, const char* op) {
   if (r < 0) fail(std::string("region ") + op + ": negative radius " + std::to_string(r));
-  if (r > kRegionMaxSide) fail(std::string("region ") + op + ": radius above kRegionMaxSide");
+  if (r > kRegionMaxSide)
+    fail(std::string("region ") + op + ": radius above the limit of " + std::to_string(kRegionMaxSide));
 }
 
 // Runs a row buffer of dilation or erosion needs by a radius-r element: a
@@ -437,7 +438,7 @@ size_t rowRoom(const std::vector<RowSpan>& rows, int r, int width) {
 // rows before); refuses growth past kRegionMaxRuns.
 void appendRuns(std::vector<TavRun>* out, const TavRun* begin, const TavRun* end) {
   if (static_cast<int64_t>(out->size() + static_cast<size_t>(end - begin)) > kRegionMaxRuns)
-    fail("region: result exceeds kRegionMaxRuns runs");
+    fail("region: result exceeds " + runLimit());
   out->insert(out->end(), begin, end);
 }
 

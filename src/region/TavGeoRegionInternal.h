@@ -62,6 +62,9 @@ inline void setBits(uint64_t* w, int64_t a, int64_t b) {
 
 // Appends a run to the sorted output, merging it with the last one when they
 // touch or overlap; refuses growth past kRegionMaxRuns, naming the result what.
+// "the limit of N runs", for messages.
+inline std::string runLimit() { return "the limit of " + std::to_string(kRegionMaxRuns) + " runs"; }
+
 inline void append(std::vector<TavRun>* out, int y, int x0, int x1, const char* what = "region: result") {
   if (x1 <= x0) return;
   if (!out->empty()) {
@@ -71,7 +74,7 @@ inline void append(std::vector<TavRun>* out, int y, int x0, int x1, const char* 
       return;
     }
   }
-  if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail(std::string(what) + " exceeds kRegionMaxRuns runs");
+  if (static_cast<int64_t>(out->size()) >= kRegionMaxRuns) fail(std::string(what) + " exceeds " + runLimit());
   out->push_back(TavRun{y, x0, x1});
 }
 

@@ -82,7 +82,7 @@ CTavGeoRegion CTavGeoRleCalc::region() const {
   if (!ascending) {
     CTavGeoRegion sorted = CTavGeoRegion::fromRuns(width, height, std::move(runs));
     if (static_cast<int64_t>(sorted.runs().size()) > kRegionMaxRuns)
-      region_detail::fail("region runs: result exceeds kRegionMaxRuns runs");
+      region_detail::fail("region runs: result exceeds " + region_detail::runLimit());
     return sorted;
   }
   return CTavGeoRegionAccess::make(width, height, std::move(runs));

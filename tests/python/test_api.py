@@ -241,6 +241,8 @@ def test_stub_names_what_the_module_has():  # read-only properties as properties
             assert callable(getattr(tg, node.name)), node.name
         elif isinstance(node, ast.Assign) and not node.targets[0].id.startswith("_"):  # the type aliases
             assert hasattr(tg, node.targets[0].id), node.targets[0].id
+        elif isinstance(node, ast.AnnAssign):  # the limits and the version, of the type they are given
+            assert type(getattr(tg, node.target.id)).__name__ == node.annotation.id, node.target.id
         elif isinstance(node, ast.ClassDef) and not node.name.startswith("_"):
             for d in (d for d in node.body if isinstance(d, ast.FunctionDef)):
                 got = inspect.getattr_static(getattr(tg, node.name), d.name)
