@@ -231,6 +231,21 @@ Region fromCoco(DictArg rec) {
 
 const Region& R(py::handle h, const char* name) { return toValue<Region>(h, name, "Region"); }
 
+// A boolean operation of two regions. An operand of another type gives
+// NotImplemented, as Python's operators expect, so that Python tries that
+// operand's reflected operation and otherwise raises a TypeError naming both
+// types. A numpy array is refused here instead: its reflected operation would
+// be numpy's elementwise one on the region's mask, where region - mask wraps
+// around to 255.
+template <class Op>
+py::object booleanOp(const Region& a, py::handle b, Op op) {
+  if (py::isinstance<py::array>(b))
+    throwType("other", "a tavgeometry.Region (Region.from_mask(mask) makes one of a mask)", b);
+  if (!py::isinstance<Region>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+  const Region& o = R(b, "other");
+  return py::cast(releasedFor(a.runCount() + o.runCount(), [&] { return op(a, o); }));
+}
+
 // The regions of an iterable (not a text, nor a region itself), each checked so
 // that an error names name[i]. References to them go into held, so that they
 // outlive a release of the GIL whatever happens to the iterable meanwhile.
@@ -496,20 +511,16 @@ void bindRegion(py::module_& m) {
           "contains(points) -> bool array for an (N, 2) array of (x, y), not numpy's (row, column) of\n"
           "np.argwhere (coordinates floored to the pixel).")
       .def("__or__", [](const Region& a, RegionArg b) {
-            const Region& o = R(b, "other");
-            return releasedFor(a.runCount() + o.runCount(), [&] { return a | o; });
+            return booleanOp(a, b, [](const Region& x, const Region& y) { return x | y; });
           })
       .def("__and__", [](const Region& a, RegionArg b) {
-            const Region& o = R(b, "other");
-            return releasedFor(a.runCount() + o.runCount(), [&] { return a & o; });
+            return booleanOp(a, b, [](const Region& x, const Region& y) { return x & y; });
           })
       .def("__sub__", [](const Region& a, RegionArg b) {
-            const Region& o = R(b, "other");
-            return releasedFor(a.runCount() + o.runCount(), [&] { return a - o; });
+            return booleanOp(a, b, [](const Region& x, const Region& y) { return x - y; });
           })
       .def("__xor__", [](const Region& a, RegionArg b) {
-            const Region& o = R(b, "other");
-            return releasedFor(a.runCount() + o.runCount(), [&] { return a ^ o; });
+            return booleanOp(a, b, [](const Region& x, const Region& y) { return x ^ y; });
           })
       .def("iou", [](const Region& a, RegionArg b) {
             const Region& o = R(b, "other");

@@ -4,6 +4,7 @@ import concurrent.futures
 import copy
 import inspect
 import logging
+import operator
 import os
 import pickle
 import subprocess
@@ -66,6 +67,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Region(3).remove_small_parts(2.0) | TypeError | min must_be_an_int",
     "tg.Region(3).remove_small_parts(2, 6) | ValueError | connectivity 4_or_8",
     "tg.Region.union_all([]) | ValueError | regions empty",
+    "tg.Region(2) - np.ones((2, 2), np.uint8) | TypeError | other Region.from",  # numpy's would wrap to 255
+    "tg.Region(2) | 1 | TypeError | unsupported_operand Region int",  # NotImplemented: Python's own error
     "tg.Region.union_all([tg.Region(3), 5]) | TypeError | regions[1]",
     "tg.Region.union_all([tg.Region(3), tg.Region(4)]) | ValueError | canvases_differ",
     "tg.RleCalcDisk().calculate(10, 1 << 40, [[1, 1]]) | ValueError | height",
@@ -122,6 +125,13 @@ def test_bad_input_raises_naming_the_argument(row):
     with pytest.raises(errors[exc]) as e:
         eval(" | ".join(call))
     assert all(w.replace("_", " ") in str(e.value) for w in words.split()), str(e.value)
+
+
+def test_region_operators_leave_other_types_to_their_reflected_operations():  # they had raised TypeError
+    class Other:
+        __rand__ = __ror__ = __rsub__ = __rxor__ = lambda self, o: ("reflected", o)
+    r = tg.Region(2)
+    assert [op(r, Other()) for op in (operator.and_, operator.or_, operator.sub, operator.xor)] == [("reflected", r)] * 4
 
 
 def test_geometric_failures_return_none_and_success_its_documented_shape():
