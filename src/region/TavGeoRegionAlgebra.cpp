@@ -879,15 +879,19 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
   std::vector<int> label;
   const int count = labelRuns(m_runs, connectivity, &label);
   // Each part's runs are counted first, so that its list is allocated once at
-  // its size (a mask of noise has a part for every one or two runs).
+  // its size (a mask of noise has a part for every one or two runs); the
+  // parts are made in place, on this region's canvas.
   std::vector<size_t> size(static_cast<size_t>(count), 0);
   for (const int l : label) ++size[static_cast<size_t>(l)];
-  std::vector<std::vector<TavRun>> parts(static_cast<size_t>(count));
-  for (size_t k = 0; k < parts.size(); ++k) parts[k].reserve(size[k]);
-  for (size_t i = 0; i < m_runs.size(); ++i) parts[static_cast<size_t>(label[i])].push_back(m_runs[i]);
   std::vector<CTavGeoRegion> out;
-  out.reserve(parts.size());
-  for (auto& p : parts) out.push_back(CTavGeoRegionAccess::make(m_width, m_height, std::move(p)));
+  out.reserve(size.size());
+  for (const size_t n : size) {
+    std::vector<TavRun> runs;
+    runs.reserve(n);
+    out.push_back(CTavGeoRegionAccess::onCanvasOf(*this, std::move(runs)));
+  }
+  for (size_t i = 0; i < m_runs.size(); ++i)
+    CTavGeoRegionAccess::runsOf(out[static_cast<size_t>(label[i])]).push_back(m_runs[i]);
   return out;
 }
 
