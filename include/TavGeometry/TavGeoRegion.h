@@ -199,7 +199,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief From a calculator's run-length list (format in TavGeoRleCalc.h and
   /// \ref rle-format).
   ///
-  /// The canvas is header words 0 and 1; words 2 to 5 (the box) are not used.
+  /// The canvas is header words 0 and 1; the box in words 2 to 5 is not used
+  /// as a box, but the sign of word 2 decides how records are read (below).
   /// Runs of a record may touch, overlap or come in any order; they are merged.
   /// Rows and columns outside the canvas are clipped away. The list is read with
   /// its length:

@@ -48,13 +48,15 @@ void bindScalar(py::module_& m) {
         if (kind != 'f' && kind != 'i' && kind != 'u') throwType("angles", expected, angles);
         if (raw.ndim() != 1) throwValue(std::string("angles must be ") + expected);
         refuseCopyOver(raw, "angles", kMaxResultElements);
+        refuseBeyondDouble(raw, "angles");
         auto a = ensureArray<double>(raw);
         std::vector<double> copy(a.data(), a.data() + a.size());
         GilRelease release;
         return averageAngles(copy.data(), static_cast<int>(copy.size()));
       },
       py::arg("angles"),
-      "Mean direction atan2(sum sin, sum cos) in [-pi, pi], radians; no angles give 0.");
+      "Mean direction atan2(sum sin, sum cos) in [-pi, pi], radians; a single angle comes back unchanged\n"
+      "(not folded: [7.0] gives 7.0), no angles give 0.");
   defReal(m, "parabola_fit", &parabolaFit,
           "Offset of the vertex of the parabola through (-1, s0), (0, s1), (1, s2) from the middle\n"
           "sample; 0 for collinear samples. Not clamped.",

@@ -174,6 +174,7 @@ Points toPoints(py::handle h, const char* name) {
     out.array = py::reinterpret_borrow<py::array_t<double>>(arr);
   } else {
     refuseCopyOver(arr, name, kMaxResultElements);
+    refuseBeyondDouble(arr, name);
     py::object copy = py::module_::import("numpy").attr("array")(arr, py::arg("dtype") = "float64",
                                                                   py::arg("order") = "C");
     out.array = py::reinterpret_borrow<py::array_t<double>>(copy);
@@ -268,6 +269,24 @@ void refuseCopyOver(const py::array& a, const char* name, std::size_t limit) {
   if (static_cast<std::size_t>(a.size()) > limit)
     throwValue(std::string(name) + " holds " + std::to_string(a.size()) + " values, more than the " +
                std::to_string(limit) + " accepted");
+}
+
+void refuseBeyondDouble(const py::array& a, const char* name) {
+  if (a.dtype().kind() != 'f' || a.dtype().itemsize() <= 8) return;
+  // numpy's cast turns such a value into an infinity with only a warning (an
+  // error under -W error); the cast here, made only to look, warns of nothing.
+  const py::module_ np = py::module_::import("numpy");
+  const py::object quiet = np.attr("errstate")(py::arg("over") = "ignore");
+  quiet.attr("__enter__")();
+  py::object wide;
+  try {
+    wide = np.attr("logical_and")(np.attr("isinf")(a.attr("astype")("float64")), np.attr("isfinite")(a));
+  } catch (...) {
+    quiet.attr("__exit__")(py::none(), py::none(), py::none());
+    throw;
+  }
+  quiet.attr("__exit__")(py::none(), py::none(), py::none());
+  if (np.attr("any")(wide).cast<bool>()) throwValue(std::string(name) + " holds a number too large for a double");
 }
 
 py::tuple reduceByState(py::handle self) {

@@ -178,6 +178,9 @@ std::vector<int> toIntList(py::handle h, const char* name);
 // `limit` elements; called before a copy, so that a huge broadcast view is
 // refused rather than allocated.
 void refuseCopyOver(const py::array& a, const char* name, std::size_t limit);
+// ValueError when a (long double) array holds a finite value beyond the range
+// of double, as a scalar that large gives; arrays of other dtypes pass.
+void refuseBeyondDouble(const py::array& a, const char* name);
 
 // `a` as a C-contiguous array of T (converted when it is not one). The
 // conversion fails only when its copy finds no memory (the callers check the

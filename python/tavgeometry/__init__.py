@@ -78,7 +78,7 @@ def _attributes_as_state(cls):
 def _region_array(self, dtype=None, copy=None):
     """The region's (h, w) uint8 mask (to_mask()), in the dtype asked for: numpy.asarray(region) is
     its mask, and numpy.asarray(region, bool) one to index with. Always a new array, so that
-    copy=False (numpy's "never copy") is refused."""
+    copy=False, which numpy 2 passes for its "never copy", is refused."""
     if copy is False:
         raise ValueError("a Region holds runs, not an array: its mask is always a new array (copy=False refused)")
     mask = self.to_mask()

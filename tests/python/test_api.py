@@ -10,6 +10,7 @@ import pickle
 import subprocess
 import sys
 import threading
+import warnings
 
 import numpy as np
 import pytest
@@ -273,9 +274,14 @@ def test_stubs_type_real_uses_and_catch_mistakes(monkeypatch):  # they had faile
 
 
 @pytest.mark.skipif(np.finfo(np.longdouble).max <= np.finfo(np.float64).max, reason="longdouble is double")
-def test_a_finite_longdouble_beyond_double_is_refused_not_infinite():  # __float__ gave inf
-    with pytest.raises(ValueError, match="radius holds a number too large"):
-        tg.Circle((0, 0), np.longdouble("1e400"))
+def test_a_finite_longdouble_beyond_double_is_refused_not_infinite():  # __float__ and numpy's cast gave inf
+    big, inf = np.array([[np.longdouble("1e400"), 0], [0, 0], [1, 1]]), np.full((3, 2), np.longdouble("inf"))
+    for call, name in [(lambda v: tg.Circle((0, 0), v[0, 0]), "radius"), (tg.polygon_area, "vertices"),
+                       (lambda v: tg.average_angles(v[:, 0]), "angles")]:
+        with pytest.raises(ValueError, match=name + " holds a number too large"), warnings.catch_warnings():
+            warnings.simplefilter("error")  # numpy's cast warns; the refusal must come first
+            call(big)
+        call(inf)  # an infinity is no error
     assert tg.Circle((0, 0), np.longdouble("inf")).radius == np.inf
 
 
