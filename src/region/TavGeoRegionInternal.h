@@ -70,11 +70,11 @@ inline void setBits(uint64_t* w, int64_t a, int64_t b) {
   w[wb] |= mb;
 }
 
-// Appends a run to the sorted output, merging it with the last one when they
-// touch or overlap; refuses growth past kRegionMaxRuns, naming the result what.
 // "the limit of N runs", for messages.
 inline std::string runLimit() { return "the limit of " + std::to_string(kRegionMaxRuns) + " runs"; }
 
+// Appends a run to the sorted output, merging it with the last one when they
+// touch or overlap; refuses growth past kRegionMaxRuns, naming the result what.
 inline void append(std::vector<TavRun>* out, int y, int x0, int x1, const char* what = "region: result") {
   if (x1 <= x0) return;
   if (!out->empty()) {
