@@ -28,9 +28,7 @@ List flat(const std::vector<TavIPoint>& v) {  // x0 y0 x1 y1 ...
 List walk(const List& l) { return flat(CTavGeoRleCalc::calculatePerimiterPoints(l.data())); }
 List literal(const List& l) { return flat(tavref::perimeterPointsLiteral(l.data())); }
 
-struct Marked : CTavGeoRleCalcPolygon {  // shows whether a call rewrote the list
-  void mark() { m_rle.assign(1, 4242); }
-  bool marked() const { return m_rle == List{4242}; }
+struct HandWritten : CTavGeoRleCalcPolygon {  // a list and its record counts set by hand
   void write(List rle, std::vector<int> recordRuns) { m_rle = std::move(rle), m_recordRuns = std::move(recordRuns); }
 };
 }  // namespace
@@ -64,25 +62,11 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   disk.calculate(-5, -3, fine, 2);  // a negative canvas is an empty one
   EXPECT_TRUE(disk.region().width() == 0 && disk.region().height() == 0);
   // region() of a list a derived calculator wrote with rows out of order and a row twice: sorted as a whole
-  Marked own;
+  HandWritten own;
   own.write({9, 6, 0, 0, 0, 0, 3, 4, 2, 0, 1, -1, 1, 2, 0, -1, 3, 1, 3, -1, -1}, {2, 1, 1});
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 2, 3}, {3, 0, 7}}));  // [0, 2) [4, 7) and [1, 5)
   own.write({6, 4, 0, 0, 0, 0, 1, 4, 1, -1, 1, 0, 0, -1, -1}, {1, 1});  // one row twice in a row, left run last
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 0, 1}, {1, 4, 6}}));  // pixel 0 had been merged away
-}
-
-TEST(Rle, CacheKeyIsTheBytesOfTheLastCall) {
-  Marked poly;
-  TavPoint sq[4] = {{1, 1}, {4, 1}, {4, 4}, {1, 4}};
-  // height, count, first x (0.0 and -0.0 differ), cached; a negative count is no points: the key of count 0
-  const double calls[][4] = {{10, 4, 0, 0},    {10, 4, 0, 1},  {11, 4, 0, 0},
-                             {11, 4, -0.0, 0}, {11, -2, 0, 0}, {11, 0, 0, 1}};
-  for (const auto& k : calls) {
-    poly.mark();
-    sq[0].x = k[2];
-    EXPECT_TRUE(poly.calculate(10, static_cast<int>(k[0]), sq, static_cast<int>(k[1])));
-    EXPECT_EQ(poly.marked(), k[3] == 1) << k[0] << " " << k[1] << " " << k[2];
-  }
 }
 
 // Readings fuzz_perimeter leaves out: records without runs; header column < 0

@@ -55,7 +55,9 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   for (size_t i = 0; i < loud.size(); ++i) loud[i] = loud[i] ? uint8_t(1 + i * 97 % 255) : 0;
   FUZZ_CHECK(px(a) == ma.px && CTavGeoRegion::fromMask(loud.data(), w, h, w) == a);
   const CTavGeoRegion combined[4] = {a | b, a & b, a - b, a ^ b};
-  for (int op = 0; op < 4; ++op) FUZZ_CHECK(px(combined[op]) == tavref::maskCombine(ma, mb, op).px);
+  for (int op = 0; op < 4; ++op)  // the pixels, and the runs merged (fromRuns merges them, drops empty ones)
+    FUZZ_CHECK(px(combined[op]) == tavref::maskCombine(ma, mb, op).px &&
+               CTavGeoRegion::fromRuns(w, h, combined[op].runs()) == combined[op]);
   FUZZ_CHECK(combined[0].area() + combined[1].area() == a.area() + b.area());
   for (int op = 0; op < 2; ++op)  // union and intersection give back the room they did not use
     FUZZ_CHECK(combined[op].runs().capacity() <= 4 * combined[op].runs().size() + 3);
