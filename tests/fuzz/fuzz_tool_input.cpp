@@ -53,6 +53,22 @@ std::string text(FuzzInput& in, bool hostile) {
   return t;
 }
 
+// Points as users write them, as text ("x y" or "x,y" lines, some with a
+// comment) or as a JSON array, so that most reads succeed and the read-back
+// checks run: assembled words are almost always refused.
+std::string wellFormedPoints(FuzzInput& in) {
+  const bool json = in.flag();
+  std::string t = json ? "[" : "";
+  for (int n = 1 + in.count(20); n > 0; --n) {
+    const std::string x = tavgeo::formatNumber(in.flag() ? in.moderate() : in.count(1000));
+    const std::string y = tavgeo::formatNumber(in.flag() ? in.moderate() : in.count(1000));
+    const char* const between = in.flag() ? " " : ",";
+    const char* const end = in.flag() ? "\n" : "  # a note\n";
+    t += json ? (t.size() > 1 ? ", [" : "[") + x + ", " + y + "]" : x + between + y + end;
+  }
+  return json ? t + "]" : t;
+}
+
 void checkPoints(const tavgeo::PointSet& s) {
   FUZZ_CHECK(s.points.size() == s.lines.size() && s.points.size() <= Limits::kMaxPoints);
   for (std::size_t i = 0; i < s.points.size(); ++i) {
@@ -63,7 +79,7 @@ void checkPoints(const tavgeo::PointSet& s) {
 }
 
 void points(FuzzInput& in, bool hostile) {
-  const std::string input = text(in, hostile);
+  const std::string input = !hostile && in.flag() ? wellFormedPoints(in) : text(in, hostile);
   tavgeo::PointSet s;
   try {
     s = tavgeo::parsePoints(input, "in");
@@ -88,6 +104,10 @@ void points(FuzzInput& in, bool hostile) {
 void options(FuzzInput& in, bool hostile) {
   std::string value = hostile ? text(in, true) : word(in);
   if (!hostile && in.flag()) value += word(in);  // a second draw after the first, in that order
+  if (!hostile && in.byte() < 48) {  // a size as users write it, "WxH"
+    const int w = in.count(60);
+    value = std::to_string(w) + "x" + std::to_string(in.count(60));
+  }
   const int maximum = in.flag() ? 100000 : in.count(1 << 20);
   auto read = [](const char* option, auto f) {
     try {
