@@ -880,16 +880,11 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
   const int count = labelRuns(m_runs, connectivity, &label);
   // Each part's runs are counted first, so that its list is allocated once at
   // its size (a mask of noise has a part for every one or two runs); the
-  // parts are made in place, on this region's canvas.
+  // parts are copies of one empty region on this canvas, filled in place.
   std::vector<size_t> size(static_cast<size_t>(count), 0);
   for (const int l : label) ++size[static_cast<size_t>(l)];
-  std::vector<CTavGeoRegion> out;
-  out.reserve(size.size());
-  for (const size_t n : size) {
-    std::vector<TavRun> runs;
-    runs.reserve(n);
-    out.push_back(CTavGeoRegionAccess::onCanvasOf(*this, std::move(runs)));
-  }
+  std::vector<CTavGeoRegion> out(size.size(), CTavGeoRegionAccess::make(m_width, m_height, {}));
+  for (size_t k = 0; k < out.size(); ++k) CTavGeoRegionAccess::runsOf(out[k]).reserve(size[k]);
   for (size_t i = 0; i < m_runs.size(); ++i)
     CTavGeoRegionAccess::runsOf(out[static_cast<size_t>(label[i])]).push_back(m_runs[i]);
   return out;

@@ -29,15 +29,7 @@ struct CTavGeoRegionAccess {
     r.m_runs = std::move(runs);
     return r;
   }
-  // The same on the canvas of an existing region, whose limits were checked
-  // when it was made (so many small parts do not check them again).
-  static CTavGeoRegion onCanvasOf(const CTavGeoRegion& canvas, std::vector<TavRun>&& runs) {
-    CTavGeoRegion r;
-    r.m_width = canvas.m_width;
-    r.m_height = canvas.m_height;
-    r.m_runs = std::move(runs);
-    return r;
-  }
+  // A region's runs, for filling a result in place.
   static std::vector<TavRun>& runsOf(CTavGeoRegion& r) { return r.m_runs; }
 };
 
