@@ -44,6 +44,9 @@ std::vector<int> wellFormedList(FuzzInput& in) {
   return l;
 }
 
+// A canvas small enough for well-formed counts (side() can give any int).
+bool smallCanvas(int h, int w) { return h >= 0 && h <= 64 && w >= 0 && w <= 64; }
+
 std::vector<int64_t> wellFormedCounts(FuzzInput& in, int h, int w) {
   std::vector<int64_t> counts;
   int64_t left = int64_t{h} * w;
@@ -73,7 +76,7 @@ void parseList(FuzzInput& in, bool) {
 
 void parseCounts(FuzzInput& in, bool) {
   TavCocoRle c{side(in), side(in), {}};
-  if (in.flag() && c.width >= 0 && c.width <= 64 && c.height >= 0 && c.height <= 64) {
+  if (in.flag() && smallCanvas(c.height, c.width)) {
     c.counts = wellFormedCounts(in, c.height, c.width);
   } else {
     c.counts.resize(static_cast<size_t>(in.count(300)));
@@ -85,7 +88,7 @@ void parseCounts(FuzzInput& in, bool) {
 void parseString(FuzzInput& in, bool) {
   const int h = side(in), w = side(in);
   std::string s;
-  if (in.flag() && h >= 0 && h <= 64 && w >= 0 && w <= 64) {
+  if (in.flag() && smallCanvas(h, w)) {
     orError([&] { s = CTavGeoRegion::cocoCountsToString(wellFormedCounts(in, h, w)); });
     if (!s.empty() && in.byte() < 32) s[in.byte() % s.size()] = static_cast<char>(in.byte());
   } else {
