@@ -10,6 +10,10 @@
 
 #include "region/TavGeoRegionInternal.h"
 
+#if defined(TAVGEO_AVX2_DISPATCH)
+#include <immintrin.h>
+#endif
+
 namespace NTavGeometry {
 
 using namespace region_detail;
@@ -243,8 +247,125 @@ Overlap overlap(const TavRun* p, const TavRun* const pe, const TavRun* q, const 
   return Overlap{inter, areaA, areaB};
 }
 
-Overlap overlap(const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
-  return overlap(a.data(), a.data() + a.size(), b.data(), b.data() + b.size());
+#if defined(TAVGEO_AVX2_DISPATCH)
+// The same sums eight runs at a time. A run of row y becomes the interval
+// [y * (width + 1) + x0, y * (width + 1) + x1) of one line, so that runs of
+// different rows never overlap and each list is one sorted list of disjoint
+// intervals. The walk goes block by block, eight runs of each list: all 64
+// pairs of the two blocks are summed (a pair that does not overlap gives 0),
+// then the block that ends first is left, both when they end together; a
+// block left can overlap no later block of the other list, and no pair of
+// blocks is met twice, so every overlapping pair of runs is counted once.
+struct RunBlock {
+  __m256i s, e;  // the eight intervals; [0, 0) past a list's end
+  int32_t last;  // the end of the block's last interval
+};
+
+__attribute__((target("avx2"))) inline RunBlock loadBlock(const TavRun* p, const TavRun* pe, int32_t line) {
+  static_assert(sizeof(TavRun) == 3 * sizeof(int), "runs are three ints");
+  const TavRun& lastRun = pe - p < 8 ? pe[-1] : p[7];
+  TavRun pad[8];
+  if (pe - p < 8) {
+    std::fill(pad, pad + 8, TavRun{0, 0, 0});
+    std::copy(p, pe, pad);
+    p = pad;
+  }
+  const int* w = &p->y;
+  const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
+  const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 8));
+  const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 16));
+  // Word 3k + c of the 24 is field c of run k: two blends bring each field's
+  // eight words into eight distinct lanes, a permutation puts them in order.
+  const __m256i y = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x92), v2, 0x24),
+                                                _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+  const __m256i x0 = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x24), v2, 0x49),
+                                                 _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
+  const __m256i x1 = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x49), v2, 0x92),
+                                                 _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+  const __m256i base = _mm256_mullo_epi32(y, _mm256_set1_epi32(line));
+  return RunBlock{_mm256_add_epi32(base, x0), _mm256_add_epi32(base, x1), lastRun.y * line + lastRun.x1};
+}
+
+// The eight 32-bit lanes added into four 64-bit sums.
+__attribute__((target("avx2"))) inline __m256i addWide(__m256i sum, __m256i v) {
+  sum = _mm256_add_epi64(sum, _mm256_cvtepi32_epi64(_mm256_castsi256_si128(v)));
+  return _mm256_add_epi64(sum, _mm256_cvtepi32_epi64(_mm256_extracti128_si256(v, 1)));
+}
+
+__attribute__((target("avx2"))) inline int64_t total(__m256i sum) {
+  alignas(32) int64_t lanes[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sum);
+  return lanes[0] + lanes[1] + lanes[2] + lanes[3];
+}
+
+// Needs both lists non-empty and (height - 1) * (width + 1) + width below 2^31.
+__attribute__((target("avx2"))) Overlap overlapBlocks(const TavRun* p, const TavRun* const pe, const TavRun* q,
+                                                      const TavRun* const qe, int width) {
+  const int32_t line = width + 1;
+  const ptrdiff_t na = pe - p, nb = qe - q;
+  ptrdiff_t i = 0, j = 0;  // the blocks' first runs
+  __m256i inter = _mm256_setzero_si256(), areaA = inter, areaB = inter;
+  RunBlock a = loadBlock(p, pe, line), b = loadBlock(q, qe, line);
+  areaA = addWide(areaA, _mm256_sub_epi32(a.e, a.s));
+  areaB = addWide(areaB, _mm256_sub_epi32(b.e, b.s));
+  const __m256i zero = _mm256_setzero_si256();
+  for (;;) {
+    // Lane j holds run j of b against run (j + k) mod 8 of a, k = 0 .. 7: each
+    // lane's sum is at most the length of one run, so 32 bits hold it.
+    __m256i sum = zero;
+    __m256i as = a.s, ae = a.e;
+    const __m256i rotate = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 0);
+    for (int k = 0; k < 8; ++k) {
+      const __m256i ov = _mm256_sub_epi32(_mm256_min_epi32(ae, b.e), _mm256_max_epi32(as, b.s));
+      sum = _mm256_add_epi32(sum, _mm256_max_epi32(ov, zero));
+      as = _mm256_permutevar8x32_epi32(as, rotate);
+      ae = _mm256_permutevar8x32_epi32(ae, rotate);
+    }
+    inter = addWide(inter, sum);
+    const bool leaveA = a.last <= b.last, leaveB = b.last <= a.last;
+    if (leaveA) {
+      i += 8;
+      if (i >= na) break;
+      a = loadBlock(p + i, pe, line);
+      areaA = addWide(areaA, _mm256_sub_epi32(a.e, a.s));
+    }
+    if (leaveB) {
+      j += 8;
+      if (j >= nb) break;
+      b = loadBlock(q + j, qe, line);
+      areaB = addWide(areaB, _mm256_sub_epi32(b.e, b.s));
+    }
+  }
+  // The rest of the list whose block was not left when the other ran out (its
+  // block is counted).
+  int64_t restA = 0, restB = 0;
+  for (i = i < na ? i + 8 : na; i < na; ++i) restA += p[i].x1 - p[i].x0;
+  for (j = j < nb ? j + 8 : nb; j < nb; ++j) restB += q[j].x1 - q[j].x0;
+  return Overlap{total(inter), total(areaA) + restA, total(areaB) + restB};
+}
+
+bool haveAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
+Overlap overlap(const TavRun* p, const TavRun* const pe, const TavRun* q, const TavRun* const qe, int width,
+                int height) {
+#if defined(TAVGEO_AVX2_DISPATCH)
+  static const bool blocks = haveAvx2();
+  if (blocks && p < pe && q < qe && static_cast<int64_t>(height) * (width + 1) <= INT32_MAX)
+    return overlapBlocks(p, pe, q, qe, width);
+#else
+  (void)width;
+  (void)height;
+#endif
+  return overlap(p, pe, q, qe);
+}
+
+Overlap overlap(const CTavGeoRegion& a, const CTavGeoRegion& b) {
+  const std::vector<TavRun>&ra = a.runs(), &rb = b.runs();
+  return overlap(ra.data(), ra.data() + ra.size(), rb.data(), rb.data() + rb.size(), a.width(), a.height());
 }
 
 double iouOf(int64_t inter, int64_t areaA, int64_t areaB) {
@@ -263,12 +384,12 @@ std::pair<const TavRun*, const TavRun*> rowRange(const std::vector<TavRun>& runs
 
 int64_t CTavGeoRegion::intersectionArea(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "intersection");
-  return overlap(m_runs, o.m_runs).inter;
+  return overlap(*this, o).inter;
 }
 
 double CTavGeoRegion::iou(const CTavGeoRegion& o) const {
   sameCanvas(*this, o, "iou");
-  const Overlap s = overlap(m_runs, o.m_runs);
+  const Overlap s = overlap(*this, o);
   return iouOf(s.inter, s.areaA, s.areaB);
 }
 
@@ -314,7 +435,7 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
       if (x1 <= x0 || y1 <= y0) continue;
       // Only the rows both boxes hold can hold common pixels.
       const auto ra = rowRange(a[i]->m_runs, y0, y1), rb = rowRange(b[j]->m_runs, y0, y1);
-      const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second).inter;
+      const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second, first->width(), first->height()).inter;
       out[i * b.size() + j] = crowd[j] ? static_cast<double>(inter) / static_cast<double>(sa[i].area)
                                        : iouOf(inter, sa[i].area, sb[j].area);
     }

@@ -16,6 +16,11 @@
 #if defined(__SSE2__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_SSE2_SCAN 1
 #endif
+// On x86-64, a few loops have a second form in AVX2, taken where the processor
+// has it (asked at load time); their results are the same to the bit.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#define TAVGEO_AVX2_DISPATCH 1
+#endif
 #if defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_BIT_SCAN 1
 #endif
