@@ -69,7 +69,8 @@ Region fromMask(ArrayArg mask) {
   // rows of its transpose, and the runs transposed back: copying it into rows
   // would cost many times the reading.
   const auto columns = [&](const py::array& m) {
-    return m.strides(0) == 1 && m.strides(1) >= m.shape(0) && m.shape(0) > 1 && m.shape(1) > 1;
+    const py::ssize_t item = m.itemsize();
+    return m.strides(0) == item && m.strides(1) >= m.shape(0) * item && m.shape(0) > 1 && m.shape(1) > 1;
   };
   if (!bytes && columns(a) && a.size() <= kMaskBand) a = zeroOne(0, h, "F");
   if (a.itemsize() == 1 && columns(a)) {

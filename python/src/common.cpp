@@ -311,7 +311,7 @@ py::array_t<double> newPoints(std::size_t n) {
 bool isIntSequence(py::handle h) {
   if (!PyList_Check(h.ptr()) && !PyTuple_Check(h.ptr())) return false;
   for (py::handle item : py::reinterpret_borrow<py::sequence>(h))
-    if (!PyLong_Check(item.ptr())) return false;
+    if (!PyLong_Check(item.ptr()) || PyBool_Check(item.ptr())) return false;  // bools are ints to Python
   return true;
 }
 

@@ -66,6 +66,8 @@ def _attributes_as_state(cls):
 
     def __setstate__(self, state):
         if type(state) is dict:
+            if not hasattr(self, "__dict__"):  # only a subclass's instances have attributes
+                raise ValueError(f"bad pickled {type(self).__name__}: attributes for an object that has none")
             self.__dict__.update(state)
         else:
             set_value(self, state)

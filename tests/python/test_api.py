@@ -86,6 +86,8 @@ BAD = [  # call | exception | words the message holds
     "tg.Line.__new__(tg.Line).__setstate__((1,)) | ValueError | pickled Line",
     "tg.Region.__new__(tg.Region).__setstate__((3, 3, np.array([[0, 2**32, 2**32 + 2]]))) | ValueError | pickled",
     "tg.Region.__new__(tg.Region).__setstate__((3, 3, [[0, 2, 1]])) | ValueError | pickled sorted",
+    "tg.Region.__new__(tg.Region).__setstate__({'a': 1}) | ValueError | pickled Region",  # had no __dict__
+    "tg.Region.from_rle([True, True, False, False, False, False, True]) | TypeError | rle bool",  # had said int32
     "tg.deg_to_rad(None) | TypeError | angle real", "tg.deg_to_rad(10**400) | ValueError | angle too_large",
     "tg.solve_quadratic_abc_formula(1, None, 2) | TypeError | b real",
     "tg.line_x_intercept(L0, '1') | TypeError | y real",
