@@ -270,10 +270,10 @@ __attribute__((target("avx2"))) inline RunBlock loadBlock(const TavRun* p, const
     std::copy(p, pe, pad);
     p = pad;
   }
-  const int* w = &p->y;
+  const char* w = reinterpret_cast<const char*>(p);  // the eight runs' 96 bytes
   const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
-  const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 8));
-  const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 16));
+  const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 32));
+  const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 64));
   // Word 3k + c of the 24 is field c of run k: two blends bring each field's
   // eight words into eight distinct lanes, a permutation puts them in order.
   const __m256i y = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x92), v2, 0x24),
