@@ -712,15 +712,19 @@ int64_t CTavGeoRegion::area() const {
   return a;
 }
 
-TavRegionBox CTavGeoRegion::bbox() const {
-  if (m_runs.empty()) return TavRegionBox{0, 0, 0, 0};
-  int x0 = m_runs[0].x0, x1 = m_runs[0].x1;
-  for (const TavRun& r : m_runs) {
+AreaAndBox region_detail::areaAndBox(const std::vector<TavRun>& runs) {
+  if (runs.empty()) return AreaAndBox{0, TavRegionBox{0, 0, 0, 0}};
+  int64_t area = 0;
+  int x0 = runs[0].x0, x1 = runs[0].x1;
+  for (const TavRun& r : runs) {
+    area += r.x1 - r.x0;
     x0 = std::min(x0, r.x0);
     x1 = std::max(x1, r.x1);
   }
-  return TavRegionBox{x0, m_runs.front().y, x1 - x0, m_runs.back().y - m_runs.front().y + 1};
+  return AreaAndBox{area, TavRegionBox{x0, runs.front().y, x1 - x0, runs.back().y - runs.front().y + 1}};
 }
+
+TavRegionBox CTavGeoRegion::bbox() const { return areaAndBox(m_runs).box; }
 
 TavPoint CTavGeoRegion::centroid() const {
   RawMomentSums raw;

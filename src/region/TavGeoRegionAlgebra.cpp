@@ -406,23 +406,19 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
          " regions");
   if (!b.empty() && a.size() > static_cast<size_t>(kRegionMaxIouPairs) / b.size())
     fail("region iouMatrix: more than the limit of " + std::to_string(kRegionMaxIouPairs) + " pairs");
-  struct Summary {
-    int64_t area;
-    TavRegionBox box;
-  };
   const CTavGeoRegion* first = nullptr;
   const auto summarise = [&](const std::vector<const CTavGeoRegion*>& regions) {
-    std::vector<Summary> out;
+    std::vector<AreaAndBox> out;
     out.reserve(regions.size());
     for (const CTavGeoRegion* r : regions) {
       if (r == nullptr) fail("region iouMatrix: a null region");
       if (first == nullptr) first = r;
       sameCanvas(*first, *r, "iouMatrix");
-      out.push_back(Summary{r->area(), r->bbox()});
+      out.push_back(areaAndBox(r->m_runs));
     }
     return out;
   };
-  const std::vector<Summary> sa = summarise(a), sb = summarise(b);
+  const std::vector<AreaAndBox> sa = summarise(a), sb = summarise(b);
   std::vector<double> out(a.size() * b.size(), 0.0);
   for (size_t i = 0; i < a.size(); ++i) {
     for (size_t j = 0; j < b.size(); ++j) {

@@ -134,5 +134,12 @@ struct CentralMomentSums {
 // The moments from both sums (the central ones are not read when raw.a is 0).
 TavRegionMoments momentsOf(const RawMomentSums& raw, const CentralMomentSums& central);
 
+// A region's area and bounding box in one pass over its runs.
+struct AreaAndBox {
+  int64_t area;
+  TavRegionBox box;
+};
+AreaAndBox areaAndBox(const std::vector<TavRun>& runs);
+
 }  // namespace region_detail
 }  // namespace NTavGeometry
