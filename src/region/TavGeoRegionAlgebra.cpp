@@ -263,9 +263,10 @@ struct RunBlock {
 
 __attribute__((target("avx2"))) inline RunBlock loadBlock(const TavRun* p, const TavRun* pe, int32_t line) {
   static_assert(sizeof(TavRun) == 3 * sizeof(int), "runs are three ints");
-  const TavRun& lastRun = pe - p < 8 ? pe[-1] : p[7];
+  const bool partial = pe - p < 8;
+  const TavRun& lastRun = partial ? pe[-1] : p[7];
   TavRun pad[8];
-  if (pe - p < 8) {
+  if (partial) {
     std::fill(pad, pad + 8, TavRun{0, 0, 0});
     std::copy(p, pe, pad);
     p = pad;
