@@ -334,3 +334,31 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
     }
   }
 }
+
+// Large squares on regions of many runs a row, which go by rows of bits: a widening there steps
+// 1, 2, 4, ..., 32 columns and then at most 63 at a time (127 is the first radius that needs the
+// limit). Two clusters of teeth grow into two boxes, then into one; a block beside 200 teeth shrinks
+// from the canvas edges (a border of pixels outside the region), and the teeth vanish.
+TEST(Region, LargeSquaresOnRowsOfManyRuns) {
+  std::vector<TavRun> teeth, block;
+  for (int y = 30; y < 34; ++y) {
+    for (int k = 0; k < 40; ++k) teeth.push_back({y, 2 * k + y % 2, 2 * k + y % 2 + 1});
+    for (int k = 0; k < 40; ++k) teeth.push_back({y, 900 + 3 * k, 901 + 3 * k});
+  }
+  for (int y = 0; y < 300; ++y) {
+    block.push_back({y, 0, 300});
+    for (int k = 0; k < 200; ++k) block.push_back({y, 400 + 3 * k, 401 + 3 * k});
+  }
+  const auto boxes = [](int w, int h, std::vector<std::pair<int, int>> spans) {
+    std::vector<TavRun> runs;
+    for (int y = 0; y < h; ++y)
+      for (const auto& [x0, x1] : spans) runs.push_back({y, x0, x1});
+    return CTavGeoRegion::fromRuns(w, h, runs);
+  };
+  const CTavGeoRegion a = CTavGeoRegion::fromRuns(1300, 64, teeth), b = CTavGeoRegion::fromRuns(1300, 300, block);
+  EXPECT_EQ(a.dilateSquare(127), boxes(1300, 64, {{0, 80 + 127}, {900 - 127, 1018 + 127}}));
+  EXPECT_EQ(a.dilateSquare(200), boxes(1300, 64, {{0, 280}, {700, 1218}}));
+  EXPECT_EQ(a.dilateSquare(420), CTavGeoRegion::full(1300, 64));
+  EXPECT_EQ(b.erodeSquare(127), CTavGeoRegion::fromBox(1300, 300, {127, 127, 46, 46}));
+  EXPECT_EQ(b.erodeSquare(70), CTavGeoRegion::fromBox(1300, 300, {70, 70, 160, 160}));
+}

@@ -12,6 +12,8 @@
 
 #if defined(TAVGEO_AVX2_DISPATCH)
 #include <immintrin.h>
+#elif defined(TAVGEO_SSE2_SCAN)
+#include <emmintrin.h>
 #endif
 
 namespace NTavGeometry {
@@ -561,15 +563,21 @@ void appendRuns(std::vector<TavRun>* out, const TavRun* begin, const TavRun* end
 }
 
 // Morphology on rows of bits, for regions with many runs per row: every
-// source row is painted once for each distinct half-width of the element
-// (its runs widened, or shrunk, by it), into a ring of the 2r + 1 rows an
-// output row needs; an output row is then the OR (dilation) or AND (erosion)
-// of its 2r + 1 painted rows, word by word, read back as runs. Exact, as the
-// run merge is; the merge costs about the runs of the union for each of the
-// 2r + 1 source rows of an output row, this the words of the region's extent
-// for each of them.
+// source row is painted once, as it is, into a ring of the 2r + 1 rows an
+// output row needs. An element is a stack of horizontal segments, and rows
+// of one half-width form a group; widening (shrinking) by a and then by b is
+// widening (shrinking) by a + b, and it distributes over OR (AND). So with
+// the groups' half-widths h1 > h2 > ... > hk and V_j the OR (AND) of group
+// j's painted rows, dilation's output row is
+//   widen(hk, ... widen(h2 - h3, widen(h1 - h2, V_1) | V_2) ... | V_k),
+// and erosion's the same with shrink and AND. A widening by d is a few
+// steps t | t << s | t >> s (t & t << s & t >> s), each reaching s further,
+// with zeros shifted in from outside the painted columns. The result is read
+// back as runs. Exact, as the run merge is; the merge costs about the runs of
+// the union for each of the 2r + 1 source rows of an output row, this the
+// words of the region's extent for each of them and for each step.
 class BitMorphology {
-  static constexpr double kMergeStep = 4, kPaintStep = 6;
+  static constexpr double kMergeStep = 4, kPaintStep = 6, kShiftStep = 0.5;
 
  public:
   // Decides for the region's rows and extent, in columns, and the element.
@@ -577,83 +585,93 @@ class BitMorphology {
                 const std::vector<int>& half)
       : m_r(half.size() / 2),
         m_base(ext0 & ~int64_t{63}),
-        m_words(ext1 > ext0 ? static_cast<size_t>((ext1 - m_base + 63) >> 6) : 0) {
+        m_words(ext1 > ext0 ? static_cast<size_t>((ext1 - m_base + 127) >> 7) * 2 : 0) {  // even, for pairs
     if (rows.empty() || m_r == 0 || m_words == 0) return;
     // Both elements are symmetric and their half-widths do not grow away
-    // from the centre row: the distinct ones are those of rows r .. 2r.
-    size_t distinct = 1;
-    for (size_t k = m_r + 1; k < half.size(); ++k) distinct += half[k] != half[k - 1] ? 1 : 0;
+    // from the centre row: the groups are runs of equal half-widths from
+    // the centre row out, widest first.
+    for (size_t k = m_r; k < half.size(); ++k) {
+      if (m_groups.empty() || m_groups.back().width != half[k]) m_groups.push_back(Group{half[k], 0, {}});
+      Group& g = m_groups.back();
+      g.rows.push_back(static_cast<int>(k) - static_cast<int>(m_r));
+      if (k > m_r) g.rows.push_back(static_cast<int>(m_r) - static_cast<int>(k));
+    }
+    size_t steps = 0;
+    for (size_t j = 0; j < m_groups.size(); ++j) {
+      m_groups[j].after = m_groups[j].width - (j + 1 < m_groups.size() ? m_groups[j + 1].width : 0);
+      steps += stepCount(m_groups[j].after);
+    }
     // Cost per output row, in word operations: the merge does about 2 steps
     // per run of a row for each source row within the window (at most the
     // 2r + 1 rows of the element, at most the region's rows), each worth
     // kMergeStep word operations; the bit rows one operation per word for
-    // each of those rows, one for each of the window's 2r + 1 slots, and
-    // kPaintStep per run for each width. (Costed as if every slot held a row,
-    // one pixel dilated by a large square took the bit rows at O(r^2).)
-    // Memory: the ring, at most 16 MiB.
+    // each of those rows, one for each of the window's 2r + 1 slots,
+    // kShiftStep per word for each step of the widening, and kPaintStep per
+    // run. (Costed as if every slot held a row, one pixel dilated by a large
+    // square took the bit rows at O(r^2).) Memory: the ring, at most 16 MiB.
     const double perRow = static_cast<double>(runCount) / static_cast<double>(rows.size());
-    const double window = static_cast<double>(2 * m_r + 1), nWidths = static_cast<double>(distinct);
+    const double window = static_cast<double>(2 * m_r + 1);
     const double live = std::min(window, static_cast<double>(rows.size()));
     const double words = static_cast<double>(m_words);
-    m_use = window * nWidths * words * 8 <= 16.0 * (1 << 20) &&
-            words * (live + 2) + window + perRow * nWidths * kPaintStep < perRow * 2 * live * kMergeStep;
+    m_use = window * words * 8 <= 16.0 * (1 << 20) &&
+            words * (live + 2 + kShiftStep * static_cast<double>(steps)) + window + perRow * kPaintStep <
+                perRow * 2 * live * kMergeStep;
     if (!m_use) return;
-    for (size_t k = half.size() - 1; k >= m_r; --k)  // outer row to centre row: ascending
-      if (m_widths.empty() || m_widths.back() != half[k]) m_widths.push_back(half[k]);
-    for (int h : half)
-      m_index.push_back(static_cast<size_t>(std::lower_bound(m_widths.begin(), m_widths.end(), h) - m_widths.begin()));
-    m_ring.assign((2 * m_r + 1) * m_widths.size() * m_words, 0);
+    m_ring.assign((2 * m_r + 1) * m_words, 0);
   }
   bool use() const { return m_use; }
-  // Paints source row y (its runs runs[s.begin .. s.end)) into its slot:
-  // each run widened by a width (dilation) or shrunk by it (erosion),
-  // clipped to [0, width).
-  void paint(const std::vector<TavRun>& runs, const RowSpan& s, bool dilation, int64_t width) {
-    for (size_t w = 0; w < m_widths.size(); ++w) {
-      uint64_t* bits = row(s.y, w);
-      std::fill(bits, bits + m_words, uint64_t{0});
-      const int64_t d = dilation ? m_widths[w] : -int64_t{m_widths[w]};
-      for (size_t t = s.begin; t < s.end; ++t) {
-        const int64_t a = std::max<int64_t>(int64_t{runs[t].x0} - d, 0) - m_base;
-        const int64_t b = std::min<int64_t>(int64_t{runs[t].x1} + d, width) - m_base;
-        if (b > a) setBits(bits, a, b);
-      }
-    }
+  // The ring slot of row y (0 <= y < 2^24; 2r + 1 <= 2^25 + 1): one 32-bit
+  // division, which costs a fraction of a 64-bit one.
+  size_t slotOf(int64_t y) const {
+    return static_cast<uint32_t>(y) % static_cast<uint32_t>(2 * m_r + 1);
+  }
+  // Paints source row y (its runs runs[s.begin .. s.end)) into its slot.
+  void paint(const std::vector<TavRun>& runs, const RowSpan& s) {
+    uint64_t* bits = m_ring.data() + slotOf(s.y) * m_words;
+    std::fill(bits, bits + m_words, uint64_t{0});
+    for (size_t t = s.begin; t < s.end; ++t) setBits(bits, runs[t].x0 - m_base, runs[t].x1 - m_base);
   }
   // The bits of output row y from the painted rows y - r .. y + r whose
   // slot in the ring (y modulo 2r + 1) present(slot) accepts (at least
-  // one): their OR or AND, into out. Four rows are combined per pass over
-  // the words, so that out is loaded and stored once for every four.
+  // one), into out; a dilation's bits at columns from width on are cleared.
+  // Four rows of a group are combined per pass over the words, so that out
+  // is loaded and stored once for every four.
   template <class Present>
-  void combine(int64_t y, bool dilation, Present present, std::vector<uint64_t>* out) {
-    const int r = static_cast<int>(m_r);
-    const uint64_t* src[4];
-    size_t n = 0;
-    bool first = true;
-    const auto flush = [&]() {
-      while (n < 4) src[n++] = src[0];  // OR and AND are idempotent
-      uint64_t* o = out->data();
-      const uint64_t *a = src[0], *b = src[1], *c = src[2], *d = src[3];
-      if (first && dilation) {
-        for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] | b[k]) | (c[k] | d[k]);
-      } else if (first) {
-        for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] & b[k]) & (c[k] & d[k]);
-      } else if (dilation) {
-        for (size_t k = 0; k < m_words; ++k) o[k] |= (a[k] | b[k]) | (c[k] | d[k]);
-      } else {
-        for (size_t k = 0; k < m_words; ++k) o[k] &= (a[k] & b[k]) & (c[k] & d[k]);
-      }
-      first = false;
-      n = 0;
-    };
+  void combine(int64_t y, bool dilation, int64_t width, Present present, std::vector<uint64_t>* out) {
     out->resize(m_words);
-    size_t slot = slotOf(y - r);
-    for (int dy = -r; dy <= r; ++dy, slot = slot + 1 == 2 * m_r + 1 ? 0 : slot + 1) {
-      if (!present(slot)) continue;
-      src[n++] = m_ring.data() + (slot * m_widths.size() + m_index[static_cast<size_t>(dy + r)]) * m_words;
-      if (n == 4) flush();
+    uint64_t* const o = out->data();
+    bool first = true;  // nothing in out yet
+    const int64_t centre = static_cast<int64_t>(slotOf(y)), slots = static_cast<int64_t>(2 * m_r + 1);
+    for (const Group& g : m_groups) {
+      const uint64_t* src[4];
+      size_t n = 0;
+      for (const int dy : g.rows) {
+        const int64_t at = centre + dy;  // |dy| <= r: at most one turn of the ring away
+        const size_t slot = static_cast<size_t>(at < 0 ? at + slots : at >= slots ? at - slots : at);
+        if (!present(slot)) continue;
+        src[n++] = m_ring.data() + slot * m_words;
+        if (n == 4) {
+          fold(o, src, n, first, dilation);
+          first = false;
+          n = 0;
+        }
+      }
+      if (n > 0) {
+        fold(o, src, n, first, dilation);
+        first = false;
+      }
+      if (!first) {
+        if (dilation) {
+          widen<true>(o, g.after);
+        } else {
+          widen<false>(o, g.after);
+        }
+      }
     }
-    if (n > 0) flush();
+    if (first) std::fill(o, o + m_words, uint64_t{0});
+    if (dilation)  // clear columns width and on; width > m_base
+      for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
+        o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width ? 0 : ~uint64_t{0} >> (64 - ((width - m_base) & 63));
   }
   // Appends the runs of ones of bits as row y (separated, so append()
   // never joins them; it counts them against kRegionMaxRuns).
@@ -680,16 +698,71 @@ class BitMorphology {
   }
 
  private:
-  size_t slotOf(int64_t y) const {
-    const int64_t n = static_cast<int64_t>(2 * m_r + 1);
-    return static_cast<size_t>(((y % n) + n) % n);
+  struct Group {
+    int width;                // half-width of the group's rows
+    int after;                // widening after the group: down to the next group's width, or to 0
+    std::vector<int> rows;    // dy of its element rows
+  };
+  // Steps of a widening by d: each reaches at most one past what is reached
+  // (so the reach stays contiguous) and shifts by at most 63 columns.
+  static size_t stepCount(int d) {
+    size_t n = 0;
+    for (int64_t c = 0; c < d; c += std::min<int64_t>({c + 1, d - c, 63})) ++n;
+    return n;
   }
-  uint64_t* row(int64_t y, size_t width) { return m_ring.data() + (slotOf(y) * m_widths.size() + width) * m_words; }
+  // o = OP(o, src[0], .., src[n - 1]) word by word, or without o when first.
+  void fold(uint64_t* o, const uint64_t* const* src, size_t n, bool first, bool dilation) const {
+    const uint64_t *a = src[0], *b = src[n > 1 ? 1 : 0], *c = src[n > 2 ? 2 : 0], *d = src[n > 3 ? 3 : 0];
+    if (first && dilation) {
+      for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] | b[k]) | (c[k] | d[k]);
+    } else if (first) {
+      for (size_t k = 0; k < m_words; ++k) o[k] = (a[k] & b[k]) & (c[k] & d[k]);
+    } else if (dilation) {
+      for (size_t k = 0; k < m_words; ++k) o[k] |= (a[k] | b[k]) | (c[k] | d[k]);
+    } else {
+      for (size_t k = 0; k < m_words; ++k) o[k] &= (a[k] & b[k]) & (c[k] & d[k]);
+    }
+  }
+  // Widens (Or) or shrinks the bits of o by d columns each way, in place.
+  template <bool Or>
+  void widen(uint64_t* o, int d) const {
+    for (int64_t c = 0; c < d;) {
+      const int s = static_cast<int>(std::min<int64_t>({c + 1, d - c, 63}));
+#if defined(TAVGEO_SSE2_SCAN)
+      // Two words a step (m_words is even): the words beside a pair come
+      // from the pairs before and after it by byte shifts.
+      const __m128i up = _mm_cvtsi32_si128(s), dn = _mm_cvtsi32_si128(64 - s);
+      __m128i prev = _mm_setzero_si128(), cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o));
+      for (size_t k = 0; k < m_words; k += 2) {
+        const __m128i next =
+            k + 2 < m_words ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + k + 2)) : _mm_setzero_si128();
+        const __m128i below = _mm_or_si128(_mm_srli_si128(prev, 8), _mm_slli_si128(cur, 8));
+        const __m128i above = _mm_or_si128(_mm_srli_si128(cur, 8), _mm_slli_si128(next, 8));
+        const __m128i upv = _mm_or_si128(_mm_sll_epi64(cur, up), _mm_srl_epi64(below, dn));    // bit x to x + s
+        const __m128i downv = _mm_or_si128(_mm_srl_epi64(cur, up), _mm_sll_epi64(above, dn));  // bit x to x - s
+        const __m128i v =
+            Or ? _mm_or_si128(cur, _mm_or_si128(upv, downv)) : _mm_and_si128(cur, _mm_and_si128(upv, downv));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + k), v);
+        prev = cur;
+        cur = next;
+      }
+#else
+      uint64_t prev = 0;  // the word below, as it was
+      for (size_t k = 0; k < m_words; ++k) {
+        const uint64_t cur = o[k], next = k + 1 < m_words ? o[k + 1] : 0;
+        const uint64_t up = (cur << s) | (prev >> (64 - s));      // bit x to x + s
+        const uint64_t down = (cur >> s) | (next << (64 - s));    // bit x to x - s
+        o[k] = Or ? (cur | up | down) : (cur & up & down);
+        prev = cur;
+      }
+#endif
+      c += s;
+    }
+  }
   size_t m_r;
   int64_t m_base;
   size_t m_words;
-  std::vector<int> m_widths;
-  std::vector<size_t> m_index;  // element row -> its width's place in m_widths
+  std::vector<Group> m_groups;  // widest first
   std::vector<uint64_t> m_ring;
   bool m_use = false;
 };
@@ -727,23 +800,22 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
   if (bits.use()) {
     std::vector<uint64_t> row;
     std::vector<char> present(2 * static_cast<size_t>(r) + 1, 0);  // by y modulo 2r + 1
-    const int64_t n = 2 * int64_t{r} + 1;
     size_t next = 0;  // the next source row to paint
     int64_t live = 0;  // source rows painted within the window
     for (int64_t y = yFirst; y <= yLast; ++y) {
       // row y + r enters the window, row y - r - 1 leaves it
       const int64_t leave = y - r - 1;
-      if (leave >= 0 && present[static_cast<size_t>(leave % n)]) {
-        present[static_cast<size_t>(leave % n)] = 0;
+      if (leave >= 0 && present[bits.slotOf(leave)]) {
+        present[bits.slotOf(leave)] = 0;
         --live;
       }
       for (; next < rows.size() && rows[next].y <= y + r; ++next) {
-        bits.paint(runs, rows[next], true, width);
-        present[static_cast<size_t>(rows[next].y % n)] = 1;
+        bits.paint(runs, rows[next]);
+        present[bits.slotOf(rows[next].y)] = 1;
         ++live;
       }
       if (live == 0) continue;
-      bits.combine(y, true, [&](size_t slot) { return present[slot] != 0; }, &row);
+      bits.combine(y, true, width, [&](size_t slot) { return present[slot] != 0; }, &row);
       bits.runsOf(row, static_cast<int>(y), &out);
     }
     return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
@@ -808,14 +880,14 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
   if (bits.use()) {
     std::vector<uint64_t> row;
     for (size_t k = 0; k < rows.size(); ++k) {
-      bits.paint(runs, rows[k], false, a.width());
+      bits.paint(runs, rows[k]);
       // output row rows[k - r].y once rows k - 2r .. k are consecutive
       if (k < 2 * static_cast<size_t>(r)) continue;
       const size_t c = k - static_cast<size_t>(r);
       const int y = rows[c].y;
       if (rows[k].y - rows[k - 2 * static_cast<size_t>(r)].y != 2 * r) continue;
       if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;
-      bits.combine(y, false, [](size_t) { return true; }, &row);
+      bits.combine(y, false, a.width(), [](size_t) { return true; }, &row);
       bits.runsOf(row, y, &out);
     }
     return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-// The row scanner of masks reads 64 bytes a step with SSE2 where the compiler
+// The row scanner of masks reads 64 bytes a step, and morphology shifts its
+// rows of bits two words a step, with SSE2 where the compiler
 // targets it, and bit positions come from the compiler's bit-scan builtin;
 // elsewhere portable loops do the same. TAVGEO_PORTABLE (a build option) takes
 // the portable loops on every machine, so that they are tested here too.
