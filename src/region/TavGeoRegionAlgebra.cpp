@@ -632,8 +632,8 @@ class BitMorphology {
     for (size_t t = s.begin; t < s.end; ++t) setBits(bits, runs[t].x0 - m_base, runs[t].x1 - m_base);
   }
   // The bits of output row y from the painted rows y - r .. y + r whose
-  // slot in the ring (y modulo 2r + 1) present(slot) accepts (at least
-  // one), into out; a dilation's bits at columns from width on are cleared.
+  // slot in the ring (y modulo 2r + 1) present(slot) accepts (callers see
+  // that at least one is), into out; a dilation's bits at columns from width on are cleared.
   // Four rows of a group are combined per pass over the words, so that out
   // is loaded and stored once for every four.
   template <class Present>
@@ -668,7 +668,6 @@ class BitMorphology {
         }
       }
     }
-    if (first) std::fill(o, o + m_words, uint64_t{0});
     if (dilation)  // clear columns width and on; width > m_base
       for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
         o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width ? 0 : ~uint64_t{0} >> (64 - ((width - m_base) & 63));
