@@ -589,17 +589,13 @@ class BitMorphology {
     if (rows.empty() || m_r == 0 || m_words == 0) return;
     // Both elements are symmetric and their half-widths do not grow away
     // from the centre row: the groups are runs of equal half-widths from
-    // the centre row out, widest first.
-    for (size_t k = m_r; k < half.size(); ++k) {
-      if (m_groups.empty() || m_groups.back().width != half[k]) m_groups.push_back(Group{half[k], 0, {}});
-      Group& g = m_groups.back();
-      g.rows.push_back(static_cast<int>(k) - static_cast<int>(m_r));
-      if (k > m_r) g.rows.push_back(static_cast<int>(m_r) - static_cast<int>(k));
-    }
+    // the centre row out, widest first, each widened by the step down to
+    // the next (the last to 0). Counted first, built only when taken: an
+    // element may have millions of rows.
     size_t steps = 0;
-    for (size_t j = 0; j < m_groups.size(); ++j) {
-      m_groups[j].after = m_groups[j].width - (j + 1 < m_groups.size() ? m_groups[j + 1].width : 0);
-      steps += stepCount(m_groups[j].after);
+    for (size_t k = m_r; k < half.size(); ++k) {
+      const int next = k + 1 < half.size() ? half[k + 1] : 0;
+      if (next != half[k]) steps += stepCount(half[k] - next);
     }
     // Cost per output row, in word operations: the merge does about 2 steps
     // per run of a row for each source row within the window (at most the
@@ -617,6 +613,13 @@ class BitMorphology {
             words * (live + 2 + kShiftStep * static_cast<double>(steps)) + window + perRow * kPaintStep <
                 perRow * 2 * live * kMergeStep;
     if (!m_use) return;
+    for (size_t k = m_r; k < half.size(); ++k) {
+      if (m_groups.empty() || m_groups.back().width != half[k]) m_groups.push_back(Group{half[k], 0, {}});
+      Group& g = m_groups.back();
+      g.rows.push_back(static_cast<int>(k) - static_cast<int>(m_r));
+      if (k > m_r) g.rows.push_back(static_cast<int>(m_r) - static_cast<int>(k));
+      g.after = half[k] - (k + 1 < half.size() ? half[k + 1] : 0);  // final at the group's last row
+    }
     m_ring.assign((2 * m_r + 1) * m_words, 0);
   }
   bool use() const { return m_use; }
@@ -633,7 +636,8 @@ class BitMorphology {
   }
   // The bits of output row y from the painted rows y - r .. y + r whose
   // slot in the ring (y modulo 2r + 1) present(slot) accepts (callers see
-  // that at least one is), into out; a dilation's bits at columns from width on are cleared.
+  // that at least one is), into out; a dilation's bits at columns from
+  // width on are cleared.
   // Four rows of a group are combined per pass over the words, so that out
   // is loaded and stored once for every four.
   template <class Present>
