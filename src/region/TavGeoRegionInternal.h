@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-// The row scanner of masks reads 64 bytes a step, and morphology shifts its
-// rows of bits two words a step, with SSE2 where the compiler
-// targets it, and bit positions come from the compiler's bit-scan builtin;
-// elsewhere portable loops do the same. TAVGEO_PORTABLE (a build option) takes
+// Where the compiler targets SSE2, the row scanner of masks reads 64 bytes a
+// step and morphology shifts its rows of bits two words a step with it; bit
+// positions come from the compiler's bit-scan builtin where it has one.
+// Elsewhere portable loops do the same. TAVGEO_PORTABLE (a build option) takes
 // the portable loops on every machine, so that they are tested here too.
 #if defined(__SSE2__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_SSE2_SCAN 1
