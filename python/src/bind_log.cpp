@@ -3,8 +3,6 @@
 // the record's `category` attribute.
 #include <TavLog/TavLog.h>
 
-#include <optional>
-
 #include "common.h"
 
 #if defined(__GLIBCXX__)
@@ -15,41 +13,58 @@ namespace tgpy {
 
 namespace {
 
-void toLogging(unsigned int category, const std::string& record) {
-  if (!Py_IsInitialized()) return;
-  std::optional<py::gil_scoped_acquire> gil;
-#if defined(__GLIBCXX__)
-  try {
-    gil.emplace();
-  } catch (abi::__forced_unwind&) {
-    threadEnding() = true;  // the interpreter is ending this (daemon) thread
-    throw;
-  }
-#else
-  gil.emplace();
-#endif
-  PyObject *type, *value, *trace;
-  PyErr_Fetch(&type, &value, &trace);  // keep an error already pending in this thread
-  try {
-    py::dict extra;
-    extra["category"] = category;
-    py::module_::import("logging").attr("getLogger")("tavgeometry").attr("error")("%s", record,
-                                                                                  py::arg("extra") = extra);
-  } catch (py::error_already_set& e) {
+// Hands the record to logging.getLogger("tavgeometry").error with the GIL
+// held. The references are plain pointers, released on the way out of a call
+// that returned: see toLogging.
+void emit(unsigned int category, const std::string& record) {
+  PyObject* const logging = PyImport_ImportModule("logging");
+  PyObject* const logger = logging ? PyObject_CallMethod(logging, "getLogger", "s", "tavgeometry") : nullptr;
+  PyObject* const error = logger ? PyObject_GetAttrString(logger, "error") : nullptr;
+  PyObject* const text =
+      error ? PyUnicode_FromStringAndSize(record.data(), static_cast<Py_ssize_t>(record.size())) : nullptr;
+  PyObject* const args = text ? Py_BuildValue("(sO)", "%s", text) : nullptr;
+  PyObject* const kwargs = args ? Py_BuildValue("{s:{s:I}}", "extra", "category", category) : nullptr;
+  PyObject* const result = kwargs ? PyObject_Call(error, args, kwargs) : nullptr;
+  if (result == nullptr) {
     // A KeyboardInterrupt in a handler is not the handler's failure but the
     // user's Ctrl-C: it is raised again at the interpreter's next check, as the
-    // signal would have been.
-    if (e.matches(PyExc_KeyboardInterrupt))
+    // signal would have been. Any other error is reported as unraisable.
+    if (PyErr_ExceptionMatches(PyExc_KeyboardInterrupt)) {
+      PyErr_Clear();
       PyErr_SetInterrupt();
-    else
-      e.discard_as_unraisable("tavgeometry log record");
+    } else {
+      PyObject* const where = PyUnicode_FromString("tavgeometry log record");
+      PyErr_WriteUnraisable(where);
+      Py_XDECREF(where);
+    }
+  }
+  for (PyObject* o : {result, kwargs, args, text, error, logger, logging}) Py_XDECREF(o);
+}
+
+// Once the interpreter is finalizing, a daemon thread that takes the GIL is
+// ended by a forced unwind: here when the GIL is taken, or inside the logging
+// call, which may let the GIL go and take it back. The thread then holds no
+// GIL, so nothing on the way out may touch Python: no reference is released
+// and no GIL state given back, and threadEnding() tells the guards of the
+// calls below this one not to take the GIL again (a second forced unwind
+// during the first aborts the process).
+void toLogging(unsigned int category, const std::string& record) {
+  if (!Py_IsInitialized()) return;
+#if defined(__GLIBCXX__)
+  try {
+#endif
+    const PyGILState_STATE gil = PyGILState_Ensure();
+    PyObject *type, *value, *trace;
+    PyErr_Fetch(&type, &value, &trace);  // keep an error already pending in this thread
+    emit(category, record);
+    PyErr_Restore(type, value, trace);
+    PyGILState_Release(gil);
 #if defined(__GLIBCXX__)
   } catch (abi::__forced_unwind&) {
+    threadEnding() = true;
     throw;
-#endif
-  } catch (...) {
   }
-  PyErr_Restore(type, value, trace);
+#endif
 }
 
 CTavLog* bridge() {

@@ -68,15 +68,17 @@ TGPY_ARGUMENT_TYPES(TGPY_NAME_ARGUMENT)
 namespace tgpy {
 
 // True once this thread is being ended by the interpreter's exit (set where a
-// forced unwind is seen to begin): the GIL must not be taken again on the way out.
+// forced unwind is seen to pass, in the log bridge): the GIL must not be taken
+// again on the way out.
 bool& threadEnding();
 
 // Releases the GIL for its scope, as py::gil_scoped_release does, but with a
 // destructor that may throw: when the interpreter exits while a daemon thread
 // is in a call, taking the GIL back ends that thread by a forced unwind, which
 // through a noexcept destructor (pybind11's) aborts the process. When the
-// unwind began inside the call (the log bridge taking the GIL), the GIL is not
-// taken again: a second forced unwind during the first would abort as well.
+// unwind began inside the call (in the log bridge, taking the GIL or inside
+// the logging call), the GIL is not taken again: a second forced unwind during
+// the first would abort as well.
 class GilRelease {
  public:
   GilRelease() {

@@ -343,6 +343,16 @@ work = lambda f: [f() for _ in iter(int, 1)]
 for f in [lambda: tg.polygon_area(pts), lambda: tg.fit_circle(bad)] * 3:
     threading.Thread(target=work, args=(f,), daemon=True).start()
 time.sleep(0.3); print("exit")""",
+    # a daemon thread ended inside a log filter that lets the GIL go while the interpreter finalizes (it aborted)
+    """import logging, os
+class Slow(logging.Filter):  # a filter: no handler lock, which logging's own exit would wait for
+    def filter(self, record, sleep=time.sleep): sleep(0.3)
+class Late:  # collected while the interpreter finalizes, which waits here with the GIL let go
+    def __del__(self, sleep=time.sleep): sleep(1)
+gc.disable(); late = Late(); late.me = late; del late
+logging.getLogger("tavgeometry").addFilter(Slow())
+threading.Thread(target=tg.fit_circle, args=(np.zeros((10, 2)),), daemon=True).start()
+time.sleep(0.1); print("exit")""",
     # a finalizer that uses the calculator while one of its methods builds a result on the same thread
     """calc = tg.RleCalcDisk().calculate(100, 100, [[50, 50], [60, 50]])
 class Cycle:
@@ -363,7 +373,8 @@ print(tg.fit_line_ransac(pts, K()), tg.poly_line_to_poly_rake(pts, K(), 1.0).sha
 ]
 
 
-@pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "finalizer", "argument_frees_points"])
+@pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "thread_ended_in_logging", "finalizer",
+                                                  "argument_frees_points"])
 def test_threads_finalizers_and_callbacks_end_cleanly(script):
     head = "import gc, threading, time\nimport numpy as np\nimport tavgeometry as tg\n"
     proc = subprocess.run([sys.executable, "-c", head + script], capture_output=True, text=True, timeout=60)
