@@ -127,13 +127,13 @@ TAVGEOMETRY_EXPORT int pointsFitLineRansac(const TavPoint* points, unsigned int 
 /// Summary of a geometric circle fit (pixels).
 /// \ingroup fits
 struct TavCircleFitStats {
-  double rms = 0.0;       ///< sqrt(mean squared distance of the points to the circle)
-  double meanAbs = 0.0;   ///< mean unsigned distance of the points to the circle
-  int iterations = 0;     ///< Levenberg-Marquardt steps tried (accepted or not)
-  bool converged = false; ///< true when the convergence criterion was met
-  double seCx = 0.0;      ///< standard error of center.x (NaN when not asked for or not defined)
-  double seCy = 0.0;      ///< standard error of center.y (likewise)
-  double seR = 0.0;       ///< standard error of the radius (likewise)
+  double rms = 0.0;        ///< sqrt(mean squared distance of the points to the circle)
+  double meanAbs = 0.0;    ///< mean unsigned distance of the points to the circle
+  int iterations = 0;      ///< Levenberg-Marquardt steps tried (accepted or not)
+  bool converged = false;  ///< true when the convergence criterion was met
+  double seCx = 0.0;       ///< standard error of center.x (NaN when not asked for or not defined)
+  double seCy = 0.0;       ///< standard error of center.y (likewise)
+  double seR = 0.0;        ///< standard error of the radius (likewise)
 };
 
 /// Total least-squares line: the line through the centroid along the principal

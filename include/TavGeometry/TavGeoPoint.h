@@ -40,13 +40,12 @@ TAVGEOMETRY_EXPORT double pointPointAngle(const TavPoint& from, const TavPoint& 
 /// \param to End of the vector.
 /// \param[out] angleOut Direction in radians, in [-pi, pi].
 /// \param[out] distOut Length in pixels.
-TAVGEOMETRY_EXPORT void pointPointDistAngle(const TavPoint& from, const TavPoint& to,
-                                            double* angleOut, double* distOut);
+TAVGEOMETRY_EXPORT void pointPointDistAngle(const TavPoint& from, const TavPoint& to, double* angleOut,
+                                            double* distOut);
 /// \brief `*out` = the point at signed distance dist from `from` toward `toward`.
 ///
 /// Coincident points take the vertical branch: (from.x, from.y - dist).
-TAVGEOMETRY_EXPORT void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist,
-                                    TavPoint* out);
+TAVGEOMETRY_EXPORT void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist, TavPoint* out);
 /// \brief Rotates `*p` about center by angle radians (positive turns +x toward +y), in place.
 TAVGEOMETRY_EXPORT void pointRotate(const TavPoint& center, double angle, TavPoint* p);
 /// \brief `*out` = line of length 10000 from p in direction angle (radians).

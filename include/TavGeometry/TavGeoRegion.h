@@ -54,7 +54,7 @@ constexpr int kRegionMaxSide = 1 << 24;
 /// \brief Largest canvas pixel count width * height (2^32 - 1).
 constexpr int64_t kRegionMaxPixels = 4294967295LL;  // 2^32 - 1
 /// \brief Most runs of one region (2^25 = 33,554,432 runs, 384 MiB).
-constexpr int64_t kRegionMaxRuns = 1LL << 25;       // 33,554,432 runs (384 MiB)
+constexpr int64_t kRegionMaxRuns = 1LL << 25;  // 33,554,432 runs (384 MiB)
 /// \brief Largest canvas (in pixels) that toMask() without a buffer paints (2^30).
 constexpr int64_t kRegionMaxMaskBytes = 1LL << 30;
 /// \brief Most entries of one CTavGeoRegion::iouMatrix result (2^28, 2 GiB).
@@ -380,7 +380,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \throws CTavGeoRegionError as iouMatrix(a, b), and when crowd does not
   ///         hold one flag for each region of b.
   static std::vector<double> iouMatrix(const std::vector<const CTavGeoRegion*>& a,
-                                       const std::vector<const CTavGeoRegion*>& b, const std::vector<bool>& crowd);
+                                       const std::vector<const CTavGeoRegion*>& b,
+                                       const std::vector<bool>& crowd);
   /// \brief The union of all the regions: pairs of them, then pairs of
   /// those, and so on, O(runs x log(count)) where a left fold of | would take
   /// O(runs x count). One region gives a copy of it.

@@ -4,8 +4,8 @@
 /// \ingroup rlecalc
 #pragma once
 
-#include <TavGeometry/TavGeometryExport.h>
 #include <TavGeometry/TavGeoRegion.h>
+#include <TavGeometry/TavGeometryExport.h>
 #include <TavGeometry/TavTypes.h>
 
 #include <list>
@@ -114,14 +114,14 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalc {
   static std::vector<TavIPoint> calculatePerimiterPoints(const std::vector<int>& rle);
 
  protected:
-  int m_width;                        ///< Image width of the last computation.
-  int m_height;                       ///< Image height of the last computation.
-  std::vector<int> m_rle;             ///< The list rle() returns.
-  std::vector<int> m_recordRuns;      ///< Runs per record, as recordRuns() returns.
-  TavRect m_boundingBox;              ///< The box boundingBox() returns.
-  int m_lastWidth;                    ///< Cache key: width of the last call.
-  int m_lastHeight;                   ///< Cache key: height of the last call.
-  std::vector<TavPoint> m_lastCoords; ///< Cache key: points of the last call.
+  int m_width;                         ///< Image width of the last computation.
+  int m_height;                        ///< Image height of the last computation.
+  std::vector<int> m_rle;              ///< The list rle() returns.
+  std::vector<int> m_recordRuns;       ///< Runs per record, as recordRuns() returns.
+  TavRect m_boundingBox;               ///< The box boundingBox() returns.
+  int m_lastWidth;                     ///< Cache key: width of the last call.
+  int m_lastHeight;                    ///< Cache key: height of the last call.
+  std::vector<TavPoint> m_lastCoords;  ///< Cache key: points of the last call.
   /// False from the start of a computation until its key is stored: a call that
   /// throws part-way (std::bad_alloc) leaves no key that a later call could
   /// match against its half-written list.
@@ -282,7 +282,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRleCalcPolygon : public CTavGeoRleCalc {
     Edge* edge;
   };
   std::vector<PendingEdge> m_pending;
-  int m_scanRows = 0;  // rows 0 .. m_scanRows - 1 are scanned
+  int m_scanRows = 0;      // rows 0 .. m_scanRows - 1 are scanned
   bool m_tooLong = false;  // the list would pass kRleMaxWords
 };
 

@@ -78,8 +78,8 @@ TAVGEOMETRY_EXPORT double parabolaFit(double s0, double s1, double s2);
 /// c10 (x1,y0), c01 (x0,y1) and c11 (x1,y1).
 ///
 /// Fractions outside 0..1 extrapolate.
-TAVGEOMETRY_EXPORT double bilinearInterpolate(double fx, double fy, double c00, double c10,
-                                              double c01, double c11);
+TAVGEOMETRY_EXPORT double bilinearInterpolate(double fx, double fy, double c00, double c10, double c01,
+                                              double c11);
 
 /// @}
 

@@ -279,7 +279,8 @@ int pointsFitLineRansac(const TavPoint* points, unsigned int n, unsigned int k, 
         dist[j] = std::fabs((points[j].y - a.y) * dx / len - (points[j].x - a.x) * dy / len);
       }
     } else {
-      for (unsigned int j = 0; j < n; ++j) dist[j] = detail::roundedHypot(points[j].x - a.x, points[j].y - a.y);
+      for (unsigned int j = 0; j < n; ++j)
+        dist[j] = detail::roundedHypot(points[j].x - a.x, points[j].y - a.y);
     }
   };
   // True when no distance is NaN (each is >= 0 or +inf otherwise, so the sum

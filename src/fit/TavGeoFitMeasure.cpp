@@ -28,9 +28,9 @@ constexpr int kRefused = 2;
 
 // The working frame of a point set.
 struct Frame {
-  double mx = 0.0;     // mean x
-  double my = 0.0;     // mean y
-  double scale = 1.0;  // power of two: working x = (x - mx) * scale
+  double mx = 0.0;          // mean x
+  double my = 0.0;          // mean y
+  double scale = 1.0;       // power of two: working x = (x - mx) * scale
   bool coincident = false;  // every point is the same point
   // A working coordinate. For a shrinking scale the difference x - mx of points
   // spread near DBL_MAX could overflow, so both terms are scaled first; that is
@@ -309,7 +309,7 @@ bool levenbergMarquardt(const std::vector<TavPoint>& q, WorkCircle& c, Evaluatio
 // Standard errors from sigma^2 (J^T J)^-1 with sigma^2 = sum / (n - 3), in the
 // working frame; NaN where the matrix is singular.
 void standardErrors(const Evaluation& e, unsigned int n, double se[3]) {
-  const double (&m)[3][3] = e.jtj;
+  const double(&m)[3][3] = e.jtj;
   const double c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1];
   const double c11 = m[0][0] * m[2][2] - m[0][2] * m[2][0];
   const double c22 = m[0][0] * m[1][1] - m[0][1] * m[1][0];
@@ -376,8 +376,8 @@ int pointsFitLineOrthogonal(const TavPoint* points, unsigned int n, TavLine* out
   sxx -= ox * (ox / count);
   sxy -= ox * (oy / count);
   syy -= oy * (oy / count);
-  const bool plain = std::isfinite(sxx) && std::isfinite(sxy) && std::isfinite(syy) && sxx + syy > 1e-250 && sxx + syy < 1e150 &&
-                     std::isfinite(x0) && std::isfinite(y0);
+  const bool plain = std::isfinite(sxx) && std::isfinite(sxy) && std::isfinite(syy) && sxx + syy > 1e-250 &&
+                     sxx + syy < 1e150 && std::isfinite(x0) && std::isfinite(y0);
   if (plain) {
     f.mx = x0 + ox / count;
     f.my = y0 + oy / count;

@@ -55,8 +55,8 @@ enum class ArcFit { Built, Refused, Unsure };
 // times the area below 1e-5), the partner's x is within 1e-5, or no finite arc
 // below a full turn joins them. Unsure: the area test refused, but the
 // rounding of its six products could have crossed the threshold.
-ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPoint& last, double ox, double oy,
-                      bool moved, TavArc* out) {
+ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPoint& last, double ox,
+                      double oy, bool moved, TavArc* out) {
   const double x1 = first.x - ox, y1 = first.y - oy;
   const double x2 = middle.x - ox, y2 = middle.y - oy;
   const double x3 = last.x - ox, y3 = last.y - oy;
@@ -126,7 +126,8 @@ ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPo
 // cancellation cannot have thrown far off.
 bool throughPoints(const TavArc& arc, const TavPoint& first, const TavPoint& middle, const TavPoint& last) {
   double size = arc.radius;
-  for (const TavPoint* p : {&first, &middle, &last}) size = std::max({size, std::fabs(p->x), std::fabs(p->y)});
+  for (const TavPoint* p : {&first, &middle, &last})
+    size = std::max({size, std::fabs(p->x), std::fabs(p->y)});
   const double tolerance = 1e-9 * arc.radius + 64.0 * std::numeric_limits<double>::epsilon() * size;
   for (const TavPoint* p : {&middle, &last}) {
     const double dx = p->x - arc.center.x, dy = p->y - arc.center.y;
@@ -151,11 +152,11 @@ bool arcIn3Points(const TavPoint& first, const TavPoint& middle, const TavPoint&
   // rounding could have made, the construction on the offsets decides.
   const double spread = std::max({std::fabs(middle.x - first.x), std::fabs(middle.y - first.y),
                                   std::fabs(last.x - first.x), std::fabs(last.y - first.y)});
-  const double reach = std::max({std::fabs(first.x), std::fabs(first.y), std::fabs(middle.x), std::fabs(middle.y),
-                                 std::fabs(last.x), std::fabs(last.y)});
+  const double reach = std::max({std::fabs(first.x), std::fabs(first.y), std::fabs(middle.x),
+                                 std::fabs(middle.y), std::fabs(last.x), std::fabs(last.y)});
   TavArc arc;
-  const ArcFit direct = reach <= 4.0 * spread ? arcFromOffsets(first, middle, last, 0.0, 0.0, false, &arc)
-                                              : ArcFit::Unsure;
+  const ArcFit direct =
+      reach <= 4.0 * spread ? arcFromOffsets(first, middle, last, 0.0, 0.0, false, &arc) : ArcFit::Unsure;
   if (direct == ArcFit::Refused) return false;
   if (direct == ArcFit::Built && throughPoints(arc, first, middle, last)) {
     *out = arc;

@@ -36,7 +36,9 @@ void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out) {
   out->y = (a.y + b.y) * 0.5;
 }
 
-double pointPointDist(const TavPoint& a, const TavPoint& b) { return detail::roundedHypot(a.x - b.x, a.y - b.y); }
+double pointPointDist(const TavPoint& a, const TavPoint& b) {
+  return detail::roundedHypot(a.x - b.x, a.y - b.y);
+}
 
 double pointPointAngle(const TavPoint& from, const TavPoint& to) {
   const double dx = to.x - from.x;
@@ -93,8 +95,7 @@ double pointLineDist(const TavPoint& p, const TavLine& line) {
   return detail::roundedHypot(p.x - line.p1.x, p.y - line.p1.y);
 }
 
-bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second, const TavPoint& third,
-                         TavLine* out) {
+bool pointsToAngleBisect(const TavPoint& first, const TavPoint& second, const TavPoint& third, TavLine* out) {
   // Read the inputs before clearing the output: the caller may pass points
   // that live inside *out.
   const TavPoint a = first, b = second, c = third;

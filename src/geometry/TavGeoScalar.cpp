@@ -84,8 +84,7 @@ double parabolaFit(double s0, double s1, double s2) {
 }
 
 double bilinearInterpolate(double fx, double fy, double c00, double c10, double c01, double c11) {
-  return (1.0 - fx) * (1.0 - fy) * c00 + fx * (1.0 - fy) * c10 + (1.0 - fx) * fy * c01 +
-         fx * fy * c11;
+  return (1.0 - fx) * (1.0 - fy) * c00 + fx * (1.0 - fy) * c10 + (1.0 - fx) * fy * c01 + fx * fy * c11;
 }
 
 }  // namespace NTavGeometry

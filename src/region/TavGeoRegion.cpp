@@ -24,7 +24,8 @@ void fail(const std::string& what) { throw CTavGeoRegionError(what); }
 
 void checkCanvas(int width, int height, const char* where) {
   if (width < 0 || height < 0)
-    fail(std::string(where) + ": negative canvas size " + std::to_string(width) + " x " + std::to_string(height));
+    fail(std::string(where) + ": negative canvas size " + std::to_string(width) + " x " +
+         std::to_string(height));
   if (width > kRegionMaxSide || height > kRegionMaxSide ||
       static_cast<int64_t>(width) * height > kRegionMaxPixels)
     fail(std::string(where) + ": canvas " + std::to_string(width) + " x " + std::to_string(height) +
@@ -109,7 +110,9 @@ CTavGeoRegion CTavGeoRegion::fromBox(int width, int height, const TavRegionBox& 
 
 // ------------------------------------------------------------ run-length list
 
-CTavGeoRegion CTavGeoRegion::fromRle(const std::vector<int>& list) { return fromRle(list.data(), list.size()); }
+CTavGeoRegion CTavGeoRegion::fromRle(const std::vector<int>& list) {
+  return fromRle(list.data(), list.size());
+}
 
 CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
   if (l == nullptr || n < 7) fail("region list: shorter than the 6 header words and the final -1");
@@ -124,8 +127,8 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
   while (i < n - 1) {
     const int64_t y = l[i];
     if (haveRow && y <= lastRow)
-      fail("region list: rows not ascending (row " + std::to_string(y) + " after " + std::to_string(lastRow) + ")" +
-           at(i));
+      fail("region list: rows not ascending (row " + std::to_string(y) + " after " + std::to_string(lastRow) +
+           ")" + at(i));
     haveRow = true;
     lastRow = y;
     ++i;
@@ -147,8 +150,8 @@ CTavGeoRegion CTavGeoRegion::fromRle(const int* l, size_t n) {
       if (i + 1 >= n - 1) fail("region list: run of row " + std::to_string(y) + " cut short" + at(i));
       const int e = l[i + 1];
       if (e < 0)
-        fail("region list: record of row " + std::to_string(y) + " has a negative extent (" + std::to_string(e) +
-             ")" + at(i + 1));
+        fail("region list: record of row " + std::to_string(y) + " has a negative extent (" +
+             std::to_string(e) + ")" + at(i + 1));
       TavRun c;
       if (clipRun(y, w, int64_t{w} + e + 1, width, height, &c)) row.push_back(c);
       i += 2;
@@ -292,7 +295,8 @@ void appendRowRuns(const uint8_t* row, int width, int y, std::vector<TavRun>* ru
 
 CTavGeoRegion CTavGeoRegion::fromMask(const uint8_t* data, int width, int height, ptrdiff_t stride) {
   checkCanvas(width, height, "region mask");
-  if (stride < width) fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(width));
+  if (stride < width)
+    fail("region mask: stride " + std::to_string(stride) + " below width " + std::to_string(width));
   std::vector<TavRun> runs;
   if (width == 0 || height == 0) return CTavGeoRegionAccess::make(width, height, std::move(runs));
   if (data == nullptr) fail("region mask: null data for a non-empty canvas");
@@ -338,7 +342,7 @@ void paintMask(const std::vector<TavRun>& runs, int width, int height, uint8_t* 
   int y = 0;
   while (y < height) {
     const int next = r < rend ? r->y : height;
-    if (next > y) {  // rows y .. next - 1 hold no run
+    if (next > y) {                  // rows y .. next - 1 hold no run
       if (how == Paint::RunsOnly) {  // already 0
       } else if (stride == width) {
         std::memset(data + static_cast<ptrdiff_t>(y) * stride, 0, w * static_cast<size_t>(next - y));
@@ -417,8 +421,8 @@ CTavGeoRegion CTavGeoRegion::fromPixels(int width, int height, const std::vector
   for (size_t i = 0; i < pixels.size(); ++i) {
     const TavIPoint& p = pixels[i];
     if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
-      fail("region pixels: pixel " + std::to_string(i) + " (" + std::to_string(p.x) + ", " + std::to_string(p.y) +
-           ") outside the canvas");
+      fail("region pixels: pixel " + std::to_string(i) + " (" + std::to_string(p.x) + ", " +
+           std::to_string(p.y) + ") outside the canvas");
     runs.push_back(TavRun{p.y, p.x, p.x + 1});
   }
   return CTavGeoRegionAccess::make(width, height, normalise(std::move(runs)));
@@ -427,7 +431,8 @@ CTavGeoRegion CTavGeoRegion::fromPixels(int width, int height, const std::vector
 std::vector<TavIPoint> CTavGeoRegion::pixels() const {
   const int64_t n = area();
   if (static_cast<size_t>(n) > kRleMaxPerimeterPoints)
-    fail("region pixels: " + std::to_string(n) + " pixels, more than " + std::to_string(kRleMaxPerimeterPoints));
+    fail("region pixels: " + std::to_string(n) + " pixels, more than " +
+         std::to_string(kRleMaxPerimeterPoints));
   std::vector<TavIPoint> out;
   out.reserve(static_cast<size_t>(n));
   for (const TavRun& r : m_runs)
@@ -525,7 +530,8 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
       used = static_cast<size_t>(w - out.data());
       before.swap(now);
     }
-    if (static_cast<int64_t>(used) > kRegionMaxRuns) fail(std::string(what) + " needs more than " + runLimit());
+    if (static_cast<int64_t>(used) > kRegionMaxRuns)
+      fail(std::string(what) + " needs more than " + runLimit());
     out.resize(used);
   } else {
     const TavRun* prev = nullptr;
@@ -561,7 +567,8 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
   checkCanvas(w, h, "COCO RLE");
   const int64_t total = static_cast<int64_t>(w) * h;
   if (rle.counts.empty()) {
-    if (total != 0) fail("COCO RLE: no counts for a " + std::to_string(h) + " x " + std::to_string(w) + " canvas");
+    if (total != 0)
+      fail("COCO RLE: no counts for a " + std::to_string(h) + " x " + std::to_string(w) + " canvas");
     return CTavGeoRegion(w, h);
   }
   // column runs: row = x, runs over y
@@ -587,12 +594,14 @@ CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
     pos += c;
   }
   if (pos != total)
-    fail("COCO RLE: counts add up to " + std::to_string(pos) + ", not height * width = " + std::to_string(total));
+    fail("COCO RLE: counts add up to " + std::to_string(pos) +
+         ", not height * width = " + std::to_string(total));
   return CTavGeoRegionAccess::make(w, h, transposeRuns(cols, h, "COCO RLE: the region"));
 }
 
 CTavGeoRegion CTavGeoRegion::transposed() const {
-  return CTavGeoRegionAccess::make(m_height, m_width, transposeRuns(m_runs, m_width, "region transpose: the result"));
+  return CTavGeoRegionAccess::make(m_height, m_width,
+                                   transposeRuns(m_runs, m_width, "region transpose: the result"));
 }
 
 TavCocoRle CTavGeoRegion::toCoco() const {
@@ -601,7 +610,8 @@ TavCocoRle CTavGeoRegion::toCoco() const {
   const int64_t total = static_cast<int64_t>(m_width) * m_height;
   int64_t end = 0;  // end of the last foreground count
   for (const TavRun& c : cols) {
-    const int64_t s = static_cast<int64_t>(c.y) * m_height + c.x0, e = static_cast<int64_t>(c.y) * m_height + c.x1;
+    const int64_t s = static_cast<int64_t>(c.y) * m_height + c.x0,
+                  e = static_cast<int64_t>(c.y) * m_height + c.x1;
     if (s == end && !rle.counts.empty() && rle.counts.size() % 2 == 0) {
       rle.counts.back() += e - s;  // continues the previous column's run
     } else {
@@ -618,8 +628,8 @@ std::string CTavGeoRegion::cocoCountsToString(const std::vector<int64_t>& counts
   std::string s;
   for (size_t i = 0; i < counts.size(); ++i) {
     if (counts[i] < 0 || counts[i] > kRegionMaxPixels)
-      fail("COCO string: count " + std::to_string(i) + " (" + std::to_string(counts[i]) +
-           ") outside 0 .. " + std::to_string(kRegionMaxPixels));
+      fail("COCO string: count " + std::to_string(i) + " (" + std::to_string(counts[i]) + ") outside 0 .. " +
+           std::to_string(kRegionMaxPixels));
     int64_t x = counts[i];
     if (i > 2) x -= counts[i - 2];
     uint64_t u = static_cast<uint64_t>(x);
@@ -670,7 +680,8 @@ std::vector<int64_t> CTavGeoRegion::cocoStringToCounts(const std::string& s) {
     }
     if (v < 0) fail("COCO string: count " + std::to_string(m) + " is negative (" + std::to_string(v) + ")");
     if (v > kRegionMaxPixels)
-      fail("COCO string: count " + std::to_string(m) + " exceeds the limit of " + std::to_string(kRegionMaxPixels));
+      fail("COCO string: count " + std::to_string(m) + " exceeds the limit of " +
+           std::to_string(kRegionMaxPixels));
     counts.push_back(v);
   }
   return counts;
@@ -797,9 +808,9 @@ std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {
 }
 
 bool CTavGeoRegion::contains(int x, int y) const {
-  auto it = std::upper_bound(m_runs.begin(), m_runs.end(), TavRun{y, x, x}, [](const TavRun& a, const TavRun& b) {
-    return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
-  });
+  auto it =
+      std::upper_bound(m_runs.begin(), m_runs.end(), TavRun{y, x, x},
+                       [](const TavRun& a, const TavRun& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
   if (it == m_runs.begin()) return false;
   --it;
   return it->y == y && x >= it->x0 && x < it->x1;

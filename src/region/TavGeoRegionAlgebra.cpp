@@ -47,8 +47,12 @@ class RunBuffer {
 class MergedRuns {
  public:
   MergedRuns(const std::vector<TavRun>& a, const std::vector<TavRun>& b)
-      : m_p(a.data()), m_q(b.data()), m_pe(m_p + a.size()), m_qe(m_q + b.size()),
-        m_kp(key(m_p, m_pe)), m_kq(key(m_q, m_qe)) {}
+      : m_p(a.data()),
+        m_q(b.data()),
+        m_pe(m_p + a.size()),
+        m_qe(m_q + b.size()),
+        m_kp(key(m_p, m_pe)),
+        m_kq(key(m_q, m_qe)) {}
   const TavRun* first() const { return m_kp < m_kq ? m_p : m_q; }
   const TavRun* next() {
     if (m_kp < m_kq) {
@@ -75,7 +79,8 @@ class MergedRuns {
 void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) {
   if (a.width() != b.width() || a.height() != b.height())
     fail(std::string("region ") + op + ": canvases differ (" + std::to_string(a.width()) + " x " +
-         std::to_string(a.height()) + " and " + std::to_string(b.width()) + " x " + std::to_string(b.height()) + ")");
+         std::to_string(a.height()) + " and " + std::to_string(b.width()) + " x " +
+         std::to_string(b.height()) + ")");
 }
 
 }  // namespace
@@ -279,12 +284,15 @@ __attribute__((target("avx2"))) inline RunBlock loadBlock(const TavRun* p, const
   const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 64));
   // Word 3k + c of the 24 is field c of run k: two blends bring each field's
   // eight words into eight distinct lanes, a permutation puts them in order.
-  const __m256i y = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x92), v2, 0x24),
-                                                _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
-  const __m256i x0 = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x24), v2, 0x49),
-                                                 _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
-  const __m256i x1 = _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x49), v2, 0x92),
-                                                 _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+  const __m256i y =
+      _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x92), v2, 0x24),
+                                  _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+  const __m256i x0 =
+      _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x24), v2, 0x49),
+                                  _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6));
+  const __m256i x1 =
+      _mm256_permutevar8x32_epi32(_mm256_blend_epi32(_mm256_blend_epi32(v0, v1, 0x49), v2, 0x92),
+                                  _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
   const __m256i base = _mm256_mullo_epi32(y, _mm256_set1_epi32(line));
   return RunBlock{_mm256_add_epi32(base, x0), _mm256_add_epi32(base, x1), lastRun.y * line + lastRun.x1};
 }
@@ -302,8 +310,8 @@ __attribute__((target("avx2"))) inline int64_t total(__m256i sum) {
 }
 
 // Needs both lists non-empty and (height - 1) * (width + 1) + width below 2^31.
-__attribute__((target("avx2"))) Overlap overlapBlocks(const TavRun* p, const TavRun* const pe, const TavRun* q,
-                                                      const TavRun* const qe, int width) {
+__attribute__((target("avx2"))) Overlap overlapBlocks(const TavRun* p, const TavRun* const pe,
+                                                      const TavRun* q, const TavRun* const qe, int width) {
   const int32_t line = width + 1;
   const ptrdiff_t na = pe - p, nb = qe - q;
   ptrdiff_t i = 0, j = 0;  // the blocks' first runs
@@ -405,8 +413,8 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
                                              const std::vector<const CTavGeoRegion*>& b,
                                              const std::vector<bool>& crowd) {
   if (crowd.size() != b.size())
-    fail("region iouMatrix: " + std::to_string(crowd.size()) + " crowd flags for " + std::to_string(b.size()) +
-         " regions");
+    fail("region iouMatrix: " + std::to_string(crowd.size()) + " crowd flags for " +
+         std::to_string(b.size()) + " regions");
   if (!b.empty() && a.size() > static_cast<size_t>(kRegionMaxIouPairs) / b.size())
     fail("region iouMatrix: more than the limit of " + std::to_string(kRegionMaxIouPairs) + " pairs");
   const CTavGeoRegion* first = nullptr;
@@ -434,7 +442,8 @@ std::vector<double> CTavGeoRegion::iouMatrix(const std::vector<const CTavGeoRegi
       if (x1 <= x0 || y1 <= y0) continue;
       // Only the rows both boxes hold can hold common pixels.
       const auto ra = rowRange(a[i]->m_runs, y0, y1), rb = rowRange(b[j]->m_runs, y0, y1);
-      const int64_t inter = overlap(ra.first, ra.second, rb.first, rb.second, first->width(), first->height()).inter;
+      const int64_t inter =
+          overlap(ra.first, ra.second, rb.first, rb.second, first->width(), first->height()).inter;
       out[i * b.size() + j] = crowd[j] ? static_cast<double>(inter) / static_cast<double>(sa[i].area)
                                        : iouOf(inter, sa[i].area, sb[j].area);
     }
@@ -482,7 +491,8 @@ CTavGeoRegion CTavGeoRegion::translate(int dx, int dy) const {
   for (const TavRun& r : m_runs) {
     const int64_t y = int64_t{r.y} + dy;
     if (y < 0 || y >= m_height) continue;
-    const int64_t x0 = std::max<int64_t>(int64_t{r.x0} + dx, 0), x1 = std::min<int64_t>(int64_t{r.x1} + dx, m_width);
+    const int64_t x0 = std::max<int64_t>(int64_t{r.x0} + dx, 0),
+                  x1 = std::min<int64_t>(int64_t{r.x1} + dx, m_width);
     if (x1 > x0) out.push_back(TavRun{static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1)});
   }
   return CTavGeoRegionAccess::make(m_width, m_height, std::move(out));
@@ -492,8 +502,8 @@ namespace {
 
 // The parts of the runs inside box, moved by (-ox, -oy): the rows the box and
 // the canvas share are found by binary search.
-std::vector<TavRun> runsInBox(const std::vector<TavRun>& runs, int height, const TavRegionBox& box, int64_t ox,
-                              int64_t oy) {
+std::vector<TavRun> runsInBox(const std::vector<TavRun>& runs, int height, const TavRegionBox& box,
+                              int64_t ox, int64_t oy) {
   const int64_t bx1 = int64_t{box.x} + box.width;
   const int64_t y0 = std::max<int64_t>(box.y, 0), y1 = std::min<int64_t>(int64_t{box.y} + box.height, height);
   std::vector<TavRun> out;
@@ -502,7 +512,8 @@ std::vector<TavRun> runsInBox(const std::vector<TavRun>& runs, int height, const
   for (const TavRun* r = rows.first; r < rows.second; ++r) {
     const int64_t x0 = std::max<int64_t>(r->x0, box.x), x1 = std::min<int64_t>(r->x1, bx1);
     if (x1 > x0)
-      out.push_back(TavRun{static_cast<int>(r->y - oy), static_cast<int>(x0 - ox), static_cast<int>(x1 - ox)});
+      out.push_back(
+          TavRun{static_cast<int>(r->y - oy), static_cast<int>(x0 - ox), static_cast<int>(x1 - ox)});
   }
   return out;
 }
@@ -625,9 +636,7 @@ class BitMorphology {
   bool use() const { return m_use; }
   // The ring slot of row y (0 <= y < 2^24; 2r + 1 <= 2^25 + 1): one 32-bit
   // division, which costs a fraction of a 64-bit one.
-  size_t slotOf(int64_t y) const {
-    return static_cast<uint32_t>(y) % static_cast<uint32_t>(2 * m_r + 1);
-  }
+  size_t slotOf(int64_t y) const { return static_cast<uint32_t>(y) % static_cast<uint32_t>(2 * m_r + 1); }
   // Paints source row y (its runs runs[s.begin .. s.end)) into its slot.
   void paint(const std::vector<TavRun>& runs, const RowSpan& s) {
     uint64_t* bits = m_ring.data() + slotOf(s.y) * m_words;
@@ -674,7 +683,9 @@ class BitMorphology {
     }
     if (dilation)  // clear columns width and on; width > m_base
       for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
-        o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width ? 0 : ~uint64_t{0} >> (64 - ((width - m_base) & 63));
+        o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width
+                    ? 0
+                    : ~uint64_t{0} >> (64 - ((width - m_base) & 63));
   }
   // Appends the runs of ones of bits as row y (separated, so append()
   // never joins them; it counts them against kRegionMaxRuns).
@@ -702,9 +713,9 @@ class BitMorphology {
 
  private:
   struct Group {
-    int width;                // half-width of the group's rows
-    int after;                // widening after the group: down to the next group's width, or to 0
-    std::vector<int> rows;    // dy of its element rows
+    int width;              // half-width of the group's rows
+    int after;              // widening after the group: down to the next group's width, or to 0
+    std::vector<int> rows;  // dy of its element rows
   };
   // Steps of a widening by d: each reaches at most one past what is reached
   // (so the reach stays contiguous) and shifts by at most 63 columns.
@@ -737,12 +748,13 @@ class BitMorphology {
       const __m128i up = _mm_cvtsi32_si128(s), dn = _mm_cvtsi32_si128(64 - s);
       __m128i prev = _mm_setzero_si128(), cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o));
       for (size_t k = 0; k < m_words; k += 2) {
-        const __m128i next =
-            k + 2 < m_words ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + k + 2)) : _mm_setzero_si128();
+        const __m128i next = k + 2 < m_words ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + k + 2))
+                                             : _mm_setzero_si128();
         const __m128i below = _mm_or_si128(_mm_srli_si128(prev, 8), _mm_slli_si128(cur, 8));
         const __m128i above = _mm_or_si128(_mm_srli_si128(cur, 8), _mm_slli_si128(next, 8));
-        const __m128i upv = _mm_or_si128(_mm_sll_epi64(cur, up), _mm_srl_epi64(below, dn));    // bit x to x + s
-        const __m128i downv = _mm_or_si128(_mm_srl_epi64(cur, up), _mm_sll_epi64(above, dn));  // bit x to x - s
+        const __m128i upv = _mm_or_si128(_mm_sll_epi64(cur, up), _mm_srl_epi64(below, dn));  // bit x to x + s
+        const __m128i downv =
+            _mm_or_si128(_mm_srl_epi64(cur, up), _mm_sll_epi64(above, dn));  // bit x to x - s
         const __m128i v =
             Or ? _mm_or_si128(cur, _mm_or_si128(upv, downv)) : _mm_and_si128(cur, _mm_and_si128(upv, downv));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o + k), v);
@@ -753,8 +765,8 @@ class BitMorphology {
       uint64_t prev = 0;  // the word below, as it was
       for (size_t k = 0; k < m_words; ++k) {
         const uint64_t cur = o[k], next = k + 1 < m_words ? o[k + 1] : 0;
-        const uint64_t up = (cur << s) | (prev >> (64 - s));      // bit x to x + s
-        const uint64_t down = (cur >> s) | (next << (64 - s));    // bit x to x - s
+        const uint64_t up = (cur << s) | (prev >> (64 - s));    // bit x to x + s
+        const uint64_t down = (cur >> s) | (next << (64 - s));  // bit x to x - s
         o[k] = Or ? (cur | up | down) : (cur & up & down);
         prev = cur;
       }
@@ -803,8 +815,8 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
   if (bits.use()) {
     std::vector<uint64_t> row;
     std::vector<char> present(2 * static_cast<size_t>(r) + 1, 0);  // by y modulo 2r + 1
-    size_t next = 0;  // the next source row to paint
-    int64_t live = 0;  // source rows painted within the window
+    size_t next = 0;                                               // the next source row to paint
+    int64_t live = 0;                                              // source rows painted within the window
     for (int64_t y = yFirst; y <= yLast; ++y) {
       // row y + r enters the window, row y - r - 1 leaves it
       const int64_t leave = y - r - 1;
@@ -818,7 +830,8 @@ CTavGeoRegion dilate(const CTavGeoRegion& a, const std::vector<int>& half) {
         ++live;
       }
       if (live == 0) continue;
-      bits.combine(y, true, width, [&](size_t slot) { return present[slot] != 0; }, &row);
+      bits.combine(
+          y, true, width, [&](size_t slot) { return present[slot] != 0; }, &row);
       bits.runsOf(row, static_cast<int>(y), &out);
     }
     return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
@@ -890,7 +903,8 @@ CTavGeoRegion erode(const CTavGeoRegion& a, const std::vector<int>& half) {
       const int y = rows[c].y;
       if (rows[k].y - rows[k - 2 * static_cast<size_t>(r)].y != 2 * r) continue;
       if (int64_t{y} - r < 0 || int64_t{y} + r >= a.height()) continue;
-      bits.combine(y, false, a.width(), [](size_t) { return true; }, &row);
+      bits.combine(
+          y, false, a.width(), [](size_t) { return true; }, &row);
       bits.runsOf(row, y, &out);
     }
     return CTavGeoRegionAccess::make(a.width(), a.height(), std::move(out));
@@ -1115,8 +1129,8 @@ std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) 
   out.reserve(count);
   for (size_t k = 0; k < count; ++k) {
     const TavRegionBox& b = box[k];
-    out.push_back(TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y}, centre[k],
-                                     momentsOf(raw[k], central[k])});
+    out.push_back(TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
+                                     centre[k], momentsOf(raw[k], central[k])});
   }
   return out;
 }
@@ -1140,8 +1154,8 @@ int CTavGeoRegion::labelImage(int32_t* data, ptrdiff_t stride, int connectivity)
   for (int y = 0; y < m_height; ++y) std::fill_n(data + static_cast<ptrdiff_t>(y) * stride, m_width, 0);
   for (size_t i = 0; i < m_runs.size(); ++i) {
     const TavRun& r = m_runs[i];
-    std::fill(data + static_cast<ptrdiff_t>(r.y) * stride + r.x0, data + static_cast<ptrdiff_t>(r.y) * stride + r.x1,
-              label[i] + 1);
+    std::fill(data + static_cast<ptrdiff_t>(r.y) * stride + r.x0,
+              data + static_cast<ptrdiff_t>(r.y) * stride + r.x1, label[i] + 1);
   }
   return count;
 }
@@ -1153,7 +1167,8 @@ CTavGeoRegion CTavGeoRegion::removeSmallParts(int64_t minArea, int connectivity)
   if (minArea <= 1 || m_runs.empty()) return *this;
   std::vector<int> label;
   std::vector<int64_t> area(static_cast<size_t>(labelRuns(m_runs, connectivity, &label)), 0);
-  for (size_t i = 0; i < m_runs.size(); ++i) area[static_cast<size_t>(label[i])] += m_runs[i].x1 - m_runs[i].x0;
+  for (size_t i = 0; i < m_runs.size(); ++i)
+    area[static_cast<size_t>(label[i])] += m_runs[i].x1 - m_runs[i].x0;
   const auto keep = [&](size_t i) { return area[static_cast<size_t>(label[i])] >= minArea; };
   size_t n = 0;
   for (size_t i = 0; i < m_runs.size(); ++i) n += keep(i);
@@ -1172,7 +1187,8 @@ CTavGeoRegion CTavGeoRegion::fillHoles() const {
   std::vector<char> outer(static_cast<size_t>(count), 0);
   for (size_t i = 0; i < runs.size(); ++i) {
     const TavRun& r = runs[i];
-    if (r.y == 0 || r.y == m_height - 1 || r.x0 == 0 || r.x1 == m_width) outer[static_cast<size_t>(label[i])] = 1;
+    if (r.y == 0 || r.y == m_height - 1 || r.x0 == 0 || r.x1 == m_width)
+      outer[static_cast<size_t>(label[i])] = 1;
   }
   std::vector<TavRun> holes;
   for (size_t i = 0; i < runs.size(); ++i)

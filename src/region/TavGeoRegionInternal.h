@@ -110,7 +110,8 @@ struct RawMomentSums {
   void add(const TavRun& r) {
     const int64_t n = r.x1 - r.x0;
     const int64_t rx = n * (int64_t{r.x0} + r.x1 - 1) / 2;
-    const double dn = static_cast<double>(n), mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
+    const double dn = static_cast<double>(n),
+                 mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
     a += n;
     sx += rx;
     sy += n * r.y;

@@ -8,7 +8,8 @@
 
 namespace NTavGeometry {
 
-CTavGeoRleCalc::CTavGeoRleCalc() : m_width(0), m_height(0), m_lastWidth(0), m_lastHeight(0), m_lastKeyValid(true) {}
+CTavGeoRleCalc::CTavGeoRleCalc()
+    : m_width(0), m_height(0), m_lastWidth(0), m_lastHeight(0), m_lastKeyValid(true) {}
 
 CTavGeoRleCalc::~CTavGeoRleCalc() = default;
 
