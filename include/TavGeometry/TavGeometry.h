@@ -4,6 +4,8 @@
 /// Including this header gives every type, function and class of the library.
 #pragma once
 
+// The family headers in the order they build on each other.
+// clang-format off
 #include <TavGeometry/TavGeometryExport.h>
 #include <TavGeometry/TavGeometryVersion.h>
 #include <TavGeometry/TavTypes.h>
@@ -19,6 +21,7 @@
 #include <TavGeometry/TavGeoFit.h>
 #include <TavGeometry/TavGeoRleCalc.h>
 #include <TavGeometry/TavGeoRegion.h>
+// clang-format on
 
 /// \namespace NTavGeometry
 /// \brief Every function, class and constant of TavGeometry (the plain value
