@@ -81,10 +81,7 @@ bool& threadEnding();
 // the first would abort as well.
 class GilRelease {
  public:
-  GilRelease() {
-    py::detail::get_internals();  // set up before any later gil_scoped_acquire, as pybind11's guard does
-    m_state = PyEval_SaveThread();
-  }
+  GilRelease() : m_state(PyEval_SaveThread()) {}
   ~GilRelease() noexcept(false) {
     if (!threadEnding()) PyEval_RestoreThread(m_state);
   }
@@ -92,7 +89,7 @@ class GilRelease {
   GilRelease& operator=(const GilRelease&) = delete;
 
  private:
-  PyThreadState* m_state = nullptr;
+  PyThreadState* m_state;
 };
 
 // A C-contiguous (N, 2) float64 array is read in place as N TavPoint values.
