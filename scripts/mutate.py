@@ -915,12 +915,16 @@ def main():
             if bstatus != 0:
                 verdict, suite, tsecs = "discarded", None, 0.0
             else:
-                verdict, suite, tsecs, _ = run_tests(args, m.family, limits)
+                verdict, suite, tsecs, out = run_tests(args, m.family, limits)
             srcs.restore(m.path) if (i == len(chosen) or chosen[i].path != m.path) else None
             dt = time.monotonic() - t0
+            # The unit runner runs every test, so a kill there names each test that failed.
+            failed = sorted(set(re.findall(r"^\[  FAILED  \] ([\w/.]+)", out, re.M))) \
+                if verdict == "killed" and suite == "unit" else []
             results.append({"key": m.key(), "family": m.family, "file": rel(m.path),
                             "line": m.line, "op": m.op, "what": m.what, "verdict": verdict,
-                            "suite": suite, "build_s": round(bsecs, 2), "test_s": round(tsecs, 2)})
+                            "suite": suite, "failed_tests": failed,
+                            "build_s": round(bsecs, 2), "test_s": round(tsecs, 2)})
             write_json(results, time.monotonic() - t_start, args, fams, lines, json_path, True)
             print("[%3d/%d] %-16s %s (build %.1f s, tests %.1f s)" % (
                 i, len(chosen), verdict + ("" if suite is None else "/" + suite),
