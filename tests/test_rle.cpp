@@ -208,6 +208,9 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // ... also as a record's first run, even one of extent 0 (column -1 only, clipped away)
   EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, 1, -1, 0, 2, 1, -1, -1}).runs(),
             (std::vector<TavRun>{{1, 2, 4}}));
+  // ... and a -1 before the next row's number ends the record; the first record may lie above row 0.
+  EXPECT_EQ(CTavGeoRegion::fromRle({5, 5, -2, 0, 0, 0, -1, 0, 1, -1, 0, -1, 3, -1, 1, 0, 0, -1, -1}).runs(),
+            (std::vector<TavRun>{{0, 0, 3}, {1, 0, 1}}));
   // A polygon about 2^31 columns wide: its runs' start and extent leave the int range, and each run keeps
   // its last column (the saturated words had ended the runs at column 640).
   CTavGeoRleCalcPolygon wide;
