@@ -45,9 +45,9 @@ void emit(unsigned int category, const std::string& record) {
 // ended by a forced unwind: here when the GIL is taken, or inside the logging
 // call, which may let the GIL go and take it back. The thread then holds no
 // GIL, so nothing on the way out may touch Python: no reference is released
-// and no GIL state given back, and threadEnding() tells the guards of the
-// calls below this one not to take the GIL again (a second forced unwind
-// during the first aborts the process).
+// and no GIL state given back, and threadEnding() tells the GIL guards of the
+// calls that led here not to take the GIL again (a second forced unwind during
+// the first aborts the process).
 void toLogging(unsigned int category, const std::string& record) {
   if (!Py_IsInitialized()) return;
 #if defined(__GLIBCXX__)
