@@ -236,6 +236,9 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // A disk wider than the canvas covers it from any pixel, and nothing from no pixel.
   EXPECT_TRUE(row.dilateDisk(41) == CTavGeoRegion::full(20, 20) &&
               CTavGeoRegion(20, 20).dilateDisk(41).empty());
+  // IoU on a canvas of more than 2^31 pixels (summed run by run, not in blocks); b starts a row above a.
+  EXPECT_EQ(CTavGeoRegion::fromBox(50000, 50000, {0, 1, 2, 2}).iou(CTavGeoRegion::fromBox(50000, 50000, {1, 0, 2, 2})),
+            1.0 / 7);
   const CTavGeoRegion a(4, 4), b(4, 5);
   const TavCocoRle huge{70000, 70000, {0}};
   const std::vector<TavIPoint> outside = {{4, 0}};
@@ -244,6 +247,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
       // the call and what its message names
       {[&] { (void)(a | b); }, "canvases differ"},
       {[&] { a.iou(b); }, "canvases differ"},
+      {[&] { (void)(a & b); }, "intersection: canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix({&a, &a}, {&a, &b}); }, "iouMatrix: canvases differ"},
       {[&] { CTavGeoRegion::iouMatrix({&a}, {nullptr}); }, "null region"},
       {[&] { CTavGeoRegion::iouMatrix({&a}, {&a, &a}, {true}); }, "1 crowd flags for 2 regions"},
