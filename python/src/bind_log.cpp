@@ -44,10 +44,8 @@ void emit(unsigned int category, const std::string& record) {
 // Once the interpreter is finalizing, a daemon thread that takes the GIL is
 // ended by a forced unwind: here when the GIL is taken, or inside the logging
 // call, which may let the GIL go and take it back. The thread then holds no
-// GIL, so nothing on the way out may touch Python: no reference is released
-// and no GIL state given back, and threadEnding() tells the GIL guards of the
-// calls that led here not to take the GIL again (a second forced unwind during
-// the first aborts the process).
+// GIL, so nothing on the way out may touch Python: as GilRelease does, the
+// unwind is caught and the thread parked until the process ends.
 void toLogging(unsigned int category, const std::string& record) {
   if (!Py_IsInitialized()) return;
 #if defined(__GLIBCXX__)
@@ -61,8 +59,7 @@ void toLogging(unsigned int category, const std::string& record) {
     PyGILState_Release(gil);
 #if defined(__GLIBCXX__)
   } catch (abi::__forced_unwind&) {
-    threadEnding() = true;
-    throw;
+    parkThread();
   }
 #endif
 }

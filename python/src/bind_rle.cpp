@@ -52,6 +52,10 @@ struct PyCalc {
       throw std::runtime_error("this calculator is already in a call on this thread (re-entered from a finalizer?)");
     std::unique_lock<std::mutex> lock(mutex, std::try_to_lock);
     if (!lock.owns_lock()) {
+      // While the interpreter finalizes, the holder may be a thread parked for
+      // good (GilRelease): waiting for it would keep the process from ending.
+      if (interpreterFinalizing() && !endedIfGilTaken())
+        throw std::runtime_error("this calculator is held by a thread the interpreter stopped at its exit");
       GilRelease release;
       lock.lock();
     }

@@ -2,6 +2,9 @@
 // point sets as (N, 2) float64 arrays, and the errors that name an argument.
 #pragma once
 
+#if defined(__GLIBCXX__)
+#include <cxxabi.h>
+#endif
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
@@ -67,23 +70,35 @@ TGPY_ARGUMENT_TYPES(TGPY_NAME_ARGUMENT)
 
 namespace tgpy {
 
-// True once this thread is being ended by the interpreter's exit (set where a
-// forced unwind is seen to pass, in the log bridge): the GIL must not be taken
-// again on the way out.
-bool& threadEnding();
+// Notes the main thread, the one that finalizes the interpreter (at import).
+void rememberMainThread();
+// True while the interpreter finalizes.
+bool interpreterFinalizing();
+// True when taking the GIL would end this thread: the interpreter finalizes
+// and this is not the thread that finalizes it.
+bool endedIfGilTaken();
+// Blocks this thread until the process ends.
+[[noreturn]] void parkThread();
 
-// Releases the GIL for its scope, as py::gil_scoped_release does, but with a
-// destructor that may throw: when the interpreter exits while a daemon thread
-// is in a call, taking the GIL back ends that thread by a forced unwind, which
-// through a noexcept destructor (pybind11's) aborts the process. When the
-// unwind began inside the call (in the log bridge, taking the GIL or inside
-// the logging call), the GIL is not taken again: a second forced unwind during
-// the first would abort as well.
+// Releases the GIL for its scope, as py::gil_scoped_release does. When the
+// interpreter finalizes while a daemon thread is in a call, taking the GIL back
+// ends that thread by a forced unwind, which would pass the call's Python
+// objects without the GIL (their release aborted the process or corrupted the
+// heap) and pybind11's noexcept guard. The unwind is caught as it begins and
+// the thread parked there, holding nothing of Python's, until the process ends.
 class GilRelease {
  public:
   GilRelease() : m_state(PyEval_SaveThread()) {}
   ~GilRelease() noexcept(false) {
-    if (!threadEnding()) PyEval_RestoreThread(m_state);
+#if defined(__GLIBCXX__)
+    try {
+      PyEval_RestoreThread(m_state);
+    } catch (abi::__forced_unwind&) {
+      parkThread();
+    }
+#else
+    PyEval_RestoreThread(m_state);
+#endif
   }
   GilRelease(const GilRelease&) = delete;
   GilRelease& operator=(const GilRelease&) = delete;

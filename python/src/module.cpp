@@ -25,6 +25,7 @@ PYBIND11_MODULE(_tavgeometry, m) {
   abi::__cxa_eh_globals* volatile state = abi::__cxa_get_globals();
   (void)state;
 #endif
+  tgpy::rememberMainThread();
   tgpy::bindTypes(m);
   tgpy::bindScalar(m);
   tgpy::bindPoint(m);

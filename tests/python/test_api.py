@@ -353,6 +353,14 @@ gc.disable(); late = Late(); late.me = late; del late
 logging.getLogger("tavgeometry").addFilter(Slow())
 threading.Thread(target=tg.fit_circle, args=(np.zeros((10, 2)),), daemon=True).start()
 time.sleep(0.1); print("exit")""",
+    # daemon threads ended while numpy casts their points (it lets the GIL go), the interpreter finalizing
+    """big = np.random.default_rng(0).random((8000000, 2), dtype=np.float32)
+class Late:  # collected while the interpreter finalizes, which waits here with the GIL let go
+    def __del__(self, sleep=time.sleep): sleep(1)
+gc.disable(); late = Late(); late.me = late; del late
+for _ in range(3):
+    threading.Thread(target=lambda: [tg.polygon_area(big) for _ in iter(int, 1)], daemon=True).start()
+time.sleep(0.5); print("exit")""",
     # a finalizer that uses the calculator while one of its methods builds a result on the same thread
     """calc = tg.RleCalcDisk().calculate(100, 100, [[50, 50], [60, 50]])
 class Cycle:
@@ -373,8 +381,8 @@ print(tg.fit_line_ransac(pts, K()), tg.poly_line_to_poly_rake(pts, K(), 1.0).sha
 ]
 
 
-@pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "thread_ended_in_logging", "finalizer",
-                                                  "argument_frees_points"])
+@pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "thread_ended_in_logging",
+                                                  "thread_ended_in_a_cast", "finalizer", "argument_frees_points"])
 def test_threads_finalizers_and_callbacks_end_cleanly(script):
     head = "import gc, threading, time\nimport numpy as np\nimport tavgeometry as tg\n"
     proc = subprocess.run([sys.executable, "-c", head + script], capture_output=True, text=True, timeout=60)
