@@ -5,10 +5,6 @@
 
 #include "common.h"
 
-#if defined(__GLIBCXX__)
-#include <cxxabi.h>
-#endif
-
 namespace tgpy {
 
 namespace {
@@ -41,27 +37,19 @@ void emit(unsigned int category, const std::string& record) {
   for (PyObject* o : {result, kwargs, args, text, error, logger, logging}) Py_XDECREF(o);
 }
 
-// Once the interpreter is finalizing, a daemon thread that takes the GIL is
-// ended by a forced unwind: here when the GIL is taken, or inside the logging
-// call, which may let the GIL go and take it back. The thread then holds no
-// GIL, so nothing on the way out may touch Python: as GilRelease does, the
-// unwind is caught and the thread parked until the process ends.
+// Taking the GIL, or the logging call, which may let it go and take it back,
+// may end a daemon thread at the interpreter's exit (parkIfEnded): emit's
+// references are plain pointers.
 void toLogging(unsigned int category, const std::string& record) {
   if (!Py_IsInitialized()) return;
-#if defined(__GLIBCXX__)
-  try {
-#endif
+  parkIfEnded([&] {
     const PyGILState_STATE gil = PyGILState_Ensure();
     PyObject *type, *value, *trace;
     PyErr_Fetch(&type, &value, &trace);  // keep an error already pending in this thread
     emit(category, record);
     PyErr_Restore(type, value, trace);
     PyGILState_Release(gil);
-#if defined(__GLIBCXX__)
-  } catch (abi::__forced_unwind&) {
-    parkThread();
-  }
-#endif
+  });
 }
 
 CTavLog* bridge() {

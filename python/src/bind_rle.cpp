@@ -54,7 +54,7 @@ struct PyCalc {
     if (!lock.owns_lock()) {
       // While the interpreter finalizes, the holder may be a thread parked for
       // good (GilRelease): waiting for it would keep the process from ending.
-      if (interpreterFinalizing() && !endedIfGilTaken())
+      if (finalizingHere())
         throw std::runtime_error("this calculator is held by a thread the interpreter stopped at its exit");
       GilRelease release;
       lock.lock();

@@ -24,20 +24,18 @@ void rememberMainThread() {
   g_mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
 }
 
-bool interpreterFinalizing() {
+bool finalizingHere() {
 #if PY_VERSION_HEX >= 0x030D0000
-  return Py_IsFinalizing() != 0;
+  const bool finalizing = Py_IsFinalizing() != 0;
 #else
-  return _Py_IsFinalizing() != 0;
+  const bool finalizing = _Py_IsFinalizing() != 0;
 #endif
+  return finalizing && PyThread_get_thread_ident() == g_mainThread;
 }
-
-bool endedIfGilTaken() { return interpreterFinalizing() && PyThread_get_thread_ident() != g_mainThread; }
 
 void parkThread() {
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
-
 
 namespace {
 
@@ -195,27 +193,17 @@ Points toPoints(py::handle h, const char* name) {
   } else {
     refuseCopyOver(arr, name, kMaxResultElements);
     refuseBeyondDouble(arr, name);
-    // numpy lets the GIL go while it casts a large array. Should the
-    // interpreter finalize meanwhile, taking it back ends this (daemon) thread
-    // by a forced unwind, which must not release Python objects without the
-    // GIL: the cast holds its references as plain pointers, and the thread is
-    // parked where the unwind begins.
+    // numpy lets the GIL go while it casts a large array, so the cast may
+    // end a daemon thread at the interpreter's exit (parkIfEnded).
     using api = py::detail::npy_api;
-    PyObject* copy = nullptr;
-#if defined(__GLIBCXX__)
-    try {
-#endif
+    PyObject* const copy = parkIfEnded([&arr]() -> PyObject* {
       PyObject* const descr = api::get().PyArray_DescrFromType_(api::NPY_DOUBLE_);  // stolen by the call
-      copy = descr ? api::get().PyArray_FromAny_(arr.ptr(), descr, 0, 0,
+      return descr ? api::get().PyArray_FromAny_(arr.ptr(), descr, 0, 0,
                                                  api::NPY_ARRAY_C_CONTIGUOUS_ | api::NPY_ARRAY_ALIGNED_ |
                                                      api::NPY_ARRAY_FORCECAST_ | api::NPY_ARRAY_ENSUREARRAY_,
                                                  nullptr)
                    : nullptr;
-#if defined(__GLIBCXX__)
-    } catch (abi::__forced_unwind&) {
-      parkThread();
-    }
-#endif
+    });
     if (copy == nullptr) throw py::error_already_set();
     out.array = py::reinterpret_steal<py::array_t<double>>(copy);
   }

@@ -72,33 +72,39 @@ namespace tgpy {
 
 // Notes the main thread, the one that finalizes the interpreter (at import).
 void rememberMainThread();
-// True while the interpreter finalizes.
-bool interpreterFinalizing();
-// True when taking the GIL would end this thread: the interpreter finalizes
-// and this is not the thread that finalizes it.
-bool endedIfGilTaken();
+// True while this thread finalizes the interpreter: every other thread that
+// takes the GIL now is ended (or parked, below).
+bool finalizingHere();
 // Blocks this thread until the process ends.
 [[noreturn]] void parkThread();
 
-// Releases the GIL for its scope, as py::gil_scoped_release does. When the
-// interpreter finalizes while a daemon thread is in a call, taking the GIL back
-// ends that thread by a forced unwind, which would pass the call's Python
-// objects without the GIL (their release aborted the process or corrupted the
-// heap) and pybind11's noexcept guard. The unwind is caught as it begins and
-// the thread parked there, holding nothing of Python's, until the process ends.
+// Runs f. Once the interpreter finalizes, a daemon thread that takes the GIL
+// back (in f, or in a call of f that lets it go) is ended by a forced unwind,
+// which would release Python objects on its way without the GIL. It is caught
+// where it begins and the thread parked, holding nothing of Python's, until the
+// process ends; so f keeps its Python references as plain pointers.
+template <class F>
+auto parkIfEnded(F&& f) -> decltype(f()) {
+#if defined(__GLIBCXX__)
+  try {
+    return f();
+  } catch (abi::__forced_unwind&) {
+    parkThread();
+  }
+#else
+  return f();
+#endif
+}
+
+// Releases the GIL for its scope, as py::gil_scoped_release does. Taking it
+// back parks a daemon thread the finalizing interpreter would end (parkIfEnded):
+// unwound, the call's Python objects would be released without the GIL (which
+// aborted the process or corrupted the heap) through pybind11's noexcept guard.
 class GilRelease {
  public:
   GilRelease() : m_state(PyEval_SaveThread()) {}
   ~GilRelease() noexcept(false) {
-#if defined(__GLIBCXX__)
-    try {
-      PyEval_RestoreThread(m_state);
-    } catch (abi::__forced_unwind&) {
-      parkThread();
-    }
-#else
-    PyEval_RestoreThread(m_state);
-#endif
+    parkIfEnded([this] { PyEval_RestoreThread(m_state); });
   }
   GilRelease(const GilRelease&) = delete;
   GilRelease& operator=(const GilRelease&) = delete;
