@@ -59,7 +59,10 @@ Region fromMask(ArrayArg mask) {
   // order (the ufunc alone keeps a Fortran-order input's layout) or in order.
   const auto zeroOne = [&](py::ssize_t y0, py::ssize_t y1, const char* order = "C") -> py::array {
     py::object band = y0 == 0 && y1 == h ? py::object(a) : a.attr("__getitem__")(py::slice(y0, y1, 1));
-    return py::module_::import("numpy").attr("not_equal")(band, 0, py::arg("order") = order).attr("view")("uint8");
+    py::dict options;
+    options["order"] = order;
+    return callParked(py::module_::import("numpy").attr("not_equal"), py::make_tuple(band, 0), options)
+        .attr("view")("uint8");
   };
   // A large mask (a broadcast view can be of any size) is copied a band at a
   // time, so the copy never holds more than kMaskBand bytes.

@@ -37,6 +37,13 @@ void parkThread() {
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
+py::object callParked(py::handle callable, py::handle args, py::handle kwargs) {
+  PyObject* const result =
+      parkIfEnded([&] { return PyObject_Call(callable.ptr(), args.ptr(), kwargs ? kwargs.ptr() : nullptr); });
+  if (result == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(result);
+}
+
 namespace {
 
 std::string typeNameOf(py::handle h) {
@@ -308,13 +315,15 @@ void refuseBeyondDouble(const py::array& a, const char* name) {
   quiet.attr("__enter__")();
   py::object wide;
   try {
-    wide = np.attr("logical_and")(np.attr("isinf")(a.attr("astype")("float64")), np.attr("isfinite")(a));
+    const py::object cast = callParked(a.attr("astype"), py::make_tuple("float64"));
+    const py::object inf = callParked(np.attr("isinf"), py::make_tuple(cast));
+    wide = callParked(np.attr("logical_and"), py::make_tuple(inf, callParked(np.attr("isfinite"), py::make_tuple(a))));
   } catch (...) {
     quiet.attr("__exit__")(py::none(), py::none(), py::none());
     throw;
   }
   quiet.attr("__exit__")(py::none(), py::none(), py::none());
-  if (np.attr("any")(wide).cast<bool>()) throwValue(std::string(name) + " holds a number too large for a double");
+  if (callParked(np.attr("any"), py::make_tuple(wide)).cast<bool>()) throwValue(std::string(name) + " holds a number too large for a double");
 }
 
 py::tuple reduceByState(py::handle self) {

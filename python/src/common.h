@@ -113,6 +113,11 @@ class GilRelease {
   PyThreadState* m_state;
 };
 
+// callable(*args, **kwargs) for a numpy call that may let the GIL go (a ufunc
+// or a cast over a large array): the arguments stay the caller's, and a daemon
+// thread the finalizing interpreter ends inside the call is parked (parkIfEnded).
+py::object callParked(py::handle callable, py::handle args, py::handle kwargs = py::handle());
+
 // A C-contiguous (N, 2) float64 array is read in place as N TavPoint values.
 static_assert(std::is_standard_layout<TavPoint>::value && sizeof(TavPoint) == 2 * sizeof(double),
               "TavPoint must be two packed doubles");
@@ -207,7 +212,8 @@ void refuseBeyondDouble(const py::array& a, const char* name);
 // dtype first): MemoryError, not the null array it gives back.
 template <class T>
 py::array_t<T, py::array::c_style | py::array::forcecast> ensureArray(py::handle a) {
-  auto out = py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(a);
+  // numpy lets the GIL go while it casts a large array (parkIfEnded).
+  auto out = parkIfEnded([a] { return py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(a); });
   if (!out) {
     PyErr_SetString(PyExc_MemoryError, "no memory to convert the array");
     throw py::error_already_set();

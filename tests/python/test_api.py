@@ -361,6 +361,14 @@ gc.disable(); late = Late(); late.me = late; del late
 for _ in range(3):
     threading.Thread(target=lambda: [tg.polygon_area(big) for _ in iter(int, 1)], daemon=True).start()
 time.sleep(0.5); print("exit")""",
+    # the same inside the copy of a mask of floats into bytes for Region.from_mask
+    """mask = np.zeros((4000, 4000), np.float32); mask[1000:3000, 1000:3000] = 1
+class Late:
+    def __del__(self, sleep=time.sleep): sleep(1)
+gc.disable(); late = Late(); late.me = late; del late
+for _ in range(3):
+    threading.Thread(target=lambda: [tg.Region.from_mask(mask) for _ in iter(int, 1)], daemon=True).start()
+time.sleep(0.5); print("exit")""",
     # a finalizer that uses the calculator while one of its methods builds a result on the same thread
     """calc = tg.RleCalcDisk().calculate(100, 100, [[50, 50], [60, 50]])
 class Cycle:
@@ -382,7 +390,7 @@ print(tg.fit_line_ransac(pts, K()), tg.poly_line_to_poly_rake(pts, K(), 1.0).sha
 
 
 @pytest.mark.parametrize("script", ENDINGS, ids=["daemon_threads_at_exit", "thread_ended_in_logging",
-                                                  "thread_ended_in_a_cast", "finalizer", "argument_frees_points"])
+                                                  "thread_ended_in_a_cast", "thread_ended_in_a_mask_copy", "finalizer", "argument_frees_points"])
 def test_threads_finalizers_and_callbacks_end_cleanly(script):
     head = "import gc, threading, time\nimport numpy as np\nimport tavgeometry as tg\n"
     proc = subprocess.run([sys.executable, "-c", head + script], capture_output=True, text=True, timeout=60)
