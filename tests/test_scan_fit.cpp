@@ -420,6 +420,30 @@ TEST(Rake, StraightPathsCornersUnusableInputAndRepeatedPoints) {
   // Repeated points are left out.
   EXPECT_TRUE(tavfuzz::sameAll(rakeOf({{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}, {100, 100}}, 10, 10),
                        rakeOf(pts, 10, 10)));
+  // Corners whose pivot was once the outer corner point, far beyond the vertex
+  // (rounding near a reversal; a corner after one too sharp for its segments):
+  // 2,435,620 and 2,604,381 lines up to 1e9 px off. Each line's middle lies
+  // within h of the path.
+  const std::pair<Pts, double> offside[] = {
+      {{{0, 0}, {0.883, -0.234}, {4e-6, -3e-6}}, 1000},
+      {{{0, 0}, {0.29080498803014443, 7.3479916075062306}, {0.28033633582585371, 6.8536410527537779},
+        {0.20169849145088115, 6.8339846226242233}, {0.20272471888229043, 6.8342411432062624},
+        {0.20239470405219442, 6.8341586516207977}},
+       0.27504227629434075}};
+  for (const auto& [path, h] : offside) {
+    const auto r = rakeOf(path, h, h == 1000 ? 800 : 0.32449774396407927);
+    ASSERT_TRUE(!r.empty() && r.size() < 40) << r.size();
+    for (const TavLine& l : r) {
+      const TavPoint m((l.p1.x + l.p2.x) / 2, (l.p1.y + l.p2.y) / 2);
+      double near = kInf;
+      for (size_t i = 0; i + 1 < path.size(); ++i) {  // distance to segment i
+        const TavPoint a = path[i], d(path[i + 1].x - a.x, path[i + 1].y - a.y);
+        const double u = std::clamp(((m.x - a.x) * d.x + (m.y - a.y) * d.y) / (d.x * d.x + d.y * d.y), 0.0, 1.0);
+        near = std::min(near, std::hypot(m.x - a.x - u * d.x, m.y - a.y - u * d.y));
+      }
+      EXPECT_LE(near, h);
+    }
+  }
 }
 
 TEST(Rake, SameLinesAsTheStepByStepConstruction) {

@@ -18,6 +18,8 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 // Smallest |sweep| for which the turning test may flip a corner fan's sweep.
 constexpr double kTurnTestMinSweep = 0.1;
+// Smallest |turn| of a corner whose pivot side is the side it turns toward.
+constexpr double kSideFromTurn = 1e-6;
 
 // Where a corner fan turns its lines.
 enum class FanPivot {
@@ -178,8 +180,18 @@ void polyLineToPolyRake(const TavPoint* points, int count, double halfLength, do
     if (!reversal) {
       const TavPoint xa = cornerPoint(posIn, posOut);
       const TavPoint xb = cornerPoint(negIn, negOut);
-      // The pivot is the corner point of the inner side: its stretch is the shorter.
+      // The pivot is the corner point of the inner side: its stretch is the
+      // shorter. That comparison can name the outer side where both corner
+      // points lie far off (near a reversal, where rounding decides it) or
+      // after a corner too sharp for its segments (the inner stretch starts
+      // past this corner); the outer pivot, far beyond the vertex, escaped the
+      // test below and laid millions of lines. So a turn beyond
+      // kSideFromTurn names the inner side itself (the side it turns toward);
+      // at an ordinary corner both agree, and only a nearly straight joint is
+      // left to the comparison.
       onNeg = dist(negRail.back(), xb) < dist(posRail.back(), xa);
+      const double turn = turnAngle(thetaIn, thetaOut);
+      if (std::fabs(turn) > kSideFromTurn) onNeg = turn < 0.0;
       x = onNeg ? xb : xa;
       // A corner too sharp for its segments (its inner corner point lies
       // before the stretch start or past the next point) would lay a stretch

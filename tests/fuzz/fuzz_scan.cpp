@@ -44,6 +44,9 @@ void rake(FuzzInput& in, bool hostile) {
   polyLineToPolyRake(pts.empty() ? nullptr : exactCopy(pts).get(), count, h, s, &lines), out(lines);
   const bool usable = count >= 2 && std::isfinite(h) && h > 0 && std::isfinite(s) && s > 0;
   FUZZ_CHECK(lines.size() <= static_cast<size_t>(kScanLinesMax) && (usable || lines.empty()));
+  // No more lines than the path with a full turn at every corner holds (an
+  // outer pivot once laid millions along a stretch far off the path).
+  FUZZ_CHECK(hostile || !usable || !(path / s < 1e5) || lines.size() <= path / s + 1);
   const double len = count == 2 ? pointPointDist(pts[0], pts[1]) : 0.0;
   if (hostile || !usable || !(path / s < 1e5) || !(len > 0)) return;
   FUZZ_CHECK(std::fabs(static_cast<double>(lines.size()) - len / s) <= 1.0 + 1e-9 * len / s);
