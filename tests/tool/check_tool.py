@@ -260,6 +260,20 @@ def group_input():
     for svg in ("%own.txt", "%./own.txt"):
         check(run(f"fit-line %own.txt --svg {svg}")[2] == f"tavgeo: --svg: '{path(svg)}' is the input file\n" and
               read("%own.txt") == read("@line_stray.txt"), f"--svg {svg} over the input")
+    with open(path("%own.txt"), "rb") as own:  # standard input read from the file named by --svg
+        proc = subprocess.run([A.tavgeo, "fit-line", "--svg", "/dev/stdin"], stdin=own, capture_output=True)
+    check(proc.returncode == 2 and read("%own.txt") == read("@line_stray.txt"), "--svg over standard input's file")
+    # Output that cannot be written is a failure (status 1, one line), and a failed run keeps the old picture.
+    for cmd in ("fit-line @line_stray.txt --svg keep.svg", "--help", "region --help", "--version", "demo --out demo2"):
+        proc = subprocess.run(["sh", "-c", 'exec "$0" "$@" > /dev/full', A.tavgeo] + [path(w) for w in shlex.split(cmd)],
+                              cwd=A.work, capture_output=True)
+        check(proc.returncode == 1 and proc.stderr == b"tavgeo: cannot write to standard output\n", f"{cmd} > /dev/full")
+    check(read("%keep.svg") == b"keep", "a run that could not print replaced its picture")
+    # An empty value is refused, not taken for an option left out.
+    for cmd, want in (("fit-line ''", "input: needs a file name or -"), ("spokes --start '' --length 5 --spacing 3",
+                      "--start: needs a value"), ("spokes --center '' --length 5 --spacing 3", "--center: needs a value")):
+        check(run(cmd + " << 0 0\n1 1\n2 0\n") == (2, "", f"tavgeo: {want} (see tavgeo --help)\n"), f"{cmd}")
+    check(run("fit-line << 1 2,\n3 4\n")[2] == "tavgeo: <stdin>:1: unexpected ',' at the end\n", "a trailing comma")
     check(expect(f"bbox @bbox.txt --svg %{'a' * 251}.svg"), "a picture with a 255-byte name")
     proc = subprocess.run(["sh", "-c", 'ulimit -f 1 && exec "$0" region disk --size 999x999 --perimeter --svg big.svg',
                            A.tavgeo], input=b"500 500\n900 500\n", cwd=A.work, capture_output=True)  # ended by SIGXFSZ
@@ -298,6 +312,8 @@ def group_demo():
     check(html and len(svgs) == 6 and all(f'src="{s}"' in html and svg_ok(path("%demo/" + s)) for s in svgs), files)
     rc, _, err = run(["demo", "--out", os.path.join(path("@disk.txt"), "sub")])
     check(rc == 1 and err.startswith("tavgeo: cannot create "), f"demo into a file path: status {rc}, {err!r}")
+    rc, stdout, _ = run(["demo", "--out", path("%demo\x1b[2J")])
+    check(rc == 0 and "\x1b" not in stdout and "demo?[2J/index.html" in stdout, "demo printed its directory raw")
 
 
 def group_limits():

@@ -55,13 +55,20 @@ Runner registerSpokes(CLI::App& app, CommonOptions* common) {
   CLI::App* cmd = app.add_subcommand("spokes", "Radial scan lines across an arc");
   auto opt = std::make_shared<SpokeOptions>();
   addCommonOptions(cmd, common);
+  // These options are told apart from absent ones by being non-empty, so an
+  // empty value (an unset shell variable) is refused rather than taken as absent.
+  const auto given = [](const std::string& v) { return v.empty() ? std::string("needs a value") : ""; };
   cmd->add_option("--center", opt->center,
                   "Arc centre X,Y (then the arc is given by options, no input is read)")
-      ->type_name("X,Y");
-  cmd->add_option("--radius", opt->radius, "Arc radius, pixels")->type_name("R");
+      ->type_name("X,Y")
+      ->check(given);
+  cmd->add_option("--radius", opt->radius, "Arc radius, pixels")->type_name("R")->check(given);
   cmd->add_option("--start", opt->start, "Start angle, radians or with suffix deg (default 0)")
-      ->type_name("A");
-  cmd->add_option("--sweep", opt->sweep, "Signed sweep angle, radians or with suffix deg")->type_name("A");
+      ->type_name("A")
+      ->check(given);
+  cmd->add_option("--sweep", opt->sweep, "Signed sweep angle, radians or with suffix deg")
+      ->type_name("A")
+      ->check(given);
   cmd->add_option("--length", opt->length, "Spoke length from the arc, pixels; negative runs inward")
       ->type_name("L")
       ->required();

@@ -26,8 +26,11 @@ std::size_t printableSequence(const std::string& s, std::size_t i) {
   return 0;
 }
 
-std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
-  std::string out = "'";
+namespace {
+
+// The printable form of text's first maxLength characters, "..." after them.
+std::string printablePrefix(const std::string& text, std::size_t maxLength) {
+  std::string out;
   std::size_t n = 0;
   for (std::size_t i = 0; i < text.size(); ++n) {
     if (n == maxLength) {
@@ -43,9 +46,16 @@ std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
       ++i;
     }
   }
-  out += "'";
   return out;
 }
+
+}  // namespace
+
+std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
+  return "'" + printablePrefix(text, maxLength) + "'";
+}
+
+std::string printableText(const std::string& text) { return printablePrefix(text, text.size()); }
 
 namespace {
 

@@ -51,6 +51,8 @@ std::size_t printableSequence(const std::string& s, std::size_t i);
 // characters (UTF-8) are kept, control characters and bytes that are not UTF-8
 // become '?', texts of more than maxLength characters are cut.
 std::string quoteForMessage(const std::string& text, std::size_t maxLength = 32);
+// The text with every control character and byte that is not UTF-8 as '?'.
+std::string printableText(const std::string& text);
 
 // Parses a whole token as a finite double. Returns false and sets *problem
 // ("is not a number", "is not finite", "is out of range") otherwise.

@@ -67,13 +67,15 @@ class Demo {
     spokes();
     rake();
     writeIndex();
-    std::printf("tavgeo demo: %zu scenes written to %s/ (open %s/index.html)\n", m_scenes.size(),
-                m_dir.c_str(), m_dir.c_str());
+    const std::string dir = printableText(m_dir);  // nothing in the name may drive the terminal
+    std::printf("tavgeo demo: %zu scenes written to %s/ (open %s/index.html)\n", m_scenes.size(), dir.c_str(),
+                dir.c_str());
     for (const Scene& s : m_scenes) {
       std::printf("\n%s  [%s]\n", s.title.c_str(), s.file.c_str());
       for (const std::string& l : s.lines) std::printf("  %s\n", l.c_str());
     }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitToolFailure;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+    return kExitOk;
   }
 
  private:

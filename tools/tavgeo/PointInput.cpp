@@ -84,7 +84,7 @@ class Reader {
         if (commas > 0) fail(line, "unexpected ','; a point is 'x y' or 'x,y'");
         continue;
       }
-      if (commas > 0) fail(line, "missing y coordinate after ','");
+      if (commas > 0) fail(line, count == 1 ? "missing y coordinate after ','" : "unexpected ',' at the end");
       const double x = number(line, tokens[0], "x");
       if (count == 1) fail(line, "missing y coordinate");
       const double y = number(line, tokens[1], "y");

@@ -191,7 +191,8 @@ class PendingFile {
 
 }  // namespace
 
-void writeFileAtomically(const std::string& path, const std::string& content) {
+void writeFileAtomically(const std::string& path, const std::string& content,
+                         const std::function<void()>& beforeReplacing) {
   struct stat st {};
   const bool exists = ::lstat(path.c_str(), &st) == 0;
   // A link, a pipe or a device is written through, as the shell's > would;
@@ -199,7 +200,9 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
   if (exists && !S_ISREG(st.st_mode)) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) cannotWrite(path, errno);
-    return writeStream(f, path, content);
+    writeStream(f, path, content);
+    if (beforeReplacing) beforeReplacing();
+    return;
   }
   // A file the user may not write stays as it is; a replaced file keeps its mode.
   if (exists && ::access(path.c_str(), W_OK) != 0) cannotWrite(path, errno);
@@ -221,6 +224,7 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
     cannotWrite(path, e);
   }
   writeStream(f, path, content);
+  if (beforeReplacing) beforeReplacing();
   if (std::rename(pending.name().c_str(), path.c_str()) != 0) cannotWrite(path, errno);
   pending.kept();
 }

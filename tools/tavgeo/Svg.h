@@ -5,6 +5,7 @@
 #include <TavGeometry/TavTypes.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,10 @@ std::string xmlEscape(const std::string& text);
 // file is either complete or untouched; a file replaced keeps its mode, one the
 // user may not write is refused. A path that exists as something other than a
 // plain file (a symbolic link, a pipe, a device) is written through instead.
-// Throws ToolFailure.
-void writeFileAtomically(const std::string& path, const std::string& content);
+// beforeReplacing, when given, runs once the content is written and before the
+// file is replaced (after the write, for a path written through); what it
+// throws leaves a plain file as it was. Throws ToolFailure.
+void writeFileAtomically(const std::string& path, const std::string& content,
+                         const std::function<void()>& beforeReplacing = {});
 
 }  // namespace tavgeo

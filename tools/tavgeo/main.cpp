@@ -6,6 +6,8 @@
 // error, no output file written), 1 failure of the tool itself.
 #include <TavGeometry/TavGeometryVersion.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -24,7 +26,8 @@ void addCommonOptions(CLI::App* app, CommonOptions* options, bool inputIsPositio
     app->add_option("input", options->input,
                     "Points file: 'x y' or 'x,y' per line, '#' comments, or a JSON "
                     "array of [x, y]; '-' or none reads standard input")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check([](const std::string& path) { return path.empty() ? std::string("needs a file name or -") : ""; });
   }
   app->add_option("--svg", options->svg, "Draw the input and the result into this SVG file")
       ->type_name("FILE")
@@ -98,16 +101,24 @@ int run(int argc, char** argv) {
   add("bbox", registerBBox(app, &common));
   std::function<int()> demo = registerDemo(app);
 
+  // Help and version text, whose write fails like any other output.
+  const auto printed = [&app](const CLI::Error& e) {
+    const int status = app.exit(e);
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout))
+      throw ToolFailure("cannot write to standard output");
+    return status;
+  };
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return printed(e);
   } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
+    return printed(e);
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return printed(e);
   } catch (const CLI::Success& e) {
-    return app.exit(e);
+    return printed(e);
   } catch (const CLI::ParseError& e) {
     // A first word that names no subcommand reads to the parser as a missing one.
     if (app.get_subcommands().empty() && argc > 1) {
@@ -120,20 +131,33 @@ int run(int argc, char** argv) {
   }
 
   if (app.got_subcommand("demo")) return demo();
-  // A picture written over its own input would destroy the points it was drawn from.
+  // A picture written over its own input would destroy the points it was drawn
+  // from, whether the input is named or is standard input read from a file.
   std::error_code same;
-  if (!common.svg.empty() && !common.input.empty() && common.input != "-" &&
-      std::filesystem::equivalent(common.input, common.svg, same)) {
+  const bool fromStdin = common.input.empty() || common.input == "-";
+  struct stat in {}, out {};
+  if (!common.svg.empty() &&
+      (fromStdin ? ::fstat(0, &in) == 0 && S_ISREG(in.st_mode) && ::stat(common.svg.c_str(), &out) == 0 &&
+                       in.st_dev == out.st_dev && in.st_ino == out.st_ino
+                 : std::filesystem::equivalent(common.input, common.svg, same))) {
     return fail(kExitBadInput, "--svg: " + quoteForMessage(common.svg, 200) + " is the input file");
   }
   for (auto& entry : runners) {
     if (!app.got_subcommand(entry.first)) continue;
     Outcome outcome = entry.second();
     const std::string text = dumpJson(outcome.json, common.pretty);
-    if (!common.svg.empty() && outcome.picture) writeFileAtomically(common.svg, outcome.picture->render());
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+    const auto print = [&text] {
+      std::fwrite(text.data(), 1, text.size(), stdout);
+      std::fputc('\n', stdout);
+      if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+    };
+    // The picture replaces its file only once the JSON is out, so that a run
+    // that fails leaves an existing picture as it was.
+    if (!common.svg.empty() && outcome.picture) {
+      writeFileAtomically(common.svg, outcome.picture->render(), print);
+    } else {
+      print();
+    }
     return kExitOk;
   }
   return fail(kExitToolFailure, "no subcommand ran");
