@@ -245,7 +245,8 @@ TEST(Circle, ThroughThreePointsInTriangleAndIntersections) {
       {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},          {0, 0, 0, 0, 5, 0, 1, 2.5, 0, 2.5, 1e-12},
       {0, 0, 1, 1, 2, 2, 0, 0, 0, 0, 0},          {0, 0, 0, 5, 0, 9, 0, 0, 0, 0, 0},
       {0, 0, 1, 1e300, 2, -1e300, 0, 0, 0, 0, 0}, {kNaN, 0, 2, 2, 4, 0, 0, 0, 0, 0, 0},
-      {0, 0, kInf, 2, 4, 1, 0, 0, 0, 0, 0},       {0, 0, 10, 10, 0.5, 0.5 + 9e-5, 0, 0, 0, 0, 0}};
+      {0, 0, kInf, 2, 4, 1, 0, 0, 0, 0, 0},       {0, 0, 10, 10, 0.5, 0.5 + 9e-5, 0, 0, 0, 0, 0},
+      {0, 0, 0, 0, 10, 5, 0, 0, 0, 0, 0}};  // two equal points and a slanted chord: the slopes are equal
   TavCircle c;
   for (const auto& e : in3) {
     EXPECT_TRUE(circleIn3Points(P(e), P(e + 2), P(e + 4), &c) == (e[6] != 0) &&
@@ -372,6 +373,15 @@ TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
     EXPECT_TRUE(arcIn3Points(P(e), P(e + 2), P(e + 4), &a) && isPt(a.center, e[6], e[7], 1e-6) &&
                 isNum(a.radius, e[8], 1e-8))
         << e[0];
+  // First and last x just over 1e-5 apart on a long chord: the centre's x from that pair had missed the
+  // middle point by 2.9e-6 px and, for the second, the centre by 0.18 px (found by a review).
+  const double steep[][6] = {{3000, 1000, 3500, 1500, 3000.00002, 2000},
+                             {2883.4365903920911, 3541.3004125136049, 2881.9269938168186, 3601.5873988484482,
+                              2883.4365698120127, 2367.4346078391477}};
+  for (const auto& e : steep) {
+    ASSERT_TRUE(arcIn3Points(P(e), P(e + 2), P(e + 4), &a));
+    for (int k = 0; k < 6; k += 2) EXPECT_NEAR(pointPointDist(P(e + k), a.center), a.radius, 1e-8) << e[0];
+  }
   const double m = std::fmod(1e20, kTwoPi);  // a huge start is taken modulo the turn
   const TavPoint on3 = onCircle(10, 3), on2 = onCircle(10, 2), fp = onCircle(10, m + 0.5);
   const TavPoint fm = onCircle(10, m - 0.5), bm = onCircle(10, -m - 0.5);
@@ -388,7 +398,9 @@ TEST(Arc, In3PointsTestPointPointAlongAndPolyline) {
                              {10, 0, kNaN, 10, 0, 0.1, 0},        {10, 10, -1, on3.x, on3.y, 1e-9, 1},
                              {10, 10, -1, on2.x, on2.y, 1e-9, 0}, {10, 1e20, 1, fp.x, fp.y, 1e-9, 1},
                              {10, 1e20, 1, fm.x, fm.y, 1e-9, 0},  {10, -1e20, -1, bm.x, bm.y, 1e-9, 1},
-                             {10, 1, 2 * pi, -10, 0, 1e-9, 1},    {10, 1, -7, 0, -10, 1e-9, 1}};
+                             {10, 1, 2 * pi, -10, 0, 1e-9, 1},    {10, 1, -7, 0, -10, 1e-9, 1},
+                             // a full turn and a point 1e-16 rad before its start (raised, it rounded to the end)
+                             {100, 0, 2 * pi, 100, -1e-14, 1e-6, 1},  {100, 0, -2 * pi, 100, 1e-14, 1e-6, 1}};
   for (const auto& e : tests)
     EXPECT_EQ(arcTestPoint(TavArc(TavPoint(0, 0), e[0], e[1], e[2]), P(e + 3), e[5]), e[6] != 0)
         << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << e[4];

@@ -23,7 +23,9 @@ namespace NTavGeometry {
 /// (within 1e-5), or that forms a vertical-then-horizontal right angle, is used.
 /// A chord of length 0 counts as both vertical and horizontal, so coincident
 /// points pass as a right angle: three equal points give the circle of radius 0
-/// on them, two equal points and a third the circle on their chord (true).
+/// on them, two equal points and a third the circle on their chord (true) when
+/// that chord is vertical or horizontal (within 1e-5), and false otherwise (the
+/// first usable ordering then has two chords of one slope).
 /// `*out` is zeroed on entry.
 /// \return False (zero circle) for collinear points (slopes within 1e-5), no
 ///         usable ordering, or a non-finite result.

@@ -84,7 +84,13 @@ ArcFit arcFromOffsets(const TavPoint& first, const TavPoint& middle, const TavPo
   const double sk = thirdIsPartner ? s3 : s2;
   const double den = 2.0 * (x1 - xk);
   if (!(std::fabs(den) >= 1e-5)) return ArcFit::Refused;
-  const double cx = (s1 + 2.0 * cy * yk - sk - 2.0 * cy * y1) / den;
+  // The partner's quotient multiplies the rounding of cy by |y1 - yk| /
+  // |x1 - xk|; past 1e3 (a chord across by little more than 1e-5 but long,
+  // where the centre came out 0.18 px off for a radius of 24,000) x comes from
+  // the triangle's determinant, as y does.
+  const double cx = std::fabs(y1 - yk) > 1e3 * std::fabs(x1 - xk)
+                        ? (s1 * (y2 - y3) + s2 * (y3 - y1) + s3 * (y1 - y2)) / d
+                        : (s1 + 2.0 * cy * yk - sk - 2.0 * cy * y1) / den;
 
   const double r = detail::roundedHypot(cx - x1, cy - y1);
   if (!isFinite(cx) || !isFinite(cy) || !isFinite(r)) return ArcFit::Unsure;
@@ -191,6 +197,9 @@ bool arcTestPoint(const TavArc& arc, const TavPoint& p, double tolerance) {
   // the same in exact arithmetic, and the loops stay short.
   if (std::fabs(start) > kUnwrapLimit) start = std::fmod(start, kTwoPi);
   const double sweep = arc.sweepAngle;
+  // A full turn holds every angle (raised into the turn from the start, an
+  // angle just below it can round to the turn's end).
+  if (std::fabs(sweep) >= kTwoPi) return true;
 
   // Bring the angle to the first turn that starts at startAngle and runs in
   // the sweep's direction. For a start in [-pi, pi] (every arc built by
