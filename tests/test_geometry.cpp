@@ -48,6 +48,8 @@ TEST(Point, AnglesDistancesBoxesAndRotators) {
   TavPoint m;
   pointOnLine(TavPoint(1, 1), TavPoint(-4, 1), 2, &m);  // the horizontal branch, toward -x
   EXPECT_TRUE(isPt(m, -1, 1));
+  pointOnLine(TavPoint(0, 0), TavPoint(5e-324, 5e-324), 1, &m);  // a subnormal direction: 1 along it
+  EXPECT_TRUE(isPt(m, std::sqrt(0.5), std::sqrt(0.5), 1e-15));
   // {x1, y1, x2, y2, x, y, w, h}: the box truncates toward zero and saturates at the int range.
   const double boxes[][8] = {{-2.9, 1, -0.5, 2, -2, 1, 3, 2},
                              {-kInf, 0, kInf, 1e300, INT_MIN, 0, 4294967296.0, INT_MAX + 1.0}};

@@ -62,9 +62,13 @@ void pointOnLine(const TavPoint& from, const TavPoint& toward, double dist, TavP
     out->y = from.y;
     out->x = toward.x > from.x ? from.x + dist : from.x - dist;
   } else {
-    const double len = detail::roundedHypot(from.x - toward.x, from.y - toward.y);
-    const double ox = from.x + dist * (toward.x - from.x) / len;
-    const double oy = from.y + dist * (toward.y - from.y) / len;
+    // A direction of subnormal size is scaled up by 2^600 (exactly) first: its
+    // length has too few bits to divide by, and (1e-320, 1e-320) went 1.4x too far.
+    double dx = toward.x - from.x, dy = toward.y - from.y;
+    if (std::fabs(dx) < 0x1p-900 && std::fabs(dy) < 0x1p-900) dx *= 0x1p600, dy *= 0x1p600;
+    const double len = detail::roundedHypot(dx, dy);
+    const double ox = from.x + dist * dx / len;
+    const double oy = from.y + dist * dy / len;
     out->x = ox;
     out->y = oy;
   }
