@@ -201,6 +201,7 @@ Region fromCoco(DictArg rec) {
       return released([&] { return Region::fromCoco(c); });
     }
   }
+  if (holdsBool(counts)) throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(counts);
@@ -213,6 +214,8 @@ Region fromCoco(DictArg rec) {
   if (kind == 'O' && a.ndim() == 1) {  // Python ints, some perhaps beyond 64 bits
     for (py::ssize_t i = 0; i < a.size(); ++i) {
       py::object item = a[py::int_(i)];
+      if (PyBool_Check(item.ptr()))
+        throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
       if (!PyLong_Check(item.ptr())) throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
       int overflow = 0;
       const long long value = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);

@@ -352,8 +352,16 @@ bool isIntSequence(py::handle h) {
   return true;
 }
 
+bool holdsBool(py::handle h) {
+  if (!PyList_Check(h.ptr()) && !PyTuple_Check(h.ptr())) return false;
+  for (py::handle item : py::reinterpret_borrow<py::sequence>(h))
+    if (PyBool_Check(item.ptr())) return true;
+  return false;
+}
+
 // A run-length list from Python: a 1-D sequence of integers that fit in int32.
 std::vector<int> toIntList(py::handle h, const char* name) {
+  if (holdsBool(h)) throw py::type_error(std::string(name) + " must hold integers, not bools");
   py::array arr;
   try {
     arr = py::module_::import("numpy").attr("asarray")(h);

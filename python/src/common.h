@@ -198,6 +198,9 @@ bool isIntSequence(py::handle h);
 // A run-length list: a 1-D sequence of integers that all fit in int32, else
 // TypeError (not integers) or ValueError (shape, range) naming the argument.
 std::vector<int> toIntList(py::handle h, const char* name);
+// True for a list or tuple that holds a bool: numpy would read it among ints as
+// 0 or 1, where a sequence of bools alone is refused by its dtype.
+bool holdsBool(py::handle h);
 
 // ValueError naming the argument when converting `a` would copy more than
 // `limit` elements; called before a copy, so that a huge broadcast view is

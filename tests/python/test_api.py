@@ -112,6 +112,9 @@ BAD = [  # call | exception | words the message holds
     "tg.Region.iou_matrix([], [tg.Region(2, 2)], iscrowd=[2]) | ValueError | iscrowd[0] not_0_or_1",
     "tg.Region(2, 2).__array__(copy=False) | ValueError | always_a_new_array",
     "tg.Region.from_coco({'size': [3, 4], 'counts': [True] * 12}) | TypeError | not_of_bools",
+    "tg.Region.from_coco({'size': [1, 2], 'counts': [1, True]}) | TypeError | of bools",  # read as [1, 1]
+    "tg.Region.from_coco({'size': [1, 2], 'counts': np.array([1, True], object)}) | TypeError | of bools",
+    "tg.Region.from_rle([5, 5, 0, 0, 0, 0, True, False, False, -1, -1]) | TypeError | rle not bools",
     "tg.Region(3, 3).dilate(1, None) | TypeError | shape", "tg.Region(3, 3).erode(1, 'ring') | ValueError | shape ring",
     "tg.Region.from_coco({'size': [2.9, 3], 'counts': [6]}) | TypeError | size int",
     # sizes refused before a copy is made (a broadcast view costs nothing; its copy would)
