@@ -53,8 +53,9 @@ TAVGEOMETRY_EXPORT void arcToSpoke(const TavArc& arc, double length, double spac
 /// vertex too; any other corner pivots on the side it turns toward. A
 /// half-length below 0.01 lays no fan lines at corners (a fan's angles are
 /// those of lines h long, and a line shorter than 0.01 has angle 0), so such
-/// a rake is not the same path scaled down. No lines for fewer than 2 points, a spacing or half-length that
-/// is not finite and > 0, or over kScanLinesMax lines. The positions along the
+/// a rake is not the same path scaled down. No lines for fewer than 2
+/// points, a spacing or half-length that is not finite and > 0, or over
+/// kScanLinesMax lines. The positions along the
 /// path advance step by step, so their rounding adds up with the count of
 /// lines: about 1e-6 px after 10^6 lines at 1e4, 4e-4 px after 10^4 at 1e9.
 /// \param points count polyline points.
