@@ -122,6 +122,27 @@ TEST(Limits, AFailedRegionCopyLeavesTheTargetAsItWas) {  // it took the new canv
   EXPECT_TRUE(a == b);
 }
 
+TEST(Limits, AFailedCalculationKeepsNoCountsOfTheListBefore) {  // region() had read the new list by them
+  const TavPoint small[3] = {{20, 20}, {22, 20}, {20, 21}}, big[3] = {{20, 20}, {60, 20}, {20, 30}};
+  CTavGeoRleCalcDisk fd, d;
+  CTavGeoRleCalcTorus ft, t;
+  CTavGeoRleCalc* const fresh[2] = {&fd, &ft};
+  CTavGeoRleCalc* const used[2] = {&d, &t};
+  for (int c = 0; c < 2; ++c) {
+    fresh[c]->calculate(100, 100, big, 3);
+    for (int k = 1; k < 6; ++k) {
+      used[c]->calculate(100, 100, small, 3);
+      tFailNext = k;
+      try {
+        used[c]->calculate(100, 100, big, 3);
+      } catch (const std::bad_alloc&) {
+      }
+      tFailNext = 0;
+      EXPECT_TRUE(used[c]->recordRuns().empty() || used[c]->recordRuns() == fresh[c]->recordRuns()) << c << k;
+    }
+  }
+}
+
 TEST(Limits, OnePixelDilatedByALargeSquareIsOneBox) {  // its cost had been O(r^2): hours for this one
   const int r = 999999, h = 2 * r + 3;                 // the rows of bits fit their 16 MiB here
   const CTavGeoRegion dot = CTavGeoRegion::fromBox(1, h, {0, r + 1, 1, 1});

@@ -59,6 +59,17 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   EXPECT_EQ(disk.rle(), tavref::rleDisk(100, 100, a, 2, &box));
   disk.calculate(7, 8, big, 2);  // the largest radius still computes; the row limit: Limits
   EXPECT_EQ(disk.rle().size(), 6u + 4 * (2 * static_cast<size_t>(kRleMaxRadius) + 1) + 1);
+  // Edges that all cross between two rows (a zigzag) and random ones: the order of the row's edges, restored
+  // by a stable sort once the insertion sort's moves pass its budget, is the step-by-step one.
+  std::vector<TavPoint> zig;
+  std::mt19937 gen(3);
+  for (int i = 0; i < 1500; ++i) zig.emplace_back(i, 0), zig.emplace_back(4500 - 3 * i, 2);
+  for (int i = 0; i < 3000; ++i) zig.emplace_back(gen() % 6000 / 1.5, gen() % 1000 / 100.0);
+  CTavGeoRleCalcPolygon poly;
+  for (const int n : {3000, 6000}) {
+    ASSERT_TRUE(poly.calculate(6000, 12, zig.data(), n));
+    EXPECT_EQ(poly.rle(), tavref::rlePolygon(6000, 12, zig.data(), n, &box)) << n;
+  }
   disk.calculate(-5, -3, fine, 2);  // a negative canvas is an empty one
   EXPECT_TRUE(disk.region().width() == 0 && disk.region().height() == 0);
   // region() of a list a derived calculator wrote with rows out of order and a row twice: sorted as a whole

@@ -18,6 +18,9 @@ CTavGeoRleCalcDisk::~CTavGeoRleCalcDisk() = default;
 bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points, int count) {
   if (compareWithLastComputedCoords(width, height, points, count)) return true;
   m_lastKeyValid = false;  // until this call's key is stored
+  // Counts of an older list never describe this one: cleared now, and set
+  // before the list is written, so that a failed allocation leaves none of them.
+  m_recordRuns.clear();
   m_width = width;
   m_height = height;
 
@@ -36,9 +39,9 @@ bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points
   } else {
     // Header, then the records, then the terminator, written in place.
     m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, radius);
+    m_recordRuns.assign(2 * static_cast<size_t>(radius) + 1, 1);
     fillCircle(cx, cy, radius);
     m_rle.push_back(-1);
-    m_recordRuns.assign(2 * static_cast<size_t>(radius) + 1, 1);
   }
   storeComputedCoords(width, height, points, count);
   return true;

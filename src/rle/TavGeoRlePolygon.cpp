@@ -211,7 +211,13 @@ void CTavGeoRleCalcPolygon::updateActiveList(int scan) {
   }
   m_active.resize(kept);
   ActiveEdge* a = m_active.data();
-  for (size_t i = 1; i < kept; ++i) {  // stable insertion sort, nearly sorted input
+  // A stable insertion sort: the edges are nearly in order from one row to the
+  // next. Edges that cross within a row or two (a zigzag) would make it cost
+  // the square of their number, so past a budget of moves the rest is left to
+  // a stable sort, which gives the same order (the unique stable one) when no
+  // x is NaN; with a NaN the insertion sort goes on, as its order is its own.
+  size_t budget = 16 * kept + 64;
+  for (size_t i = 1; i < kept; ++i) {
     if (!(a[i].x < a[i - 1].x)) continue;
     const ActiveEdge v = a[i];
     size_t j = i;
@@ -220,6 +226,16 @@ void CTavGeoRleCalcPolygon::updateActiveList(int scan) {
       --j;
     } while (j > 0 && v.x < a[j - 1].x);
     a[j] = v;
+    const size_t moved = i - j;
+    if (moved < budget) {
+      budget -= moved;
+      continue;
+    }
+    budget = SIZE_MAX;
+    if (std::none_of(a, a + kept, [](const ActiveEdge& e) { return std::isnan(e.x); })) {
+      std::stable_sort(a, a + kept, [](const ActiveEdge& l, const ActiveEdge& r) { return l.x < r.x; });
+      break;
+    }
   }
 
   Edge*& head = m_edgeTable[static_cast<size_t>(scan)];

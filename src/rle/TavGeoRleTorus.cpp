@@ -18,6 +18,9 @@ CTavGeoRleCalcTorus::~CTavGeoRleCalcTorus() = default;
 bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* points, int count) {
   if (compareWithLastComputedCoords(width, height, points, count)) return true;
   m_lastKeyValid = false;  // until this call's key is stored
+  // Counts of an older list never describe this one: cleared now, and set
+  // before the list is written, so that a failed allocation leaves none of them.
+  m_recordRuns.clear();
   m_width = width;
   m_height = height;
 
@@ -40,11 +43,11 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
     m_boundingBox = TavRect();
   } else {
     m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, outer);
-    fillTorus(cx, cy, radius1, radius2);
-    m_rle.push_back(-1);
     const int inner = radius1 < radius2 ? radius1 : radius2;
     m_recordRuns.assign(2 * static_cast<size_t>(outer) + 1, 1);
     for (int k = outer - inner; k <= outer + inner; ++k) m_recordRuns[static_cast<size_t>(k)] = 2;
+    fillTorus(cx, cy, radius1, radius2);
+    m_rle.push_back(-1);
   }
   storeComputedCoords(width, height, points, count);
   return true;
