@@ -21,8 +21,15 @@ void* operator new(std::size_t n) {
   if (void* p = std::malloc(n != 0 ? n : 1)) return p;
   throw std::bad_alloc();
 }
+// The nothrow forms too (std::stable_sort's buffer), so that every form this
+// program's deletes free was taken from malloc.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  if (tFailNext > 0 && --tFailNext == 0) return nullptr;
+  return std::malloc(n != 0 ? n : 1);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 using List = std::vector<int>;
