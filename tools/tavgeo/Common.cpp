@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace tavgeo {
 
@@ -56,6 +57,11 @@ std::string quoteForMessage(const std::string& text, std::size_t maxLength) {
 }
 
 std::string printableText(const std::string& text) { return printablePrefix(text, text.size()); }
+
+void finishStdout() {
+  std::cout.flush();
+  if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+}
 
 namespace {
 

@@ -53,6 +53,8 @@ std::size_t printableSequence(const std::string& s, std::size_t i);
 std::string quoteForMessage(const std::string& text, std::size_t maxLength = 32);
 // The text with every control character and byte that is not UTF-8 as '?'.
 std::string printableText(const std::string& text);
+// Flushes standard output; ToolFailure when what was written to it could not be.
+void finishStdout();
 
 // Parses a whole token as a finite double. Returns false and sets *problem
 // ("is not a number", "is not finite", "is out of range") otherwise.

@@ -74,7 +74,7 @@ class Demo {
       std::printf("\n%s  [%s]\n", s.title.c_str(), s.file.c_str());
       for (const std::string& l : s.lines) std::printf("  %s\n", l.c_str());
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+    finishStdout();
     return kExitOk;
   }
 

@@ -67,6 +67,20 @@ std::string oneLine(const std::string& text) {
   return out;
 }
 
+// True when --svg names the file the points are read from (a picture written
+// over it would destroy them): the named input, or the regular file standard
+// input reads.
+bool pictureOverInput(const CommonOptions& common) {
+  if (common.svg.empty()) return false;
+  if (!common.input.empty() && common.input != "-") {
+    std::error_code same;
+    return std::filesystem::equivalent(common.input, common.svg, same);
+  }
+  struct stat in {}, out {};
+  return ::fstat(0, &in) == 0 && S_ISREG(in.st_mode) && ::stat(common.svg.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+}
+
 int fail(int status, const std::string& message) {
   std::fflush(stdout);
   std::fprintf(stderr, "tavgeo: %s\n", oneLine(message).c_str());
@@ -104,9 +118,7 @@ int run(int argc, char** argv) {
   // Help and version text, whose write fails like any other output.
   const auto printed = [&app](const CLI::Error& e) {
     const int status = app.exit(e);
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout))
-      throw ToolFailure("cannot write to standard output");
+    finishStdout();
     return status;
   };
   try {
@@ -131,15 +143,7 @@ int run(int argc, char** argv) {
   }
 
   if (app.got_subcommand("demo")) return demo();
-  // A picture written over its own input would destroy the points it was drawn
-  // from, whether the input is named or is standard input read from a file.
-  std::error_code same;
-  const bool fromStdin = common.input.empty() || common.input == "-";
-  struct stat in {}, out {};
-  if (!common.svg.empty() &&
-      (fromStdin ? ::fstat(0, &in) == 0 && S_ISREG(in.st_mode) && ::stat(common.svg.c_str(), &out) == 0 &&
-                       in.st_dev == out.st_dev && in.st_ino == out.st_ino
-                 : std::filesystem::equivalent(common.input, common.svg, same))) {
+  if (pictureOverInput(common)) {
     return fail(kExitBadInput, "--svg: " + quoteForMessage(common.svg, 200) + " is the input file");
   }
   for (auto& entry : runners) {
@@ -149,7 +153,7 @@ int run(int argc, char** argv) {
     const auto print = [&text] {
       std::fwrite(text.data(), 1, text.size(), stdout);
       std::fputc('\n', stdout);
-      if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw ToolFailure("cannot write to standard output");
+      finishStdout();
     };
     // The picture replaces its file only once the JSON is out, so that a run
     // that fails leaves an existing picture as it was.
