@@ -34,7 +34,6 @@ bool CTavGeoRleCalcDisk::calculate(int width, int height, const TavPoint* points
   }
   if (radius < 0) {
     detail::rleEmpty(&m_rle, width, height);
-    m_recordRuns.clear();
     m_boundingBox = TavRect();
   } else {
     // Header, then the records, then the terminator, written in place.

@@ -39,7 +39,6 @@ bool CTavGeoRleCalcTorus::calculate(int width, int height, const TavPoint* point
   }
   if (outer < 0) {
     detail::rleEmpty(&m_rle, width, height);
-    m_recordRuns.clear();
     m_boundingBox = TavRect();
   } else {
     m_boundingBox = detail::rleRoundHeader(&m_rle, width, height, cx, cy, outer);

@@ -174,24 +174,23 @@ void polyLineToPolyRake(const TavPoint* points, int count, double halfLength, do
     const double thetaOut = offsetLines(q, p[i + 2], h, &posOut, &negOut);
 
     const bool reversal = isReversal(p[i], q, p[i + 2], posIn, posOut, negIn, negOut);
+    const double turn = turnAngle(thetaIn, thetaOut);
     bool onNeg = false;
     TavPoint x;
     bool square = reversal;
     if (!reversal) {
       const TavPoint xa = cornerPoint(posIn, posOut);
       const TavPoint xb = cornerPoint(negIn, negOut);
-      // The pivot is the corner point of the inner side: its stretch is the
-      // shorter. That comparison can name the outer side where both corner
-      // points lie far off (near a reversal, where rounding decides it) or
-      // after a corner too sharp for its segments (the inner stretch starts
+      // The pivot is the corner point of the inner side, the side the path
+      // turns toward. A nearly straight joint (|turn| up to kSideFromTurn)
+      // takes the side whose stretch is the shorter. That comparison names the
+      // same side at an ordinary corner, but can name the outer one where both
+      // corner points lie far off (near a reversal, where rounding decides it)
+      // or after a corner too sharp for its segments (the inner stretch starts
       // past this corner); the outer pivot, far beyond the vertex, escaped the
-      // test below and laid millions of lines. So a turn beyond
-      // kSideFromTurn names the inner side itself (the side it turns toward);
-      // at an ordinary corner both agree, and only a nearly straight joint is
-      // left to the comparison.
-      onNeg = dist(negRail.back(), xb) < dist(posRail.back(), xa);
-      const double turn = turnAngle(thetaIn, thetaOut);
-      if (std::fabs(turn) > kSideFromTurn) onNeg = turn < 0.0;
+      // test below and laid millions of lines.
+      onNeg =
+          std::fabs(turn) > kSideFromTurn ? turn < 0.0 : dist(negRail.back(), xb) < dist(posRail.back(), xa);
       x = onNeg ? xb : xa;
       // A corner too sharp for its segments (its inner corner point lies
       // before the stretch start or past the next point) would lay a stretch
@@ -208,7 +207,7 @@ void polyLineToPolyRake(const TavPoint* points, int count, double halfLength, do
       posRail.push_back(posOut.p1);
       negRail.push_back(negIn.p2);
       negRail.push_back(negOut.p1);
-      const double sweep = reversal ? kPi : turnAngle(thetaIn, thetaOut);
+      const double sweep = reversal ? kPi : turn;
       fans.push_back(Fan{q, h, thetaIn + kHalfPi, sweep, FanPivot::vertex});
     } else {
       TavLine perpIn, perpOut;
