@@ -201,7 +201,8 @@ Region fromCoco(DictArg rec) {
       return released([&] { return Region::fromCoco(c); });
     }
   }
-  if (holdsBool(counts)) throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
+  const char* const kNotBools = "rle['counts'] must be bytes, str or a list of integers, not of bools";
+  if (holdsBool(counts)) throw py::type_error(kNotBools);
   py::array a;
   try {
     a = py::module_::import("numpy").attr("asarray")(counts);
@@ -214,8 +215,7 @@ Region fromCoco(DictArg rec) {
   if (kind == 'O' && a.ndim() == 1) {  // Python ints, some perhaps beyond 64 bits
     for (py::ssize_t i = 0; i < a.size(); ++i) {
       py::object item = a[py::int_(i)];
-      if (PyBool_Check(item.ptr()))
-        throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
+      if (PyBool_Check(item.ptr())) throw py::type_error(kNotBools);
       if (!PyLong_Check(item.ptr())) throw py::type_error("rle['counts'] must be bytes, str or a list of integers");
       int overflow = 0;
       const long long value = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
@@ -224,7 +224,7 @@ Region fromCoco(DictArg rec) {
     }
     return released([&] { return Region::fromCoco(c); });
   }
-  if (kind == 'b') throw py::type_error("rle['counts'] must be bytes, str or a list of integers, not of bools");
+  if (kind == 'b') throw py::type_error(kNotBools);
   if (kind == 'u' && a.size() && py::int_(a.attr("max")()).cast<uint64_t>() > uint64_t{INT64_MAX})
     throwValue("rle['counts'] holds a count beyond 64 bits");
   if (a.ndim() != 1 || (a.size() && kind != 'i' && kind != 'u')) {
