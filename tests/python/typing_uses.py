@@ -20,6 +20,9 @@ if geo is not None:
 coco = reg.to_coco()
 print(coco["counts"].decode(), reg.to_coco(compressed=False)["counts"].decode())  # error
 ransac = tg.fit_line_ransac(pts, 1)
+by_position = tg.fit_circle_ransac(pts, 1, 0, True)  # the flag by position gives the 3-tuple too
+if by_position is not None:
+    circle, err, rejected = by_position
 if ransac is not None:
     print(ransac[0].p1, ransac[2])  # error
 print(tg.fit_line_outliers(pts, 1)[0].radius, tg.Region.from_coco(coco) | 3)  # error
