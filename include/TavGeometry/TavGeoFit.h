@@ -24,7 +24,12 @@ namespace NTavGeometry {
 ///
 /// `*out` gets two points of the line at 0 and 10000 on that axis; a set with
 /// too little spread (centred sum of squares below 1e-5) gives the
-/// axis-parallel line through the first point. No points give NaN ordinates.
+/// axis-parallel line through the first point. No points give NaN ordinates,
+/// and so does a NaN coordinate. The line fits (this one, the outlier and the
+/// consensus line) do not refuse non-finite points: their line and error come
+/// out NaN, unless the consensus line leaves such a point out (as it may, by
+/// its draws). The outlier fit then meets only NaN distances and removes the
+/// first points. The circle fits and pointsFitLineOrthogonal refuse them.
 /// The slope comes from raw sums (sum of x^2, of x * y, ...), whose centred
 /// values cancel when the spread is small against the coordinates: 5 points
 /// 0.7 apart on y = x / 2 at x = 1e8 fit a slope of 0, and 6 copies of

@@ -232,7 +232,9 @@ def points_fit_line_outliers(points: PointSet, k: _Int, return_removed: _Flag
 @overload
 def points_fit_line_ransac(points: PointSet, k: _Int, candidates: _Int = 0,
                            return_rejected: Literal[False, 0] = ...) -> Tuple[Line, float] | None:
-    """(Line, mean distance of the kept points[, rejected (k, 2)]); None when k >= N."""
+    """(Line, mean distance of the kept points[, rejected (k, 2)]); None when k >= N. A NaN
+    coordinate is not refused, as by every line fit but the orthogonal one: the line is NaN
+    unless the consensus leaves that point out."""
 @overload
 def points_fit_line_ransac(points: PointSet, k: _Int, candidates: _Int = 0, *,
                            return_rejected: Literal[True, 1]) -> Tuple[Line, float, npt.NDArray[np.float64]] | None: ...

@@ -154,6 +154,9 @@ def test_geometric_failures_return_none_and_success_its_documented_shape():
     assert tg.circle_line_intersection(tg.Circle((0, 0), 5), tg.Line((-10, 3), (10, 3))) == ((4.0, 3.0), (-4.0, 3.0))
     assert tg.fit_line_outliers(SQ, 9, return_removed=True)[2].shape == (4, 2)  # k above N counts as N
     assert np.isnan(tg.fit_line_outliers(SQ, 0)[1])
+    nan_point = np.vstack([SQ, [np.nan, 1]])  # the line fits give a NaN line, the others refuse
+    assert all(np.isnan(ln.p1[1]) for ln in [tg.fit_line(nan_point), tg.fit_line_outliers(nan_point, 1)[0]])
+    assert tg.fit_circle_ransac(nan_point, 0) is None and tg.fit_line_orthogonal(nan_point) is None
     # a consensus circle whose refit stops at its iteration limit still has its circle (it came back None)
     stalled = [[67.097, 10.319], [5.713, 45.621], [46.404, 29.852], [34.19, 5.667], [44.919, 64.009],
                [80.491, 57.378], [51.731, 56.596], [10.412, 38.801], [53.57, 58.472], [91.145, 48.973]]
