@@ -1048,7 +1048,17 @@ std::vector<int> joinRuns(const std::vector<TavRun>& runs, int connectivity) {
     while (i < rows[k - 1].end && j < rows[k].end) {
       const TavRun& p = runs[i];
       const TavRun& q = runs[j];
-      if (p.x0 < q.x1 + slack && q.x0 < p.x1 + slack) unite(parent, static_cast<int>(i), static_cast<int>(j));
+      if (p.x0 < q.x1 + slack && q.x0 < p.x1 + slack) {
+        // At its first overlap run j is still alone: no run of its own row
+        // is joined to it, and every parent has a smaller index than its
+        // child, so no earlier run hangs below it. It is hung below i, with
+        // no search (each tree's root stays its first run).
+        int& pj = parent[j];
+        if (pj == static_cast<int>(j))
+          pj = static_cast<int>(i);
+        else
+          unite(parent, static_cast<int>(i), static_cast<int>(j));
+      }
       if (p.x1 < q.x1)
         ++i;
       else
@@ -1066,15 +1076,14 @@ void checkConnectivity(int connectivity) {
 // Labels runs by connected part; returns the number of parts. Labels are
 // numbered by each part's first run (runs are in row-major order).
 int labelRuns(const std::vector<TavRun>& runs, int connectivity, std::vector<int>* label) {
-  const int n = static_cast<int>(runs.size());
-  std::vector<int> parent = joinRuns(runs, connectivity);
-  label->assign(runs.size(), -1);
-  std::vector<int> rootLabel(runs.size(), -1);
+  // Every run's parent comes before it, so in list order a run's parent
+  // already holds the label of their common root: one pass, no search.
+  const std::vector<int> parent = joinRuns(runs, connectivity);
+  label->resize(runs.size());
   int count = 0;
-  for (int i = 0; i < n; ++i) {
-    const int root = findRoot(parent, i);
-    if (rootLabel[static_cast<size_t>(root)] < 0) rootLabel[static_cast<size_t>(root)] = count++;
-    (*label)[static_cast<size_t>(i)] = rootLabel[static_cast<size_t>(root)];
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const size_t up = static_cast<size_t>(parent[i]);
+    (*label)[i] = up == i ? count++ : (*label)[up];
   }
   return count;
 }
