@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -182,6 +183,38 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   EXPECT_TRUE(m.mu20 == 10.0 && m.nu20 == 10.0 / 25.0 && m.orientation == 0.0);  // mu20 = 4 + 1 + 0 + 1 + 4
   EXPECT_TRUE(row.bbox() == (TavRegionBox{2, 3, 5, 1}) && row.bbox() != (TavRegionBox{2, 3, 5, 2}));
   EXPECT_EQ(CTavGeoRegion::fromPixels(5, 5, {{4, 4}}).moments().eccentricity, 0.0);
+  // Moments are exact sums rounded once (raw) or twice (central): the same pixels moved far out on a
+  // canvas whose sums need 128 bits keep their central moments to the bit, and the raw ones are the
+  // exact sums (here below 2^64, summed in 128 bits by the test).
+  std::mt19937 gen(8);
+  for (int trial = 0; trial < 40; ++trial) {
+    std::vector<TavIPoint> near, far;
+    const int ox = static_cast<int>(gen() % (1u << 24)) - 64, oy = static_cast<int>(gen() % 190);
+    __extension__ typedef unsigned __int128 U;
+    U sxx = 0, sxy = 0, syy = 0;
+    std::vector<char> seen(64 * 64, 0);
+    for (int k = static_cast<int>(gen() % 3000); k > 0; --k) {
+      const int x = static_cast<int>(gen() % 64), y = static_cast<int>(gen() % 64);
+      if (seen[static_cast<size_t>(y * 64 + x)]++) continue;
+      near.push_back({x, y});
+      far.push_back({std::max(ox, 0) + x, oy + y});
+      sxx += U(far.back().x) * U(far.back().x), sxy += U(far.back().x) * U(far.back().y),
+          syy += U(far.back().y) * U(far.back().y);
+    }
+    const TavRegionMoments a = CTavGeoRegion::fromPixels(64, 64, near).moments(),
+                           b = CTavGeoRegion::fromPixels(1 << 24, 255, far).moments();
+    const double ta[8] = {a.mu20, a.mu11, a.mu02, a.nu20, a.nu11, a.nu02, a.orientation, a.eccentricity},
+                 tb[8] = {b.mu20, b.mu11, b.mu02, b.nu20, b.nu11, b.nu02, b.orientation, b.eccentricity};
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(std::memcmp(&ta[i], &tb[i], sizeof(double)) == 0) << trial << " " << i;
+    EXPECT_TRUE(b.m20 == static_cast<double>(sxx) && b.m11 == static_cast<double>(sxy) &&
+                b.m02 == static_cast<double>(syy) && a.m00 == b.m00)
+        << trial;
+  }
+  {  // sums past 2^64: the full canvas of 2^24 x 255, sum x^2 = 255 (m - 1) m (2m - 1) / 6 for m = 2^24
+    __extension__ typedef unsigned __int128 U;
+    const U m = U(1) << 24, sxx = 255 * ((m - 1) * m * (2 * m - 1) / 6);
+    EXPECT_EQ(CTavGeoRegion::full(1 << 24, 255).moments().m20, static_cast<double>(sxx));
+  }
   // COCO: deltas from counts[i-2] for i > 2, 5-bit groups with continuation and sign bits, column-major
   // pixels.
   EXPECT_EQ(CTavGeoRegion::cocoCountsToString({5, 3, 40, 2, 10}), "53X1ORO");

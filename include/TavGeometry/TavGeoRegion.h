@@ -100,9 +100,12 @@ struct TavRegionBox {
 /// coordinates (x, y).
 ///
 /// m_pq = sum x^p y^q, mu_pq about the centroid (m10/m00, m01/m00),
-/// nu_pq = mu_pq / m00^(1 + (p+q)/2). Central moments are summed about the
-/// centroid run by run (not derived from the raw ones), so regions far from the
-/// origin keep their precision. For an empty region the central and normalised
+/// nu_pq = mu_pq / m00^(1 + (p+q)/2). The sums are exact integers: each raw
+/// moment is its exact sum rounded once to the nearest double, and each central
+/// moment (m00 m_pq - m_p0 m_0q, exact, divided by m00) is within two roundings
+/// of the exact value, wherever the region lies on the canvas: the same pixels
+/// moved give the same central and normalised moments, orientation and
+/// eccentricity, to the bit. For an empty region the central and normalised
 /// moments, orientation and eccentricity are NaN.
 struct TavRegionMoments {
   /// \name Raw moments
@@ -461,7 +464,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief The measurements of each connected part, in the order of
   /// components(connectivity), without making the parts: entry k holds what
   /// area(), bbox(), centroid() and moments() of components(connectivity)[k]
-  /// give. O(runs), two passes over the runs after labelling them.
+  /// give. O(runs), one pass over the runs after labelling them.
   /// \param connectivity 4 or 8; anything else is refused (CTavGeoRegionError).
   std::vector<TavRegionPartStats> componentStats(int connectivity) const;
   /// \brief Writes the label image of the connected parts: 0 outside the

@@ -738,22 +738,62 @@ AreaAndBox region_detail::areaAndBox(const std::vector<TavRun>& runs) {
 TavRegionBox CTavGeoRegion::bbox() const { return areaAndBox(m_runs).box; }
 
 TavPoint CTavGeoRegion::centroid() const {
-  RawMomentSums raw;
-  for (const TavRun& r : m_runs) raw.add(r);
-  return TavPoint{raw.cx(), raw.cy()};
+  int64_t a = 0, sx = 0, sy = 0;
+  for (const TavRun& r : m_runs) {
+    const int64_t n = r.x1 - r.x0;
+    a += n;
+    sx += n * (int64_t{r.x0} + r.x1 - 1) / 2;
+    sy += n * r.y;
+  }
+  const double da = static_cast<double>(a);  // NaN when empty
+  return TavPoint{static_cast<double>(sx) / da, static_cast<double>(sy) / da};
 }
 
-TavRegionMoments region_detail::momentsOf(const RawMomentSums& raw, const CentralMomentSums& central) {
+U128 region_detail::divideBy12(const U128& v) {
+  // v / 4 by a shift, then / 3 a 32-bit limb at a time
+  const uint64_t hi = v.hi >> 2, lo = (v.lo >> 2) | (v.hi << 62);
+  const uint64_t limb[4] = {hi >> 32, hi & 0xffffffffu, lo >> 32, lo & 0xffffffffu};
+  uint64_t q[4], rest = 0;
+  for (int k = 0; k < 4; ++k) {
+    const uint64_t cur = (rest << 32) | limb[k];
+    q[k] = cur / 3;
+    rest = cur % 3;
+  }
+  return U128{(q[0] << 32) | q[1], (q[2] << 32) | q[3]};
+}
+
+double region_detail::toDouble(const U128& v) {
+  if (v.hi == 0) return static_cast<double>(v.lo);
+  // The top 64 bits, with any lower bit that is set folded into the last
+  // one: it lies below the rounding position, so it decides ties as the
+  // bits dropped would, and the conversion rounds as the whole would.
+  int k = 1;  // bits of hi
+  while (k < 64 && (v.hi >> k) != 0) ++k;
+  const uint64_t top = k == 64 ? v.hi : (v.hi << (64 - k)) | (v.lo >> k);
+  const bool below = k == 64 ? v.lo != 0 : (v.lo << (64 - k)) != 0;
+  return std::ldexp(static_cast<double>(top | (below ? 1u : 0u)), k);
+}
+
+TavRegionMoments region_detail::momentsOf(const MomentSums& sums) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   TavRegionMoments m{0, 0, 0, 0, 0, 0, nan, nan, nan, nan, nan, nan, nan, nan};
-  m.m00 = static_cast<double>(raw.a);
-  m.m10 = static_cast<double>(raw.sx);
-  m.m01 = static_cast<double>(raw.sy);
-  m.m20 = raw.s20;
-  m.m11 = raw.s11;
-  m.m02 = raw.s02;
-  if (raw.a == 0) return m;
-  const double c20 = central.c20, c11 = central.c11, c02 = central.c02;
+  m.m00 = static_cast<double>(sums.a);
+  m.m10 = static_cast<double>(sums.sx);
+  m.m01 = static_cast<double>(sums.sy);
+  m.m20 = toDouble(sums.sxx);
+  m.m11 = toDouble(sums.sxy);
+  m.m02 = toDouble(sums.syy);
+  if (sums.a == 0) return m;
+  // mu_pq = (a m_pq - m_p0 m_0q) / a with the numerator exact: a <= 2^32 and
+  // the second-order sums below 2^80, so every product fits 128 bits, and
+  // a m20 >= m10^2, a m02 >= m01^2 (Cauchy-Schwarz). Each central moment is
+  // the exact one up to two roundings.
+  const uint64_t a = static_cast<uint64_t>(sums.a), sx = static_cast<uint64_t>(sums.sx),
+                 sy = static_cast<uint64_t>(sums.sy);
+  const U128 pxy = mulWide(sums.sxy, a), qxy = mulWide(sx, sy);
+  const double c20 = toDouble(minus(mulWide(sums.sxx, a), mulWide(sx, sx))) / m.m00;
+  const double c02 = toDouble(minus(mulWide(sums.syy, a), mulWide(sy, sy))) / m.m00;
+  const double c11 = (lessThan(pxy, qxy) ? -toDouble(minus(qxy, pxy)) : toDouble(minus(pxy, qxy))) / m.m00;
   m.mu20 = c20;
   m.mu11 = c11;
   m.mu02 = c02;
@@ -770,14 +810,7 @@ TavRegionMoments region_detail::momentsOf(const RawMomentSums& raw, const Centra
 }
 
 TavRegionMoments CTavGeoRegion::moments() const {
-  RawMomentSums raw;
-  for (const TavRun& r : m_runs) raw.add(r);
-  CentralMomentSums central;
-  if (raw.a > 0) {
-    const double cx = raw.cx(), cy = raw.cy();
-    for (const TavRun& r : m_runs) central.add(r, cx, cy);
-  }
-  return momentsOf(raw, central);
+  return momentsOf(narrowCanvas(m_width, m_height) ? sumRunsNarrow(m_runs) : sumRunsWide(m_runs));
 }
 
 std::vector<TavIPoint> CTavGeoRegion::perimeterPoints() const {

@@ -1106,40 +1106,54 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
   return out;
 }
 
-// Each part's sums are gathered over its runs in the list's order, which is
-// the order of the part's own list, so every value is the part's to the bit.
-std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) const {
-  checkConnectivity(connectivity);
-  std::vector<int> label;
-  const size_t count = static_cast<size_t>(labelRuns(m_runs, connectivity, &label));
-  std::vector<RawMomentSums> raw(count);
+namespace {
+
+// Each part's exact moment sums and box, in one pass over the labelled runs.
+template <class Sums>
+void gatherParts(const std::vector<TavRun>& runs, const std::vector<int>& label, size_t count,
+                 std::vector<MomentSums>* sums, std::vector<TavRegionBox>* boxes) {
+  std::vector<Sums> part(count);
   // x and y hold the first column and row, width and height for now the last
   // column and row plus one; a part's first run holds its first row.
-  std::vector<TavRegionBox> box(count, TavRegionBox{std::numeric_limits<int>::max(), -1, 0, 0});
-  for (size_t i = 0; i < m_runs.size(); ++i) {
-    const TavRun& r = m_runs[i];
+  boxes->assign(count, TavRegionBox{std::numeric_limits<int>::max(), -1, 0, 0});
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const TavRun& r = runs[i];
     const size_t k = static_cast<size_t>(label[i]);
-    raw[k].add(r);
-    TavRegionBox& b = box[k];
+    part[k].add(r);
+    TavRegionBox& b = (*boxes)[k];
     if (b.y < 0) b.y = r.y;
     b.x = std::min(b.x, r.x0);
     b.width = std::max(b.width, r.x1);
     b.height = r.y + 1;
   }
-  std::vector<TavPoint> centre(count);
-  for (size_t k = 0; k < count; ++k) centre[k] = TavPoint{raw[k].cx(), raw[k].cy()};
-  std::vector<CentralMomentSums> central(count);
-  for (size_t i = 0; i < m_runs.size(); ++i) {
-    const size_t k = static_cast<size_t>(label[i]);
-    central[k].add(m_runs[i], centre[k].x, centre[k].y);
-  }
+  sums->resize(count);
+  for (size_t k = 0; k < count; ++k) (*sums)[k] = part[k].sums();
+}
+
+}  // namespace
+
+// The sums are exact integers, so each part's values are those its own
+// region gives.
+std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) const {
+  checkConnectivity(connectivity);
+  std::vector<int> label;
+  const size_t count = static_cast<size_t>(labelRuns(m_runs, connectivity, &label));
+  std::vector<MomentSums> sums;
+  std::vector<TavRegionBox> box;
+  if (narrowCanvas(m_width, m_height))
+    gatherParts<NarrowSums>(m_runs, label, count, &sums, &box);
+  else
+    gatherParts<WideSums>(m_runs, label, count, &sums, &box);
   // Each entry is written once (a list made at its size would be zeroed first).
   std::vector<TavRegionPartStats> out;
   out.reserve(count);
   for (size_t k = 0; k < count; ++k) {
     const TavRegionBox& b = box[k];
-    out.push_back(TavRegionPartStats{raw[k].a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
-                                     centre[k], momentsOf(raw[k], central[k])});
+    const MomentSums& s = sums[k];
+    const double a = static_cast<double>(s.a);
+    out.push_back(TavRegionPartStats{s.a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
+                                     TavPoint{static_cast<double>(s.sx) / a, static_cast<double>(s.sy) / a},
+                                     momentsOf(s)});
   }
   return out;
 }

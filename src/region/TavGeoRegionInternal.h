@@ -98,44 +98,127 @@ struct RowSpan {
 };
 std::vector<RowSpan> rowSpans(const std::vector<TavRun>& runs);
 
-// The sums behind the moments, added run by run. Per run of n pixels from x0:
-// sum x = n * (x0 + x1 - 1) / 2 (exact in 64 bits), sum (x - c)^2 =
-// n * (mean - c)^2 + n (n^2 - 1) / 12. The raw sums take one pass, the central
-// ones (about the centroid the raw ones give) a second; the sums of a part
-// gathered in the order of a list that holds its runs among others are the
-// same doubles as those of the part's own list.
-struct RawMomentSums {
+// Unsigned 128-bit integers, as much of them as the moments need, in
+// portable code, so that every machine gives the same sums.
+struct U128 {
+  uint64_t hi = 0, lo = 0;
+};
+inline U128 wide(uint64_t v) { return U128{0, v}; }
+// The full product a b.
+inline U128 mulWide(uint64_t a, uint64_t b) {
+  const uint64_t m = 0xffffffffu, a0 = a & m, a1 = a >> 32, b0 = b & m, b1 = b >> 32;
+  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const uint64_t mid = (p00 >> 32) + (p01 & m) + (p10 & m);
+  return U128{p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (mid << 32) | (p00 & m)};
+}
+// v m, which the caller knows to be below 2^128.
+inline U128 mulWide(const U128& v, uint64_t m) {
+  U128 p = mulWide(v.lo, m);
+  p.hi += v.hi * m;
+  return p;
+}
+inline void addTo(U128* s, const U128& v) {
+  const uint64_t lo = s->lo + v.lo;
+  s->hi += v.hi + (lo < v.lo ? 1 : 0);
+  s->lo = lo;
+}
+inline bool lessThan(const U128& a, const U128& b) { return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo); }
+// a - b for a >= b.
+inline U128 minus(const U128& a, const U128& b) { return U128{a.hi - b.hi - (a.lo < b.lo ? 1 : 0), a.lo - b.lo}; }
+// v / 12, rounded down.
+U128 divideBy12(const U128& v);
+// v rounded to the nearest double (ties to even), as a conversion of a
+// 64-bit integer rounds.
+double toDouble(const U128& v);
+
+// The exact sums behind the moments: the area, sum x, sum y and, over the
+// pixels, sum x^2, sum x y and sum y^2, in integers, so that the order of the
+// runs does not matter and the moments are the exact sums rounded once.
+struct MomentSums {
   int64_t a = 0, sx = 0, sy = 0;
-  double s20 = 0, s11 = 0, s02 = 0;
+  U128 sxx, sxy, syy;
+};
+// Added run by run in closed form: a run of n pixels from x0 to x1 - 1 on
+// row y, with s = x0 + x1 - 1, has sum x = n s / 2 (n s is even) and
+// 12 sum x^2 = n (3 s^2 + n^2 - 1). NarrowSums holds the second-order sums
+// in 64 bits, which a canvas of narrowCanvas() guarantees (about 29,000
+// pixels a side); WideSums in 128, on any canvas. Both give the same sums.
+struct NarrowSums {
+  int64_t a = 0, sx = 0, sy = 0, sxx12 = 0, sxy = 0, syy = 0;
   void add(const TavRun& r) {
-    const int64_t n = r.x1 - r.x0;
-    const int64_t rx = n * (int64_t{r.x0} + r.x1 - 1) / 2;
-    const double dn = static_cast<double>(n),
-                 mean = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0;
+    const int64_t n = r.x1 - r.x0, s = int64_t{r.x0} + r.x1 - 1, rx = static_cast<int64_t>(static_cast<uint64_t>(n * s) >> 1), ny = n * r.y;
     a += n;
     sx += rx;
-    sy += n * r.y;
-    s20 += dn * mean * mean + dn * (dn * dn - 1.0) / 12.0;
-    s11 += static_cast<double>(rx) * r.y;
-    s02 += dn * static_cast<double>(r.y) * static_cast<double>(r.y);
+    sy += ny;
+    sxx12 += n * (3 * s * s + n * n - 1);
+    sxy += rx * r.y;
+    syy += ny * r.y;
   }
-  // (m10 / m00, m01 / m00): NaN when empty.
-  double cx() const { return static_cast<double>(sx) / static_cast<double>(a); }
-  double cy() const { return static_cast<double>(sy) / static_cast<double>(a); }
-};
-struct CentralMomentSums {
-  double c20 = 0, c11 = 0, c02 = 0;
-  void add(const TavRun& r, double cx, double cy) {
-    const double dn = static_cast<double>(r.x1 - r.x0);
-    const double dx = (static_cast<double>(r.x0) + static_cast<double>(r.x1 - 1)) / 2.0 - cx;
-    const double dy = static_cast<double>(r.y) - cy;
-    c20 += dn * dx * dx + dn * (dn * dn - 1.0) / 12.0;
-    c11 += dn * dx * dy;
-    c02 += dn * dy * dy;
+  MomentSums sums() const {
+    return MomentSums{a,
+                      sx,
+                      sy,
+                      wide(static_cast<uint64_t>(sxx12 / 12)),
+                      wide(static_cast<uint64_t>(sxy)),
+                      wide(static_cast<uint64_t>(syy))};
   }
 };
-// The moments from both sums (the central ones are not read when raw.a is 0).
-TavRegionMoments momentsOf(const RawMomentSums& raw, const CentralMomentSums& central);
+struct WideSums {
+  int64_t a = 0, sx = 0, sy = 0;
+  U128 sxx12, sxy, syy;
+  void add(const TavRun& r) {
+    // n <= 2^24 and s < 2^25, so every factor fits 64 bits
+    const uint64_t n = static_cast<uint64_t>(r.x1 - r.x0), s = static_cast<uint64_t>(int64_t{r.x0} + r.x1 - 1),
+                   y = static_cast<uint64_t>(r.y), rx = n * s / 2, ny = n * y;
+    a += static_cast<int64_t>(n);
+    sx += static_cast<int64_t>(rx);
+    sy += static_cast<int64_t>(ny);
+    addTo(&sxx12, mulWide(n, 3 * s * s + n * n - 1));
+    addTo(&sxy, mulWide(rx, y));
+    addTo(&syy, mulWide(ny, y));
+  }
+  MomentSums sums() const { return MomentSums{a, sx, sy, divideBy12(sxx12), sxy, syy}; }
+};
+// Whether every NarrowSums total of a region on this canvas fits 64 bits:
+// 12 sum x^2 <= 12 W^3 H, sum x y <= W^2 H^2, sum y^2 <= W H^3, each below
+// 12 W H max(W, H)^2, which is kept under 2^62.
+inline bool narrowCanvas(int width, int height) {
+  const double w = width, h = height, m = width > height ? w : h;
+  return 12.0 * w * h * m * m < 4611686018427387904.0;
+}
+// The sums of a whole list, for NarrowSums a row at a time: the terms in y
+// (sum y, sum x y, sum y^2) are taken once per row from the row's area and
+// sum x.
+inline MomentSums sumRunsNarrow(const std::vector<TavRun>& runs) {
+  NarrowSums t;
+  const TavRun* r = runs.data();
+  const TavRun* const end = r + runs.size();
+  while (r < end) {
+    const int64_t y = r->y;
+    int64_t rowA = 0, rowX = 0, rowQ = 0;
+    for (; r < end && r->y == y; ++r) {
+      const int64_t n = r->x1 - r->x0, s = int64_t{r->x0} + r->x1 - 1, ns = n * s;
+      rowA += n;
+      rowX += static_cast<int64_t>(static_cast<uint64_t>(ns) >> 1);
+      rowQ += 3 * s * ns + n * (n * n - 1);
+    }
+    const int64_t ay = rowA * y;
+    t.a += rowA;
+    t.sx += rowX;
+    t.sy += ay;
+    t.sxx12 += rowQ;
+    t.sxy += rowX * y;
+    t.syy += ay * y;
+  }
+  return t.sums();
+}
+inline MomentSums sumRunsWide(const std::vector<TavRun>& runs) {
+  WideSums t;
+  for (const TavRun& r : runs) t.add(r);
+  return t.sums();
+}
+// The moments from the sums (central and normalised ones NaN when a is 0).
+TavRegionMoments momentsOf(const MomentSums& sums);
 
 // A region's area and bounding box in one pass over its runs.
 struct AreaAndBox {
