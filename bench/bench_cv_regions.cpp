@@ -1,11 +1,14 @@
 // Region calculators side by side with OpenCV: a polygon filled into an 8-bit
 // mask (cv::fillPoly) and a filled circle (cv::circle with cv::FILLED) against
 // our run-length lists of the same shapes. Compare the pairs of one run. The
-// literal side is the step-by-step reference of the tests.
+// literal side is the step-by-step reference of the tests. The "_mask" pairs
+// give both sides the same output, a mask holding only the shape: ours paints
+// its list into the mask, OpenCV clears the mask before it fills.
 #include <TavGeometry/TavGeometry.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <string>
@@ -70,24 +73,64 @@ void PolygonOpenCV(benchmark::State& st, int vertices, int size) {
   }
 }
 
-void DiskOurs(benchmark::State& st, int radius) {
+void PolygonOursToMask(benchmark::State& st, int vertices, int size) {
+  const std::vector<TavPoint> a = shape(vertices, size), b = nudged(a);
+  CTavGeoRleCalcPolygon calc;
+  std::vector<uint8_t> mask(static_cast<size_t>(size) * size);
+  bool flip = false;
+  for (auto _ : st) {
+    const std::vector<TavPoint>& v = flip ? a : b;
+    flip = !flip;
+    calc.calculate(size, size, v.data(), static_cast<int>(v.size()));
+    calc.region().toMask(mask.data(), size, 255);
+    benchmark::DoNotOptimize(mask.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+void PolygonOpenCVToMask(benchmark::State& st, int vertices, int size) {
+  const std::vector<TavPoint> a = shape(vertices, size);
+  std::vector<cv::Point> pts;
+  for (const TavPoint& p : a) pts.emplace_back(static_cast<int>(p.x), static_cast<int>(p.y));
+  const cv::Point* polys[1] = {pts.data()};
+  const int counts[1] = {static_cast<int>(pts.size())};
+  cv::Mat mask(size, size, CV_8UC1, cv::Scalar(0));
+  for (auto _ : st) {
+    mask.setTo(0);
+    cv::fillPoly(mask, polys, counts, 1, cv::Scalar(255));
+    benchmark::DoNotOptimize(mask.data);
+  }
+}
+
+// The disk's canvas: 1 x 1 for the list (which the canvas does not clip), its
+// bounding square for the mask.
+void DiskOurs(benchmark::State& st, int radius, bool toMask) {
   const double r = static_cast<double>(radius);
+  const int side = 2 * radius + 17;
   const TavPoint a[2] = {TavPoint(r + 8.3, r + 8.6), TavPoint(2 * r + 8.3, r + 8.6)};
   TavPoint b[2] = {a[0], a[1]};
   b[0].x = std::nextafter(b[0].x, 1e9);
   CTavGeoRleCalcDisk calc;
+  std::vector<uint8_t> mask(toMask ? static_cast<size_t>(side) * side : 0);
   bool flip = false;
   for (auto _ : st) {
-    calc.calculate(1, 1, flip ? a : b, 2);
+    calc.calculate(toMask ? side : 1, toMask ? side : 1, flip ? a : b, 2);
     flip = !flip;
-    benchmark::DoNotOptimize(calc.rle().data());
+    if (toMask) {
+      calc.region().toMask(mask.data(), side, 255);
+      benchmark::DoNotOptimize(mask.data());
+      benchmark::ClobberMemory();
+    } else {
+      benchmark::DoNotOptimize(calc.rle().data());
+    }
   }
 }
 
-void DiskOpenCV(benchmark::State& st, int radius) {
+void DiskOpenCV(benchmark::State& st, int radius, bool clear) {
   const int r = radius;
   cv::Mat mask(2 * r + 17, 2 * r + 17, CV_8UC1, cv::Scalar(0));
   for (auto _ : st) {
+    if (clear) mask.setTo(0);
     cv::circle(mask, cv::Point(r + 8, r + 8), r, cv::Scalar(255), cv::FILLED);
     benchmark::DoNotOptimize(mask.data);
   }
@@ -121,12 +164,20 @@ int main(int argc, char** argv) {
       if (size == 1024 && vertices != 4) {
         benchmark::RegisterBenchmark((c + "/literal").c_str(), PolygonLiteral, vertices, size);
       }
+      if (vertices != 4) {
+        const std::string m = "polygon_mask" + c.substr(c.find('/'));
+        benchmark::RegisterBenchmark((m + "/ours").c_str(), PolygonOursToMask, vertices, size);
+        benchmark::RegisterBenchmark((m + "/opencv_fillpoly").c_str(), PolygonOpenCVToMask, vertices, size);
+      }
     }
   }
   for (int r : {10, 100, 1000}) {
     const std::string c = "disk/r" + std::to_string(r);
-    benchmark::RegisterBenchmark((c + "/ours").c_str(), DiskOurs, r);
-    benchmark::RegisterBenchmark((c + "/opencv_circle").c_str(), DiskOpenCV, r);
+    benchmark::RegisterBenchmark((c + "/ours").c_str(), DiskOurs, r, false);
+    benchmark::RegisterBenchmark((c + "/opencv_circle").c_str(), DiskOpenCV, r, false);
+    const std::string m = "disk_mask/r" + std::to_string(r);
+    benchmark::RegisterBenchmark((m + "/ours").c_str(), DiskOurs, r, true);
+    benchmark::RegisterBenchmark((m + "/opencv_circle").c_str(), DiskOpenCV, r, true);
   }
   benchmark::RegisterBenchmark("cachehit/star1000/1024/ours", PolygonCacheHit);
   benchmark::Initialize(&argc, argv);
