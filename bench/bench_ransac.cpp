@@ -65,14 +65,19 @@ class CRatioReporter : public benchmark::ConsoleReporter {
       : ConsoleReporter(OO_Tabular) {}  // plain text: the ratio line is read by people and scripts
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs) {
-      if (r.run_type == Run::RT_Iteration) {
-        real[r.benchmark_name()] = r.GetAdjustedRealTime();
-        cpu[r.benchmark_name()] = r.GetAdjustedCPUTime();
+      if (r.run_type == Run::RT_Iteration) {  // summed over the repetitions
+        real[r.benchmark_name()] += r.GetAdjustedRealTime();
+        cpu[r.benchmark_name()] += r.GetAdjustedCPUTime();
+        ++count[r.benchmark_name()];
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
+  double mean(const std::map<std::string, double>& t, const std::string& name) {
+    return t.at(name) / count.at(name);
+  }
   std::map<std::string, double> real, cpu;
+  std::map<std::string, int> count;
 };
 
 bool sameResult() {
@@ -103,8 +108,8 @@ int main(int argc, char** argv) {
   if (reporter.real.count(lit) && reporter.real.count(fast) && reporter.real[fast] > 0 &&
       reporter.cpu[fast] > 0) {
     std::printf("n = %u, k = %u, %d candidates: literal / fast = %.1f (real time), %.1f (CPU time)\n",
-                kPoints, kOutliers, kCandidates, reporter.real[lit] / reporter.real[fast],
-                reporter.cpu[lit] / reporter.cpu[fast]);
+                kPoints, kOutliers, kCandidates, reporter.mean(reporter.real, lit) / reporter.mean(reporter.real, fast),
+                reporter.mean(reporter.cpu, lit) / reporter.mean(reporter.cpu, fast));
   }
   return 0;
 }
