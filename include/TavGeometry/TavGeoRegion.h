@@ -390,7 +390,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// O(runs x count). One region gives a copy of it.
   /// \throws CTavGeoRegionError for no regions (a region needs its canvas),
   ///         a null pointer, regions on different canvases, or a result of
-  ///         more than kRegionMaxRuns runs.
+  ///         more than kRegionMaxRuns runs (the unions on the way to it may
+  ///         hold more, as columns that interleave to fill the canvas do).
   static CTavGeoRegion unionOf(const std::vector<const CTavGeoRegion*>& regions);
   /// \brief The canvas pixels not in the region. O(runs + height).
   CTavGeoRegion complement() const;

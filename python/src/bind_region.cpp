@@ -79,7 +79,12 @@ Region fromMask(ArrayArg mask) {
   if (a.itemsize() == 1 && columns(a)) {
     const uint8_t* data = static_cast<const uint8_t*>(a.data());
     const ptrdiff_t stride = a.strides(1);
-    return released([&] { return Region::fromMask(data, h, w, stride).transposed(); });
+    try {
+      return released([&] { return Region::fromMask(data, h, w, stride).transposed(); });
+    } catch (const CTavGeoRegionError&) {
+      // More column runs than the run limit allows; the rows may hold fewer,
+      // so the mask is read by rows below, which refuses it only if they do.
+    }
   }
   if (!bytes || a.strides(1) != 1 || a.strides(0) < a.shape(1)) {
     if (a.size() <= kMaskBand) {

@@ -30,10 +30,11 @@ class RunBuffer {
  public:
   explicit RunBuffer(size_t n) : m_runs(new TavRun[n]) {}
   TavRun* data() { return m_runs.get(); }
-  // The runs from data() to end; refuses more than kRegionMaxRuns.
-  std::vector<TavRun> runs(const TavRun* end) const {
+  // The runs from data() to end; refuses more than kRegionMaxRuns unless
+  // told not to (the inner unions of a union of many).
+  std::vector<TavRun> runs(const TavRun* end, bool limited = true) const {
     const TavRun* begin = m_runs.get();
-    if (end - begin > kRegionMaxRuns) fail("region: result exceeds " + runLimit());
+    if (limited && end - begin > kRegionMaxRuns) fail("region: result exceeds " + runLimit());
     return std::vector<TavRun>(begin, end);
   }
 
@@ -89,12 +90,10 @@ void sameCanvas(const CTavGeoRegion& a, const CTavGeoRegion& b, const char* op) 
 // joined. The run being built lives in locals and is stored once, when a run
 // that does not join it comes: kept in the output, every step loaded back the
 // end the step before had just stored.
-CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
-  sameCanvas(*this, o, "union");
-  const std::vector<TavRun>& a = m_runs;
-  const std::vector<TavRun>& b = o.m_runs;
-  if (a.empty()) return o;
-  if (b.empty()) return *this;
+namespace {
+
+// The runs of the union of two non-empty lists.
+std::vector<TavRun> unionRuns(const std::vector<TavRun>& a, const std::vector<TavRun>& b, bool limited) {
   RunBuffer out(a.size() + b.size());
   TavRun* w = out.data();
   MergedRuns runs(a, b);
@@ -111,7 +110,16 @@ CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
     }
   }
   *w = TavRun{y, x0, x1};
-  return CTavGeoRegionAccess::make(m_width, m_height, out.runs(w + 1));
+  return out.runs(w + 1, limited);
+}
+
+}  // namespace
+
+CTavGeoRegion CTavGeoRegion::operator|(const CTavGeoRegion& o) const {
+  sameCanvas(*this, o, "union");
+  if (m_runs.empty()) return o;
+  if (o.m_runs.empty()) return *this;
+  return CTavGeoRegionAccess::make(m_width, m_height, unionRuns(m_runs, o.m_runs, true));
 }
 
 // Intersection: one pass over both lists; the pieces of a row never touch
@@ -457,18 +465,27 @@ CTavGeoRegion CTavGeoRegion::unionOf(const std::vector<const CTavGeoRegion*>& re
     if (regions[i] == nullptr) fail("region union of many: region " + std::to_string(i) + " is null");
     sameCanvas(*regions[0], *regions[i], "union of many");
   }
-  // Each round joins neighbours, so every run passes through log2(count) unions.
-  std::vector<CTavGeoRegion> round;
+  // Each round joins neighbours, so every run passes through log2(count)
+  // unions. Only the result counts against kRegionMaxRuns: an inner union
+  // holds no more runs than its operands, which the caller holds already,
+  // and may hold more runs than the whole (columns of four regions that
+  // interleave to fill the canvas).
+  const auto join = [](const std::vector<TavRun>& a, const std::vector<TavRun>& b) {
+    return a.empty() ? b : b.empty() ? a : unionRuns(a, b, false);
+  };
+  std::vector<std::vector<TavRun>> round;
   round.reserve(regions.size() / 2 + 1);
-  for (size_t i = 0; i + 1 < regions.size(); i += 2) round.push_back(*regions[i] | *regions[i + 1]);
-  if (regions.size() % 2 != 0) round.push_back(*regions.back());
+  for (size_t i = 0; i + 1 < regions.size(); i += 2) round.push_back(join(regions[i]->m_runs, regions[i + 1]->m_runs));
+  if (regions.size() % 2 != 0) round.push_back(regions.back()->m_runs);
   while (round.size() > 1) {
     size_t n = 0;
-    for (size_t i = 0; i + 1 < round.size(); i += 2) round[n++] = round[i] | round[i + 1];
+    for (size_t i = 0; i + 1 < round.size(); i += 2) round[n++] = join(round[i], round[i + 1]);
     if (round.size() % 2 != 0) round[n++] = std::move(round.back());
     round.resize(n);
   }
-  return std::move(round.front());
+  if (static_cast<int64_t>(round.front().size()) > kRegionMaxRuns)
+    fail("region union of many: result exceeds " + runLimit());
+  return CTavGeoRegionAccess::make(regions[0]->m_width, regions[0]->m_height, std::move(round.front()));
 }
 
 CTavGeoRegion CTavGeoRegion::complement() const {

@@ -97,3 +97,16 @@ def test_from_mask_copies_a_large_mask_a_band_at_a_time():
     want = tg.Region.from_mask(m)  # C order: read in place
     assert tg.Region.from_mask(np.asfortranarray(m)) == want and want.area == m.sum()
     assert tg.Region.from_mask(np.broadcast_to(m[:1], m.shape)).area == 9000 * m[0].sum()
+
+
+def test_run_limit_applies_to_results_not_to_the_way_there():
+    """Results well under the run limit whose columns, or whose inner unions, hold more runs."""
+    limit = tg.REGION_MAX_RUNS
+    rows = np.zeros((8192, 8194), np.uint8)  # 4096 runs as rows, 8194 x 4096 as columns
+    rows[::2] = 1
+    want = tg.Region.from_mask(rows)
+    assert len(want) == 4096 and 8194 * 4096 > limit
+    assert tg.Region.from_mask(np.asfortranarray(rows)) == want == tg.Region.from_mask(rows.T.copy().T)
+    x = np.arange(8192)[None, :] % 4  # columns x % 4 == k: 2048 runs a row each, 4096 for k = 0 | 2
+    stripes = [tg.Region.from_mask(np.broadcast_to(x == k, (8194, 8192))) for k in (0, 2, 1, 3)]
+    assert 8194 * 4096 > limit and tg.Region.union_all(stripes) == tg.Region.full(8192, 8194)
