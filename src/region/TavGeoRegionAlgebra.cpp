@@ -475,7 +475,8 @@ CTavGeoRegion CTavGeoRegion::unionOf(const std::vector<const CTavGeoRegion*>& re
   };
   std::vector<std::vector<TavRun>> round;
   round.reserve(regions.size() / 2 + 1);
-  for (size_t i = 0; i + 1 < regions.size(); i += 2) round.push_back(join(regions[i]->m_runs, regions[i + 1]->m_runs));
+  for (size_t i = 0; i + 1 < regions.size(); i += 2)
+    round.push_back(join(regions[i]->m_runs, regions[i + 1]->m_runs));
   if (regions.size() % 2 != 0) round.push_back(regions.back()->m_runs);
   while (round.size() > 1) {
     size_t n = 0;

@@ -124,7 +124,9 @@ inline void addTo(U128* s, const U128& v) {
 }
 inline bool lessThan(const U128& a, const U128& b) { return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo); }
 // a - b for a >= b.
-inline U128 minus(const U128& a, const U128& b) { return U128{a.hi - b.hi - (a.lo < b.lo ? 1 : 0), a.lo - b.lo}; }
+inline U128 minus(const U128& a, const U128& b) {
+  return U128{a.hi - b.hi - (a.lo < b.lo ? 1 : 0), a.lo - b.lo};
+}
 // v / 12, rounded down.
 U128 divideBy12(const U128& v);
 // v rounded to the nearest double (ties to even), as a conversion of a
@@ -146,7 +148,8 @@ struct MomentSums {
 struct NarrowSums {
   int64_t a = 0, sx = 0, sy = 0, sxx12 = 0, sxy = 0, syy = 0;
   void add(const TavRun& r) {
-    const int64_t n = r.x1 - r.x0, s = int64_t{r.x0} + r.x1 - 1, rx = static_cast<int64_t>(static_cast<uint64_t>(n * s) >> 1), ny = n * r.y;
+    const int64_t n = r.x1 - r.x0, s = int64_t{r.x0} + r.x1 - 1, ny = n * r.y;
+    const int64_t rx = static_cast<int64_t>(static_cast<uint64_t>(n * s) >> 1);  // n s >= 0 and even
     a += n;
     sx += rx;
     sy += ny;
@@ -168,8 +171,9 @@ struct WideSums {
   U128 sxx12, sxy, syy;
   void add(const TavRun& r) {
     // n <= 2^24 and s < 2^25, so every factor fits 64 bits
-    const uint64_t n = static_cast<uint64_t>(r.x1 - r.x0), s = static_cast<uint64_t>(int64_t{r.x0} + r.x1 - 1),
-                   y = static_cast<uint64_t>(r.y), rx = n * s / 2, ny = n * y;
+    const uint64_t n = static_cast<uint64_t>(r.x1 - r.x0);
+    const uint64_t s = static_cast<uint64_t>(int64_t{r.x0} + r.x1 - 1), y = static_cast<uint64_t>(r.y);
+    const uint64_t rx = n * s / 2, ny = n * y;
     a += static_cast<int64_t>(n);
     sx += static_cast<int64_t>(rx);
     sy += static_cast<int64_t>(ny);
