@@ -186,11 +186,11 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
   // Moments are exact sums rounded once (raw) or twice (central): the same pixels moved far out on a
   // canvas whose sums need 128 bits keep their central moments to the bit, and the raw ones are the
   // exact sums (here below 2^64, summed in 128 bits by the test).
+  __extension__ typedef unsigned __int128 U;
   std::mt19937 gen(8);
   for (int trial = 0; trial < 40; ++trial) {
     std::vector<TavIPoint> near, far;
     const int ox = static_cast<int>(gen() % (1u << 24)) - 64, oy = static_cast<int>(gen() % 190);
-    __extension__ typedef unsigned __int128 U;
     U sxx = 0, sxy = 0, syy = 0;
     std::vector<char> seen(64 * 64, 0);
     for (int k = static_cast<int>(gen() % 3000); k > 0; --k) {
@@ -211,7 +211,6 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
         << trial;
   }
   {  // sums past 2^64: the full canvas of 2^24 x 255, sum x^2 = 255 (m - 1) m (2m - 1) / 6 for m = 2^24
-    __extension__ typedef unsigned __int128 U;
     const U m = U(1) << 24, sxx = 255 * ((m - 1) * m * (2 * m - 1) / 6);
     EXPECT_EQ(CTavGeoRegion::full(1 << 24, 255).moments().m20, static_cast<double>(sxx));
   }

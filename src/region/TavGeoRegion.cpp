@@ -745,8 +745,7 @@ TavPoint CTavGeoRegion::centroid() const {
     sx += n * (int64_t{r.x0} + r.x1 - 1) / 2;
     sy += n * r.y;
   }
-  const double da = static_cast<double>(a);  // NaN when empty
-  return TavPoint{static_cast<double>(sx) / da, static_cast<double>(sy) / da};
+  return centroidOf(a, sx, sy);
 }
 
 U128 region_detail::divideBy12(const U128& v) {

@@ -1168,10 +1168,8 @@ std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) 
   for (size_t k = 0; k < count; ++k) {
     const TavRegionBox& b = box[k];
     const MomentSums& s = sums[k];
-    const double a = static_cast<double>(s.a);
     out.push_back(TavRegionPartStats{s.a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
-                                     TavPoint{static_cast<double>(s.sx) / a, static_cast<double>(s.sy) / a},
-                                     momentsOf(s)});
+                                     centroidOf(s.a, s.sx, s.sy), momentsOf(s)});
   }
   return out;
 }

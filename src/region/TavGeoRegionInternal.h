@@ -142,20 +142,36 @@ struct MomentSums {
 };
 // Added run by run in closed form: a run of n pixels from x0 to x1 - 1 on
 // row y, with s = x0 + x1 - 1, has sum x = n s / 2 (n s is even) and
-// 12 sum x^2 = n (3 s^2 + n^2 - 1). NarrowSums holds the second-order sums
+// 12 sum x^2 = n (3 s^2 + n^2 - 1) = 3 s (n s) + n (n^2 - 1). NarrowSums holds the second-order sums
 // in 64 bits, which a canvas of narrowCanvas() guarantees (about 29,000
 // pixels a side); WideSums in 128, on any canvas. Both give the same sums.
+// The terms in x of a run, or of a row's runs summed: pixels, sum x and
+// 12 sum x^2, in 64 bits.
+struct XTerms {
+  int64_t n = 0, sx = 0, sxx12 = 0;
+  void add(const TavRun& r) {
+    const int64_t k = r.x1 - r.x0, s = int64_t{r.x0} + r.x1 - 1, ks = k * s;
+    n += k;
+    sx += static_cast<int64_t>(static_cast<uint64_t>(ks) >> 1);  // k s >= 0 and even
+    sxx12 += 3 * s * ks + k * (k * k - 1);
+  }
+};
 struct NarrowSums {
   int64_t a = 0, sx = 0, sy = 0, sxx12 = 0, sxy = 0, syy = 0;
-  void add(const TavRun& r) {
-    const int64_t n = r.x1 - r.x0, s = int64_t{r.x0} + r.x1 - 1, ny = n * r.y;
-    const int64_t rx = static_cast<int64_t>(static_cast<uint64_t>(n * s) >> 1);  // n s >= 0 and even
-    a += n;
-    sx += rx;
+  // Terms in x that all lie on row y.
+  void add(int64_t y, const XTerms& t) {
+    const int64_t ny = t.n * y;
+    a += t.n;
+    sx += t.sx;
     sy += ny;
-    sxx12 += n * (3 * s * s + n * n - 1);
-    sxy += rx * r.y;
-    syy += ny * r.y;
+    sxx12 += t.sxx12;
+    sxy += t.sx * y;
+    syy += ny * y;
+  }
+  void add(const TavRun& r) {
+    XTerms t;
+    t.add(r);
+    add(r.y, t);
   }
   MomentSums sums() const {
     return MomentSums{a,
@@ -199,20 +215,9 @@ inline MomentSums sumRunsNarrow(const std::vector<TavRun>& runs) {
   const TavRun* const end = r + runs.size();
   while (r < end) {
     const int64_t y = r->y;
-    int64_t rowA = 0, rowX = 0, rowQ = 0;
-    for (; r < end && r->y == y; ++r) {
-      const int64_t n = r->x1 - r->x0, s = int64_t{r->x0} + r->x1 - 1, ns = n * s;
-      rowA += n;
-      rowX += static_cast<int64_t>(static_cast<uint64_t>(ns) >> 1);
-      rowQ += 3 * s * ns + n * (n * n - 1);
-    }
-    const int64_t ay = rowA * y;
-    t.a += rowA;
-    t.sx += rowX;
-    t.sy += ay;
-    t.sxx12 += rowQ;
-    t.sxy += rowX * y;
-    t.syy += ay * y;
+    XTerms row;
+    for (; r < end && r->y == y; ++r) row.add(*r);
+    t.add(y, row);
   }
   return t.sums();
 }
@@ -220,6 +225,11 @@ inline MomentSums sumRunsWide(const std::vector<TavRun>& runs) {
   WideSums t;
   for (const TavRun& r : runs) t.add(r);
   return t.sums();
+}
+// (m10 / m00, m01 / m00): NaN when a is 0.
+inline TavPoint centroidOf(int64_t a, int64_t sx, int64_t sy) {
+  const double da = static_cast<double>(a);
+  return TavPoint{static_cast<double>(sx) / da, static_cast<double>(sy) / da};
 }
 // The moments from the sums (central and normalised ones NaN when a is 0).
 TavRegionMoments momentsOf(const MomentSums& sums);
