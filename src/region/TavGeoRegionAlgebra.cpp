@@ -1126,26 +1126,36 @@ std::vector<CTavGeoRegion> CTavGeoRegion::components(int connectivity) const {
 
 namespace {
 
-// Each part's exact moment sums and box, in one pass over the labelled runs.
+// Each part's exact moment sums and box, gathered in one pass over the
+// labelled runs (a part's sums and box side by side, so that a run touches one
+// place), then its statistics, each entry written once.
 template <class Sums>
-void gatherParts(const std::vector<TavRun>& runs, const std::vector<int>& label, size_t count,
-                 std::vector<MomentSums>* sums, std::vector<TavRegionBox>* boxes) {
-  std::vector<Sums> part(count);
-  // x and y hold the first column and row, width and height for now the last
-  // column and row plus one; a part's first run holds its first row.
-  boxes->assign(count, TavRegionBox{std::numeric_limits<int>::max(), -1, 0, 0});
+std::vector<TavRegionPartStats> partStats(const std::vector<TavRun>& runs, const std::vector<int>& label,
+                                          size_t count) {
+  struct Part {
+    Sums sums;
+    // The first column and row, and the last column and row plus one; a
+    // part's first run holds its first row.
+    int x0 = std::numeric_limits<int>::max(), y0 = -1, x1 = 0, y1 = 0;
+  };
+  std::vector<Part> part(count);
   for (size_t i = 0; i < runs.size(); ++i) {
     const TavRun& r = runs[i];
-    const size_t k = static_cast<size_t>(label[i]);
-    part[k].add(r);
-    TavRegionBox& b = (*boxes)[k];
-    if (b.y < 0) b.y = r.y;
-    b.x = std::min(b.x, r.x0);
-    b.width = std::max(b.width, r.x1);
-    b.height = r.y + 1;
+    Part& p = part[static_cast<size_t>(label[i])];
+    p.sums.add(r);
+    if (p.y0 < 0) p.y0 = r.y;
+    p.x0 = std::min(p.x0, r.x0);
+    p.x1 = std::max(p.x1, r.x1);
+    p.y1 = r.y + 1;
   }
-  sums->resize(count);
-  for (size_t k = 0; k < count; ++k) (*sums)[k] = part[k].sums();
+  std::vector<TavRegionPartStats> out;  // reserved: a list made at its size would be zeroed first
+  out.reserve(count);
+  for (const Part& p : part) {
+    const MomentSums s = p.sums.sums();
+    out.push_back(TavRegionPartStats{s.a, TavRegionBox{p.x0, p.y0, p.x1 - p.x0, p.y1 - p.y0},
+                                     centroidOf(s.a, s.sx, s.sy), momentsOf(s)});
+  }
+  return out;
 }
 
 }  // namespace
@@ -1156,22 +1166,8 @@ std::vector<TavRegionPartStats> CTavGeoRegion::componentStats(int connectivity) 
   checkConnectivity(connectivity);
   std::vector<int> label;
   const size_t count = static_cast<size_t>(labelRuns(m_runs, connectivity, &label));
-  std::vector<MomentSums> sums;
-  std::vector<TavRegionBox> box;
-  if (narrowCanvas(m_width, m_height))
-    gatherParts<NarrowSums>(m_runs, label, count, &sums, &box);
-  else
-    gatherParts<WideSums>(m_runs, label, count, &sums, &box);
-  // Each entry is written once (a list made at its size would be zeroed first).
-  std::vector<TavRegionPartStats> out;
-  out.reserve(count);
-  for (size_t k = 0; k < count; ++k) {
-    const TavRegionBox& b = box[k];
-    const MomentSums& s = sums[k];
-    out.push_back(TavRegionPartStats{s.a, TavRegionBox{b.x, b.y, b.width - b.x, b.height - b.y},
-                                     centroidOf(s.a, s.sx, s.sy), momentsOf(s)});
-  }
-  return out;
+  return narrowCanvas(m_width, m_height) ? partStats<NarrowSums>(m_runs, label, count)
+                                         : partStats<WideSums>(m_runs, label, count);
 }
 
 int CTavGeoRegion::componentCount(int connectivity) const {
