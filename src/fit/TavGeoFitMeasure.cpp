@@ -204,49 +204,77 @@ struct Evaluation {
   double rhs[3] = {};
 };
 
-// The distance d = |p - centre| - r of each of m points and the unit vector
-// (ux, uy) from the centre to it, (0, 0) for a point at the centre. No value
-// depends on another, so they are taken several points at a time: vector
-// square roots and divisions round as the scalar ones do, to the same bits.
+// The distances and directions of points from a circle's centre are taken
+// several points at a time: no value depends on another, and vector square
+// roots and divisions round as the scalar ones do, to the same bits.
+#if defined(TAVGEO_SSE2_FIT)
+// The offsets from the centre (a, b) of points p[0 .. 1] and their lengths.
+struct Offsets2 {
+  __m128d dx, dy, ri;
+};
+inline Offsets2 offsets2(const TavPoint* p, __m128d a, __m128d b) {
+  const __m128d p0 = _mm_loadu_pd(&p[0].x), p1 = _mm_loadu_pd(&p[1].x);
+  const __m128d dx = _mm_sub_pd(_mm_unpacklo_pd(p0, p1), a), dy = _mm_sub_pd(_mm_unpackhi_pd(p0, p1), b);
+  return Offsets2{dx, dy, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)))};
+}
+#endif
 #if defined(TAVGEO_AVX2_FIT)
-// Four points a step; returns how many points it took (a multiple of 4).
+bool haveAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+// The same for points p[0 .. 3].
+struct Offsets4 {
+  __m256d dx, dy, ri;
+};
+__attribute__((target("avx2"))) inline Offsets4 offsets4(const TavPoint* p, __m256d a, __m256d b) {
+  const __m256d p01 = _mm256_loadu_pd(&p[0].x), p23 = _mm256_loadu_pd(&p[2].x);
+  // unpacking gives x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
+  const __m256d dx = _mm256_sub_pd(_mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8), a);
+  const __m256d dy = _mm256_sub_pd(_mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8), b);
+  return Offsets4{dx, dy, _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)))};
+}
+// directions() and circleDistances() four points a step; each returns how
+// many points it took (a multiple of 4).
 __attribute__((target("avx2"))) size_t directionsAvx2(const TavPoint* p, size_t m, const WorkCircle& c,
                                                     double* ux, double* uy, double* d) {
   const __m256d a = _mm256_set1_pd(c.a), b = _mm256_set1_pd(c.b), r = _mm256_set1_pd(c.r);
   size_t i = 0;
   for (; i + 4 <= m; i += 4) {
-    const __m256d p01 = _mm256_loadu_pd(&p[i].x), p23 = _mm256_loadu_pd(&p[i + 2].x);
-    // x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
-    const __m256d xs = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8);
-    const __m256d ys = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8);
-    const __m256d dx = _mm256_sub_pd(xs, a), dy = _mm256_sub_pd(ys, b);
-    const __m256d ri = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)));
-    const __m256d away = _mm256_cmp_pd(ri, _mm256_setzero_pd(), _CMP_GT_OQ);
-    _mm256_storeu_pd(d + i, _mm256_sub_pd(ri, r));
-    _mm256_storeu_pd(ux + i, _mm256_and_pd(away, _mm256_div_pd(dx, ri)));
-    _mm256_storeu_pd(uy + i, _mm256_and_pd(away, _mm256_div_pd(dy, ri)));
+    const Offsets4 o = offsets4(p + i, a, b);
+    const __m256d away = _mm256_cmp_pd(o.ri, _mm256_setzero_pd(), _CMP_GT_OQ);  // false for 0 and NaN
+    _mm256_storeu_pd(d + i, _mm256_sub_pd(o.ri, r));
+    _mm256_storeu_pd(ux + i, _mm256_and_pd(away, _mm256_div_pd(o.dx, o.ri)));
+    _mm256_storeu_pd(uy + i, _mm256_and_pd(away, _mm256_div_pd(o.dy, o.ri)));
   }
+  return i;
+}
+__attribute__((target("avx2"))) size_t distancesAvx2(const TavPoint* p, size_t n, const WorkCircle& c,
+                                                     double* dist) {
+  const __m256d a = _mm256_set1_pd(c.a), b = _mm256_set1_pd(c.b), r = _mm256_set1_pd(c.r);
+  const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(INT64_MAX));
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4)
+    _mm256_storeu_pd(dist + i, _mm256_and_pd(magnitude, _mm256_sub_pd(offsets4(p + i, a, b).ri, r)));
   return i;
 }
 #endif
 
+// The distance d = |p - centre| - r of each of m points and the unit vector
+// (ux, uy) from the centre to it, (0, 0) for a point at the centre.
 void directions(const TavPoint* p, size_t m, const WorkCircle& c, double* ux, double* uy, double* d) {
   size_t i = 0;
 #if defined(TAVGEO_AVX2_FIT)
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) i = directionsAvx2(p, m, c, ux, uy, d);
+  if (haveAvx2()) i = directionsAvx2(p, m, c, ux, uy, d);
 #endif
 #if defined(TAVGEO_SSE2_FIT)
   const __m128d a = _mm_set1_pd(c.a), b = _mm_set1_pd(c.b), r = _mm_set1_pd(c.r);
   for (; i + 2 <= m; i += 2) {
-    const __m128d p0 = _mm_loadu_pd(&p[i].x), p1 = _mm_loadu_pd(&p[i + 1].x);
-    const __m128d dx = _mm_sub_pd(_mm_unpacklo_pd(p0, p1), a);
-    const __m128d dy = _mm_sub_pd(_mm_unpackhi_pd(p0, p1), b);
-    const __m128d ri = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)));
-    const __m128d away = _mm_cmpgt_pd(ri, _mm_setzero_pd());  // false for 0 and NaN
-    _mm_storeu_pd(d + i, _mm_sub_pd(ri, r));
-    _mm_storeu_pd(ux + i, _mm_and_pd(away, _mm_div_pd(dx, ri)));
-    _mm_storeu_pd(uy + i, _mm_and_pd(away, _mm_div_pd(dy, ri)));
+    const Offsets2 o = offsets2(p + i, a, b);
+    const __m128d away = _mm_cmpgt_pd(o.ri, _mm_setzero_pd());
+    _mm_storeu_pd(d + i, _mm_sub_pd(o.ri, r));
+    _mm_storeu_pd(ux + i, _mm_and_pd(away, _mm_div_pd(o.dx, o.ri)));
+    _mm_storeu_pd(uy + i, _mm_and_pd(away, _mm_div_pd(o.dy, o.ri)));
   }
 #endif
   for (; i < m; ++i) {
@@ -260,6 +288,25 @@ void directions(const TavPoint* p, size_t m, const WorkCircle& c, double* ux, do
       ux[i] = dx / ri;
       uy[i] = dy / ri;
     }
+  }
+}
+
+// |(|p - centre| - r)| of each of n points, into dist.
+void circleDistances(const TavPoint* p, size_t n, const WorkCircle& c, double* dist) {
+  size_t i = 0;
+#if defined(TAVGEO_AVX2_FIT)
+  if (haveAvx2()) i = distancesAvx2(p, n, c, dist);
+#endif
+#if defined(TAVGEO_SSE2_FIT)
+  const __m128d a = _mm_set1_pd(c.a), b = _mm_set1_pd(c.b), r = _mm_set1_pd(c.r);
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(INT64_MAX));
+  for (; i + 2 <= n; i += 2)
+    _mm_storeu_pd(dist + i, _mm_and_pd(magnitude, _mm_sub_pd(offsets2(p + i, a, b).ri, r)));
+#endif
+  for (; i < n; ++i) {
+    const double dx = p[i].x - c.a;
+    const double dy = p[i].y - c.b;
+    dist[i] = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
   }
 }
 
@@ -574,13 +621,7 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
   const std::vector<TavPoint> q = workingPoints(points, n, f);
   std::vector<double> dist(n);
   std::vector<double> values(n);
-  auto distancesTo = [&](const WorkCircle& c) {
-    for (unsigned int j = 0; j < n; ++j) {
-      const double dx = q[j].x - c.a;
-      const double dy = q[j].y - c.b;
-      dist[j] = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
-    }
-  };
+  auto distancesTo = [&](const WorkCircle& c) { circleDistances(q.data(), n, c, dist.data()); };
 
   // A score is the sum of the m smallest distances in ascending order; a
   // candidate whose m smallest, summed in any order, exceed the best score by
@@ -604,13 +645,9 @@ int pointsFitCircleRansac(const TavPoint* points, unsigned int n, unsigned int k
       // For any cap, sum_j min(d_j, cap) - k * cap is at most the sum of the m
       // smallest distances; with the best candidate's largest kept distance as
       // the cap this proves most candidates worse in one pass.
+      distancesTo(c);
       double capped = 0.0;
-      for (unsigned int j = 0; j < n; ++j) {
-        const double dx = q[j].x - c.a;
-        const double dy = q[j].y - c.b;
-        dist[j] = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
-        capped += std::min(dist[j], bestEdge);
-      }
+      for (unsigned int j = 0; j < n; ++j) capped += std::min(dist[j], bestEdge);
       if (!(capped - static_cast<double>(k) * bestEdge <= bestScore * capSlack)) continue;
     } else {
       distancesTo(c);
