@@ -220,7 +220,10 @@ inline Offsets2 offsets2(const TavPoint* p, __m128d a, __m128d b) {
 #endif
 #if defined(TAVGEO_AVX2_FIT)
 bool haveAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
+  static const bool avx2 = [] {
+    __builtin_cpu_init();  // may run before the constructors that would do it
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
   return avx2;
 }
 // The same for points p[0 .. 3].
