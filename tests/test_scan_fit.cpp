@@ -141,7 +141,7 @@ TEST(FitCircle, WorkedExamplesAndRefusals) {
     EXPECT_EQ(pointsFitCircle(w.pts.data(), n, &c, &err), w.message ? 2 : 0) << n;
     EXPECT_TRUE(isCircle(c, w.x, w.y, w.r, w.tol)) << n;
     for (const TavPoint& p : w.pts) sum += std::fabs(pointPointDist(p, c.center) - c.radius);
-    EXPECT_DOUBLE_EQ(err, w.message ? 0 : sum / n) << n;  // the mean absolute radial deviation
+    EXPECT_EQ(err, w.message ? 0 : sum / n) << n;  // the mean absolute radial deviation, to the bit
     EXPECT_EQ(cap.records, record(w.message, static_cast<int>(w.line))) << n;
   }
   CTavLog plain;  // a log without a sink writes the record to stderr
@@ -184,6 +184,43 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   EXPECT_TRUE(isCircle(c, 0, 0, 10, 1e-5) && isNum(err, 0, 1e-5));
   const TavPoint sym[] = {{10, 0}, {-10, 0}, {0, 10}, {0, -10}, {0, -12}, {0, 12}};  // equal residuals
   EXPECT_TRUE(pointsFitCircleOutliers(sym, 6, 1, nullptr, nullptr, removed) == 0 && removed[0].y == -12);
+  // Larger sets, whose distances are taken in blocks: the same removals, circle and error as the literal
+  // loop of fits and first largest residuals by pointPointDist. The ring centred on integers has residuals whose
+  // offsets are 0 in x or y, and its centre point, at distance 0.
+  std::mt19937 gen(5);
+  std::normal_distribution<double> noise(0, 0.3);
+  Pts noisy, ringed{{50, 60}};
+  for (int i = 0; i < 1003; ++i) {
+    const double t = 2 * kPi * i / 1003;
+    noisy.emplace_back(100 + 40 * std::cos(t) + noise(gen), 80 + 40 * std::sin(t) + noise(gen));
+    if (i % 40 == 0) noisy.emplace_back(100 + 90 * noise(gen), 80 + 90 * noise(gen));
+  }
+  for (int i = -20; i <= 20; ++i)
+    for (const TavPoint& q : {TavPoint(50 + i, 60 + 20), TavPoint(50 + i, 60 - 20), TavPoint(50 + 20, 60 + i),
+                              TavPoint(50 - 20, 60 + i)})
+      ringed.push_back(q);
+  for (const auto& [pts, k] : {std::pair<Pts, unsigned>{noisy, 30}, {ringed, 7}}) {
+    Pts work = pts, want;
+    TavCircle wc;
+    double we = 0;
+    pointsFitCircle(work.data(), static_cast<unsigned>(work.size()), &wc, &we);
+    while (want.size() < k) {
+      size_t worst = 0;
+      for (size_t j = 0; j < work.size(); ++j)
+        if (std::fabs(pointPointDist(work[j], wc.center) - wc.radius) >
+            std::fabs(pointPointDist(work[worst], wc.center) - wc.radius))
+          worst = j;
+      want.push_back(work[worst]);
+      work.erase(work.begin() + static_cast<std::ptrdiff_t>(worst));
+      pointsFitCircle(work.data(), static_cast<unsigned>(work.size()), &wc, &we);
+    }
+    double sum = 0;  // the error of the last fit: the mean radial deviation of the points kept
+    for (const TavPoint& q : work) sum += std::fabs(pointPointDist(q, wc.center) - wc.radius);
+    EXPECT_EQ(we, sum / static_cast<double>(work.size()));
+    Pts got(k);
+    EXPECT_EQ(pointsFitCircleOutliers(pts.data(), static_cast<unsigned>(pts.size()), k, &c, &err, got.data()), 0);
+    EXPECT_TRUE(tavfuzz::sameAll(got, want) && isCircle(c, wc.center.x, wc.center.y, wc.radius, 0) && err == we);
+  }
   // Removals down to two points end with a refusal, also for k beyond n; the one record is the test's first.
   const TavPoint five[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 9}};
   EXPECT_EQ(pointsFitCircleOutliers(five, 5, 9, &c, &err, removed), 2);

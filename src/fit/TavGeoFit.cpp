@@ -27,6 +27,8 @@ constexpr int kLineTooFewPoints = 16;
 constexpr int kLineNoSpread = 65;
 constexpr int kLineStraight = 69;
 constexpr int kLineNotFinite = 71;
+// Distances from a circle's centre are taken a block at a time (several points at once).
+constexpr unsigned int kDistanceBlock = 256;
 
 int refuseCircle(int line, const char* message) {
   return detail::logError(kLogSource, line, kLogCircleFunction, kLogCategory, kCircleRefused, message);
@@ -172,9 +174,12 @@ int pointsFitCircle(const TavPoint* points, unsigned int n, TavCircle* circle, d
   }
   circle->center = center;
   circle->radius = radius;
-  double sum = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    sum += std::fabs(pointPointDist(circle->center, points[i]) - circle->radius);
+  // The distances a block at a time (several at once), summed in the points' order.
+  double sum = 0.0, dist[kDistanceBlock];
+  for (unsigned int start = 0; start < n; start += kDistanceBlock) {
+    const unsigned int m = std::min(kDistanceBlock, n - start);
+    detail::pointDistances(points + start, m, center, dist);
+    for (unsigned int i = 0; i < m; ++i) sum += std::fabs(dist[i] - radius);
   }
   *error = sum / count;
   return 0;
@@ -194,11 +199,16 @@ int pointsFitCircleOutliers(const TavPoint* points, unsigned int n, unsigned int
     // loses its first point.
     double worst = -1.0;
     size_t w = 0;
-    for (size_t j = 0; j < work.size(); ++j) {
-      const double d = std::fabs(pointPointDist(work[j], circle->center) - circle->radius);
-      if (d > worst) {
-        worst = d;
-        w = j;
+    for (size_t start = 0; start < work.size(); start += kDistanceBlock) {
+      const size_t m = std::min<size_t>(kDistanceBlock, work.size() - start);
+      double dist[kDistanceBlock];
+      detail::pointDistances(work.data() + start, m, circle->center, dist);
+      for (size_t j = 0; j < m; ++j) {
+        const double d = std::fabs(dist[j] - circle->radius);
+        if (d > worst) {
+          worst = d;
+          w = start + j;
+        }
       }
     }
     if (removed != nullptr) removed[written++] = work[w];

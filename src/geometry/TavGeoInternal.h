@@ -1,8 +1,11 @@
 // Helpers shared by the library's sources; not installed.
 #pragma once
 
+#include <TavGeometry/TavTypes.h>
+
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace NTavGeometry {
@@ -72,6 +75,13 @@ inline double roundedHypot(double x, double y) { return roundedHypotDispatched(x
 #else
 inline double roundedHypot(double x, double y) { return roundedHypotBody(x, y); }
 #endif
+
+// out[i] = pointPointDist(points[i], c) for i < n. On x86-64 with AVX2 and FMA
+// (asked once, at the first call) four at a time, each the same double as
+// roundedHypot gives: the vector steps are the body's own operations, and a
+// group of four with an operand beyond 2^300, below 2^-300 (both), infinite or
+// NaN takes the scalar body.
+void pointDistances(const TavPoint* points, size_t n, const TavPoint& c, double* out);
 
 }  // namespace detail
 }  // namespace NTavGeometry

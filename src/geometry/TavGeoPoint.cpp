@@ -1,6 +1,11 @@
 #include <TavGeometry/TavGeoPoint.h>
 
 #include <cmath>
+#include <cstdint>
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#include <immintrin.h>
+#endif
 
 #include "geometry/TavGeoInternal.h"
 
@@ -30,6 +35,67 @@ double roundedHypotDispatched(double x, double y) {
 
 }  // namespace detail
 #endif
+
+namespace detail {
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+namespace {
+
+// pointDistances four points a step; returns how many points it took.
+__attribute__((target("avx2,fma"))) size_t pointDistancesAvx2(const TavPoint* p, size_t n, const TavPoint& c,
+                                                             double* out) {
+  const __m256d cx = _mm256_set1_pd(c.x), cy = _mm256_set1_pd(c.y);
+  const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(INT64_MAX));
+  const __m256d big = _mm256_set1_pd(0x1p+300), small = _mm256_set1_pd(0x1p-300), zero = _mm256_setzero_pd();
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d p01 = _mm256_loadu_pd(&p[i].x), p23 = _mm256_loadu_pd(&p[i + 2].x);
+    // unpacking gives x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
+    const __m256d px = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8);
+    const __m256d py = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8);
+    const __m256d ax = _mm256_and_pd(magnitude, _mm256_sub_pd(px, cx));
+    const __m256d ay = _mm256_and_pd(magnitude, _mm256_sub_pd(py, cy));
+    const __m256d x = _mm256_max_pd(ax, ay), y = _mm256_min_pd(ax, ay);
+    // Both at most 2^300 (so neither NaN nor infinite) and the larger at least 2^-300: no scaling.
+    const __m256d plain = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(ax, big, _CMP_LE_OQ), _mm256_cmp_pd(ay, big, _CMP_LE_OQ)),
+        _mm256_cmp_pd(x, small, _CMP_GE_OQ));
+    if (_mm256_movemask_pd(plain) != 15) {
+      for (size_t j = i; j < i + 4; ++j) out[j] = roundedHypotBody(p[j].x - c.x, p[j].y - c.y);
+      continue;
+    }
+    __m256d h = _mm256_sqrt_pd(_mm256_fmadd_pd(x, x, _mm256_mul_pd(y, y)));
+    const __m256d hsq = _mm256_mul_pd(h, h), xsq = _mm256_mul_pd(x, x);
+    const __m256d residual = _mm256_sub_pd(
+        _mm256_add_pd(_mm256_fnmadd_pd(y, y, _mm256_sub_pd(hsq, xsq)), _mm256_fmsub_pd(h, h, hsq)),
+        _mm256_fmsub_pd(x, x, xsq));
+    h = _mm256_sub_pd(h, _mm256_div_pd(residual, _mm256_add_pd(h, h)));
+    // y = 0 gives x, as the body's early return does
+    _mm256_storeu_pd(out + i, _mm256_blendv_pd(h, x, _mm256_cmp_pd(y, zero, _CMP_EQ_OQ)));
+  }
+  return i;
+}
+
+bool haveAvx2Fma() {
+  static const bool have = [] {
+    __builtin_cpu_init();  // may run before the constructors that would do it
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  }();
+  return have;
+}
+
+}  // namespace
+#endif
+
+void pointDistances(const TavPoint* points, size_t n, const TavPoint& c, double* out) {
+  size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+  if (haveAvx2Fma()) i = pointDistancesAvx2(points, n, c, out);
+#endif
+  for (; i < n; ++i) out[i] = roundedHypot(points[i].x - c.x, points[i].y - c.y);
+}
+
+}  // namespace detail
 
 void pointsToMiddle(const TavPoint& a, const TavPoint& b, TavPoint* out) {
   out->x = (a.x + b.x) * 0.5;
