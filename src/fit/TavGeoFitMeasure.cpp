@@ -183,16 +183,6 @@ bool hyperInFrame(const TavPoint* points, unsigned int n, const Frame& f, WorkCi
   return true;
 }
 
-// Mean |distance to centre - radius| in image units.
-double meanAbsResidual(const TavPoint* points, unsigned int n, const Frame& f, const WorkCircle& w) {
-  double sum = 0.0;
-  for (unsigned int i = 0; i < n; ++i) {
-    const double u = f.wx(points[i].x) - w.a;
-    const double v = f.wy(points[i].y) - w.b;
-    sum += std::fabs(std::sqrt(u * u + v * v) - w.r);
-  }
-  return sum / static_cast<double>(n) / f.scale;
-}
 
 // One evaluation of the geometric objective at a circle of the working frame:
 // the sum of squares, the normal matrix J^T J (row i of J is -(ux, uy, 1), the
@@ -203,6 +193,9 @@ struct Evaluation {
   double jtj[3][3] = {};
   double rhs[3] = {};
 };
+
+// Points are taken a block at a time for the steps below.
+constexpr size_t kBlock = 256;
 
 // The distances and directions of points from a circle's centre are taken
 // several points at a time: no value depends on another, and vector square
@@ -313,28 +306,65 @@ void circleDistances(const TavPoint* p, size_t n, const WorkCircle& c, double* d
   }
 }
 
+// Mean |distance to centre - radius| in image units: a block of points at a
+// time in working coordinates, their distances taken several at once.
+double meanAbsResidual(const TavPoint* points, unsigned int n, const Frame& f, const WorkCircle& w) {
+  double sum = 0.0, dist[kBlock];
+  TavPoint block[kBlock];
+  for (unsigned int start = 0; start < n; start += kBlock) {
+    const unsigned int m = std::min<unsigned int>(kBlock, n - start);
+    for (unsigned int i = 0; i < m; ++i)
+      block[i] = TavPoint(f.wx(points[start + i].x), f.wy(points[start + i].y));
+    circleDistances(block, m, w, dist);
+    for (unsigned int i = 0; i < m; ++i) sum += dist[i];
+  }
+  return sum / static_cast<double>(n) / f.scale;
+}
+
 void evaluate(const std::vector<TavPoint>& q, const WorkCircle& c, Evaluation& e) {
   double f = 0.0, fa = 0.0, sxx = 0.0, sxy = 0.0, syy = 0.0, sx = 0.0, sy = 0.0;
   double gx = 0.0, gy = 0.0, gr = 0.0;
-  constexpr size_t kBlock = 256;
   double uxs[kBlock], uys[kBlock], ds[kBlock];
+#if defined(TAVGEO_SSE2_FIT)
+  // Two running sums in each vector, each lane its own in the points' order:
+  // (sxx, syy), (sx, sy), (gx, gy) and (f, gr).
+  __m128d sq = _mm_setzero_pd(), s1 = _mm_setzero_pd(), g = _mm_setzero_pd(), fr = _mm_setzero_pd();
+  const __m128d ones = _mm_set1_pd(1.0);
+#endif
   for (size_t start = 0; start < q.size(); start += kBlock) {
     const size_t m = std::min(kBlock, q.size() - start);
     directions(q.data() + start, m, c, uxs, uys, ds);
     for (size_t i = 0; i < m; ++i) {  // summed in the points' order
       const double ux = uxs[i], uy = uys[i], d = ds[i];
-      f += d * d;
       fa += std::fabs(d);
-      sxx += ux * ux;
       sxy += ux * uy;
+#if defined(TAVGEO_SSE2_FIT)
+      const __m128d u = _mm_unpacklo_pd(_mm_set_sd(ux), _mm_set_sd(uy)), dd = _mm_set1_pd(d);
+      sq = _mm_add_pd(sq, _mm_mul_pd(u, u));
+      s1 = _mm_add_pd(s1, u);
+      g = _mm_add_pd(g, _mm_mul_pd(u, dd));
+      fr = _mm_add_pd(fr, _mm_mul_pd(dd, _mm_move_sd(ones, dd)));  // d * d and d * 1
+#else
+      f += d * d;
+      sxx += ux * ux;
       syy += uy * uy;
       sx += ux;
       sy += uy;
       gx += ux * d;
       gy += uy * d;
       gr += d;
+#endif
     }
   }
+#if defined(TAVGEO_SSE2_FIT)
+  double lanes[8];
+  _mm_storeu_pd(lanes, sq);
+  _mm_storeu_pd(lanes + 2, s1);
+  _mm_storeu_pd(lanes + 4, g);
+  _mm_storeu_pd(lanes + 6, fr);
+  sxx = lanes[0], syy = lanes[1], sx = lanes[2], sy = lanes[3], gx = lanes[4], gy = lanes[5];
+  f = lanes[6], gr = lanes[7];
+#endif
   e.sum = f;
   e.sumAbs = fa;
   const double count = static_cast<double>(q.size());
