@@ -79,6 +79,9 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 2, 3}, {3, 0, 7}}));  // [0, 2) [4, 7) and [1, 5)
   own.write({6, 4, 0, 0, 0, 0, 1, 4, 1, -1, 1, 0, 0, -1, -1}, {1, 1});  // one row twice in a row, left run last
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 0, 1}, {1, 4, 6}}));  // pixel 0 had been merged away
+  std::vector<TavRun> walked;  // a temporary region's runs outlive it in a loop (the sanitizers' runs check)
+  for (const TavRun& r : own.region().runs()) walked.push_back(r);
+  EXPECT_EQ(walked, own.region().runs());
 }
 
 // Readings fuzz_perimeter leaves out: records without runs; header column < 0

@@ -13,6 +13,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace NTavGeometry {
@@ -309,7 +310,11 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Canvas height.
   int height() const { return m_height; }
   /// \brief The runs, sorted by (y, x0), merged, inside the canvas.
-  const std::vector<TavRun>& runs() const { return m_runs; }
+  const std::vector<TavRun>& runs() const& { return m_runs; }
+  /// \brief The runs of a temporary region, moved out of it: so that
+  /// `for (const TavRun& r : calc.region().runs())` iterates a list that
+  /// lives as long as the loop (a reference into the temporary would not).
+  std::vector<TavRun> runs() && { return std::move(m_runs); }
   /// \brief Number of runs.
   size_t runCount() const { return m_runs.size(); }
   /// \brief True when the region has no pixel.
@@ -471,7 +476,8 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Writes the label image of the connected parts: 0 outside the
   /// region, k at the pixels of the part components(connectivity)[k - 1].
   ///
-  /// Row y starts at data + y * stride (stride in int32 elements, >= width);
+  /// Row y starts at data + y * stride (stride in int32 elements, >= width:
+  /// for an image whose row step is given in bytes, the step divided by 4);
   /// the elements of a row past its width are left as they are.
   /// O(runs + width * height).
   /// \param data the image, height rows of stride elements.

@@ -14,7 +14,12 @@
 ///
 /// Nothing is written until the application installs an object in
 /// CTavLog::_log; records are then handed to its sink. TavGeometry's records
-/// carry category 256 and the text `"message" [file:line:function] (code)`;
+/// carry category 256 and the text `"message" [file:line:function] (code)`,
+/// where file is the fixed source label `.\TavGeoFit` (not a path), line the
+/// refusal's reason (16 fewer than 3 points, 65 no spread along x or y, 69
+/// points on a line, 71 no finite circle; not a line of a source file) and
+/// code the status returned (2), for example
+/// `"Need 3 or more points" [.\TavGeoFit:16:NTavGeometry::pointsFitCircle] (2)`;
 /// nothing the logging object throws leaves the library's call.
 /// @{
 
