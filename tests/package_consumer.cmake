@@ -80,6 +80,25 @@ string(FIND "${LAST_OUTPUT}" "lone consumer: 2" found)
 if(found EQUAL -1)
   message(FATAL_ERROR "unexpected output of the pkg-config consumer:\n${LAST_OUTPUT}")
 endif()
+# The logging library alone, by its own pkg-config file.
+file(WRITE ${WORK_DIR}/log-pc.cpp [=[
+#include <TavLog/TavLog.h>
+#include <cstdio>
+int main() {
+  CTavLog log([](unsigned int category, const std::string& text) {
+    std::printf("log consumer: %u %s\n", category, text.c_str());
+  });
+  log.error(7, "%d words", 3);
+}
+]=])
+run(${CMAKE_COMMAND} -E env "PKG_CONFIG_PATH=${pcdir}" ${PKG_CONFIG} --cflags --libs TavLog)
+separate_arguments(flags UNIX_COMMAND "${LAST_OUTPUT}")
+run(${CXX} -std=c++17 ${WORK_DIR}/log-pc.cpp ${flags} "-Wl,-rpath,${libdir}" -o ${WORK_DIR}/log-pc)
+run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${WORK_DIR}/log-pc)
+string(FIND "${LAST_OUTPUT}" "log consumer: 7 3 words" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "unexpected output of the TavLog pkg-config consumer:\n${LAST_OUTPUT}")
+endif()
 
 # The README's C++ tour as a program: up to its using-directive at file scope,
 # the rest in main().
