@@ -81,6 +81,16 @@ TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.Empt
   const TavPoint above[3] = {TavPoint(0, -5), TavPoint(10, 0.5), TavPoint(0, 0.5)};
   ASSERT_TRUE(c.calculate(10, 10, above, 3));  // lowest vertex on row 0: nothing to scan
   EXPECT_EQ(c.rle().size(), 7u);
+  // A list of 123 million words (a comb of 40 teeth over 1.5 million rows) holds no more than the word cap:
+  // doubling alone had grown its capacity past 83.9 million words to 160 million (640 MiB).
+  std::vector<TavPoint> comb;
+  for (int t = 0; t < 40; ++t)
+    for (const TavPoint& q : {TavPoint(10 * t, 1.5e6 - 1), TavPoint(10 * t + 5, 1.5e6 - 1), TavPoint(10 * t + 5, 0.5),
+                              TavPoint(10 * t + 10, 0.5)})
+      comb.push_back(q);
+  comb.insert(comb.end(), {TavPoint(400, -1), TavPoint(0, -1)});
+  ASSERT_TRUE(c.calculate(420, 1500002, comb.data(), static_cast<int>(comb.size())));
+  EXPECT_TRUE(c.rle().size() == 122999925u && c.rle().capacity() <= kRleMaxWords) << c.rle().capacity();
 }
 
 TEST(Limits, ArcPointSetScanLinesAndPerimeterAreCapped) {

@@ -268,6 +268,10 @@ void CTavGeoRleCalcPolygon::processScan(int scan) {
     m_tooLong = true;
     return;
   }
+  // Room for the record and the final -1, grown by doubling as push_back would
+  // but never past kRleMaxWords, which doubling alone overshoots by up to 25 %.
+  const size_t room = m_rle.size() + 2 * pairs + 3;
+  if (room > m_rle.capacity()) m_rle.reserve(std::min(std::max(room, 2 * m_rle.capacity()), kRleMaxWords));
   m_rle.push_back(scan);
   m_recordRuns.push_back(static_cast<int>(pairs));
   const ActiveEdge* a = m_active.data();
