@@ -133,11 +133,11 @@ def main():
         ("boundary pixels of the star", lambda: pcalc.calculate(4096, 4096, poly).perimeter_points(),
          lambda: cv2.findContours(filled, cv2.RETR_EXTERNAL, cv2.CHAIN_APPROX_NONE),
          lambda: segmentation.find_boundaries(filled, mode="inner")),
-        # the orthogonal fit on every side; cv2 takes float32, converted before the timing
-        ("line fit, 10^3 points", lambda: tg.fit_line_orthogonal(linepts[:1000]),
+        # the orthogonal fit on every side, the line alone; cv2 takes float32, converted before the timing
+        ("line fit, 10^3 points", lambda: tg.fit_line_orthogonal(linepts[:1000], return_rms=False),
          lambda: cv2.fitLine(line32[:1000], cv2.DIST_L2, 0, 0.01, 0.01),
          lambda: measure.LineModelND().estimate(linepts[:1000])),
-        ("line fit, 10^6 points", lambda: tg.fit_line_orthogonal(linepts),
+        ("line fit, 10^6 points", lambda: tg.fit_line_orthogonal(linepts, return_rms=False),
          lambda: cv2.fitLine(line32, cv2.DIST_L2, 0, 0.01, 0.01),
          lambda: measure.LineModelND().estimate(linepts)),
         ("circle fit, 10^3 points", lambda: tg.fit_circle(pts1k), None, sk_circle),

@@ -21,8 +21,11 @@ unsigned int kOf(IntArg k) { return static_cast<unsigned int>(toCount(k, "k", 0x
 
 // (shape, figure) of a fit that writes one shape and one double (the circle
 // fits' error, the orthogonal line's RMS), or None when refused.
+// Without the figure (withFigure false) the fit is asked for the shape alone,
+// which it may find with less work, and the shape alone is returned.
 template <class Shape>
-py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int, Shape*, double*)) {
+py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int, Shape*, double*),
+                    bool withFigure = true) {
   Points p = toPoints(points, "points");
   const unsigned int n = countOf(p);
   Shape shape;
@@ -30,9 +33,10 @@ py::object shapeFit(py::handle points, int (*fit)(const TavPoint*, unsigned int,
   int rc;
   {
     GilRelease release;
-    rc = fit(p.data, n, &shape, &figure);
+    rc = fit(p.data, n, &shape, withFigure ? &figure : nullptr);
   }
   if (rc != 0) return py::none();
+  if (!withFigure) return py::cast(shape);
   return py::make_tuple(shape, figure);
 }
 
@@ -45,11 +49,16 @@ py::array_t<double> pointsArray(const std::vector<TavPoint>& pts, std::size_t n)
 void bindFitMeasure(py::module_& m) {
   m.def(
       "points_fit_line_orthogonal",
-      [](ArrayArg points) { return shapeFit<TavLine>(points, pointsFitLineOrthogonal); },
-      py::arg("points"),
+      [](ArrayArg points, py::object returnRms) {
+        const bool withRms = toBool(returnRms, "return_rms");
+        return shapeFit<TavLine>(points, pointsFitLineOrthogonal, withRms);
+      },
+      py::arg("points"), py::arg("return_rms") = true,
       "Total least-squares line: through the centroid along the principal axis of the centred\n"
       "points (orthogonal distances). (Line from the centroid one unit along the axis, RMS\n"
-      "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.");
+      "orthogonal distance), or None for fewer than 2 distinct points or a non-finite coordinate.\n"
+      "With return_rms=False the line alone (or None), without the pass over the points that the\n"
+      "RMS distance takes.");
   m.def(
       "points_fit_circle_hyper",
       [](ArrayArg points) { return shapeFit<TavCircle>(points, pointsFitCircleHyper); },

@@ -245,9 +245,17 @@ def points_fit_line_ransac(points: PointSet, k: _Int, candidates: _Int,
 def points_fit_line_ransac(points: PointSet, k: _Int, candidates: _Int = 0,
                            return_rejected: _Flag = ...
                            ) -> Tuple[Line, float] | Tuple[Line, float, npt.NDArray[np.float64]] | None: ...
-def points_fit_line_orthogonal(points: PointSet) -> Tuple[Line, float] | None:
+@overload
+def points_fit_line_orthogonal(points: PointSet, return_rms: Literal[True, 1] = ...
+                               ) -> Tuple[Line, float] | None:
     """(Line from the centroid one unit along the principal axis, RMS orthogonal distance);
     None for fewer than 2 distinct points or a non-finite coordinate."""
+@overload
+def points_fit_line_orthogonal(points: PointSet, return_rms: Literal[False, 0]) -> Line | None:
+    """The line alone (no pass for the RMS distance), or None."""
+@overload
+def points_fit_line_orthogonal(points: PointSet, return_rms: _Flag = ...
+                               ) -> Tuple[Line, float] | Line | None: ...
 def points_fit_circle_hyper(points: PointSet) -> Tuple[Circle, float] | None:
     """(Circle, mean |distance to centre - radius|); None for < 3 points, non-finite or
     (nearly) collinear points."""

@@ -41,6 +41,7 @@ BAD = [  # call | exception | words the message holds
     "tg.average_angles(3.0) | TypeError | angles float", "tg.average_angles([1, None]) | TypeError | angles",
     "tg.average_angles([[1, 2]]) | ValueError | angles 1-D",
     "tg.fit_line_ransac(SQ, 1, 0, 'x') | TypeError | rejected bool",
+    "tg.fit_line_orthogonal(SQ, return_rms=None) | TypeError | rms bool",
     "tg.fit_circle_outliers(SQ, 1, np.zeros(0)) | TypeError | removed bool",
     "tg.Region(2, 2).to_coco(None) | TypeError | compressed bool",  # None had given the list form
     "tg.Region(17000, 17000).to_mask() | ValueError | 2^28 clip()",
@@ -157,6 +158,9 @@ def test_geometric_failures_return_none_and_success_its_documented_shape():
     nan_point = np.vstack([SQ, [np.nan, 1]])  # the line fits give a NaN line, the others refuse
     assert all(np.isnan(ln.p1[1]) for ln in [tg.fit_line(nan_point), tg.fit_line_outliers(nan_point, 1)[0]])
     assert tg.fit_circle_ransac(nan_point, 0) is None and tg.fit_line_orthogonal(nan_point) is None
+    assert tg.fit_line_orthogonal(nan_point, return_rms=False) is None
+    tilted = [[0, 0], [4, 1.5], [9, 3], [13, 5.5]]  # the line alone is the line of the pair
+    assert tg.fit_line_orthogonal(tilted, False) == tg.fit_line_orthogonal(tilted)[0] != tg.fit_line(tilted)
     # a consensus circle whose refit stops at its iteration limit still has its circle (it came back None)
     stalled = [[67.097, 10.319], [5.713, 45.621], [46.404, 29.852], [34.19, 5.667], [44.919, 64.009],
                [80.491, 57.378], [51.731, 56.596], [10.412, 38.801], [53.57, 58.472], [91.145, 48.973]]

@@ -31,3 +31,6 @@ print(tg.Rotator().rotate((1, 2))[0] + tg.RleCalcDisk().calculate(8, 8, pts).reg
 inside: bool = reg.contains(reg.centroid)
 ious: npt.NDArray[np.float64] = tg.Region.iou_matrix([reg], (r for r in [reg, reg]), iscrowd=[0, True])
 mask: npt.NDArray[np.bool_] = np.asarray(reg, bool)
+alone = tg.fit_line_orthogonal(pts, return_rms=False)  # the line alone
+if alone is not None:
+    print(alone.p1, alone[1])  # error
