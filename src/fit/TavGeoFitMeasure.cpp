@@ -194,8 +194,10 @@ struct Evaluation {
   double rhs[3] = {};
 };
 
-// Points are taken a block at a time for the steps below.
+// Points are taken a block at a time for the steps below; the vector loads
+// read two points' x and y as four consecutive doubles.
 constexpr size_t kBlock = 256;
+static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");
 
 // The distances and directions of points from a circle's centre are taken
 // several points at a time: no value depends on another, and vector square

@@ -41,7 +41,9 @@ namespace detail {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
 namespace {
 
-// pointDistances four points a step; returns how many points it took.
+// pointDistances four points a step; returns how many points it took. Two
+// points are read as four consecutive doubles.
+static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");
 __attribute__((target("avx2,fma"))) size_t pointDistancesAvx2(const TavPoint* p, size_t n, const TavPoint& c,
                                                              double* out) {
   const __m256d cx = _mm256_set1_pd(c.x), cy = _mm256_set1_pd(c.y);
