@@ -81,7 +81,9 @@ TEST(Rle, EmptyListsAndTheRadiusLimit) {
   EXPECT_EQ(own.region().runs(), (std::vector<TavRun>{{1, 0, 1}, {1, 4, 6}}));  // pixel 0 had been merged away
   std::vector<TavRun> walked;  // a temporary region's runs outlive it in a loop (the sanitizers' runs check)
   for (const TavRun& r : own.region().runs()) walked.push_back(r);
-  EXPECT_EQ(walked, own.region().runs());
+  const CTavGeoRegion same = own.region();
+  for (const TavRun& r : (walked.empty() ? same : own.region()).runs()) walked.push_back(r);  // a const one
+  EXPECT_EQ(walked.size(), 2 * same.runs().size());
 }
 
 // Readings fuzz_perimeter leaves out: records without runs; header column < 0

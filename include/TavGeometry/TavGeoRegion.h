@@ -310,11 +310,18 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// \brief Canvas height.
   int height() const { return m_height; }
   /// \brief The runs, sorted by (y, x0), merged, inside the canvas.
+  ///
+  /// Of a temporary region the list itself is returned, moved out of a
+  /// non-const one and copied from a const one, so that
+  /// `for (const TavRun& r : calc.region().runs())` iterates a list that lives
+  /// as long as the loop (a reference into the temporary would not). The
+  /// member's address names one of the three:
+  /// `static_cast<const std::vector<TavRun>& (CTavGeoRegion::*)() const&>(&CTavGeoRegion::runs)`.
   const std::vector<TavRun>& runs() const& { return m_runs; }
-  /// \brief The runs of a temporary region, moved out of it: so that
-  /// `for (const TavRun& r : calc.region().runs())` iterates a list that
-  /// lives as long as the loop (a reference into the temporary would not).
+  /// \brief The runs of a temporary region, moved out of it.
   std::vector<TavRun> runs() && { return std::move(m_runs); }
+  /// \brief The runs of a const temporary region, copied.
+  std::vector<TavRun> runs() const&& { return m_runs; }
   /// \brief Number of runs.
   size_t runCount() const { return m_runs.size(); }
   /// \brief True when the region has no pixel.
