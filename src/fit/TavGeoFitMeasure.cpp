@@ -18,16 +18,14 @@
 #include <vector>
 
 #include "fit/TavGeoFitDraw.h"
+#include "geometry/TavGeoInternal.h"
 
-// Where the compiler targets SSE2 (and TAVGEO_PORTABLE is not set), the
-// geometric fit's distances and directions are taken two points at a time; on
-// x86-64, four at a time where the processor has AVX2 (asked at the first call).
+// Where the compiler targets SSE2 (and TAVGEO_PORTABLE is not set), the circle
+// fits' distances and directions are taken two points at a time; on x86-64,
+// four at a time where the processor has AVX2 (TAVGEO_X86_DISPATCH).
 #if defined(__SSE2__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_SSE2_FIT 1
-#include <immintrin.h>
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TAVGEO_AVX2_FIT 1
-#endif
+#include <emmintrin.h>
 #endif
 
 namespace NTavGeometry {
@@ -194,10 +192,8 @@ struct Evaluation {
   double rhs[3] = {};
 };
 
-// Points are taken a block at a time for the steps below; the vector loads
-// read two points' x and y as four consecutive doubles.
+// Points are taken a block at a time for the steps below.
 constexpr size_t kBlock = 256;
-static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");
 
 // The distances and directions of points from a circle's centre are taken
 // several points at a time: no value depends on another, and vector square
@@ -213,23 +209,15 @@ inline Offsets2 offsets2(const TavPoint* p, __m128d a, __m128d b) {
   return Offsets2{dx, dy, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)))};
 }
 #endif
-#if defined(TAVGEO_AVX2_FIT)
-bool haveAvx2() {
-  static const bool avx2 = [] {
-    __builtin_cpu_init();  // may run before the constructors that would do it
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return avx2;
-}
+#if defined(TAVGEO_X86_DISPATCH)
 // The same for points p[0 .. 3].
 struct Offsets4 {
   __m256d dx, dy, ri;
 };
 __attribute__((target("avx2"))) inline Offsets4 offsets4(const TavPoint* p, __m256d a, __m256d b) {
-  const __m256d p01 = _mm256_loadu_pd(&p[0].x), p23 = _mm256_loadu_pd(&p[2].x);
-  // unpacking gives x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
-  const __m256d dx = _mm256_sub_pd(_mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8), a);
-  const __m256d dy = _mm256_sub_pd(_mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8), b);
+  __m256d x, y;
+  detail::loadPoints4(p, &x, &y);
+  const __m256d dx = _mm256_sub_pd(x, a), dy = _mm256_sub_pd(y, b);
   return Offsets4{dx, dy, _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)))};
 }
 // directions() and circleDistances() four points a step; each returns how
@@ -262,8 +250,8 @@ __attribute__((target("avx2"))) size_t distancesAvx2(const TavPoint* p, size_t n
 // (ux, uy) from the centre to it, (0, 0) for a point at the centre.
 void directions(const TavPoint* p, size_t m, const WorkCircle& c, double* ux, double* uy, double* d) {
   size_t i = 0;
-#if defined(TAVGEO_AVX2_FIT)
-  if (haveAvx2()) i = directionsAvx2(p, m, c, ux, uy, d);
+#if defined(TAVGEO_X86_DISPATCH)
+  if (detail::processorHasAvx2()) i = directionsAvx2(p, m, c, ux, uy, d);
 #endif
 #if defined(TAVGEO_SSE2_FIT)
   const __m128d a = _mm_set1_pd(c.a), b = _mm_set1_pd(c.b), r = _mm_set1_pd(c.r);
@@ -292,8 +280,8 @@ void directions(const TavPoint* p, size_t m, const WorkCircle& c, double* ux, do
 // |(|p - centre| - r)| of each of n points, into dist.
 void circleDistances(const TavPoint* p, size_t n, const WorkCircle& c, double* dist) {
   size_t i = 0;
-#if defined(TAVGEO_AVX2_FIT)
-  if (haveAvx2()) i = distancesAvx2(p, n, c, dist);
+#if defined(TAVGEO_X86_DISPATCH)
+  if (detail::processorHasAvx2()) i = distancesAvx2(p, n, c, dist);
 #endif
 #if defined(TAVGEO_SSE2_FIT)
   const __m128d a = _mm_set1_pd(c.a), b = _mm_set1_pd(c.b), r = _mm_set1_pd(c.r);

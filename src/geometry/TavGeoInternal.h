@@ -8,6 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#include <immintrin.h>
+#endif
+
 namespace NTavGeometry {
 namespace detail {
 
@@ -74,6 +78,24 @@ double roundedHypotDispatched(double x, double y);
 inline double roundedHypot(double x, double y) { return roundedHypotDispatched(x, y); }
 #else
 inline double roundedHypot(double x, double y) { return roundedHypotBody(x, y); }
+#endif
+
+// On x86-64 the library has copies of some loops for AVX2 (and FMA), chosen
+// at run time by these tests, each asked once (also before the static
+// constructors have run).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#define TAVGEO_X86_DISPATCH 1
+bool processorHasAvx2();
+bool processorHasAvx2Fma();
+// The x and y of points p[0 .. 3], each in point order (two points are read
+// as four consecutive doubles).
+static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");
+__attribute__((target("avx2"))) inline void loadPoints4(const TavPoint* p, __m256d* x, __m256d* y) {
+  const __m256d p01 = _mm256_loadu_pd(&p[0].x), p23 = _mm256_loadu_pd(&p[2].x);
+  // unpacking gives x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
+  *x = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8);
+  *y = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8);
+}
 #endif
 
 // out[i] = pointPointDist(points[i], c) for i < n. On x86-64 with AVX2 and FMA

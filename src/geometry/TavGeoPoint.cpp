@@ -3,10 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
-#include <immintrin.h>
-#endif
-
 #include "geometry/TavGeoInternal.h"
 
 namespace NTavGeometry {
@@ -38,12 +34,23 @@ double roundedHypotDispatched(double x, double y) {
 
 namespace detail {
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#if defined(TAVGEO_X86_DISPATCH)
+bool processorHasAvx2() {
+  static const bool have = [] {
+    __builtin_cpu_init();  // may run before the constructors that would do it
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return have;
+}
+
+bool processorHasAvx2Fma() {
+  static const bool have = processorHasAvx2() && __builtin_cpu_supports("fma");
+  return have;
+}
+
 namespace {
 
-// pointDistances four points a step; returns how many points it took. Two
-// points are read as four consecutive doubles.
-static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");
+// pointDistances four points a step; returns how many points it took.
 __attribute__((target("avx2,fma"))) size_t pointDistancesAvx2(const TavPoint* p, size_t n, const TavPoint& c,
                                                              double* out) {
   const __m256d cx = _mm256_set1_pd(c.x), cy = _mm256_set1_pd(c.y);
@@ -51,10 +58,8 @@ __attribute__((target("avx2,fma"))) size_t pointDistancesAvx2(const TavPoint* p,
   const __m256d big = _mm256_set1_pd(0x1p+300), small = _mm256_set1_pd(0x1p-300), zero = _mm256_setzero_pd();
   size_t i = 0;
   for (; i + 4 <= n; i += 4) {
-    const __m256d p01 = _mm256_loadu_pd(&p[i].x), p23 = _mm256_loadu_pd(&p[i + 2].x);
-    // unpacking gives x0 x2 x1 x3 and y0 y2 y1 y3, put back in order
-    const __m256d px = _mm256_permute4x64_pd(_mm256_unpacklo_pd(p01, p23), 0xd8);
-    const __m256d py = _mm256_permute4x64_pd(_mm256_unpackhi_pd(p01, p23), 0xd8);
+    __m256d px, py;
+    loadPoints4(p + i, &px, &py);
     const __m256d ax = _mm256_and_pd(magnitude, _mm256_sub_pd(px, cx));
     const __m256d ay = _mm256_and_pd(magnitude, _mm256_sub_pd(py, cy));
     const __m256d x = _mm256_max_pd(ax, ay), y = _mm256_min_pd(ax, ay);
@@ -78,21 +83,13 @@ __attribute__((target("avx2,fma"))) size_t pointDistancesAvx2(const TavPoint* p,
   return i;
 }
 
-bool haveAvx2Fma() {
-  static const bool have = [] {
-    __builtin_cpu_init();  // may run before the constructors that would do it
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  }();
-  return have;
-}
-
 }  // namespace
 #endif
 
 void pointDistances(const TavPoint* points, size_t n, const TavPoint& c, double* out) {
   size_t i = 0;
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
-  if (haveAvx2Fma()) i = pointDistancesAvx2(points, n, c, out);
+#if defined(TAVGEO_X86_DISPATCH)
+  if (processorHasAvx2Fma()) i = pointDistancesAvx2(points, n, c, out);
 #endif
   for (; i < n; ++i) out[i] = roundedHypot(points[i].x - c.x, points[i].y - c.y);
 }

@@ -8,11 +8,13 @@
 #include <memory>
 #include <numeric>
 
+#include "geometry/TavGeoInternal.h"
 #include "region/TavGeoRegionInternal.h"
 
-#if defined(TAVGEO_AVX2_DISPATCH)
-#include <immintrin.h>
-#elif defined(TAVGEO_SSE2_SCAN)
+// On x86-64 (TAVGEO_X86_DISPATCH) the walk that sums an intersection's area
+// has a second form in AVX2, taken where the processor has it; its sums are
+// the same to the bit.
+#if defined(TAVGEO_SSE2_SCAN)
 #include <emmintrin.h>
 #endif
 
@@ -262,7 +264,7 @@ Overlap overlap(const TavRun* p, const TavRun* const pe, const TavRun* q, const 
   return Overlap{inter, areaA, areaB};
 }
 
-#if defined(TAVGEO_AVX2_DISPATCH)
+#if defined(TAVGEO_X86_DISPATCH)
 // The same sums eight runs at a time. A run of row y becomes the interval
 // [y * (width + 1) + x0, y * (width + 1) + x1) of one line, so that runs of
 // different rows never overlap and each list is one sorted list of disjoint
@@ -363,17 +365,13 @@ __attribute__((target("avx2"))) Overlap overlapBlocks(const TavRun* p, const Tav
   return Overlap{total(inter), total(areaA) + restA, total(areaB) + restB};
 }
 
-bool haveAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
 #endif
 
 Overlap overlap(const TavRun* p, const TavRun* const pe, const TavRun* q, const TavRun* const qe, int width,
                 int height) {
-#if defined(TAVGEO_AVX2_DISPATCH)
-  static const bool blocks = haveAvx2();
-  if (blocks && p < pe && q < qe && static_cast<int64_t>(height) * (width + 1) <= INT32_MAX)
+#if defined(TAVGEO_X86_DISPATCH)
+  if (detail::processorHasAvx2() && p < pe && q < qe &&
+      static_cast<int64_t>(height) * (width + 1) <= INT32_MAX)
     return overlapBlocks(p, pe, q, qe, width);
 #else
   (void)width;

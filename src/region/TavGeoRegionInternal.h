@@ -17,12 +17,6 @@
 #if defined(__SSE2__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_SSE2_SCAN 1
 #endif
-// On x86-64 the walk that sums an intersection's area has a second form in
-// AVX2, taken where the processor has it (asked at the first call); its sums
-// are the same to the bit.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
-#define TAVGEO_AVX2_DISPATCH 1
-#endif
 #if defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_BIT_SCAN 1
 #endif
