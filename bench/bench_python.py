@@ -215,7 +215,6 @@ def regions(rng):
             i = cv2.countNonZero(cv2.bitwise_and(a, b, dst=tmp))
             return i / (cv2.countNonZero(a) + cv2.countNonZero(b) - i)
 
-
         def same_moments(x, y):  # skimage's array is indexed [row order, column order]
             mu20, m00 = (y["mu20"], y["m00"]) if isinstance(y, dict) else (y[0, 2], y[0, 0])
             return x["m00"] == m00 and np.isclose(x["mu20"], mu20, rtol=1e-9)
