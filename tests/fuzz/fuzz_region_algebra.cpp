@@ -210,4 +210,59 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   checkPainted(s, static_cast<uint8_t>(hash >> 24));
   FUZZ_CHECK((disk ? s.dilateDisk(rad) : s.dilateSquare(rad)) == grown);
   FUZZ_CHECK((disk ? s.erodeDisk(rad) : s.erodeSquare(rad)) == shrunk);
+
+  // a and b with every column g wide, at the origin and moved by (mx, my) on a canvas of more than 2^31
+  // pixels: there the moments take the 128-bit sums and the overlaps the walk of runs one at a time.
+  // The central moments are the same doubles (their numerators are exact integers that the move leaves
+  // as they are), the raw ones the moved sums rounded once, the overlaps g times those of a and b.
+  const int g = 1 << in.byte() % 11, bigH = 256 << in.byte() % 9;
+  const int bigW = std::min(kRegionMaxSide - 1, INT32_MAX / bigH * 2);
+  const int mx = static_cast<int>(in.u32() % uint32_t(bigW - w * g + 1)),
+            my = static_cast<int>(in.u32() % uint32_t(bigH - h + 1));
+  const auto widen = [&](const CTavGeoRegion& r, int dx, int dy, int cw, int ch) {
+    std::vector<TavRun> wide;
+    for (const TavRun& run : r.runs()) wide.push_back(TavRun{run.y + dy, dx + run.x0 * g, dx + run.x1 * g});
+    return CTavGeoRegion::fromRuns(cw, ch, wide);
+  };
+  const auto moved = [&](const TavRegionMoments& o, const TavRegionMoments& f) {
+    using U = unsigned __int128;
+    const U n = U(o.m00), sx = U(o.m10), sy = U(o.m01), x = U(mx), y = U(my);
+    const double rx[3] = {double(U(o.m20) + 2 * x * sx + x * x * n),
+                          double(U(o.m11) + y * sx + x * sy + x * y * n),
+                          double(U(o.m02) + 2 * y * sy + y * y * n)};
+    return f.m00 == o.m00 && f.m10 == double(sx + x * n) && f.m01 == double(sy + y * n) && f.m20 == rx[0] &&
+           f.m11 == rx[1] && f.m02 == rx[2] && sameValue(f.mu20, o.mu20) && sameValue(f.mu11, o.mu11) &&
+           sameValue(f.mu02, o.mu02) && sameValue(f.orientation, o.orientation) &&
+           sameValue(f.eccentricity, o.eccentricity) && sameValue(f.nu11, o.nu11);
+  };
+  const CTavGeoRegion wa = widen(a, 0, 0, w * g, h), fa = widen(a, mx, my, bigW, bigH),
+                      fb = widen(b, mx, my, bigW, bigH);
+  FUZZ_CHECK(moved(wa.moments(), out(fa.moments())));
+  FUZZ_CHECK(fa.intersectionArea(fb) == g * combined[1].area() && fa.iou(fb) == b.iou(a));
+  const std::vector<TavRegionPartStats> ws = wa.componentStats(conn), fs = fa.componentStats(conn);
+  FUZZ_CHECK(ws.size() == fs.size() && ws.size() == parts.size());
+  for (size_t k = 0; k < std::min(ws.size(), fs.size()); ++k) {
+    const TavRegionBox& o = ws[k].box;
+    FUZZ_CHECK(fs[k].area == ws[k].area && moved(ws[k].moments, fs[k].moments) &&
+               fs[k].box == (TavRegionBox{o.x + mx, o.y + my, o.width, o.height}));
+  }
+
+  // Arguments out of range are refused with a region error, whichever call takes them.
+  const int bad = in.byte() % 8, wrong = in.anyInt();
+  uint8_t cell[4] = {1, 1, 1, 1};
+  int32_t labels[4];
+  bool refused = false;
+  try {
+    if (bad == 0) (void)(a | CTavGeoRegion(w, h + 1 + in.count(8)));
+    if (bad == 1) (void)a.components(wrong == 4 || wrong == 8 ? wrong + 1 : wrong);
+    if (bad == 2) (void)a.dilateDisk(wrong > kRegionMaxSide ? wrong : wrong < 0 ? wrong : kRegionMaxSide + 1);
+    if (bad == 3) (void)CTavGeoRegion::fromMask(cell, w, h, std::min(wrong, w - 1));
+    if (bad == 4) a.toMask(cell, std::min(wrong, w - 1));
+    if (bad == 5) (void)a.labelImage(labels, std::min(wrong, w - 1), conn);
+    if (bad == 6) (void)CTavGeoRegion::iouMatrix(firsts, seconds, std::vector<bool>(4 + in.count(3)));
+    if (bad == 7) (void)CTavGeoRegion::fromPixels(w, h, {TavIPoint{in.count(w) - 1, wrong % 2 ? h : -1}});
+  } catch (const CTavGeoRegionError& e) {
+    refused = out(std::string(e.what())).find("region") == 0;
+  }
+  FUZZ_CHECK(refused);
 }
