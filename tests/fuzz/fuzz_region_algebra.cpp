@@ -172,6 +172,13 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   FUZZ_CHECK((out(a.complement()) | a) == CTavGeoRegion::full(w, h) && (a.complement() & a).empty());
   FUZZ_CHECK(CTavGeoRegion::fromPixels(w, h, out(a.pixels())) == a &&
              CTavGeoRegion::fromRuns(w, h, a.runs()) == a);
+  // A default region takes a copy; temporaries, const ones too, give their runs by value.
+  CTavGeoRegion copy;
+  FUZZ_CHECK(copy.width() == 0 && copy.empty() && (copy = b) == b && !(copy != b) && (copy != a) != (a == b));
+  FUZZ_CHECK(CTavGeoRegion(a).runs() == a.runs() && std::hash<CTavGeoRegion>()(a) == a.hash() &&
+             std::move(static_cast<const CTavGeoRegion&>(CTavGeoRegion(b))).runs() == b.runs());
+  FUZZ_CHECK((a.bbox() != b.bbox()) != (a.bbox() == b.bbox()) &&
+             (a.empty() || (a.runs().front() != a.runs().back()) == (a.runCount() > 1)));
   const TavRegionBox bb = a.bbox();
   out(bb.x, bb.y, bb.width, bb.height);
   FUZZ_CHECK(a.empty() || CTavGeoRegion::fromBox(w, h, bb).area() >= a.area());
