@@ -83,6 +83,15 @@ void parseCounts(FuzzInput& in, bool) {
     for (int64_t& n : c.counts) n = in.flag() ? in.byte() % 20 : static_cast<int64_t>(in.u64());
   }
   orError([&] { checkRegion(CTavGeoRegion::fromCoco(c)); });
+  // The string form takes any counts in 0 .. kRegionMaxPixels, canvas or not, and reads back to them.
+  bool encoded = false;
+  orError([&] {
+    const std::string s = out(CTavGeoRegion::cocoCountsToString(c.counts));
+    FUZZ_CHECK(CTavGeoRegion::cocoStringToCounts(s) == c.counts);
+    encoded = true;
+  });
+  FUZZ_CHECK(encoded == std::all_of(c.counts.begin(), c.counts.end(),
+                                    [](int64_t n) { return n >= 0 && n <= kRegionMaxPixels; }));
 }
 
 void parseString(FuzzInput& in, bool) {
