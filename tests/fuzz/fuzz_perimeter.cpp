@@ -3,7 +3,7 @@
 // moved, grown, duplicated, reordered, rows spread apart), compared with the
 // pixel-by-pixel walk. Lists with negative words are read from an exactly
 // sized buffer, so that a read past the list is caught. The vector form is
-// also fed any words at all, of any length.
+// also fed those lists cut short at any word.
 // needs: TavGeoRleCalc.h:CTavGeoRleCalcPolygon
 // reference: perimeter_reference.cpp
 #include "FuzzInput.h"
@@ -105,6 +105,13 @@ void wellFormed(FuzzInput& in, bool) {
   const std::vector<TavIPoint> got = walk(l);
   FUZZ_CHECK(sameAll(got, tavref::perimeterPointsLiteral(exactCopy(l).get())));
   FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(l), got));  // the vector form reads the same
+  // A prefix of the list, in a vector of its exact size, read by the vector form no further than its end;
+  // closed by a final -1 after a record, it reads as the pointer form does.
+  std::vector<int> cut(l.begin(), l.begin() + in.count(static_cast<int>(l.size())));
+  out(CTavGeoRleCalc::calculatePerimiterPoints(cut));
+  cut.push_back(-1);
+  std::vector<Record> kept;
+  if (parse(cut, &header, &kept)) FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(cut), walk(cut)));
 }
 
 // A disk or annulus reaching past the top or left edge: rows and columns of
