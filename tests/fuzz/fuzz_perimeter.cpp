@@ -111,7 +111,8 @@ void wellFormed(FuzzInput& in, bool) {
   out(CTavGeoRleCalc::calculatePerimiterPoints(cut));
   cut.push_back(-1);
   std::vector<Record> kept;
-  if (parse(cut, &header, &kept)) FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(cut), walk(cut)));
+  if (parse(cut, &header, &kept))
+    FUZZ_CHECK(sameAll(CTavGeoRleCalc::calculatePerimiterPoints(cut), walk(cut)));
 }
 
 // A disk or annulus reaching past the top or left edge: rows and columns of
