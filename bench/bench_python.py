@@ -320,7 +320,7 @@ def regions(rng):
         return merged
 
     for name, ours in (("union_all", lambda: tg.Region.union_all(regs)),
-                       ("a loop of |", lambda: functools.reduce(operator.or_, regs))):
+                       (r"a loop of `\|`", lambda: functools.reduce(operator.or_, regs))):
         if not (np.array_equal(ours().to_mask(), cv_merge()) and np.array_equal(ours().to_mask(), np_merge())):
             raise SystemExit(f"{name} of 1000 disks differs")
         t_ours, t_cv, t_np = per_call(ours), per_call(cv_merge), per_call(np_merge, min_time=0.5, repeats=3)
