@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, tests, tool and benchmarks need.
-# Idempotent and quiet: does nothing when everything is already there.
+# Idempotent: does nothing when everything is already there. Installing needs
+# root or sudo; apt's own notices on standard error still show.
 set -euo pipefail
 pkgs=(cmake g++ make clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
       nlohmann-json3-dev libcli11-dev libopencv-imgproc-dev python3 pkg-config
@@ -13,7 +14,14 @@ for p in "${pkgs[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+  SUDO=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "deps.sh: run as root (or install sudo) to install: ${missing[*]}" >&2
+      exit 1
+    fi
+    SUDO=(sudo)
+  fi
+  "${SUDO[@]}" apt-get update -qq
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi

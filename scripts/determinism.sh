@@ -25,8 +25,17 @@ done
 cc -O2 -shared -fPIC tests/digest/perturb_libm.c -o build-digest-gcc-O2/perturb_libm.so -ldl -lm
 perturbed() { LD_PRELOAD="$PWD/build-digest-gcc-O2/perturb_libm.so" build-digest-gcc-O2/tests/tavgeo_digest "$@"; }
 # First make sure the preload takes effect: angles must move.
-if perturbed --check tests/digest/digest.txt point >/dev/null; then
+if perturbed --check tests/digest/digest.txt point >/dev/null 2>&1; then
   echo "the perturbed C library had no effect on angles"; exit 1
 fi
+# The checkers of the other families still run, and those of angles report
+# broken checks here (an angle of one ulp off is no longer the one given):
+# kept in a file, shown only when the families checked differ.
+err=build-digest-gcc-O2/perturbed-libm.err
+families=bbox,circle,fit,fitmeasure,fitoutliers,parsecounts,parselist,parsestring,perimeter,perimeterhostile
+families+=,polygon,ransac,rlecalc,tooloptions,toolpoints
 printf 'C library sin/cos/atan2/log one ulp off: '
-perturbed --check tests/digest/digest.txt bbox,circle,fit,fitmeasure,fitoutliers,parsecounts,parselist,parsestring,perimeter,perimeterhostile,polygon,ransac,rlecalc,tooloptions,toolpoints
+if ! perturbed --check tests/digest/digest.txt "$families" 2>"$err"; then
+  cat "$err"; exit 1
+fi
+if [ -s "$err" ]; then echo "  (broken checks of the other families, as expected: $err)"; fi
