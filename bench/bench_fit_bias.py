@@ -73,7 +73,10 @@ def cpp_time(what, p):
 
 
 def speed():
-    import cv2
+    try:
+        import cv2
+    except ImportError:
+        raise SystemExit("the speed table needs OpenCV's module: bash scripts/deps.sh --bench")
     cv2.setNumThreads(1)
     rng = np.random.default_rng(1)
     print("\n| points | job | seconds per call | ratio |")

@@ -103,7 +103,7 @@ def main():
         print(f"| {name} | {fmt(py)} | {fmt(cpp)} | {py / cpp:.3f} |")
 
     if cv2 is None or draw is None:
-        print("\n(peers not installed)")
+        print("\n(peers not installed: OpenCV's module comes with bash scripts/deps.sh --bench)")
         return
     print("\n## Against OpenCV and scikit-image (same inputs, one thread)")
     print("| job | tavgeometry | cv2 | skimage | cv2 / ours | skimage / ours |\n|---|---|---|---|---|---|")

@@ -15,6 +15,7 @@ if [ ${#flags[@]} -eq 0 ]; then
   flags=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
 fi
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+bash scripts/deps.sh --bench
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVGEO_BUILD_BENCH=ON \
   -DTAVGEO_BUILD_TESTS=OFF -DTAVGEO_BUILD_TOOLS=OFF >/dev/null

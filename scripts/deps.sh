@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, tests, tool and benchmarks need.
+# Installs the Debian packages the build, tests and tool need; with --bench also
+# what the benchmarks need: Google Benchmark and OpenCV, in C++ and Python (its
+# Python module alone brings about 185 packages), which no build or test uses.
 # Idempotent: does nothing when everything is already there. Installing needs
 # root or sudo; apt's own notices on standard error still show.
 set -euo pipefail
-pkgs=(cmake g++ make clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-      nlohmann-json3-dev libcli11-dev libopencv-imgproc-dev python3 pkg-config
+pkgs=(cmake g++ make clang libclang-rt-14-dev libgtest-dev libgmock-dev
+      nlohmann-json3-dev libcli11-dev python3 pkg-config
       python3-dev python3-venv python3-pip python3-wheel python3-setuptools pybind11-dev python3-pybind11
-      python3-numpy python3-pytest python3-hypothesis python3-skimage python3-opencv python3-distributed python3-mypy
+      python3-numpy python3-pytest python3-hypothesis python3-skimage python3-distributed python3-mypy
       doxygen lcov)
+case "${1:-}" in
+  "") ;;
+  --bench) pkgs+=(libbenchmark-dev libopencv-imgproc-dev python3-opencv) ;;
+  *) echo "usage: deps.sh [--bench]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
