@@ -85,8 +85,8 @@ TEST(Limits, DiskAnnulusAndPolygonScans) {  // the largest disk itself: Rle.Empt
   // doubling alone had grown its capacity past 83.9 million words to 160 million (640 MiB).
   std::vector<TavPoint> comb;
   for (int t = 0; t < 40; ++t)
-    for (const TavPoint& q : {TavPoint(10 * t, 1.5e6 - 1), TavPoint(10 * t + 5, 1.5e6 - 1), TavPoint(10 * t + 5, 0.5),
-                              TavPoint(10 * t + 10, 0.5)})
+    for (const TavPoint& q : {TavPoint(10 * t, 1.5e6 - 1), TavPoint(10 * t + 5, 1.5e6 - 1),
+                              TavPoint(10 * t + 5, 0.5), TavPoint(10 * t + 10, 0.5)})
       comb.push_back(q);
   comb.insert(comb.end(), {TavPoint(400, -1), TavPoint(0, -1)});
   ASSERT_TRUE(c.calculate(420, 1500002, comb.data(), static_cast<int>(comb.size())));

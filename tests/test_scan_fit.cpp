@@ -184,9 +184,9 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
   EXPECT_TRUE(isCircle(c, 0, 0, 10, 1e-5) && isNum(err, 0, 1e-5));
   const TavPoint sym[] = {{10, 0}, {-10, 0}, {0, 10}, {0, -10}, {0, -12}, {0, 12}};  // equal residuals
   EXPECT_TRUE(pointsFitCircleOutliers(sym, 6, 1, nullptr, nullptr, removed) == 0 && removed[0].y == -12);
-  // Larger sets, whose distances are taken in blocks: the same removals, circle and error as the literal
-  // loop of fits and first largest residuals by pointPointDist. The ring centred on integers has residuals whose
-  // offsets are 0 in x or y, and its centre point, at distance 0.
+  // Larger sets, whose distances are taken in blocks: the same removals, circle and error as the
+  // literal loop of fits and first largest residuals by pointPointDist. The ring centred on integers
+  // has residuals whose offsets are 0 in x or y, and its centre point, at distance 0.
   std::mt19937 gen(5);
   std::normal_distribution<double> noise(0, 0.3);
   Pts noisy, ringed{{50, 60}};
@@ -218,8 +218,10 @@ TEST(FitOutliers, RemovalOrderTiesAndRefusals) {
     for (const TavPoint& q : work) sum += std::fabs(pointPointDist(q, wc.center) - wc.radius);
     EXPECT_EQ(we, sum / static_cast<double>(work.size()));
     Pts got(k);
-    EXPECT_EQ(pointsFitCircleOutliers(pts.data(), static_cast<unsigned>(pts.size()), k, &c, &err, got.data()), 0);
-    EXPECT_TRUE(tavfuzz::sameAll(got, want) && isCircle(c, wc.center.x, wc.center.y, wc.radius, 0) && err == we);
+    const unsigned n = static_cast<unsigned>(pts.size());
+    EXPECT_EQ(pointsFitCircleOutliers(pts.data(), n, k, &c, &err, got.data()), 0);
+    EXPECT_TRUE(tavfuzz::sameAll(got, want) && isCircle(c, wc.center.x, wc.center.y, wc.radius, 0) &&
+                err == we);
   }
   // Removals down to two points end with a refusal, also for k beyond n; the one record is the test's first.
   const TavPoint five[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4.5}, {9, 9}};
