@@ -8,7 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// On x86-64 the library has copies of some loops for AVX2 (and FMA), chosen
+// at run time by the tests below.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
+#define TAVGEO_X86_DISPATCH 1
 #include <immintrin.h>
 #endif
 
@@ -80,11 +83,9 @@ inline double roundedHypot(double x, double y) { return roundedHypotDispatched(x
 inline double roundedHypot(double x, double y) { return roundedHypotBody(x, y); }
 #endif
 
-// On x86-64 the library has copies of some loops for AVX2 (and FMA), chosen
-// at run time by these tests, each asked once (also before the static
-// constructors have run).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
-#define TAVGEO_X86_DISPATCH 1
+#if defined(TAVGEO_X86_DISPATCH)
+// Whether the processor has AVX2 (and FMA), each asked once (also before the
+// static constructors have run).
 bool processorHasAvx2();
 bool processorHasAvx2Fma();
 // The x and y of points p[0 .. 3], each in point order (two points are read
