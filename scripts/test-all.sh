@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the release build (unit, packaging and tool tests) and its
 # reference manual (doxygen; any warning fails), the determinism digest with
-# GCC and Clang at -O0 and -O2, the library and tests again
-# under AddressSanitizer + UndefinedBehaviorSanitizer (clang), every fuzz
-# target for a bounded time, and the concurrency test under ThreadSanitizer.
+# GCC and Clang at -O0 and -O2, the library and tests again under
+# AddressSanitizer + UndefinedBehaviorSanitizer (clang, and GCC for 32-bit
+# x86), every fuzz target for a bounded time, and the concurrency test under
+# ThreadSanitizer.
 # Any failure stops the run with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +30,9 @@ cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -E "package_consumer|python" | tee build-asan/ctest.log
 
+echo "== 32-bit x86 build (GCC + AddressSanitizer + UndefinedBehaviorSanitizer)"
+bash scripts/test32.sh
+
 echo "== fuzz targets, ${FUZZ_SECONDS:-20} s each (clang, libFuzzer + ASan + UBSan)"
 bash scripts/fuzz.sh
 
@@ -38,4 +42,5 @@ bash scripts/tsan.sh
 # Every stage above stops the run on a failure, so reaching this line means all passed.
 count() { sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -n 1; }
 echo "fuzz targets and ThreadSanitizer test: no findings"
-echo "summary: $(( $(count build/ctest.log) + $(count build-asan/ctest.log) )) passed, 0 failed"
+n32=0; [ -f build-32/ctest.log ] && n32=$(count build-32/ctest.log)
+echo "summary: $(( $(count build/ctest.log) + $(count build-asan/ctest.log) + n32 )) passed, 0 failed"

@@ -232,13 +232,18 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     return CTavGeoRegion::fromRuns(cw, ch, wide);
   };
   const auto moved = [&](const TavRegionMoments& o, const TavRegionMoments& f) {
+#if defined(__SIZEOF_INT128__)
     using U = unsigned __int128;
     const U n = U(o.m00), sx = U(o.m10), sy = U(o.m01), x = U(mx), y = U(my);
     const double rx[3] = {double(U(o.m20) + 2 * x * sx + x * x * n),
                           double(U(o.m11) + y * sx + x * sy + x * y * n),
                           double(U(o.m02) + 2 * y * sy + y * y * n)};
-    return f.m00 == o.m00 && f.m10 == double(sx + x * n) && f.m01 == double(sy + y * n) && f.m20 == rx[0] &&
-           f.m11 == rx[1] && f.m02 == rx[2] && sameValue(f.mu20, o.mu20) && sameValue(f.mu11, o.mu11) &&
+    const bool raw = f.m10 == double(sx + x * n) && f.m01 == double(sy + y * n) && f.m20 == rx[0] &&
+                     f.m11 == rx[1] && f.m02 == rx[2];
+#else
+    const bool raw = true;  // the moved sums need more than 64 bits: checked where the compiler has them
+#endif
+    return f.m00 == o.m00 && raw && sameValue(f.mu20, o.mu20) && sameValue(f.mu11, o.mu11) &&
            sameValue(f.mu02, o.mu02) && sameValue(f.orientation, o.orientation) &&
            sameValue(f.eccentricity, o.eccentricity) && sameValue(f.nu11, o.nu11);
   };
