@@ -158,7 +158,8 @@ std::unique_ptr<T[]> exactCopy(const std::vector<T>& v) {
 }
 
 // The determinism digest (tests/digest) folds every output a checker passes
-// through out() into a 64-bit FNV-1a per family: integers as they are, doubles
+// through out() into a 64-bit FNV-1a per family: integers as they are (a char
+// as a signed char, whether char is signed or not, as on ARM), doubles
 // and floats (alone or as the members of a struct) bit for bit, but each NaN
 // as one value, since the sign and payload of a NaN result are not fixed.
 // Per thread, so that several threads can run the checkers at once (tests/tsan).
@@ -177,7 +178,9 @@ template <class T>
 struct IsRange<T, std::void_t<decltype(std::declval<T>().begin())>> : std::true_type {};
 template <class T>
 void put(const T& v) {
-  if constexpr (std::is_integral_v<T>) {
+  if constexpr (std::is_same_v<T, char>) {
+    put(static_cast<signed char>(v));
+  } else if constexpr (std::is_integral_v<T>) {
     if (g_current) *g_current = fnv(*g_current, static_cast<uint64_t>(v));
   } else if constexpr (std::is_floating_point_v<T>) {
     const double d = v;
