@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The library, the unit runner and the determinism digest cross-built for
 # 64-bit ARM (clang with Debian's aarch64 C and C++ libraries; GoogleTest built
-# from Debian's sources the same way) and run under qemu's user-mode
-# emulation: every unit test
-# must pass and every family give the recorded digest. There the library takes
-# its portable loops in place of SSE2 and the x86 dispatch, and char is
-# unsigned. Only on amd64.
+# from Debian's sources the same way) and run under qemu's user-mode emulation:
+# every unit test must pass and every family give the recorded digest. There
+# the library takes its portable loops in place of SSE2 and the x86 dispatch,
+# and char is unsigned. Only on amd64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(dpkg --print-architecture)" != amd64 ]; then
