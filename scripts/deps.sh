@@ -10,12 +10,13 @@ pkgs=(cmake g++ make clang libclang-rt-14-dev libgtest-dev libgmock-dev
       python3-dev python3-venv python3-pip python3-wheel python3-setuptools pybind11-dev python3-pybind11
       python3-numpy python3-pytest python3-hypothesis python3-skimage python3-distributed python3-mypy
       doxygen lcov)
-# The 32-bit x86 build of the tests (scripts/test32.sh) and the 64-bit ARM one
-# run under emulation (scripts/test-arm64.sh).
-# Debian's aarch64 cross compiler conflicts with g++-multilib: clang builds
-# for ARM with the cross C++ library and binutils.
+# The 32-bit x86 build of the tests (scripts/test32.sh), and the 64-bit ARM
+# and IBM Z ones run under emulation (scripts/test-cross.sh). Debian's cross
+# compilers conflict with g++-multilib: clang builds for those with the cross
+# C++ libraries and binutils.
 if [ "$(dpkg --print-architecture)" = amd64 ]; then
-  pkgs+=(g++-multilib libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user)
+  pkgs+=(g++-multilib libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu
+         libstdc++-12-dev-s390x-cross binutils-s390x-linux-gnu qemu-user)
 fi
 case "${1:-}" in
   "") ;;

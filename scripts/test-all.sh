@@ -3,9 +3,9 @@
 # reference manual (doxygen; any warning fails), the determinism digest with
 # GCC and Clang at -O0 and -O2, the library and tests again under
 # AddressSanitizer + UndefinedBehaviorSanitizer (clang, and GCC for 32-bit
-# x86), the unit tests and digest built for 64-bit ARM and run under
-# emulation, every fuzz target for a bounded time, and the concurrency test
-# under ThreadSanitizer.
+# x86), the unit tests and digest built for 64-bit ARM and for big-endian
+# IBM Z and run under emulation, every fuzz target for a bounded time, and the
+# concurrency test under ThreadSanitizer.
 # Any failure stops the run with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,8 +34,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== 32-bit x86 build (GCC + AddressSanitizer + UndefinedBehaviorSanitizer)"
 bash scripts/test32.sh
 
-echo "== 64-bit ARM build (clang), run under qemu's user-mode emulation"
-bash scripts/test-arm64.sh
+echo "== 64-bit ARM and big-endian IBM Z builds (clang), run under qemu's user-mode emulation"
+bash scripts/test-cross.sh arm64
+bash scripts/test-cross.sh s390x
 
 echo "== fuzz targets, ${FUZZ_SECONDS:-20} s each (clang, libFuzzer + ASan + UBSan)"
 bash scripts/fuzz.sh

@@ -76,8 +76,10 @@ TAVFUZZ_TARGET(fuzz_regions) {
       if ((how & 4) && !call.points.empty()) {
         TavPoint& q = call.points[in.byte() % call.points.size()];
         double& v = (how & 8) ? q.x : q.y;
-        const int bit = in.byte() % 64;  // (little-endian)
-        reinterpret_cast<uint8_t*>(&v)[bit / 8] ^= static_cast<uint8_t>(1 << bit % 8);
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bits ^= uint64_t(1) << in.byte() % 64;
+        std::memcpy(&v, &bits, sizeof bits);
       }
       if (how & 16) call.height = call.height == INT32_MAX ? 0 : call.height + 1;
     } else {
