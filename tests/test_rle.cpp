@@ -344,6 +344,7 @@ TEST(Region, MomentsCocoStringsStridesAndRefusals) {
 // rows are combined both as bits and by merging runs), against the pixel-by-pixel reference. The star
 // is cut by the right edge of its canvas, a multiple of 64 columns wide, as is the speckle's full row.
 // The H and the comb, sparse on a wide canvas, are eroded run by run, through rows of more and fewer runs.
+// The speckles' rows of bits take 1 to 4 registers of 512 bits, or memory past 2048 columns.
 TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   CTavGeoRleCalcPolygon poly;
   const std::vector<TavPoint> v = tavtest::star(30, 280, 60, 58, 25);
@@ -354,9 +355,13 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
   std::vector<TavIPoint> dots;  // a few pixels per row, far apart on a wide canvas
   for (int y = 0; y < 40; y += 1 + y % 3) dots.insert(dots.end(), {{y * 37 % 2001, y}, {2000 - y * 13, y}, {y, y}});
   std::mt19937 rng(5);
-  std::vector<TavIPoint> speckle;  // many short runs per row, and row 60 full
-  for (int i = 0; i < 9000; ++i) speckle.push_back({static_cast<int>(rng() % 320), static_cast<int>(rng() % 121)});
-  for (int x = 0; x < 320; ++x) speckle.push_back({x, 60});
+  const auto speckle = [&rng](int w, int h) {  // many short runs per row, and the middle row full
+    std::vector<TavIPoint> p;
+    for (int i = 0; i < w * h / 4; ++i)
+      p.push_back({static_cast<int>(rng() % w), static_cast<int>(rng() % h)});
+    for (int x = 0; x < w; ++x) p.push_back({x, h / 2});
+    return CTavGeoRegion::fromPixels(w, h, p);
+  };
   std::vector<TavRun> h;  // an H on a wide canvas: a long run above and below two short ones
   for (int y = 0; y < 40; ++y) {
     if (y < 10 || y >= 30) h.push_back({y, 0, 1990});
@@ -367,7 +372,8 @@ TEST(Region, MorphologyOfWideRowsAsTheMaskReference) {
     for (const int x : {0, 100, 200, 1900})
       if (y != 3 || x != 1900) comb.push_back({y, x, x + 10});
   const CTavGeoRegion shapes[] = {poly.region(), disk.region(), CTavGeoRegion::fromPixels(2001, 40, dots),
-                                  CTavGeoRegion::fromPixels(320, 121, speckle), CTavGeoRegion::fromRuns(2001, 40, h),
+                                  speckle(320, 121), speckle(700, 50), speckle(1900, 30),
+                                  speckle(2600, 30), CTavGeoRegion::fromRuns(2001, 40, h),
                                   CTavGeoRegion::fromRuns(2001, 8, comb)};
   for (const CTavGeoRegion& a : shapes) {
     tavref::Mask m(a.width(), a.height());

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// On x86-64 the library has copies of some loops for AVX2 (and FMA), chosen
+// On x86-64 the library has copies of some loops for AVX2 (and FMA) and AVX-512, chosen
 // at run time by the tests below.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(TAVGEO_PORTABLE)
 #define TAVGEO_X86_DISPATCH 1
@@ -88,6 +88,8 @@ inline double roundedHypot(double x, double y) { return roundedHypotBody(x, y); 
 // static constructors have run).
 bool processorHasAvx2();
 bool processorHasAvx2Fma();
+// Whether the processor has AVX-512 F and VBMI2 (the 64-bit funnel shifts).
+bool processorHasAvx512Vbmi2();
 // The x and y of points p[0 .. 3], each in point order (two points are read
 // as four consecutive doubles).
 static_assert(sizeof(TavPoint) == 2 * sizeof(double), "points are pairs of doubles without padding");

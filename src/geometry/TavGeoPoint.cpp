@@ -48,6 +48,14 @@ bool processorHasAvx2Fma() {
   return have;
 }
 
+bool processorHasAvx512Vbmi2() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vbmi2") != 0;
+  }();
+  return have;
+}
+
 namespace {
 
 // pointDistances four points a step; returns how many points it took.

@@ -612,7 +612,10 @@ class BitMorphology {
                 const std::vector<int>& half)
       : m_r(half.size() / 2),
         m_base(ext0 & ~int64_t{63}),
-        m_words(ext1 > ext0 ? static_cast<size_t>((ext1 - m_base + 127) >> 7) * 2 : 0) {  // even, for pairs
+        m_words(rowWords(m_base, ext0, ext1)) {
+#if defined(TAVGEO_X86_DISPATCH)
+    m_vector = m_words % 8 == 0 && m_words <= kVectorWords && detail::processorHasAvx512Vbmi2();
+#endif
     if (rows.empty() || m_r == 0 || m_words == 0) return;
     // Both elements are symmetric and their half-widths do not grow away
     // from the centre row: the groups are runs of equal half-widths from
@@ -650,6 +653,17 @@ class BitMorphology {
     m_ring.assign((2 * m_r + 1) * m_words, 0);
   }
   bool use() const { return m_use; }
+  // Words of a bit row for the columns from base to ext1: an even number,
+  // for the pairs of the SSE2 steps; a multiple of 8 up to kVectorWords
+  // where the rows are combined in 512-bit registers.
+  static size_t rowWords(int64_t base, int64_t ext0, int64_t ext1) {
+    if (ext1 <= ext0) return 0;
+    const size_t pairs = static_cast<size_t>((ext1 - base + 127) >> 7) * 2;
+#if defined(TAVGEO_X86_DISPATCH)
+    if (pairs <= kVectorWords && detail::processorHasAvx512Vbmi2()) return (pairs + 7) & ~size_t{7};
+#endif
+    return pairs;
+  }
   // The ring slot of row y (0 <= y < 2^24; 2r + 1 <= 2^25 + 1): one 32-bit
   // division, which costs a fraction of a 64-bit one.
   size_t slotOf(int64_t y) const { return static_cast<uint32_t>(y) % static_cast<uint32_t>(2 * m_r + 1); }
@@ -669,6 +683,22 @@ class BitMorphology {
   void combine(int64_t y, bool dilation, int64_t width, Present present, std::vector<uint64_t>* out) {
     out->resize(m_words);
     uint64_t* const o = out->data();
+#if defined(TAVGEO_X86_DISPATCH)
+    if (m_vector) {
+      switch (m_words / 8 * 2 + (dilation ? 1 : 0)) {
+        case 2: combineVector<1, false>(y, present, o); break;
+        case 3: combineVector<1, true>(y, present, o); break;
+        case 4: combineVector<2, false>(y, present, o); break;
+        case 5: combineVector<2, true>(y, present, o); break;
+        case 6: combineVector<3, false>(y, present, o); break;
+        case 7: combineVector<3, true>(y, present, o); break;
+        case 8: combineVector<4, false>(y, present, o); break;
+        default: combineVector<4, true>(y, present, o); break;
+      }
+      if (dilation) clearFrom(o, width);
+      return;
+    }
+#endif
     bool first = true;  // nothing in out yet
     const int64_t centre = static_cast<int64_t>(slotOf(y)), slots = static_cast<int64_t>(2 * m_r + 1);
     for (const Group& g : m_groups) {
@@ -697,11 +727,7 @@ class BitMorphology {
         }
       }
     }
-    if (dilation)  // clear columns width and on; width > m_base
-      for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
-        o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width
-                    ? 0
-                    : ~uint64_t{0} >> (64 - ((width - m_base) & 63));
+    if (dilation) clearFrom(o, width);
   }
   // Appends the runs of ones of bits as row y (separated, so append()
   // never joins them; it counts them against kRegionMaxRuns).
@@ -733,6 +759,65 @@ class BitMorphology {
     int after;              // widening after the group: down to the next group's width, or to 0
     std::vector<int> rows;  // dy of its element rows
   };
+  // Rows of up to this many words are combined in registers where the
+  // processor has AVX-512.
+  static constexpr size_t kVectorWords = 32;
+  // Clears the bits of columns width and on; width > m_base.
+  void clearFrom(uint64_t* o, int64_t width) const {
+    const uint64_t partial = ~uint64_t{0} >> (64 - ((width - m_base) & 63));  // of the word holding width
+    for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
+      o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width ? 0 : partial;
+  }
+#if defined(TAVGEO_X86_DISPATCH)
+  // combine's ORs (ANDs) and widenings with the row held in NZ registers of
+  // 8 words (m_words == 8 NZ), stored into o once at the end; the same bits.
+  template <int NZ, bool Or, class Present>
+  __attribute__((target("avx512f,avx512vbmi2"))) void combineVector(int64_t y, Present present,
+                                                                    uint64_t* o) const {
+    __m512i v[NZ];
+    for (int z = 0; z < NZ; ++z) v[z] = _mm512_setzero_si512();
+    bool first = true;
+    const int64_t centre = static_cast<int64_t>(slotOf(y)), slots = static_cast<int64_t>(2 * m_r + 1);
+    for (const Group& g : m_groups) {
+      for (const int dy : g.rows) {
+        const int64_t at = centre + dy;
+        const size_t slot = static_cast<size_t>(at < 0 ? at + slots : at >= slots ? at - slots : at);
+        if (!present(slot)) continue;
+        const uint64_t* const src = m_ring.data() + slot * m_words;
+        for (int z = 0; z < NZ; ++z) {
+          const __m512i x = _mm512_loadu_si512(src + 8 * z);
+          v[z] = first ? x : Or ? _mm512_or_si512(v[z], x) : _mm512_and_si512(v[z], x);
+        }
+        first = false;
+      }
+      if (!first) widenVector<NZ, Or>(v, g.after);
+    }
+    for (int z = 0; z < NZ; ++z) _mm512_storeu_si512(o + 8 * z, v[z]);
+  }
+  // widen on the registers: lane k of below (above) holds the word before
+  // (after) word k, 0 past the row's ends, and the funnel shifts take the
+  // bits that cross a word from it.
+  template <int NZ, bool Or>
+  __attribute__((target("avx512f,avx512vbmi2"))) static void widenVector(__m512i* v, int d) {
+    const __m512i zero = _mm512_setzero_si512();
+    for (int64_t c = 0; c < d;) {
+      const int s = static_cast<int>(std::min<int64_t>({c + 1, d - c, 63}));
+      const __m512i shift = _mm512_set1_epi64(s);
+      __m512i w[NZ];
+      for (int z = 0; z < NZ; ++z) {
+        // (the zero-masking form: the plain one trips GCC 12's uninitialised-value warning)
+        const __m512i below = _mm512_maskz_alignr_epi64(0xff, v[z], z > 0 ? v[z - 1] : zero, 7);
+        const __m512i above = _mm512_maskz_alignr_epi64(0xff, z + 1 < NZ ? v[z + 1] : zero, v[z], 1);
+        const __m512i up = _mm512_shldv_epi64(v[z], below, shift);    // bit x to x + s
+        const __m512i down = _mm512_shrdv_epi64(v[z], above, shift);  // bit x to x - s
+        // the OR (AND) of the three in one instruction: 0xfe is a | b | c, 0x80 a & b & c
+        w[z] = _mm512_ternarylogic_epi64(v[z], up, down, Or ? 0xfe : 0x80);
+      }
+      for (int z = 0; z < NZ; ++z) v[z] = w[z];
+      c += s;
+    }
+  }
+#endif
   // Steps of a widening by d: each reaches at most one past what is reached
   // (so the reach stays contiguous) and shifts by at most 63 columns.
   static size_t stepCount(int d) {
@@ -796,6 +881,7 @@ class BitMorphology {
   std::vector<Group> m_groups;  // widest first
   std::vector<uint64_t> m_ring;
   bool m_use = false;
+  bool m_vector = false;  // rows combined in 512-bit registers
 };
 
 // The columns a region's runs span: [first x0, last x1) over its rows.
