@@ -764,7 +764,8 @@ class BitMorphology {
   static constexpr size_t kVectorWords = 32;
   // Clears the bits of columns width and on; width > m_base.
   void clearFrom(uint64_t* o, int64_t width) const {
-    const uint64_t partial = ~uint64_t{0} >> (64 - ((width - m_base) & 63));  // of the word holding width
+    const int64_t inside = (width - m_base) & 63;  // columns below width in the word holding it
+    const uint64_t partial = inside == 0 ? 0 : ~uint64_t{0} >> (64 - inside);
     for (size_t k = static_cast<size_t>((width - m_base) >> 6); k < m_words; ++k)
       o[k] &= 64 * static_cast<int64_t>(k) + m_base >= width ? 0 : partial;
   }
