@@ -759,9 +759,11 @@ class BitMorphology {
     int after;              // widening after the group: down to the next group's width, or to 0
     std::vector<int> rows;  // dy of its element rows
   };
+#if defined(TAVGEO_X86_DISPATCH)
   // Rows of up to this many words are combined in registers where the
   // processor has AVX-512.
   static constexpr size_t kVectorWords = 32;
+#endif
   // Clears the bits of columns width and on; width > m_base.
   void clearFrom(uint64_t* o, int64_t width) const {
     const int64_t inside = (width - m_base) & 63;  // columns below width in the word holding it
@@ -882,7 +884,9 @@ class BitMorphology {
   std::vector<Group> m_groups;  // widest first
   std::vector<uint64_t> m_ring;
   bool m_use = false;
+#if defined(TAVGEO_X86_DISPATCH)
   bool m_vector = false;  // rows combined in 512-bit registers
+#endif
 };
 
 // The columns a region's runs span: [first x0, last x1) over its rows.
