@@ -612,9 +612,11 @@ class BitMorphology {
                 const std::vector<int>& half)
       : m_r(half.size() / 2),
         m_base(ext0 & ~int64_t{63}),
-        m_words(rowWords(m_base, ext0, ext1)) {
+        m_words(ext1 > ext0 ? static_cast<size_t>((ext1 - m_base + 127) >> 7) * 2 : 0) {  // even, for pairs
 #if defined(TAVGEO_X86_DISPATCH)
-    m_vector = m_words % 8 == 0 && m_words <= kVectorWords && detail::processorHasAvx512Vbmi2();
+    // Rows that fit the registers are combined there, in whole registers.
+    m_vector = m_words != 0 && m_words <= kVectorWords && detail::processorHasAvx512Vbmi2();
+    if (m_vector) m_words = (m_words + 7) & ~size_t{7};
 #endif
     if (rows.empty() || m_r == 0 || m_words == 0) return;
     // Both elements are symmetric and their half-widths do not grow away
@@ -653,20 +655,15 @@ class BitMorphology {
     m_ring.assign((2 * m_r + 1) * m_words, 0);
   }
   bool use() const { return m_use; }
-  // Words of a bit row for the columns from base to ext1: an even number,
-  // for the pairs of the SSE2 steps; a multiple of 8 up to kVectorWords
-  // where the rows are combined in 512-bit registers.
-  static size_t rowWords(int64_t base, int64_t ext0, int64_t ext1) {
-    if (ext1 <= ext0) return 0;
-    const size_t pairs = static_cast<size_t>((ext1 - base + 127) >> 7) * 2;
-#if defined(TAVGEO_X86_DISPATCH)
-    if (pairs <= kVectorWords && detail::processorHasAvx512Vbmi2()) return (pairs + 7) & ~size_t{7};
-#endif
-    return pairs;
-  }
   // The ring slot of row y (0 <= y < 2^24; 2r + 1 <= 2^25 + 1): one 32-bit
   // division, which costs a fraction of a 64-bit one.
   size_t slotOf(int64_t y) const { return static_cast<uint32_t>(y) % static_cast<uint32_t>(2 * m_r + 1); }
+  // The slot of row y + dy from centre, that of row y (|dy| <= r: at most
+  // one turn of the ring away).
+  size_t slotBeside(size_t centre, int dy) const {
+    const int64_t at = static_cast<int64_t>(centre) + dy, slots = static_cast<int64_t>(2 * m_r + 1);
+    return static_cast<size_t>(at < 0 ? at + slots : at >= slots ? at - slots : at);
+  }
   // Paints source row y (its runs runs[s.begin .. s.end)) into its slot.
   void paint(const std::vector<TavRun>& runs, const RowSpan& s) {
     uint64_t* bits = m_ring.data() + slotOf(s.y) * m_words;
@@ -700,13 +697,12 @@ class BitMorphology {
     }
 #endif
     bool first = true;  // nothing in out yet
-    const int64_t centre = static_cast<int64_t>(slotOf(y)), slots = static_cast<int64_t>(2 * m_r + 1);
+    const size_t centre = slotOf(y);
     for (const Group& g : m_groups) {
       const uint64_t* src[4];
       size_t n = 0;
       for (const int dy : g.rows) {
-        const int64_t at = centre + dy;  // |dy| <= r: at most one turn of the ring away
-        const size_t slot = static_cast<size_t>(at < 0 ? at + slots : at >= slots ? at - slots : at);
+        const size_t slot = slotBeside(centre, dy);
         if (!present(slot)) continue;
         src[n++] = m_ring.data() + slot * m_words;
         if (n == 4) {
@@ -780,11 +776,10 @@ class BitMorphology {
     __m512i v[NZ];
     for (int z = 0; z < NZ; ++z) v[z] = _mm512_setzero_si512();
     bool first = true;
-    const int64_t centre = static_cast<int64_t>(slotOf(y)), slots = static_cast<int64_t>(2 * m_r + 1);
+    const size_t centre = slotOf(y);
     for (const Group& g : m_groups) {
       for (const int dy : g.rows) {
-        const int64_t at = centre + dy;
-        const size_t slot = static_cast<size_t>(at < 0 ? at + slots : at >= slots ? at - slots : at);
+        const size_t slot = slotBeside(centre, dy);
         if (!present(slot)) continue;
         const uint64_t* const src = m_ring.data() + slot * m_words;
         for (int z = 0; z < NZ; ++z) {
