@@ -419,3 +419,40 @@ TEST(Region, LargeSquaresOnRowsOfManyRuns) {
   EXPECT_EQ(b.erodeSquare(127), CTavGeoRegion::fromBox(1300, 300, {127, 127, 46, 46}));
   EXPECT_EQ(b.erodeSquare(70), CTavGeoRegion::fromBox(1300, 300, {70, 70, 160, 160}));
 }
+
+// Long elements, which go by the columns when that is cheaper: a square's rows of runs and then its
+// columns (a disk with a hole, on canvases wider and taller than it is), and a disk on the transpose of
+// a tall, thin speckle, whose rows as columns are one row each; against the pixel-by-pixel reference.
+TEST(Region, LongElementsByTheColumnsAsTheMaskReference) {
+  std::mt19937 rng(11);
+  const auto speckle = [&rng](int w, int h, unsigned percent) {
+    std::vector<TavIPoint> p;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (rng() % 100 < percent) p.push_back({x, y});
+    return CTavGeoRegion::fromPixels(w, h, p);
+  };
+  const auto ring = [](int w, int h) {
+    CTavGeoRleCalcDisk disk;
+    const TavPoint d[2] = {{w / 2.0, h / 2.0}, {w / 2.0 + 0.4 * std::min(w, h), h / 2.0}};
+    disk.calculate(w, h, d, 2);
+    return disk.region() - CTavGeoRegion::fromBox(w, h, {w / 2 - 5, h / 2 - 9, 11, 19});
+  };
+  const struct {
+    CTavGeoRegion a;
+    int r;
+  } cases[] = {{ring(150, 130), 20}, {ring(90, 160), 25}, {speckle(3, 700, 40), 30},
+               {speckle(5, 400, 10), 70}, {speckle(3, 1500, 1), 40}, {speckle(40, 300, 97), 13}};
+  for (const auto& [a, r] : cases) {
+    tavref::Mask m(a.width(), a.height());
+    m.px = a.toMask();
+    for (const bool round : {false, true}) {
+      EXPECT_EQ(round ? a.dilateDisk(r).toMask() : a.dilateSquare(r).toMask(), tavref::maskDilate(m, r, round).px)
+          << a.width() << " " << r << " " << round;
+      if (2 * r + 1 <= std::min(a.width(), a.height())) {
+        EXPECT_EQ((round ? a.erodeDisk(r) : a.erodeSquare(r)).toMask(), tavref::maskErode(m, r, round).px)
+            << a.width() << " " << r << " " << round;
+      }
+    }
+  }
+}

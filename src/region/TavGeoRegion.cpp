@@ -442,7 +442,7 @@ std::vector<TavIPoint> CTavGeoRegion::pixels() const {
 
 // ------------------------------------------------------------ COCO
 
-namespace {
+namespace region_detail {
 
 // Runs of the transposed region: row x of the result holds the y-runs of column
 // x. Each output run starts where a column run enters and ends where it leaves,
@@ -560,7 +560,7 @@ std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, 
   return sorted;
 }
 
-}  // namespace
+}  // namespace region_detail
 
 CTavGeoRegion CTavGeoRegion::fromCoco(const TavCocoRle& rle) {
   const int h = rle.height, w = rle.width;

@@ -92,6 +92,10 @@ struct RowSpan {
 };
 std::vector<RowSpan> rowSpans(const std::vector<TavRun>& runs);
 
+// The runs of the transpose of a region of outRows columns: row x holds the
+// runs of column x. Refuses more than kRegionMaxRuns, naming the result what.
+std::vector<TavRun> transposeRuns(const std::vector<TavRun>& runs, int outRows, const char* what);
+
 // Unsigned 128-bit integers, as much of them as the moments need, in
 // portable code, so that every machine gives the same sums.
 struct U128 {
