@@ -433,7 +433,12 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// canvas edge erodes from the edge). Regions with many runs per row are
   /// combined as rows of 64-bit words where that is estimated cheaper, at
   /// about (words of the region's column span x rows of the element) per
-  /// output row; the result is the same either way.
+  /// output row. Long elements (24 rows or more) may go by the columns where
+  /// that is estimated cheaper: a square as its rows' runs widened (shrunk)
+  /// and then its columns', O(runs of the rows and of the columns + width +
+  /// height) whatever r is, and a dilation of the transposed region,
+  /// transposed back, which for a region a few columns wide costs about its
+  /// column runs x the width. The result is the same either way.
   /// @{
 
   /// \brief Dilation by the square of half-width r.

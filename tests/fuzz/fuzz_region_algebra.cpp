@@ -218,6 +218,40 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
   FUZZ_CHECK((disk ? s.dilateDisk(rad) : s.dilateSquare(rad)) == grown);
   FUZZ_CHECK((disk ? s.erodeDisk(rad) : s.erodeSquare(rad)) == shrunk);
 
+  // Long elements, which may go by the columns: a's pixels laid out down a canvas 1 to 4 columns wide
+  // and up to 2,400 rows tall, one every `gap` rows, dilated by a radius of 12 to 51 (translations
+  // by more than the width are empty); and a scaled by 3 on a 72 x 72 canvas, dilated and eroded by
+  // 12 or 13. One input in four, as the references take most of an input's time.
+  if ((hash >> 44) % 4 == 0) {
+    const int tw = 1 + static_cast<int>((hash >> 32) % 4), gap = 1 + static_cast<int>((hash >> 36) % 4);
+    const int th = (w * h + tw - 1) / tw * gap + 1, lr = 12 + in.count(39);
+    std::vector<TavIPoint> laid;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (ma.at(x, y)) laid.push_back({(y * w + x) % tw, (y * w + x) / tw * gap});
+    const CTavGeoRegion tall = CTavGeoRegion::fromPixels(tw, th, laid);
+    CTavGeoRegion tallGrown(tw, th);
+    for (int ey = -lr; ey <= lr; ++ey)
+      for (int ex = 1 - tw; ex < tw; ++ex)
+        if (!disk || ex * ex + ey * ey <= lr * lr) tallGrown = tallGrown | tall.translate(ex, ey);
+    FUZZ_CHECK((disk ? tall.dilateDisk(lr) : tall.dilateSquare(lr)) == tallGrown);
+    std::vector<TavRun> scaled;
+    for (const TavRun& run : a.runs())
+      for (int k = 0; k < 3; ++k) scaled.push_back(TavRun{3 * run.y + k, 3 * run.x0, 3 * run.x1});
+    std::sort(scaled.begin(), scaled.end(), [](const TavRun& p, const TavRun& q) {
+      return p.y != q.y ? p.y < q.y : p.x0 < q.x0;
+    });
+    const CTavGeoRegion big = CTavGeoRegion::fromRuns(72, 72, scaled);
+    const int sr = 12 + static_cast<int>((hash >> 40) % 2);
+    CTavGeoRegion bigGrown(72, 72), bigShrunk = CTavGeoRegion::full(72, 72);
+    for (int ey = -sr; ey <= sr; ++ey)
+      for (int ex = -sr; ex <= sr; ++ex) {
+        bigGrown = bigGrown | big.translate(ex, ey);
+        bigShrunk = bigShrunk & big.translate(-ex, -ey);
+      }
+    FUZZ_CHECK(big.dilateSquare(sr) == bigGrown && big.erodeSquare(sr) == bigShrunk);
+  }
+
   // a and b with every column g wide, at the origin and moved by (mx, my) on a canvas of more than 2^31
   // pixels: there the moments take the 128-bit sums and the overlaps the walk of runs one at a time.
   // The central moments are the same doubles (their numerators are exact integers that the move leaves
