@@ -220,11 +220,12 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
 
   // Long elements, which may go by the columns: a's pixels laid out down a canvas 1 to 4 columns wide
   // and up to 2,400 rows tall, one every `gap` rows, dilated by a radius of 12 to 51 (translations
-  // by more than the width are empty); and a scaled by 3 on a 72 x 72 canvas, dilated and eroded by
-  // 12 or 13. One input in four, as the references take most of an input's time.
-  if ((hash >> 44) % 4 == 0) {
+  // by more than the width are empty); and a scaled by 5 on a 120 x 120 canvas, dilated, and its
+  // complement (long runs) eroded, by 12 or 13, against the rows' translations stacked by the
+  // columns'. One input in eight, as the references take most of an input's time.
+  if ((hash >> 44) % 8 == 0) {
     const int tw = 1 + static_cast<int>((hash >> 32) % 4), gap = 1 + static_cast<int>((hash >> 36) % 4);
-    const int th = (w * h + tw - 1) / tw * gap + 1, lr = 12 + in.count(39);
+    const int th = (w * h + tw - 1) / tw * gap + 1, lr = 12 + static_cast<int>((hash >> 48) % 40);
     std::vector<TavIPoint> laid;
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
@@ -237,19 +238,23 @@ TAVFUZZ_TARGET(fuzz_region_algebra) {
     FUZZ_CHECK((disk ? tall.dilateDisk(lr) : tall.dilateSquare(lr)) == tallGrown);
     std::vector<TavRun> scaled;
     for (const TavRun& run : a.runs())
-      for (int k = 0; k < 3; ++k) scaled.push_back(TavRun{3 * run.y + k, 3 * run.x0, 3 * run.x1});
+      for (int k = 0; k < 5; ++k) scaled.push_back(TavRun{5 * run.y + k, 5 * run.x0, 5 * run.x1});
     std::sort(scaled.begin(), scaled.end(), [](const TavRun& p, const TavRun& q) {
       return p.y != q.y ? p.y < q.y : p.x0 < q.x0;
     });
-    const CTavGeoRegion big = CTavGeoRegion::fromRuns(72, 72, scaled);
+    const CTavGeoRegion big = CTavGeoRegion::fromRuns(120, 120, scaled), gaps = big.complement();
     const int sr = 12 + static_cast<int>((hash >> 40) % 2);
-    CTavGeoRegion bigGrown(72, 72), bigShrunk = CTavGeoRegion::full(72, 72);
-    for (int ey = -sr; ey <= sr; ++ey)
-      for (int ex = -sr; ex <= sr; ++ex) {
-        bigGrown = bigGrown | big.translate(ex, ey);
-        bigShrunk = bigShrunk & big.translate(-ex, -ey);
-      }
-    FUZZ_CHECK(big.dilateSquare(sr) == bigGrown && big.erodeSquare(sr) == bigShrunk);
+    CTavGeoRegion rowsGrown(120, 120), rowsShrunk = CTavGeoRegion::full(120, 120);
+    for (int e = -sr; e <= sr; ++e) {
+      rowsGrown = rowsGrown | big.translate(e, 0);
+      rowsShrunk = rowsShrunk & gaps.translate(e, 0);
+    }
+    CTavGeoRegion bigGrown(120, 120), bigShrunk = CTavGeoRegion::full(120, 120);
+    for (int e = -sr; e <= sr; ++e) {
+      bigGrown = bigGrown | rowsGrown.translate(0, e);
+      bigShrunk = bigShrunk & rowsShrunk.translate(0, e);
+    }
+    FUZZ_CHECK(big.dilateSquare(sr) == bigGrown && gaps.erodeSquare(sr) == bigShrunk);
   }
 
   // a and b with every column g wide, at the origin and moved by (mx, my) on a canvas of more than 2^31
