@@ -422,7 +422,8 @@ TEST(Region, LargeSquaresOnRowsOfManyRuns) {
 
 // Long elements, which go by the columns when that is cheaper: a square's rows of runs and then its
 // columns (a disk with a hole, on canvases wider and taller than it is), and a disk on the transpose of
-// a tall, thin speckle, whose rows as columns are one row each; against the pixel-by-pixel reference.
+// tall, thin speckles and dots, whose columns are a few rows of the transpose; against the
+// pixel-by-pixel reference. The last, a short element, goes rows first.
 TEST(Region, LongElementsByTheColumnsAsTheMaskReference) {
   std::mt19937 rng(11);
   const auto speckle = [&rng](int w, int h, unsigned percent) {
@@ -438,11 +439,14 @@ TEST(Region, LongElementsByTheColumnsAsTheMaskReference) {
     disk.calculate(w, h, d, 2);
     return disk.region() - CTavGeoRegion::fromBox(w, h, {w / 2 - 5, h / 2 - 9, 11, 19});
   };
+  std::vector<TavIPoint> dots;  // far from the ends of their canvas, so the disk's end rows show
+  for (int k = 0; k < 59; ++k) dots.push_back({k % 2, 100 + 17 * k});
+  const CTavGeoRegion column = CTavGeoRegion::fromPixels(2, 1200, dots);
   const struct {
     CTavGeoRegion a;
     int r;
   } cases[] = {{ring(150, 130), 20}, {ring(90, 160), 25}, {speckle(3, 700, 40), 30},
-               {speckle(5, 400, 10), 70}, {speckle(3, 1500, 1), 40}, {speckle(40, 300, 97), 13}};
+               {speckle(5, 400, 10), 70}, {column, 50}, {speckle(40, 300, 97), 13}};
   for (const auto& [a, r] : cases) {
     tavref::Mask m(a.width(), a.height());
     m.px = a.toMask();

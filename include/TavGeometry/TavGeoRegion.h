@@ -433,7 +433,7 @@ class TAVGEOMETRY_EXPORT CTavGeoRegion {
   /// canvas edge erodes from the edge). Regions with many runs per row are
   /// combined as rows of 64-bit words where that is estimated cheaper, at
   /// about (words of the region's column span x rows of the element) per
-  /// output row. Long elements (24 rows or more) may go by the columns where
+  /// output row. Long elements (32 rows or more) may go by the columns where
   /// that is estimated cheaper: a square as its rows' runs widened (shrunk)
   /// and then its columns', O(runs of the rows and of the columns + width +
   /// height) whatever r is, and a dilation of the transposed region,

@@ -1159,7 +1159,7 @@ bool takesBits(const CTavGeoRegion& a, const std::vector<int>& half) {
 // run of the rows and three for each run of the columns, which in the
 // regions measured were 0.2 to 1.5 times as many as the rows' (a disk, a
 // star, blobs and rings at 1024^2 and 4096^2, radii 8 to 80).
-constexpr double kGainOverMerge = 6, kGainOverBits = 40;
+constexpr double kGainOverMerge = 8, kGainOverBits = 40;
 // Steps for each column or row of the canvas (a transpose's tables).
 constexpr double kLineStep = 0.125;
 
