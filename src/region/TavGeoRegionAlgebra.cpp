@@ -1202,12 +1202,10 @@ CTavGeoRegion dilateEitherWay(const CTavGeoRegion& a, const std::vector<int>& ha
   // most the canvas's width) and built back
   const double perColumn = 3 + rowsFirstCost(1, r, a.width());
   if (budget <= 0) return dilate(a, half);
-  const int64_t columns = columnRunCount(a.runs(), static_cast<int64_t>(budget / perColumn));
-  if (perColumn * static_cast<double>(columns) > budget || columns > kRegionMaxRuns) {
-    return dilate(a, half);
-  }
-  const CTavGeoRegion t =
-      CTavGeoRegionAccess::make(a.height(), a.width(), transposeRuns(a.runs(), a.width(), "region: the columns"));
+  const int64_t count = columnRunCount(a.runs(), static_cast<int64_t>(budget / perColumn));
+  if (perColumn * static_cast<double>(count) > budget || count > kRegionMaxRuns) return dilate(a, half);
+  std::vector<TavRun> columns = transposeRuns(a.runs(), a.width(), "region: the columns");
+  const CTavGeoRegion t = CTavGeoRegionAccess::make(a.height(), a.width(), std::move(columns));
   const CTavGeoRegion d = dilate(t, half);
   return CTavGeoRegionAccess::make(a.width(), a.height(),
                                    transposeRuns(d.runs(), a.height(), "region: result"));
