@@ -1083,12 +1083,7 @@ std::vector<TavRun> widenRows(const std::vector<TavRun>& runs, int width, int h)
   out.reserve(runs.size());
   for (const TavRun& r : runs) {
     const int x0 = static_cast<int>(std::max<int64_t>(int64_t{r.x0} - h, 0));
-    const int x1 = static_cast<int>(std::min<int64_t>(int64_t{r.x1} + h, width));
-    if (!out.empty() && out.back().y == r.y && x0 <= out.back().x1) {
-      out.back().x1 = std::max(out.back().x1, x1);
-    } else {
-      out.push_back(TavRun{r.y, x0, x1});
-    }
+    append(&out, r.y, x0, static_cast<int>(std::min<int64_t>(int64_t{r.x1} + h, width)));
   }
   return out;
 }
